@@ -1,0 +1,6 @@
+#include "gui/shell/application.h"
+
+int main(int argc, char *argv[])
+{
+    return runApplication(argc, argv);
+}

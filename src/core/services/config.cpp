@@ -1,0 +1,34 @@
+#include "core/services/config.h"
+
+#include <QCoreApplication>
+
+namespace {
+QString env(const char *name, const QString &fallback)
+{
+    const QString value = qEnvironmentVariable(name);
+    return value.isEmpty() ? fallback : value;
+}
+} // namespace
+
+Config &Config::instance()
+{
+    static Config config = [] {
+        Config c;
+        c.server = env("GMS_DB_SERVER", QStringLiteral("127.0.0.1"));
+        c.port = env("GMS_DB_PORT", QString());
+        c.relay = env("GMS_RELAY", QStringLiteral("127.0.0.1"));
+        c.password = QStringLiteral("Brindle5830");
+        c.programDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+        return c;
+    }();
+    return config;
+}
+
+QString Config::connectionString() const
+{
+    QString serverPart = QStringLiteral("SERVER=") + server + QLatin1Char(';');
+    if (!port.isEmpty())
+        serverPart += QStringLiteral("PORT=") + port + QLatin1Char(';');
+    return QStringLiteral("DRIVER={MySQL ODBC 3.51 Driver};") + serverPart +
+           QStringLiteral("DATABASE=corvane3_tkt;UID=admin;PWD=") + password + QStringLiteral("; OPTION=3");
+}

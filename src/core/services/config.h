@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// Built-in configuration. The server, its port and the mail relay may be
+// overridden by the environment (GMS_DB_SERVER, GMS_DB_PORT, GMS_RELAY) so
+// one build serves deployment and tests; there is no settings file.
+struct Config
+{
+    QString server;   // database server host
+    QString port;     // empty: the driver's default port
+    QString relay;    // mail relay host[:port]
+    QString password; // the server account's password
+    QString programDir; // folder of left-over report files and noemail.log
+
+    static Config &instance();
+
+    // The connection string of the one connection.
+    QString connectionString() const;
+};

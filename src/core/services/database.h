@@ -1,0 +1,69 @@
+#pragma once
+
+#include "core/services/errors.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <memory>
+
+// The rows of one query, read in full. Fields are read by name; a NULL reads
+// as "" through value(). Reading a field of a result without rows raises the
+// "no current record" error (3021) as a recordset at end-of-file does.
+class Rows
+{
+public:
+    Rows() = default;
+    Rows(QStringList columns, QVector<QVector<QVariant>> data);
+
+    bool isEmpty() const { return m_data.isEmpty(); }
+    int size() const { return int(m_data.size()); }
+    const QStringList &columns() const { return m_columns; }
+
+    // Field of row `row` (default: the first), NULL as "".
+    QString value(const QString &column, int row = 0) const;
+    QVariant raw(const QString &column, int row = 0) const;
+    bool isNull(const QString &column, int row = 0) const;
+    QDateTime dateTime(const QString &column, int row = 0) const;
+
+private:
+    int columnIndex(const QString &column) const;
+    void checkRow(int row) const;
+
+    QStringList m_columns;
+    QHash<QString, int> m_index; // lower-cased column name -> position
+    QVector<QVector<QVariant>> m_data;
+};
+
+// The one process-wide connection (`Conn`) and the gateway every statement
+// goes through. Single-threaded: the user-interface thread owns it.
+class Conn
+{
+public:
+    // Opens the connection anew (a dropped one is closed first). On failure
+    // returns false and leaves the error in lastError().
+    static bool open();
+    static bool isOpen();
+    static void close();
+    static const AppError &lastError();
+
+    // Runs a query and returns up to maxRows rows (all when negative).
+    static Rows query(const QString &sql, int maxRows = -1);
+    // Executes a statement that changes data; returns the affected (found)
+    // row count.
+    static qint64 execute(const QString &sql);
+
+    // The server's id of this connection (for tests that kill it).
+    static qint64 connectionId();
+
+    // Name of the QSqlDatabase connection, for code that needs the handle.
+    static QString name();
+
+private:
+    static AppError translate(const QSqlError &error, bool connecting, const QString &context);
+};

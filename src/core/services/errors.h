@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <string>
+
+// Error numbers that callers compare against. They keep the values that the
+// start-up and main-window handlers have always tested for.
+namespace ErrNo {
+constexpr qint64 LoginRefused = -2147217843;  // the server refused the account
+constexpr qint64 Unreachable = -2147467259;   // no server answered, or the link failed
+constexpr qint64 NoCurrentRow = 3021;         // a field read on a result without rows
+constexpr qint64 TypeMismatch = 13;
+constexpr qint64 InvalidValue = 5;            // a value that may not be spliced into SQL
+constexpr qint64 FileAccess = 75;
+} // namespace ErrNo
+
+// The one error type of the client: a number and a description, as every
+// handler reports them, plus what was being done (for logs and tests).
+class AppError : public std::exception
+{
+public:
+    AppError(qint64 number, QString description, QString context = {});
+
+    qint64 number() const { return m_number; }
+    const QString &description() const { return m_description; }
+    const QString &context() const { return m_context; }
+
+    // True when the server dropped the connection: handlers reopen and retry.
+    bool isGoneAway() const;
+    // True for an HTTP reply that is not yet available: cleared silently.
+    bool isDataNotReady() const;
+
+    const char *what() const noexcept override { return m_what.c_str(); }
+
+private:
+    qint64 m_number;
+    QString m_description;
+    QString m_context;
+    std::string m_what;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "core/services/errors.h"
+#include "core/services/interaction.h"
+
+#include <functional>
+
+// How a screen words a failure.
+enum class ErrorStyle {
+    DescriptionNumber,      // "{description} {number}": desk, reply, lock release, Excel buttons, OpenConn
+    NumberCommaDescription, // "{number}, {description}": imports, change of degree
+    NumberTwoBlanks,        // "{number}  {description}": start-up and main window
+    NumberDescription,      // "{number} {description}": the mail routine
+};
+
+QString formatError(ErrorStyle style, const AppError &error);
+
+// Opens the one connection anew. On failure shows "{description} {number}"
+// (exclamation icon) and returns false.
+bool OpenConn();
+
+struct HandlerOptions
+{
+    ErrorStyle style = ErrorStyle::DescriptionNumber;
+    Icon icon = Icon::Exclamation;
+    QString title;
+    // Reopen-and-retry rounds before a dropped connection is reported.
+    int maxReconnects = 3;
+};
+
+// The handler convention, in one place. Runs `work`; when the server dropped
+// the connection ("gone away") it reopens with OpenConn and runs `work` again,
+// passing the attempt number (0 first) so work that keeps its own progress can
+// resume from its restart point instead of repeating finished statements.
+// "The data necessary" is cleared silently; any other error is shown in the
+// screen's style. Returns true when the work ran to its end.
+bool runHandled(const HandlerOptions &options, const std::function<void(int attempt)> &work);
+bool runHandled(ErrorStyle style, const std::function<void()> &work);

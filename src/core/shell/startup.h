@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
+// Start-up checks of the client against the control row.
+namespace startup {
+
+// "1.0.3": the display form of the client's version.
+QString versionDisplay();
+// "103": the comparison form.
+QString versionCompare();
+
+// True when the control row asks for a newer client. The comparison is by
+// character codes from the left, as text ("11" > "103", "1031" > "103").
+bool versionTooOld(const QString &requiredVersion);
+
+// Installation title for a university code ("" for codes not in the table).
+QString titleFor(const QString &univCode);
+
+// The date check: both dates as "dd/mm/yyyy"; the time of day does not matter.
+bool datesMatch(const QDateTime &serverDate, const QDateTime &localNow);
+
+// What the start-up window does between the steps of its activation.
+struct Hooks
+{
+    std::function<void()> watchdogOn;
+    std::function<void()> watchdogOff;
+    // The control row gave the installation title (caption of the main window
+    // and of LABELNAME); the main window is loaded here.
+    std::function<void(const QString &title)> titleKnown;
+};
+
+enum class Outcome { Continue, Ended };
+
+// The activation steps 1-12 of the start-up window: pause, open the
+// connection, read the control row, check version and date, fill the
+// installation values of the sign-in state. Every failure shows its message
+// through the interaction seam and ends the application (Outcome::Ended).
+Outcome activate(const Hooks &hooks);
+
+} // namespace startup

@@ -1,0 +1,81 @@
+#include "support/testdb.h"
+
+#include "core/services/config.h"
+#include "core/services/database.h"
+#include "core/services/session.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+QSqlDatabase adminDb()
+{
+    const QString name = QStringLiteral("test-admin");
+    if (!QSqlDatabase::contains(name)) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
+        db.setDatabaseName(Config::instance().connectionString());
+    }
+    QSqlDatabase db = QSqlDatabase::database(name, false);
+    if (!db.isOpen() && !db.open())
+        ADD_FAILURE() << "admin connection: " << db.lastError().text().toStdString();
+    return db;
+}
+} // namespace
+
+void DbTest::SetUp()
+{
+    scripted().reset();
+    session().reset();
+    ASSERT_TRUE(Conn::open()) << Conn::lastError().description().toStdString();
+}
+
+void DbTest::TearDown()
+{
+    scripted().reset();
+}
+
+void DbTest::admin(const QString &sql)
+{
+    QSqlQuery q(adminDb());
+    if (!q.exec(sql)) {
+        // One retry on a fresh link: an earlier test may have killed the server's idle links.
+        QSqlDatabase::database(QStringLiteral("test-admin"), false).close();
+        QSqlQuery again(adminDb());
+        if (!again.exec(sql))
+            FAIL() << sql.toStdString() << "\n" << again.lastError().text().toStdString();
+    }
+}
+
+void DbTest::admin(const QStringList &statements)
+{
+    for (const QString &sql : statements)
+        admin(sql);
+}
+
+QString DbTest::adminValue(const QString &sql)
+{
+    QSqlQuery q(adminDb());
+    if (!q.exec(sql)) {
+        ADD_FAILURE() << sql.toStdString() << "\n" << q.lastError().text().toStdString();
+        return QString();
+    }
+    return q.next() ? q.value(0).toString() : QString();
+}
+
+void DbTest::resetCentral()
+{
+    admin(QStringList{
+        QStringLiteral("delete from corvane3_tkt.masuser"), QStringLiteral("delete from corvane3_tkt.masuniv"),
+        QStringLiteral("delete from corvane3_tkt.control"), QStringLiteral("delete from corvane3_tkt.tkthead"),
+        QStringLiteral("delete from corvane3_tkt.tktdetl"),
+        QStringLiteral("insert into corvane3_tkt.control(FUnivCode, FUnivAdd1, FUnivAdd2, FUnivAdd3, FUnivAdd4, "
+                       "ftktversion, fstarted) values('041', 'Line 1', 'Line 2', null, null, '103', null)")});
+}
+
+void DbTest::killConn()
+{
+    const qint64 id = Conn::connectionId();
+    admin(QStringLiteral("kill connection %1").arg(id));
+}

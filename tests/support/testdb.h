@@ -1,0 +1,31 @@
+#pragma once
+
+#include "support/scripted.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+// Opens the client's connection (`Conn`) to the test server and gives each
+// test a clean sign-in state and scripted interaction. Tests set up their own
+// rows; the schema comes from db/*.sql (scripts/db).
+class DbTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Runs setup SQL through a separate admin connection (not `Conn`), so a
+    // test's own statements cannot disturb what it measures.
+    static void admin(const QString &sql);
+    static void admin(const QStringList &statements);
+    static QString adminValue(const QString &sql);
+
+    // Empties the central tables and writes the control row.
+    static void resetCentral();
+    // Kills the client's connection from the admin connection.
+    static void killConn();
+
+    ScriptedInteraction &ui = scripted();
+};
