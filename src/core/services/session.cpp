@@ -87,3 +87,13 @@ QString EncodePassword(const QString &typed)
         out += cp1252Char(cp1252Code(text.at(i)) + n);
     return out;
 }
+
+QString StoredPassword(const QString &typed)
+{
+    const QString encoded = EncodePassword(typed).remove(QLatin1Char('\''));
+    QString out;
+    out.reserve(encoded.size());
+    for (const QChar c : encoded)
+        out += c.toUpper(); // per character: the length never changes
+    return out;
+}

@@ -2,7 +2,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -129,4 +131,74 @@ void selectAllOnFocus(QWidget *form)
         line->installEventFilter(filter);
     for (QPlainTextEdit *plain : form->findChildren<QPlainTextEdit *>())
         plain->installEventFilter(filter);
+}
+
+namespace {
+
+class UpperCaseFilter : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        const QString text = key->text();
+        if (text.isEmpty() || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+            return false;
+        const QString upper = text.toUpper();
+        if (upper == text || upper.size() != text.size())
+            return false;
+        // Re-send the key with upper-cased text, so the box's own editing
+        // (selection, cursor, max length, validators) applies as usual.
+        QKeyEvent shifted(QEvent::KeyPress, key->key(), key->modifiers(), upper, key->isAutoRepeat(),
+                          ushort(key->count()));
+        QCoreApplication::sendEvent(watched, &shifted);
+        return true;
+    }
+};
+
+class KeyChainFilter : public QObject
+{
+public:
+    KeyChainFilter(const QList<QWidget *> &chain, QObject *parent) : QObject(parent), m_chain(chain) {}
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        const int at = int(m_chain.indexOf(static_cast<QWidget *>(watched)));
+        if (at < 0)
+            return false;
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && at + 1 < m_chain.size() && m_chain[at + 1]) {
+            m_chain[at + 1]->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+        if (key == Qt::Key_Up && at > 0 && m_chain[at - 1]) {
+            m_chain[at - 1]->setFocus(Qt::BacktabFocusReason);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    QList<QWidget *> m_chain;
+};
+
+} // namespace
+
+void upperCaseTyping(QWidget *edit)
+{
+    edit->installEventFilter(new UpperCaseFilter(edit));
+}
+
+void keyChain(const QList<QWidget *> &chain)
+{
+    if (chain.isEmpty() || !chain.first())
+        return;
+    auto *filter = new KeyChainFilter(chain, chain.first());
+    for (QWidget *w : chain)
+        if (w)
+            w->installEventFilter(filter);
 }

@@ -66,3 +66,11 @@ void FormatSpread(QTableWidget *grid);
 
 // Makes text boxes select their whole text on getting the focus.
 void selectAllOnFocus(QWidget *form);
+
+// Turns every character typed into `edit` into upper case while typing;
+// pasted text stays as pasted.
+void upperCaseTyping(QWidget *edit);
+
+// Enter moves the focus along `chain`, the Up arrow back; a widget mapped to
+// nullptr keeps the key for itself.
+void keyChain(const QList<QWidget *> &chain);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStatusBar;
+
+// Change of the signed-in user's own password.
+class frmpasswd : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmpasswd(QWidget *parent = nullptr);
+
+    // The OK command (`cmdok`).
+    void change();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QLineEdit *m_text[3];
+    QPushButton *m_ok;
+    QPushButton *m_cancel;
+    QStatusBar *m_status;
+    QLabel *m_hint;
+};
