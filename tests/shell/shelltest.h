@@ -6,7 +6,15 @@
 #include <QString>
 #include <QVariant>
 
+#include <ostream>
+
 class QWidget;
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString &value, std::ostream *os)
+{
+    *os << '"' << value.toStdString() << '"';
+}
 
 // Rows and key presses shared by the shell's tests.
 class ShellTest : public DbTest
