@@ -10,6 +10,7 @@ struct Config
     QString server;   // database server host
     QString port;     // empty: the driver's default port
     QString relay;    // mail relay host[:port]
+    int relayTimeoutMs = 5000; // longest wait for the relay's answer
     QString password; // the server account's password
     QString programDir; // folder of left-over report files and noemail.log
 

@@ -1,0 +1,86 @@
+-- Central database: staff accounts, customer universities, the control row
+-- and the grievances. Safe to run again: nothing existing is changed.
+
+CREATE DATABASE IF NOT EXISTS corvane3_tkt
+    CHARACTER SET utf8mb4 COLLATE utf8mb4_general_ci;
+USE corvane3_tkt;
+
+-- Staff accounts. ftktid is the grievance the user holds; the client compares
+-- it with '' and writes it quoted, so it is text.
+CREATE TABLE IF NOT EXISTS masuser (
+    fusername   VARCHAR(30)  NOT NULL,
+    fpasswd     VARCHAR(60)  NOT NULL DEFAULT '',
+    fgroup      VARCHAR(5)   NULL,
+    fsection    VARCHAR(50)  NULL,
+    fpermission TEXT         NULL,
+    ftktid      VARCHAR(20)  NULL,
+    PRIMARY KEY (fusername),
+    KEY ix_masuser_fgroup (fgroup)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+-- Customer universities. The code is not unique on purpose: the lookup is
+-- defined to take the first of equal codes in name order.
+CREATE TABLE IF NOT EXISTS masuniv (
+    funivid     INT UNSIGNED NOT NULL AUTO_INCREMENT,
+    funivcode   VARCHAR(3)   NOT NULL,
+    funivname   VARCHAR(100) NOT NULL DEFAULT '',
+    fdbname     VARCHAR(64)  NOT NULL DEFAULT '',
+    funivshort  VARCHAR(20)  NULL,
+    femailid    VARCHAR(100) NULL,
+    PRIMARY KEY (funivid),
+    KEY ix_masuniv_code (funivcode),
+    KEY ix_masuniv_name (funivname)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+-- Exactly one row. fstarted = 'T' is the assignment lock of the desks.
+CREATE TABLE IF NOT EXISTS control (
+    FUnivCode   VARCHAR(3)   NOT NULL DEFAULT '',
+    FUnivAdd1   VARCHAR(100) NULL,
+    FUnivAdd2   VARCHAR(100) NULL,
+    FUnivAdd3   VARCHAR(100) NULL,
+    FUnivAdd4   VARCHAR(100) NULL,
+    ftktversion VARCHAR(10)  NOT NULL DEFAULT '',
+    fstarted    CHAR(1)      NULL
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+-- Grievances, written by the portal. The lowest open number at a level is
+-- handed out first, so the queue index ends in ftktid.
+CREATE TABLE IF NOT EXISTS tkthead (
+    ftktid      INT UNSIGNED NOT NULL AUTO_INCREMENT,
+    ftktdate    DATETIME     NULL,
+    fregno      VARCHAR(30)  NULL,
+    ftktfrom    VARCHAR(100) NULL,
+    ftktemail   VARCHAR(100) NULL,
+    fstudemail  VARCHAR(100) NULL,
+    ftktsub     VARCHAR(255) NULL,
+    ftktmsg     TEXT         NULL,
+    ftktuser    VARCHAR(20)  NULL,
+    ftktmode    VARCHAR(10)  NULL,
+    ftktmobile  VARCHAR(20)  NULL,
+    funivcode   VARCHAR(3)   NULL,
+    ftktstatus  CHAR(1)      NULL,
+    fdeleted    CHAR(1)      NULL,
+    ftktgroup   VARCHAR(5)   NULL,
+    ffinaluser  VARCHAR(30)  NULL,
+    ffinaldate  DATETIME     NULL,
+    PRIMARY KEY (ftktid),
+    KEY ix_tkthead_queue (ftktgroup, ftktstatus, ftktid),
+    KEY ix_tkthead_univ (funivcode, ftktuser),
+    KEY ix_tkthead_mobile (ftktmobile)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+-- One row per forward or reply; written only.
+CREATE TABLE IF NOT EXISTS tktdetl (
+    fdetlid       INT UNSIGNED NOT NULL AUTO_INCREMENT,
+    ftktid        INT UNSIGNED NOT NULL,
+    ftkttrandate  DATETIME     NULL,
+    ffromuser     VARCHAR(30)  NULL,
+    ftkttranto    VARCHAR(255) NULL,
+    ftkttrancc    VARCHAR(255) NULL,
+    ftkttransub   VARCHAR(255) NULL,
+    ftkttranfile  VARCHAR(255) NULL,
+    ftkttrangroup VARCHAR(5)   NULL,
+    ftkttranmsg   MEDIUMTEXT   NULL,
+    PRIMARY KEY (fdetlid),
+    KEY ix_tktdetl_tktid (ftktid)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;

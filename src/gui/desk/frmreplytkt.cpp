@@ -1,0 +1,271 @@
+#include "gui/desk/frmreplytkt.h"
+
+#include "core/desk/holding.h"
+#include "core/services/config.h"
+#include "core/services/database.h"
+#include "core/services/handler.h"
+#include "core/services/interaction.h"
+#include "core/services/mail.h"
+#include "core/services/session.h"
+#include "gui/services/formutil.h"
+#include "gui/shell/frmwait.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextEdit>
+#include <QTimer>
+
+namespace {
+
+QLabel *caption(const QString &text, int index, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QStringLiteral("lbreg(%1)").arg(index));
+    return label;
+}
+
+QLineEdit *field(int index, QWidget *parent)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QStringLiteral("text(%1)").arg(index));
+    return edit;
+}
+
+} // namespace
+
+frmreplytkt::frmreplytkt(QWidget *desk, const QString &tktid, QWidget *parent)
+    : QDialog(parent), m_desk(desk), m_tktid(tktid)
+{
+    setObjectName(QStringLiteral("frmreplytkt"));
+    setWindowTitle(QStringLiteral("Receive Grievance . . ."));
+    setModal(true);
+
+    m_univText = field(11, this);
+    m_typeText = field(5, this);
+    m_to = field(0, this);
+    m_mobileText = field(3, this);
+    m_cc = field(1, this);
+    m_subjectText = field(2, this);
+    m_messageText = new QPlainTextEdit(this);
+    m_messageText->setObjectName(QStringLiteral("text(4)"));
+    m_messageText->setReadOnly(true);
+    m_rtb = new QTextEdit(this);
+    m_rtb->setObjectName(QStringLiteral("rtb"));
+    m_rtb->setAcceptRichText(false);
+    m_rtb->setTabChangesFocus(true);
+    m_reset = new QCheckBox(QStringLiteral("&Reset final submission"), this);
+    m_reset->setObjectName(QStringLiteral("chk(0)"));
+    m_ack = new QLabel(QStringLiteral("Acknowledgement Done"), this);
+    m_ack->setObjectName(QStringLiteral("lback"));
+    m_ack->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    auto *attachment = new QLabel(QStringLiteral("Attachment...."), this);
+    attachment->setObjectName(QStringLiteral("Label1"));
+    auto *frame = new QGroupBox(this);
+    frame->setObjectName(QStringLiteral("frame(1)"));
+    m_send = new QPushButton(QStringLiteral("&Send"), frame);
+    m_send->setObjectName(QStringLiteral("cmd(0)"));
+    m_send->setAutoDefault(false);
+    auto *frameLayout = new QHBoxLayout(frame);
+    frameLayout->addStretch();
+    frameLayout->addWidget(m_send);
+
+    auto *grid = new QGridLayout(this);
+    int row = 0;
+    const auto add = [&](QLabel *label, QWidget *w) {
+        grid->addWidget(label, row, 0, Qt::AlignRight | Qt::AlignTop);
+        grid->addWidget(w, row, 1, 1, 3);
+        ++row;
+    };
+    add(caption(QStringLiteral("Univ."), 9, this), m_univText);
+    add(caption(QStringLiteral("Type"), 5, this), m_typeText);
+    add(caption(QStringLiteral("To"), 2, this), m_to);
+    add(caption(QStringLiteral("Mobile"), 1, this), m_mobileText);
+    add(caption(QStringLiteral("CC"), 0, this), m_cc);
+    add(caption(QStringLiteral("Subject"), 3, this), m_subjectText);
+    add(caption(QStringLiteral("Message"), 4, this), m_messageText);
+    add(caption(QStringLiteral("Reply"), 6, this), m_rtb);
+    grid->addWidget(m_reset, row, 1);
+    grid->addWidget(m_ack, row, 2);
+    ++row;
+    grid->addWidget(attachment, row, 1);
+    grid->addWidget(frame, row, 2, 1, 2);
+    grid->setRowStretch(7, 1);
+    resize(640, 560);
+
+    connect(m_send, &QPushButton::clicked, this, &frmreplytkt::send);
+    selectAllOnFocus(this);
+}
+
+QString frmreplytkt::deskText(const QString &name) const
+{
+    if (!m_desk)
+        return QString();
+    QObject *control = m_desk->findChild<QObject *>(name);
+    if (auto *line = qobject_cast<QLineEdit *>(control))
+        return line->text();
+    if (auto *plain = qobject_cast<QPlainTextEdit *>(control))
+        return plain->toPlainText();
+    if (auto *label = qobject_cast<QLabel *>(control))
+        return label->text();
+    return QString();
+}
+
+void frmreplytkt::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->availableGeometry();
+        move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
+    }
+    // Filled once: later activations (after a message box) keep what was typed.
+    if (!m_filled) {
+        m_filled = true;
+        HandlerOptions options;
+        runHandled(options, [this](int) { fill(); });
+    }
+}
+
+void frmreplytkt::fill()
+{
+    if (!m_tktid.isEmpty()) {
+        m_date = deskText(QStringLiteral("mskdt"));
+        m_type = deskText(QStringLiteral("text(1)"));
+        m_regno = deskText(QStringLiteral("text(5)"));
+        m_from = deskText(QStringLiteral("text(2)"));
+        m_email = deskText(QStringLiteral("text(7)"));
+        m_mobile = deskText(QStringLiteral("text(6)"));
+        m_subject = deskText(QStringLiteral("text(3)"));
+        m_message = deskText(QStringLiteral("text(4)"));
+        m_altEmail = deskText(QStringLiteral("text(10)")).trimmed();
+        m_db = deskText(QStringLiteral("lbdbname"));
+        m_univ = deskText(QStringLiteral("text(11)"));
+    }
+    m_to->setText(reply::recipient(m_altEmail, m_email));
+    m_cc->setText(session().SelUnivEmail);
+    m_subjectText->setText(reply::subject(m_tktid, m_subject));
+    m_mobileText->setText(m_mobile);
+    m_messageText->setPlainText(m_message);
+    m_univText->setText(m_univ);
+    m_typeText->setText(m_type);
+
+    m_reset->hide();
+    m_reset->setEnabled(false);
+    m_ack->hide();
+    if (!m_db.isEmpty()) {
+        switch (reply::resetOffer(session().InstUnivCode, m_db, m_mobileText->text())) {
+        case reply::ResetOffer::Offer:
+            m_reset->show();
+            m_reset->setEnabled(true);
+            break;
+        case reply::ResetOffer::AcknowledgementDone:
+            m_ack->show();
+            break;
+        case reply::ResetOffer::NotOffered:
+            break;
+        }
+    }
+    m_rtb->setFocus();
+}
+
+void frmreplytkt::send()
+{
+    HandlerOptions options;
+    runHandled(options, [this](int attempt) { sendOnce(attempt); });
+}
+
+void frmreplytkt::sendOnce(int attempt)
+{
+    const bool ticked = m_reset->isChecked();
+    const QString replyText = m_rtb->toPlainText();
+    if (!ticked && replyText.trimmed().isEmpty()) {
+        msgBox(QStringLiteral("Enter email message!!"), Icon::Exclamation);
+        m_rtb->setFocus();
+        return;
+    }
+    if (m_tktid.trimmed().isEmpty()) {
+        msgBox(QStringLiteral("There is no grievance on the desk to reply to."), Icon::Exclamation);
+        return;
+    }
+    // Every send starts on a fresh connection; a retry already has one.
+    if (attempt == 0 && !OpenConn())
+        return;
+
+    const QString user = session().LoginUser;
+    if (!m_progress.logged && !desk::holdsGrievance(user, m_tktid)) {
+        msgBox(QString::fromLatin1(desk::kNoLongerHeldMessage), Icon::Exclamation);
+        // The desk goes back to waiting; nothing was written.
+        if (m_desk) {
+            if (QPushButton *refresh = m_desk->findChild<QPushButton *>(QStringLiteral("cmd(6)")))
+                refresh->click();
+        }
+        close();
+        return;
+    }
+
+    reply::Reply r;
+    r.tktid = m_tktid;
+    r.user = user;
+    r.to = m_to->text();
+    r.cc = m_cc->text();
+    r.subject = m_subjectText->text();
+    r.body = reply::composeReplyBody(m_typeText->text(), replyText, ticked, m_univText->text());
+    r.db = m_db;
+    r.mobile = m_mobileText->text();
+    r.reset = ticked;
+    reply::recordReply(r, m_progress);
+    m_sent = true;
+
+    mail::Result mailed;
+    bool tried = false;
+    if (!r.to.trimmed().isEmpty()) {
+        bool skip = false;
+        if (QFile::exists(QDir(Config::instance().programDir).filePath(QStringLiteral("noemail.log"))))
+            skip = askYesNo(QStringLiteral("Send Email / SMS?"), Icon::Question) != Answer::Yes;
+        if (!skip) {
+            tried = true;
+            mailed = SendMail(QStringLiteral("N01"), r.to, r.subject, r.body, r.cc);
+        }
+    }
+    if (tried && !mailed.sent)
+        msgBox(QStringLiteral("The reply was saved and the grievance closed, but the mail to %1 was not sent: %2.")
+                   .arg(r.to, mailed.reason),
+               Icon::Exclamation);
+    else
+        msgBox(QStringLiteral("Reply Sent Successfully"), Icon::Information);
+    finish();
+}
+
+void frmreplytkt::finish()
+{
+    if (m_desk) {
+        if (QTimer *timer = m_desk->findChild<QTimer *>(QStringLiteral("Timer1")))
+            timer->start();
+    }
+    close();
+}
+
+void frmreplytkt::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close(); // writes nothing; the grievance stays held on the desk
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void frmreplytkt::closeEvent(QCloseEvent *event)
+{
+    frmwait::closeIfOpen();
+    QDialog::closeEvent(event);
+}

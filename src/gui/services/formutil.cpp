@@ -1,0 +1,132 @@
+#include "gui/services/formutil.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTimer>
+#include <QTreeWidget>
+
+MaskedEdit::MaskedEdit(const QString &mask, QWidget *parent) : QLineEdit(parent), m_mask(mask)
+{
+}
+
+QString maskPlaceholder(const QString &mask, bool *known)
+{
+    *known = true;
+    if (mask == QLatin1String("##/##/####"))
+        return QStringLiteral("__/__/____");
+    if (mask == QLatin1String("##:##"))
+        return QStringLiteral("__:__");
+    if (mask == QLatin1String("##:## ??"))
+        return QStringLiteral("__:__ __");
+    if (mask == QLatin1String("##/####"))
+        return QStringLiteral("__/____");
+    if (mask.isEmpty())
+        return QString();
+    *known = false;
+    return QString();
+}
+
+namespace {
+
+void paintEmpty(QWidget *w)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, emptyColour());
+    w->setPalette(p);
+}
+
+// One control, by type; the first matching kind wins.
+void clearControl(QObject *child)
+{
+    if (auto *masked = qobject_cast<MaskedEdit *>(child)) {
+        // Checked before plain text boxes: a masked field is its own kind.
+        bool known = false;
+        const QString text = maskPlaceholder(masked->displayMask(), &known);
+        if (known)
+            masked->setText(text);
+    } else if (auto *line = qobject_cast<QLineEdit *>(child)) {
+        if (qobject_cast<QComboBox *>(line->parent()))
+            return; // the edit field inside a combo box belongs to the combo box
+        line->setText(QString());
+        paintEmpty(line);
+    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(child)) {
+        plain->setPlainText(QString());
+        paintEmpty(plain);
+    } else if (auto *check = qobject_cast<QCheckBox *>(child)) {
+        check->setChecked(false);
+    } else if (auto *combo = qobject_cast<QComboBox *>(child)) {
+        combo->setCurrentIndex(-1);
+        paintEmpty(combo);
+    } else if (auto *list = qobject_cast<QListWidget *>(child)) {
+        list->clear();
+    } else if (auto *flex = qobject_cast<FlexGrid *>(child)) {
+        flex->setRowCount(1);
+        flex->setColumnCount(0);
+        flex->clearContents();
+    } else if (auto *tree = qobject_cast<QTreeWidget *>(child)) {
+        tree->clear();
+    } else if (auto *spread = qobject_cast<SpreadGrid *>(child)) {
+        FormatSpread(spread);
+    } else if (auto *image = qobject_cast<ImageBox *>(child)) {
+        image->setPixmap(QPixmap());
+    }
+}
+
+class SelectAllFilter : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusIn) {
+            if (auto *line = qobject_cast<QLineEdit *>(watched))
+                QTimer::singleShot(0, line, &QLineEdit::selectAll); // after the click has placed the cursor
+            else if (auto *plain = qobject_cast<QPlainTextEdit *>(watched))
+                QTimer::singleShot(0, plain, &QPlainTextEdit::selectAll);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void ClearForm(QWidget *form)
+{
+    if (!form)
+        return;
+    // Emptying a control may delete some of its own children (views, editors),
+    // so every entry is guarded.
+    QList<QPointer<QObject>> children;
+    for (QObject *child : form->findChildren<QObject *>())
+        children.append(child);
+    for (const QPointer<QObject> &child : children)
+        if (child)
+            clearControl(child);
+}
+
+void FormatSpread(QTableWidget *grid)
+{
+    if (!grid)
+        return;
+    for (int r = 0; r < grid->rowCount(); ++r)
+        for (int c = 0; c < grid->columnCount(); ++c)
+            if (QTableWidgetItem *item = grid->item(r, c))
+                item->setText(QString());
+    grid->setRowCount(1);
+    QFont font = grid->font();
+    font.setBold(true);
+    grid->setFont(font);
+}
+
+void selectAllOnFocus(QWidget *form)
+{
+    auto *filter = new SelectAllFilter(form);
+    for (QLineEdit *line : form->findChildren<QLineEdit *>())
+        line->installEventFilter(filter);
+    for (QPlainTextEdit *plain : form->findChildren<QPlainTextEdit *>())
+        plain->installEventFilter(filter);
+}

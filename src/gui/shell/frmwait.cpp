@@ -1,0 +1,62 @@
+#include "gui/shell/frmwait.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+QPointer<frmwait> g_instance;
+}
+
+frmwait::frmwait(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmwait"));
+    setWindowTitle(QString());
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_status = new QLabel(QStringLiteral("Please Wait . . ."), this);
+    m_status->setObjectName(QStringLiteral("lbstatus"));
+    QFont f = m_status->font();
+    f.setBold(true);
+    f.setPointSize(f.pointSize() + 4);
+    m_status->setFont(f);
+    m_rank = new QLineEdit(this);
+    m_rank->setObjectName(QStringLiteral("txtrank"));
+    m_rank->hide();
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_status, 0, Qt::AlignCenter);
+    layout->addWidget(m_rank);
+    resize(260, 90);
+}
+
+frmwait *frmwait::instance()
+{
+    if (!g_instance)
+        g_instance = new frmwait();
+    return g_instance;
+}
+
+bool frmwait::isOpen()
+{
+    return g_instance && g_instance->isVisible();
+}
+
+void frmwait::closeIfOpen()
+{
+    if (g_instance)
+        g_instance->close();
+}
+
+void frmwait::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->geometry();
+        move(s.width() / 2 - width() / 2, s.height() / 2 - height() / 2);
+    }
+}

@@ -1,0 +1,123 @@
+#include "gui/services/formutil.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Form
+{
+    QWidget form;
+    QLineEdit *text = new QLineEdit(QStringLiteral("typed"), &form);
+    QPlainTextEdit *memo = new QPlainTextEdit(QStringLiteral("lines\nmore"), &form);
+    QTextEdit *rich = new QTextEdit(QStringLiteral("rich stays"), &form);
+    QCheckBox *check = new QCheckBox(&form);
+    QComboBox *combo = new QComboBox(&form);
+    QComboBox *editableCombo = new QComboBox(&form);
+    QListWidget *list = new QListWidget(&form);
+    FlexGrid *flex = new FlexGrid(4, 3, &form);
+    SpreadGrid *spread = new SpreadGrid(5, 3, &form);
+    QTreeWidget *tree = new QTreeWidget(&form);
+    MaskedEdit *date = new MaskedEdit(QStringLiteral("##/##/####"), &form);
+    MaskedEdit *odd = new MaskedEdit(QStringLiteral("?\?-##"), &form);
+    MaskedEdit *plainMask = new MaskedEdit(QString(), &form);
+    ImageBox *image = new ImageBox(&form);
+    QLabel *caption = new QLabel(QStringLiteral("Caption"), &form);
+
+    Form()
+    {
+        check->setChecked(true);
+        combo->addItems({QStringLiteral("a"), QStringLiteral("b")});
+        combo->setCurrentIndex(1);
+        editableCombo->setEditable(true);
+        editableCombo->addItem(QStringLiteral("x"));
+        list->addItems({QStringLiteral("1"), QStringLiteral("2")});
+        for (int r = 0; r < 5; ++r)
+            spread->setItem(r, 1, new QTableWidgetItem(QStringLiteral("cell")));
+        spread->setHorizontalHeaderLabels({QStringLiteral("H1"), QStringLiteral("H2"), QStringLiteral("H3")});
+        flex->setItem(0, 0, new QTableWidgetItem(QStringLiteral("f")));
+        new QTreeWidgetItem(tree, {QStringLiteral("node")});
+        date->setText(QStringLiteral("01/02/2026"));
+        odd->setText(QStringLiteral("AB-12"));
+        plainMask->setText(QStringLiteral("x"));
+        QPixmap pm(4, 4);
+        pm.fill(Qt::red);
+        image->setPixmap(pm);
+    }
+
+    QString snapshot() const
+    {
+        return QStringList{text->text(),
+                           memo->toPlainText(),
+                           rich->toPlainText(),
+                           QString::number(check->isChecked()),
+                           QString::number(combo->currentIndex()),
+                           QString::number(list->count()),
+                           QStringLiteral("%1x%2").arg(flex->rowCount()).arg(flex->columnCount()),
+                           QStringLiteral("%1x%2").arg(spread->rowCount()).arg(spread->columnCount()),
+                           QString::number(tree->topLevelItemCount()),
+                           date->text(),
+                           odd->text(),
+                           plainMask->text(),
+                           QString::number(image->pixmap().isNull()),
+                           caption->text()}
+            .join(QLatin1Char('|'));
+    }
+};
+
+TEST(ClearForm, emptiesEachControlKindAndTwiceEqualsOnce)
+{
+    Form f;
+    ClearForm(&f.form);
+    const QString once = f.snapshot();
+    EXPECT_EQ(once, QStringLiteral("||rich stays|0|-1|0|1x0|1x3|0|__/__/____|AB-12||1|Caption"));
+    EXPECT_EQ(f.text->palette().color(QPalette::Base), emptyColour());
+    EXPECT_EQ(f.combo->palette().color(QPalette::Base), emptyColour());
+    EXPECT_TRUE(f.spread->font().bold());
+    // Headings of the spread-sheet grid are its layout, not its cells.
+    EXPECT_EQ(f.spread->horizontalHeaderItem(1)->text(), QStringLiteral("H2"));
+    EXPECT_EQ(f.spread->item(0, 1)->text(), QString());
+
+    ClearForm(&f.form);
+    EXPECT_EQ(f.snapshot(), once);
+}
+
+TEST(ClearForm, maskTable)
+{
+    struct Case
+    {
+        const char *mask;
+        const char *placeholder;
+        bool known;
+    };
+    const Case cases[] = {{"##/##/####", "__/__/____", true}, {"##:##", "__:__", true},
+                          {"##:## ??", "__:__ __", true},     {"##/####", "__/____", true},
+                          {"", "", true},                     {"(###) ###-####", "", false},
+                          {"##-##-####", "", false}};
+    for (const Case &c : cases) {
+        bool known = false;
+        EXPECT_EQ(maskPlaceholder(QString::fromLatin1(c.mask), &known), QString::fromLatin1(c.placeholder)) << c.mask;
+        EXPECT_EQ(known, c.known) << c.mask;
+    }
+}
+
+TEST(ClearForm, aFormWithoutTextBoxesOnlyLosesItsOtherInputs)
+{
+    QWidget form;
+    auto *check = new QCheckBox(&form);
+    check->setChecked(true);
+    auto *label = new QLabel(QStringLiteral("stays"), &form);
+    ClearForm(&form);
+    EXPECT_FALSE(check->isChecked());
+    EXPECT_EQ(label->text(), QStringLiteral("stays"));
+    ClearForm(nullptr); // no crash
+}
+
+} // namespace

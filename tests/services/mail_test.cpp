@@ -1,0 +1,115 @@
+#include "core/services/config.h"
+#include "core/services/mail.h"
+
+#include "support/fakerelay.h"
+#include "support/scripted.h"
+
+#include <QFile>
+#include <QUrlQuery>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Mail : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        scripted().reset();
+        Config::instance().relay = relay.address();
+        Config::instance().relayTimeoutMs = 700;
+    }
+    void TearDown() override { Config::instance() = saved; }
+
+    // The query items of the one recorded request, decoded, in order.
+    QList<QPair<QString, QString>> items() const
+    {
+        const QUrl url(QStringLiteral("http://x") + QString::fromLatin1(relay.requests.at(0).target));
+        return QUrlQuery(url).queryItems(QUrl::FullyDecoded);
+    }
+
+    Config saved = Config::instance();
+    FakeRelay relay;
+};
+
+TEST_F(Mail, postsTheKeysInOrderWithEmptyCcAndTheUrlAsBody)
+{
+    const mail::Result r = SendMail(QStringLiteral("N01"), QStringLiteral("s@x.in"), QStringLiteral("Hello"),
+                                    QStringLiteral("Dear Student,<br><br>ok"), QString());
+    EXPECT_TRUE(r.sent) << r.reason.toStdString();
+    ASSERT_EQ(relay.requests.size(), 1);
+    const auto &req = relay.requests.at(0);
+    EXPECT_EQ(req.method, "POST");
+    EXPECT_TRUE(req.target.startsWith("/sms/mail.php?emailid=")) << req.target.toStdString();
+    EXPECT_TRUE(req.target.endsWith("&cc=")) << req.target.toStdString();
+    // The body is the whole URL text, byte for byte.
+    EXPECT_EQ(req.body, "http://" + relay.address().toLatin1() + req.target);
+
+    const auto q = items();
+    ASSERT_EQ(q.size(), 4);
+    EXPECT_EQ(q[0], qMakePair(QStringLiteral("emailid"), QStringLiteral("s@x.in")));
+    EXPECT_EQ(q[1], qMakePair(QStringLiteral("subject"), QStringLiteral("Hello")));
+    EXPECT_EQ(q[2], qMakePair(QStringLiteral("body"), QStringLiteral("Dear Student,<br><br>ok")));
+    EXPECT_EQ(q[3], qMakePair(QStringLiteral("cc"), QString()));
+    EXPECT_EQ(scripted().pausedMs, 1000);
+}
+
+TEST_F(Mail, specialCharactersReachTheRelayWhole)
+{
+    const QString subject = QStringLiteral("Re: A&B = C #1 + D's 100%");
+    const QString body = QStringLiteral("line one\nline two & more = yes\r\n<b>é</b> ?x=1");
+    ASSERT_TRUE(SendMail(QStringLiteral("N01"), QStringLiteral("a+b@x.in"), subject, body, QStringLiteral("c@x.in")).sent);
+    const auto q = items();
+    ASSERT_EQ(q.size(), 4);
+    EXPECT_EQ(q[0].second, QStringLiteral("a+b@x.in"));
+    EXPECT_EQ(q[1].second, subject);
+    EXPECT_EQ(q[2].second, body);
+    EXPECT_EQ(q[3].second, QStringLiteral("c@x.in"));
+}
+
+TEST_F(Mail, failuresAreNotReportedAsSent)
+{
+    relay.status = 500;
+    mail::Result r = SendMail(QStringLiteral("N01"), QStringLiteral("a@b.c"), QStringLiteral("s"), QStringLiteral("b"),
+                              QString());
+    EXPECT_FALSE(r.sent);
+    EXPECT_TRUE(r.reason.contains(QLatin1String("500"))) << r.reason.toStdString();
+
+    relay.status = 200;
+    relay.delayMs = 3000;
+    r = SendMail(QStringLiteral("N01"), QStringLiteral("a@b.c"), QStringLiteral("s"), QStringLiteral("b"), QString());
+    EXPECT_FALSE(r.sent);
+    EXPECT_TRUE(r.reason.contains(QLatin1String("did not answer"))) << r.reason.toStdString();
+
+    Config::instance().relay = QStringLiteral("127.0.0.1:1");
+    r = SendMail(QStringLiteral("N01"), QStringLiteral("a@b.c"), QStringLiteral("s"), QStringLiteral("b"), QString());
+    EXPECT_FALSE(r.sent);
+    EXPECT_TRUE(r.reason.contains(QLatin1String("could not be reached"))) << r.reason.toStdString();
+
+    EXPECT_FALSE(SendMail(QStringLiteral("N02"), QStringLiteral("a@b.c"), QString(), QString(), QString()).sent);
+}
+
+// Through the relay sink that scripts/test starts, when it is there.
+TEST_F(Mail, theSinkRecordsWhatTheRelayReceives)
+{
+    const QString sink = qEnvironmentVariable("GMS_RELAY");
+    const QString log = qEnvironmentVariable("GMS_RELAY_LOG");
+    if (sink.isEmpty() || log.isEmpty())
+        GTEST_SKIP() << "no relay sink configured";
+    Config::instance().relay = sink;
+    Config::instance().relayTimeoutMs = 5000;
+    QFile file(log);
+    const qint64 before = file.exists() ? file.size() : 0;
+    ASSERT_TRUE(SendMail(QStringLiteral("N01"), QStringLiteral("sink@x.in"), QStringLiteral("S & T"),
+                         QStringLiteral("a=b"), QString())
+                    .sent);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    file.seek(before);
+    const QByteArray added = file.readAll();
+    EXPECT_TRUE(added.contains("\"sink@x.in\"")) << added.toStdString();
+    EXPECT_TRUE(added.contains("\"S & T\"")) << added.toStdString();
+    EXPECT_TRUE(added.contains("\"a=b\"")) << added.toStdString();
+}
+
+} // namespace
