@@ -23,7 +23,8 @@ protected:
     void SetUp() override
     {
         ShellTest::SetUp();
-        addUser(QStringLiteral("ADMIN"), QStringLiteral("secret"), QStringLiteral("A"), QString(), QStringLiteral("42"));
+        addUser(QStringLiteral("ADMIN"), QStringLiteral("secret"), QStringLiteral("A"), QString(),
+                QStringLiteral("42"));
         session().LoginUser = QStringLiteral("ADMIN");
         main = std::make_unique<MdiMainMenu>();
         main->show();
@@ -35,8 +36,11 @@ protected:
     }
     void choose(const QString &name) { main->findChild<QAction *>(name)->trigger(); }
     int windows() const { return int(main->mdiArea()->subWindowList().size()); }
-    QString held() { return adminValue(QStringLiteral("select ifnull(ftktid, 'NULL') from corvane3_tkt.masuser "
-                                                      "where fusername = 'ADMIN'")); }
+    QString held()
+    {
+        return adminValue(QStringLiteral("select ifnull(ftktid, 'NULL') from corvane3_tkt.masuser "
+                                         "where fusername = 'ADMIN'"));
+    }
 
     std::unique_ptr<MdiMainMenu> main;
 };
@@ -44,29 +48,29 @@ protected:
 TEST_F(MainWindow, menuCarriesEveryDesignItemWithItsCaption)
 {
     const QList<QPair<QString, QString>> items = {
-        {QStringLiteral("N1"), QStringLiteral("&Masters")},
-        {QStringLiteral("N11"), QStringLiteral("&College")},
-        {QStringLiteral("N2"), QStringLiteral("&Transactions")},
-        {QStringLiteral("N21"), QStringLiteral("Receive Query")},
-        {QStringLiteral("N22"), QStringLiteral("&Import Student Basic Data")},
-        {QStringLiteral("N24"), QStringLiteral("&Import Student Basic Data (Excel)")},
-        {QStringLiteral("N23"), QStringLiteral("&Change Degree")},
-        {QStringLiteral("N25"), QStringLiteral("&Reg. No. Generation")},
-        {QStringLiteral("N3"), QStringLiteral("&Reports")},
-        {QStringLiteral("N31"), QStringLiteral("&Exam Centres with Tagged Colleges")},
-        {QStringLiteral("N4"), QStringLiteral("&Utilities")},
-        {QStringLiteral("N41"), QStringLiteral("&Control")},
-        {QStringLiteral("N42"), QStringLiteral("&Password")},
-        {QStringLiteral("N43"), QStringLiteral("&Security")},
-        {QStringLiteral("N44"), QStringLiteral("&Reset Locked Users")},
-        {QStringLiteral("NWindow"), QStringLiteral("&Window")},
-        {QStringLiteral("mnuFilemain"), QStringLiteral("&Help")},
-        {QStringLiteral("mnuAlt"), QStringLiteral("Alternate Keys")},
-        {QStringLiteral("mnuFile(0)"), QStringLiteral("&Add")},
-        {QStringLiteral("mnuFile(5)"), QStringLiteral("E&xit")},
-        {QStringLiteral("mnuFile(13)"), QStringLiteral("&Last")},
-        {QStringLiteral("mnuhlpsearch"), QStringLiteral("Help Search")},
-        {QStringLiteral("MnuExit"), QStringLiteral("E&xit")},
+            {QStringLiteral("N1"), QStringLiteral("&Masters")},
+            {QStringLiteral("N11"), QStringLiteral("&College")},
+            {QStringLiteral("N2"), QStringLiteral("&Transactions")},
+            {QStringLiteral("N21"), QStringLiteral("Receive Query")},
+            {QStringLiteral("N22"), QStringLiteral("&Import Student Basic Data")},
+            {QStringLiteral("N24"), QStringLiteral("&Import Student Basic Data (Excel)")},
+            {QStringLiteral("N23"), QStringLiteral("&Change Degree")},
+            {QStringLiteral("N25"), QStringLiteral("&Reg. No. Generation")},
+            {QStringLiteral("N3"), QStringLiteral("&Reports")},
+            {QStringLiteral("N31"), QStringLiteral("&Exam Centres with Tagged Colleges")},
+            {QStringLiteral("N4"), QStringLiteral("&Utilities")},
+            {QStringLiteral("N41"), QStringLiteral("&Control")},
+            {QStringLiteral("N42"), QStringLiteral("&Password")},
+            {QStringLiteral("N43"), QStringLiteral("&Security")},
+            {QStringLiteral("N44"), QStringLiteral("&Reset Locked Users")},
+            {QStringLiteral("NWindow"), QStringLiteral("&Window")},
+            {QStringLiteral("mnuFilemain"), QStringLiteral("&Help")},
+            {QStringLiteral("mnuAlt"), QStringLiteral("Alternate Keys")},
+            {QStringLiteral("mnuFile(0)"), QStringLiteral("&Add")},
+            {QStringLiteral("mnuFile(5)"), QStringLiteral("E&xit")},
+            {QStringLiteral("mnuFile(13)"), QStringLiteral("&Last")},
+            {QStringLiteral("mnuhlpsearch"), QStringLiteral("Help Search")},
+            {QStringLiteral("MnuExit"), QStringLiteral("E&xit")},
     };
     for (const auto &item : items) {
         const QAction *action = main->findChild<QAction *>(item.first);
@@ -92,8 +96,10 @@ TEST_F(MainWindow, statusBarHasSixEqualPanelsWithVersionAndUser)
         EXPECT_EQ(panel->width(), width);
     }
     EXPECT_NEAR(width, 1200 / 6, 8);
-    EXPECT_EQ(main->findChild<QLabel *>(QStringLiteral("StatusBar1.panel3"))->text(), QStringLiteral("Version:1.0.3"));
-    EXPECT_EQ(main->findChild<QLabel *>(QStringLiteral("StatusBar1.panel4"))->text(), QStringLiteral("ADMIN"));
+    EXPECT_EQ(main->findChild<QLabel *>(QStringLiteral("StatusBar1.panel3"))->text(),
+              QStringLiteral("Version:1.0.3"));
+    EXPECT_EQ(main->findChild<QLabel *>(QStringLiteral("StatusBar1.panel4"))->text(),
+              QStringLiteral("ADMIN"));
     EXPECT_EQ(main->findChild<QLabel *>(QStringLiteral("StatusBar1.panel5"))->text(), QString());
 
     // The time panel follows the clock.
@@ -104,7 +110,7 @@ TEST_F(MainWindow, statusBarHasSixEqualPanelsWithVersionAndUser)
     while (!time->text().contains(QLatin1String("15")) && wait.elapsed() < 3000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_TRUE(time->text().contains(QLatin1String("9")) && time->text().contains(QLatin1String("15")))
-        << time->text().toStdString();
+            << time->text().toStdString();
 }
 
 TEST_F(MainWindow, aScreenOpenedTwiceExistsOnceAndAClosedOneComesBackNew)
@@ -150,8 +156,8 @@ TEST_F(MainWindow, commandsWithoutAScreenDoNotFail)
     EXPECT_EQ(ui.last().icon, Icon::Information);
     choose(QStringLiteral("N25"));
     EXPECT_EQ(ui.messages.size(), 2);
-    for (const QString &quiet : {QStringLiteral("N41"), QStringLiteral("mnuhlpsearch"), QStringLiteral("mnuFile(0)"),
-                                 QStringLiteral("mnuFile(5)")})
+    for (const QString &quiet : {QStringLiteral("N41"), QStringLiteral("mnuhlpsearch"),
+                                 QStringLiteral("mnuFile(0)"), QStringLiteral("mnuFile(5)")})
         choose(quiet);
     EXPECT_EQ(ui.messages.size(), 2);
     EXPECT_EQ(windows(), 0);
@@ -168,7 +174,8 @@ TEST_F(MainWindow, windowMenuListsOpenScreens)
     QStringList entries;
     for (const QAction *a : list->actions())
         entries << a->text();
-    EXPECT_TRUE(entries.contains(QStringLiteral("&1 Receive Query"))) << entries.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(entries.contains(QStringLiteral("&1 Receive Query")))
+            << entries.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(entries.contains(QStringLiteral("&2 Password")));
 }
 

@@ -17,18 +17,18 @@ using permissions::Control;
 TEST(PermissionDecision, alwaysAllowedNonMenuAndSeparatorItemsAreLeftAlone)
 {
     const QVector<Control> controls = {
-        {QStringLiteral("mnuFile"), QStringLiteral("&Add"), true},
-        {QStringLiteral("NWindow"), QStringLiteral("&Window"), true},
-        {QStringLiteral("MnuExit"), QStringLiteral("E&xit"), true},
-        // Not itself in the list, but "Filemain*" occurs inside "mnuFilemain*".
-        {QStringLiteral("Filemain"), QStringLiteral("x"), true},
-        {QStringLiteral("StatusBar1"), QString(), false},
-        {QStringLiteral("MMM1"), QStringLiteral("-"), true},
-        {QStringLiteral("N21"), QStringLiteral("Receive Query"), true},
-        {QStringLiteral("mnuWindow"), QStringLiteral("x"), true}, // "mnuWindow*" is not in the list
+            {QStringLiteral("mnuFile"), QStringLiteral("&Add"), true},
+            {QStringLiteral("NWindow"), QStringLiteral("&Window"), true},
+            {QStringLiteral("MnuExit"), QStringLiteral("E&xit"), true},
+            // Not itself in the list, but "Filemain*" occurs inside "mnuFilemain*".
+            {QStringLiteral("Filemain"), QStringLiteral("x"), true},
+            {QStringLiteral("StatusBar1"), QString(), false},
+            {QStringLiteral("MMM1"), QStringLiteral("-"), true},
+            {QStringLiteral("N21"), QStringLiteral("Receive Query"), true},
+            {QStringLiteral("mnuWindow"), QStringLiteral("x"), true}, // "mnuWindow*" is not in the list
     };
     const QVector<Change> got = permissions::decide(controls, {QStringLiteral("CLERK"), QString()});
-    const QVector<Change> expected = {Change::Leave, Change::Leave, Change::Leave, Change::Leave,
+    const QVector<Change> expected = {Change::Leave, Change::Leave, Change::Leave,   Change::Leave,
                                       Change::Leave, Change::Leave, Change::Disable, Change::Disable};
     EXPECT_EQ(got, expected);
 }
@@ -63,10 +63,10 @@ protected:
 };
 
 const QStringList kCommands = {
-    QStringLiteral("N1"),  QStringLiteral("N11"), QStringLiteral("N2"),  QStringLiteral("N21"),
-    QStringLiteral("N22"), QStringLiteral("N23"), QStringLiteral("N24"), QStringLiteral("N25"),
-    QStringLiteral("N3"),  QStringLiteral("N31"), QStringLiteral("N4"),  QStringLiteral("N41"),
-    QStringLiteral("N42"), QStringLiteral("N43"), QStringLiteral("N44"), QStringLiteral("mnuhlpsearch")};
+        QStringLiteral("N1"),  QStringLiteral("N11"), QStringLiteral("N2"),  QStringLiteral("N21"),
+        QStringLiteral("N22"), QStringLiteral("N23"), QStringLiteral("N24"), QStringLiteral("N25"),
+        QStringLiteral("N3"),  QStringLiteral("N31"), QStringLiteral("N4"),  QStringLiteral("N41"),
+        QStringLiteral("N42"), QStringLiteral("N43"), QStringLiteral("N44"), QStringLiteral("mnuhlpsearch")};
 
 TEST_F(MenuPermissions, permissionStringsEnableExactlyTheirSubstrings)
 {
@@ -78,14 +78,14 @@ TEST_F(MenuPermissions, permissionStringsEnableExactlyTheirSubstrings)
     };
     const QStringList all = kCommands;
     const Case cases[] = {
-        {QStringLiteral("CLERK"), QStringLiteral("N21*"), {QStringLiteral("N2"), QStringLiteral("N21")}},
-        {QStringLiteral("CLERK"), QStringLiteral("n21*"), {}},
-        {QStringLiteral("CLERK"), QString(), {}},
-        {QStringLiteral("CLERK"), QStringLiteral(""), {}},
-        {QStringLiteral("CLERK"),
-         QStringLiteral("N11*N43*"),
-         {QStringLiteral("N1"), QStringLiteral("N11"), QStringLiteral("N4"), QStringLiteral("N43")}},
-        {QStringLiteral("admin"), QString(), all},
+            {QStringLiteral("CLERK"), QStringLiteral("N21*"), {QStringLiteral("N2"), QStringLiteral("N21")}},
+            {QStringLiteral("CLERK"), QStringLiteral("n21*"), {}},
+            {QStringLiteral("CLERK"), QString(), {}},
+            {QStringLiteral("CLERK"), QStringLiteral(""), {}},
+            {QStringLiteral("CLERK"),
+             QStringLiteral("N11*N43*"),
+             {QStringLiteral("N1"), QStringLiteral("N11"), QStringLiteral("N4"), QStringLiteral("N43")}},
+            {QStringLiteral("admin"), QString(), all},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.user.toStdString() + " / " + c.permission.toStdString());
@@ -103,8 +103,9 @@ TEST_F(MenuPermissions, permissionStringsEnableExactlyTheirSubstrings)
 TEST_F(MenuPermissions, separatorsAndAlwaysAllowedItemsKeepTheirState)
 {
     addUser(QStringLiteral("ADMIN"), QStringLiteral("pw"), QStringLiteral("A"), QStringLiteral("MMM1*"));
-    for (const QString &name : {QStringLiteral("MMM1"), QStringLiteral("mnuFile(3)"), QStringLiteral("NWindow"),
-                                QStringLiteral("MnuExit"), QStringLiteral("mnuAlt")})
+    for (const QString &name :
+         {QStringLiteral("MMM1"), QStringLiteral("mnuFile(3)"), QStringLiteral("NWindow"),
+          QStringLiteral("MnuExit"), QStringLiteral("mnuAlt")})
         main->findChild<QAction *>(name)->setEnabled(false);
     main->findChild<QAction *>(QStringLiteral("mnuFilemain"))->setEnabled(true);
     session().LoginUser = QStringLiteral("ADMIN");

@@ -56,13 +56,14 @@ TEST_F(SignIn, screenShowsItsDesignTextsAndEnablesTheStartUpButtons)
 {
     EXPECT_EQ(screen->windowTitle(), QStringLiteral("Sign Up . . . "));
     EXPECT_EQ(screen->findChild<QLabel *>(QStringLiteral("Label1"))->text(), QStringLiteral("Login . . ."));
-    EXPECT_EQ(screen->findChild<QPushButton *>(QStringLiteral("cmdcancel"))->text(), QStringLiteral("&Cancel"));
+    EXPECT_EQ(screen->findChild<QPushButton *>(QStringLiteral("cmdcancel"))->text(),
+              QStringLiteral("&Cancel"));
     EXPECT_EQ(pass->echoMode(), QLineEdit::Password);
     EXPECT_TRUE(flash->findChild<QPushButton *>(QStringLiteral("cmdok"))->isEnabled());
     EXPECT_TRUE(flash->findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->isEnabled());
 }
 
-TEST_F(SignIn, typedLetterssAreUpperCasedAndEnterWalksTheChain)
+TEST_F(SignIn, typedLettersAreUpperCasedAndEnterWalksTheChain)
 {
     typeText(user, QStringLiteral("adMin"));
     EXPECT_EQ(user->text(), QStringLiteral("ADMIN"));
@@ -78,7 +79,8 @@ TEST_F(SignIn, typedLetterssAreUpperCasedAndEnterWalksTheChain)
     EXPECT_TRUE(signedIn());
     EXPECT_EQ(session().LoginUser, QStringLiteral("ADMIN"));
     EXPECT_EQ(session().LoginGroup, QStringLiteral("A")); // fgroup NULL
-    EXPECT_EQ(main->findChild<QLabel *>(QStringLiteral("StatusBar1.panel4"))->text(), QStringLiteral("ADMIN"));
+    EXPECT_EQ(main->findChild<QLabel *>(QStringLiteral("StatusBar1.panel4"))->text(),
+              QStringLiteral("ADMIN"));
     EXPECT_TRUE(flash.isNull() || !flash->isVisible());
     EXPECT_TRUE(session().univListRead);
     EXPECT_FALSE(ui.ended);

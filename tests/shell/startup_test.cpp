@@ -67,7 +67,8 @@ TEST_F(Startup, aMatchingControlRowLeadsToTheSignInWithTheMainWindowLoaded)
     EXPECT_GE(ui.pausedMs, 1000);
     ASSERT_NE(mainWindow(), nullptr);
     EXPECT_FALSE(mainWindow()->isVisible()); // loaded, not shown before sign-in
-    EXPECT_EQ(mainWindow()->windowTitle(), QStringLiteral("Grievance Management System...Tessaly Central University"));
+    EXPECT_EQ(mainWindow()->windowTitle(),
+              QStringLiteral("Grievance Management System...Tessaly Central University"));
     EXPECT_EQ(label("LABELNAME"), QStringLiteral("Tessaly Central University"));
     EXPECT_FALSE(flash->findChild<QLabel *>(QStringLiteral("LABELNAME"))->isHidden());
     EXPECT_TRUE(flash->findChild<QLabel *>(QStringLiteral("Labelwait"))->isHidden());
@@ -93,7 +94,8 @@ TEST_F(Startup, versionIsComparedAsText)
         SCOPED_TRACE(c.required);
         ui.reset();
         ui.onModal = [](QObject *) { return 0; };
-        admin(QStringLiteral("update corvane3_tkt.control set ftktversion = '%1'").arg(QLatin1String(c.required)));
+        admin(QStringLiteral("update corvane3_tkt.control set ftktversion = '%1'")
+                      .arg(QLatin1String(c.required)));
         start();
         EXPECT_EQ(ui.ended, c.stops);
         if (c.stops) {
@@ -235,8 +237,9 @@ TEST_F(Startup, aReadOnlyReportFileEndsTheStartUp)
 
 TEST_F(Startup, leftOverReportsAreDeletedAndOtherFilesKept)
 {
-    const QStringList names = {QStringLiteral("rep1.prn"), QStringLiteral("REP2.TXT"), QStringLiteral("rep.doc"),
-                               QStringLiteral("report.csv"), QStringLiteral("xrep1.prn"), QStringLiteral("rep1.prn.bak")};
+    const QStringList names = {QStringLiteral("rep1.prn"),  QStringLiteral("REP2.TXT"),
+                               QStringLiteral("rep.doc"),   QStringLiteral("report.csv"),
+                               QStringLiteral("xrep1.prn"), QStringLiteral("rep1.prn.bak")};
     for (const QString &name : names) {
         QFile f(leftovers.filePath(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -265,8 +268,8 @@ TEST_F(Startup, clickingTheTitleOrTheEnabledOkUnloadsTheWindow)
 
     flash = new FrmFlash;
     QLabel *title = flash->findChild<QLabel *>(QStringLiteral("Label1"));
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(title, &release);
     settle();
     EXPECT_TRUE(flash.isNull());

@@ -13,9 +13,9 @@ void deleteLeftoverReports(const QString &dir)
 {
     const QDir folder(dir);
     for (const char *pattern : {"rep*.prn", "rep*.txt", "rep*.doc"}) {
-        const QFileInfoList matches = folder.entryInfoList(
-            QStringList{QString::fromLatin1(pattern)},
-            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        const QFileInfoList matches =
+                folder.entryInfoList(QStringList{QString::fromLatin1(pattern)},
+                                     QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         for (const QFileInfo &entry : matches) {
             // A file without its owner's write bit is read-only, as the report
             // writer's users know it; the superuser could unlink it anyway, so

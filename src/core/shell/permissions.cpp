@@ -17,7 +17,8 @@ QVector<Change> decide(const QVector<Control> &controls, const Account &account)
         if (always.contains(c.name + QLatin1Char('*'), Qt::CaseSensitive) || !c.isMenuItem ||
             c.caption == QLatin1String("-")) {
             out.push_back(Change::Leave);
-        } else if ((!c.name.isEmpty() && account.fpermission.contains(c.name, Qt::CaseSensitive)) || isAdmin) {
+        } else if ((!c.name.isEmpty() && account.fpermission.contains(c.name, Qt::CaseSensitive)) ||
+                   isAdmin) {
             out.push_back(Change::Enable);
         } else {
             out.push_back(Change::Disable);
@@ -28,8 +29,10 @@ QVector<Change> decide(const QVector<Control> &controls, const Account &account)
 
 std::optional<Account> readAccount(const QString &loginUser)
 {
-    const Rows rows = Conn::query(QStringLiteral("Select fusername, fpermission from masuser where fusername = ") +
-                                  sql::quote(loginUser), 1);
+    const Rows rows =
+            Conn::query(QStringLiteral("Select fusername, fpermission from masuser where fusername = ") +
+                                sql::quote(loginUser),
+                        1);
     if (rows.isEmpty())
         return std::nullopt;
     return Account{rows.value(QStringLiteral("fusername")), rows.value(QStringLiteral("fpermission"))};

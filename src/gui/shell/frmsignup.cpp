@@ -128,7 +128,8 @@ bool FrmSignUp::eventFilter(QObject *watched, QEvent *event)
     }
     // Typed characters go in upper-cased; shortcuts (paste among them) and
     // pasted text are left alone.
-    const Qt::KeyboardModifiers chord = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const Qt::KeyboardModifiers chord =
+            key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     const QString text = key->text();
     if (chord == Qt::NoModifier && !text.isEmpty() && text.at(0).isPrint() && text != text.toUpper()) {
         box->insert(text.toUpper());

@@ -89,11 +89,12 @@ void MdiMainMenu::buildMenu()
 
     QMenu *help = addSubMenu(nullptr, QStringLiteral("mnuFilemain"), QStringLiteral("&Help"));
     QMenu *alternate = addSubMenu(help, QStringLiteral("mnuAlt"), QStringLiteral("Alternate Keys"));
-    const QStringList keys = {QStringLiteral("&Add"),     QStringLiteral("&Edit"),  QStringLiteral("&Delete"),
-                              QStringLiteral("&Save"),    QStringLiteral("&Cancel"), QStringLiteral("E&xit"),
-                              QStringLiteral("Sea&rch"),  QStringLiteral("Pre&view"), QStringLiteral("&Print"),
-                              QStringLiteral("Sp&ool"),   QStringLiteral("&First"), QStringLiteral("Prev&ious"),
-                              QStringLiteral("&Next"),    QStringLiteral("&Last")};
+    const QStringList keys = {
+            QStringLiteral("&Add"),    QStringLiteral("&Edit"),    QStringLiteral("&Delete"),
+            QStringLiteral("&Save"),   QStringLiteral("&Cancel"),  QStringLiteral("E&xit"),
+            QStringLiteral("Sea&rch"), QStringLiteral("Pre&view"), QStringLiteral("&Print"),
+            QStringLiteral("Sp&ool"),  QStringLiteral("&First"),   QStringLiteral("Prev&ious"),
+            QStringLiteral("&Next"),   QStringLiteral("&Last")};
     for (int i = 0; i < keys.size(); ++i)
         addCommand(alternate, QStringLiteral("mnuFile(%1)").arg(i), keys.at(i));
     QAction *separator = help->addSeparator();
@@ -125,7 +126,7 @@ void MdiMainMenu::buildStatusBar()
 void MdiMainMenu::layoutPanels()
 {
     // Each panel one sixth of the window's inner width.
-    const int width = qMax(1, this->width() / kPanels - 4);
+    const int width = qMax(1, this->width() / kPanels - 6);
     for (QLabel *panel : std::as_const(m_panels))
         panel->setFixedWidth(width);
 }
@@ -250,7 +251,8 @@ void MdiMainMenu::fillWindowMenu()
         m_windowMenu->addSeparator();
     int number = 1;
     for (QMdiSubWindow *window : windows) {
-        QAction *entry = m_windowMenu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(window->windowTitle()));
+        QAction *entry =
+                m_windowMenu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(window->windowTitle()));
         entry->setCheckable(true);
         entry->setChecked(window == m_mdi->activeSubWindow());
         connect(entry, &QAction::triggered, this, [this, window = QPointer<QMdiSubWindow>(window)] {

@@ -34,7 +34,8 @@ QWidget *pendingScreen(const QString &menuName, const QString &title, QWidget *p
     screen->setObjectName(QStringLiteral("pending_") + menuName);
     screen->setWindowTitle(title);
     auto *layout = new QVBoxLayout(screen);
-    layout->addWidget(new QLabel(QStringLiteral("%1 comes in a later version of the client.").arg(title), screen));
+    layout->addWidget(
+            new QLabel(QStringLiteral("%1 comes in a later version of the client.").arg(title), screen));
     screen->resize(360, 120);
     return screen;
 }
