@@ -90,6 +90,7 @@ Outcome activate(const Hooks &hooks)
     Session &s = session();
     Rows control;
     bool stop = false;
+    bool endedByHook = false;
     // Each step may fail on its own; the error table decides whether the next
     // one still runs.
     const std::vector<std::function<void()>> steps = {
@@ -107,8 +108,8 @@ Outcome activate(const Hooks &hooks)
         },
         [&] { s.InstTitle = titleFor(s.InstUnivCode); },
         [&] {
-            if (hooks.titleKnown)
-                hooks.titleKnown(s.InstTitle);
+            if (hooks.titleKnown && !hooks.titleKnown(s.InstTitle))
+                endedByHook = true;
         },
         [&] {
             s.InstAddress1 = control.value(QStringLiteral("FUnivAdd1"));
@@ -131,6 +132,8 @@ Outcome activate(const Hooks &hooks)
             if (handle(error) == Next::End)
                 return end();
         }
+        if (endedByHook)
+            return Outcome::Ended;
         if (stop)
             return end();
     }

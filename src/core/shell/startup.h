@@ -29,8 +29,9 @@ struct Hooks
     std::function<void()> watchdogOn;
     std::function<void()> watchdogOff;
     // The control row gave the installation title (caption of the main window
-    // and of LABELNAME); the main window is loaded here.
-    std::function<void(const QString &title)> titleKnown;
+    // and of LABELNAME); the main window is loaded here. Returns false when
+    // that load ended the application: start-up then stops at once.
+    std::function<bool(const QString &title)> titleKnown;
 };
 
 enum class Outcome { Continue, Ended };

@@ -1,0 +1,28 @@
+#include "core/shell/signin.h"
+
+#include "core/services/database.h"
+#include "core/services/session.h"
+#include "core/services/sqltext.h"
+
+namespace signin {
+
+QString lookupSql(const QString &typedUser, const QString &typedPassword)
+{
+    QString user = typedUser;
+    user.remove(QLatin1Char('\''));
+    QString password = EncodePassword(typedPassword);
+    password.remove(QLatin1Char('\''));
+    password = password.toUpper();
+    return QStringLiteral("Select * from masuser where FUsername='") + sql::escape(user) +
+           QStringLiteral("' And FPasswd='") + sql::escape(password) + QStringLiteral("'");
+}
+
+std::optional<QString> lookup(const QString &typedUser, const QString &typedPassword)
+{
+    const Rows rows = Conn::query(lookupSql(typedUser, typedPassword), 1);
+    if (rows.isEmpty())
+        return std::nullopt;
+    return rows.isNull(QStringLiteral("fgroup")) ? QStringLiteral("A") : rows.value(QStringLiteral("fgroup"));
+}
+
+} // namespace signin

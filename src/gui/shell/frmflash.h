@@ -1,0 +1,54 @@
+#pragma once
+
+#include "gui/shell/mdimainmenu.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+// The start-up window: opens the connection, checks the control row, loads
+// the main window (not shown) and runs the sign-in.
+class FrmFlash : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FrmFlash(QWidget *parent = nullptr);
+
+    // The start-up steps, run once after the window is first shown. Returns
+    // when the sign-in screen has closed or the application was ended.
+    void activate();
+
+    // The main window loaded during start-up (nullptr before). It outlives
+    // this window; whoever runs the application owns it.
+    MdiMainMenu *mainWindow() const { return m_main; }
+
+    // Closes the window; during start-up the deletion waits until the
+    // start-up steps have returned.
+    void unload();
+    // The sign-in screen is up: the two buttons become usable.
+    void enableButtons();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool loadMainWindow(const QString &title);
+
+    QLabel *m_label1 = nullptr;
+    QLabel *m_labelName = nullptr;
+    QLabel *m_labelWait = nullptr;
+    QLabel *m_lblVer = nullptr;
+    QPushButton *m_cmdok = nullptr;
+    QPushButton *m_cmdSysInfo = nullptr;
+    QTimer *m_timer3 = nullptr;
+    QPointer<MdiMainMenu> m_main;
+    bool m_started = false;
+    bool m_activating = false;
+    bool m_unloaded = false;
+};

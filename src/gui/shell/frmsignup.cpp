@@ -1,0 +1,237 @@
+#include "gui/shell/frmsignup.h"
+
+#include "core/services/handler.h"
+#include "core/services/interaction.h"
+#include "core/services/session.h"
+#include "core/shell/signin.h"
+#include "gui/shell/frmflash.h"
+#include "gui/shell/mdimainmenu.h"
+#include "gui/shell/roundedshape.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+FrmSignUp::FrmSignUp(FrmFlash *flash, MdiMainMenu *main, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , m_flash(flash)
+    , m_main(main)
+{
+    setObjectName(QStringLiteral("FrmSignUp"));
+    setWindowTitle(QStringLiteral("Sign Up . . . "));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0xDD, 0xE6, 0xF2));
+    setPalette(pal);
+
+    auto *label1 = new QLabel(QStringLiteral("Login . . ."), this);
+    label1->setObjectName(QStringLiteral("Label1"));
+    QFont bold = label1->font();
+    bold.setBold(true);
+    bold.setPointSize(bold.pointSize() + 3);
+    label1->setFont(bold);
+    auto *label2 = new QLabel(QStringLiteral("User"), this);
+    label2->setObjectName(QStringLiteral("Label2"));
+    m_user = new QLineEdit(this);
+    m_user->setObjectName(QStringLiteral("txtuser"));
+    auto *label3 = new QLabel(QStringLiteral("Password"), this);
+    label3->setObjectName(QStringLiteral("Label3"));
+    m_pass = new QLineEdit(this);
+    m_pass->setObjectName(QStringLiteral("Txtpass"));
+    m_pass->setEchoMode(QLineEdit::Password);
+    // The mask character is "*" rather than the style's bullet.
+    m_pass->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+
+    m_cmdok = new QPushButton(QStringLiteral("OK"), this);
+    m_cmdok->setObjectName(QStringLiteral("cmdok"));
+    m_cmdcancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    m_cmdcancel->setObjectName(QStringLiteral("cmdcancel"));
+    // Enter is routed by the key chain below, never to a default button.
+    for (QPushButton *b : {m_cmdok, m_cmdcancel}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    connect(m_cmdok, &QPushButton::clicked, this, &FrmSignUp::signIn);
+    connect(m_cmdcancel, &QPushButton::clicked, this, &FrmSignUp::cancel);
+
+    m_user->installEventFilter(this);
+    m_pass->installEventFilter(this);
+
+    auto *grid = new QGridLayout;
+    grid->addWidget(label2, 0, 0);
+    grid->addWidget(m_user, 0, 1);
+    grid->addWidget(label3, 1, 0);
+    grid->addWidget(m_pass, 1, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_cmdok);
+    buttons->addWidget(m_cmdcancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(28, 22, 28, 22);
+    layout->addWidget(label1);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+    resize(340, 170);
+
+    // Not centred: left at half the screen width, top at half the height plus
+    // 500 twips.
+    if (const QScreen *screen = this->screen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + area.width() / 2, area.y() + area.height() / 2 + twipsToPixelsY(this, 500));
+    }
+    applyRoundedShape(this);
+}
+
+void FrmSignUp::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    applyRoundedShape(this);
+    if (m_flash)
+        m_flash->enableButtons();
+    m_user->setFocus();
+}
+
+bool FrmSignUp::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *box = qobject_cast<QLineEdit *>(watched);
+    if (!box || (box != m_user && box != m_pass))
+        return QDialog::eventFilter(watched, event);
+
+    if (event->type() == QEvent::FocusIn) {
+        // After the click that gave the focus has placed the cursor.
+        QTimer::singleShot(0, box, &QLineEdit::selectAll);
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+
+    auto *key = static_cast<QKeyEvent *>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (enter && box == m_user) {
+        m_pass->setFocus();
+        return true;
+    }
+    if (enter && box == m_pass) {
+        signIn();
+        return true;
+    }
+    if (key->key() == Qt::Key_Up && box == m_pass) {
+        m_user->setFocus();
+        return true;
+    }
+    // Typed characters go in upper-cased; shortcuts (paste among them) and
+    // pasted text are left alone.
+    const Qt::KeyboardModifiers chord =
+            key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const QString text = key->text();
+    if (chord == Qt::NoModifier && !text.isEmpty() && text.at(0).isPrint() && text != text.toUpper()) {
+        box->insert(text.toUpper());
+        return true;
+    }
+    return false;
+}
+
+void FrmSignUp::keyPressEvent(QKeyEvent *event)
+{
+    // Esc is not a way out of the sign-in.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool FrmSignUp::Validate_data()
+{
+    if (m_user->text().isEmpty()) {
+        msgBox(QStringLiteral("Enter User name"), Icon::Information);
+        m_user->setFocus();
+        return false;
+    }
+    if (m_pass->text().trimmed().isEmpty()) {
+        msgBox(QStringLiteral("Enter Password"), Icon::Information);
+        m_pass->setFocus();
+        return false;
+    }
+    return true;
+}
+
+void FrmSignUp::signInSteps()
+{
+    if (!Validate_data())
+        return;
+    const QString user = m_user->text();
+    const std::optional<QString> group = signin::lookup(user, m_pass->text());
+    if (!group) {
+        msgBox(QStringLiteral("Invalid Password"), Icon::Information, QStringLiteral("Caution"));
+        m_pass->clear();
+        m_pass->setFocus();
+        return;
+    }
+    Session &s = session();
+    s.LoginUser = user;
+    s.LoginGroup = *group;
+    if (m_main) {
+        m_main->setUserPanel(user);
+        // Before anything closes: should the permissions fail to load, the
+        // sign-in stays on screen and the main window stays shut.
+        if (m_main->applyPermissions() == MdiMainMenu::Permissions::Ended)
+            return;
+    }
+    if (m_flash)
+        m_flash->unload();
+    m_signedIn = true;
+    accept();
+    if (m_main)
+        m_main->show();
+}
+
+void FrmSignUp::signIn()
+{
+    // A database error is reported and leaves the screen usable; a dropped
+    // connection is reopened and the sign-in run again.
+    const bool reported = !runHandled(ErrorStyle::DescriptionNumber, [this] { signInSteps(); });
+    // The university list is read on every press of OK. When the sign-in has
+    // just reported a database error, a second report of the same failure
+    // would only repeat it.
+    if (reported) {
+        try {
+            readUnivList();
+        } catch (const AppError &) {
+        }
+    } else {
+        runHandled(ErrorStyle::DescriptionNumber, [] { readUnivList(); });
+    }
+}
+
+void FrmSignUp::cancel()
+{
+    msgBox(QStringLiteral("Application Terminated"), Icon::Critical, QStringLiteral("Message"));
+    ui().endApplication(0);
+}
+
+void FrmSignUp::reject()
+{
+    if (m_signedIn) {
+        QDialog::reject();
+        return;
+    }
+    cancel();
+}
+
+void FrmSignUp::closeEvent(QCloseEvent *event)
+{
+    if (m_signedIn) {
+        QDialog::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    cancel();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "gui/shell/frmflash.h"
+#include "gui/shell/mdimainmenu.h"
+
+#include <QDialog>
+#include <QPointer>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The sign-in screen, shown modally by the start-up window.
+class FrmSignUp : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // `flash` is unloaded and `main` shown on a successful sign-in; either
+    // may be absent.
+    FrmSignUp(FrmFlash *flash, MdiMainMenu *main, QWidget *parent = nullptr);
+
+    // True when the fields are filled; otherwise says which is missing.
+    bool Validate_data();
+
+    // The OK button: sign in, and in every case read the university list.
+    void signIn();
+    // The Cancel button: the application ends.
+    void cancel();
+
+    // Leaving the screen without signing in ends the application like
+    // Cancel: otherwise the start-up window would sit there with nothing
+    // left to do, and the main window must never open without a sign-in.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void signInSteps();
+
+    QLineEdit *m_user = nullptr;
+    QLineEdit *m_pass = nullptr;
+    QPushButton *m_cmdok = nullptr;
+    QPushButton *m_cmdcancel = nullptr;
+    QPointer<FrmFlash> m_flash;
+    QPointer<MdiMainMenu> m_main;
+    bool m_signedIn = false;
+};

@@ -1,0 +1,285 @@
+#include "gui/shell/mdimainmenu.h"
+
+#include "core/services/config.h"
+#include "core/services/database.h"
+#include "core/services/handler.h"
+#include "core/services/interaction.h"
+#include "core/services/session.h"
+#include "core/services/sqltext.h"
+#include "core/shell/mainload.h"
+#include "core/shell/permissions.h"
+#include "core/shell/startup.h"
+#include "gui/shell/screens.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace {
+constexpr int kPanels = 6;
+const char *const kCaptionPrefix = "Grievance Management System...";
+} // namespace
+
+MdiMainMenu::MdiMainMenu(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("MdiMainMenu"));
+    setWindowTitle(QString::fromLatin1(kCaptionPrefix));
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("mdiArea"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+    buildMenu();
+    buildStatusBar();
+}
+
+QAction *MdiMainMenu::addCommand(QMenu *menu, const QString &name, const QString &caption)
+{
+    QAction *action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+    action->setObjectName(name);
+    m_controls.push_back(action);
+    connect(action, &QAction::triggered, this, [this, name] { runCommand(name); });
+    return action;
+}
+
+QMenu *MdiMainMenu::addSubMenu(QMenu *menu, const QString &name, const QString &caption)
+{
+    QMenu *sub = menu ? menu->addMenu(caption) : menuBar()->addMenu(caption);
+    sub->setObjectName(name);
+    sub->menuAction()->setObjectName(name);
+    m_controls.push_back(sub->menuAction());
+    return sub;
+}
+
+void MdiMainMenu::buildMenu()
+{
+    QMenu *masters = addSubMenu(nullptr, QStringLiteral("N1"), QStringLiteral("&Masters"));
+    addCommand(masters, QStringLiteral("N11"), QStringLiteral("&College"));
+
+    QMenu *transactions = addSubMenu(nullptr, QStringLiteral("N2"), QStringLiteral("&Transactions"));
+    addCommand(transactions, QStringLiteral("N21"), QStringLiteral("Receive Query"));
+    addCommand(transactions, QStringLiteral("N22"), QStringLiteral("&Import Student Basic Data"));
+    addCommand(transactions, QStringLiteral("N24"), QStringLiteral("&Import Student Basic Data (Excel)"));
+    addCommand(transactions, QStringLiteral("N23"), QStringLiteral("&Change Degree"));
+    addCommand(transactions, QStringLiteral("N25"), QStringLiteral("&Reg. No. Generation"));
+
+    QMenu *reports = addSubMenu(nullptr, QStringLiteral("N3"), QStringLiteral("&Reports"));
+    addCommand(reports, QStringLiteral("N31"), QStringLiteral("&Exam Centres with Tagged Colleges"));
+
+    QMenu *utilities = addSubMenu(nullptr, QStringLiteral("N4"), QStringLiteral("&Utilities"));
+    addCommand(utilities, QStringLiteral("N41"), QStringLiteral("&Control"));
+    addCommand(utilities, QStringLiteral("N42"), QStringLiteral("&Password"));
+    addCommand(utilities, QStringLiteral("N43"), QStringLiteral("&Security"));
+    addCommand(utilities, QStringLiteral("N44"), QStringLiteral("&Reset Locked Users"));
+
+    m_windowMenu = addSubMenu(nullptr, QStringLiteral("NWindow"), QStringLiteral("&Window"));
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &MdiMainMenu::fillWindowMenu);
+
+    QMenu *help = addSubMenu(nullptr, QStringLiteral("mnuFilemain"), QStringLiteral("&Help"));
+    QMenu *alternate = addSubMenu(help, QStringLiteral("mnuAlt"), QStringLiteral("Alternate Keys"));
+    const QStringList keys = {
+            QStringLiteral("&Add"),    QStringLiteral("&Edit"),    QStringLiteral("&Delete"),
+            QStringLiteral("&Save"),   QStringLiteral("&Cancel"),  QStringLiteral("E&xit"),
+            QStringLiteral("Sea&rch"), QStringLiteral("Pre&view"), QStringLiteral("&Print"),
+            QStringLiteral("Sp&ool"),  QStringLiteral("&First"),   QStringLiteral("Prev&ious"),
+            QStringLiteral("&Next"),   QStringLiteral("&Last")};
+    for (int i = 0; i < keys.size(); ++i)
+        addCommand(alternate, QStringLiteral("mnuFile(%1)").arg(i), keys.at(i));
+    QAction *separator = help->addSeparator();
+    separator->setObjectName(QStringLiteral("MMM1"));
+    m_controls.push_back(separator);
+    addCommand(help, QStringLiteral("mnuhlpsearch"), QStringLiteral("Help Search"));
+
+    addCommand(nullptr, QStringLiteral("MnuExit"), QStringLiteral("E&xit"));
+}
+
+void MdiMainMenu::buildStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    for (int i = 1; i <= kPanels; ++i) {
+        auto *panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("StatusBar1.panel%1").arg(i));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addWidget(panel);
+        m_panels.push_back(panel);
+    }
+    m_clock = new QTimer(this);
+    m_clock->setObjectName(QStringLiteral("StatusBar1.clock"));
+    m_clock->setInterval(1000);
+    connect(m_clock, &QTimer::timeout, this, &MdiMainMenu::updateClock);
+}
+
+void MdiMainMenu::layoutPanels()
+{
+    // Each panel one sixth of the window's inner width.
+    const int width = qMax(1, this->width() / kPanels - 6);
+    for (QLabel *panel : std::as_const(m_panels))
+        panel->setFixedWidth(width);
+}
+
+void MdiMainMenu::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    layoutPanels();
+}
+
+bool MdiMainMenu::load()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool ok = true;
+    try {
+        const QScreen *screen = this->screen() ? this->screen() : QApplication::primaryScreen();
+        if (screen)
+            setGeometry(QRect(QPoint(0, 0), screen->size()));
+        setWindowState(Qt::WindowMaximized);
+        mainload::deleteLeftoverReports(Config::instance().programDir);
+    } catch (const AppError &error) {
+        ok = false;
+        QApplication::restoreOverrideCursor();
+        mainload::reportLoadError(error);
+        ui().endApplication(0);
+        return false;
+    }
+    QApplication::restoreOverrideCursor();
+    layoutPanels();
+    return ok;
+}
+
+void MdiMainMenu::setStartupPanels()
+{
+    updateClock();
+    m_panels[2]->setText(QStringLiteral("Version:") + startup::versionDisplay());
+    m_clock->start();
+}
+
+void MdiMainMenu::updateClock()
+{
+    const QDateTime now = ui().now();
+    const QLocale locale;
+    m_panels[0]->setText(locale.toString(now.date(), QLocale::ShortFormat));
+    m_panels[1]->setText(locale.toString(now.time(), QLocale::ShortFormat));
+}
+
+void MdiMainMenu::setUserPanel(const QString &user)
+{
+    m_panels[3]->setText(user);
+}
+
+MdiMainMenu::Permissions MdiMainMenu::applyPermissions()
+{
+    const std::optional<permissions::Account> account = permissions::readAccount(session().LoginUser);
+    if (!account) {
+        msgBox(QStringLiteral("You have no permissions to use the Software, Contact Admin."), Icon::Critical);
+        ui().endApplication(0);
+        return Permissions::Ended;
+    }
+    static const QRegularExpression arrayIndex(QStringLiteral("\\(\\d+\\)$"));
+    QVector<permissions::Control> controls;
+    controls.reserve(m_controls.size());
+    for (const QAction *action : std::as_const(m_controls)) {
+        QString name = action->objectName();
+        name.remove(arrayIndex); // array items answer to their array's name
+        controls.push_back({name, action->isSeparator() ? QStringLiteral("-") : action->text(), true});
+    }
+    const QVector<permissions::Change> changes = permissions::decide(controls, *account);
+    for (int i = 0; i < changes.size(); ++i) {
+        if (changes[i] == permissions::Change::Enable)
+            m_controls[i]->setEnabled(true);
+        else if (changes[i] == permissions::Change::Disable)
+            m_controls[i]->setEnabled(false);
+    }
+    return Permissions::Applied;
+}
+
+void MdiMainMenu::runCommand(const QString &name)
+{
+    if (name == QLatin1String("N11") || name == QLatin1String("N25")) {
+        msgBox(QStringLiteral("This screen is not part of this client."), Icon::Information);
+    } else if (name == QLatin1String("N31")) {
+        Gen_Exam_Centre_List(this);
+    } else if (name == QLatin1String("N44")) {
+        // Only the account typed exactly as ADMIN may release held grievances.
+        if (session().LoginUser == QLatin1String("ADMIN"))
+            showScreen(name);
+    } else if (name == QLatin1String("MnuExit")) {
+        exitCommand();
+    } else {
+        showScreen(name); // commands without a screen get none from the factory
+    }
+}
+
+void MdiMainMenu::showScreen(const QString &name)
+{
+    QPointer<QMdiSubWindow> &open = m_screens[name];
+    if (open) {
+        open->showNormal();
+        m_mdi->setActiveSubWindow(open);
+        return;
+    }
+    QWidget *screen = createScreen(name, nullptr);
+    if (!screen)
+        return;
+    QMdiSubWindow *sub = m_mdi->addSubWindow(screen);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setObjectName(QStringLiteral("sub_") + name);
+    open = sub;
+    sub->show();
+    m_mdi->setActiveSubWindow(sub);
+}
+
+void MdiMainMenu::fillWindowMenu()
+{
+    m_windowMenu->clear();
+    m_windowMenu->addAction(QStringLiteral("&Cascade"), m_mdi, &QMdiArea::cascadeSubWindows);
+    m_windowMenu->addAction(QStringLiteral("&Tile"), m_mdi, &QMdiArea::tileSubWindows);
+    const QList<QMdiSubWindow *> windows = m_mdi->subWindowList();
+    if (!windows.isEmpty())
+        m_windowMenu->addSeparator();
+    int number = 1;
+    for (QMdiSubWindow *window : windows) {
+        QAction *entry =
+                m_windowMenu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(window->windowTitle()));
+        entry->setCheckable(true);
+        entry->setChecked(window == m_mdi->activeSubWindow());
+        connect(entry, &QAction::triggered, this, [this, window = QPointer<QMdiSubWindow>(window)] {
+            if (window)
+                m_mdi->setActiveSubWindow(window);
+        });
+    }
+}
+
+void MdiMainMenu::exitCommand()
+{
+    // This way out keeps the held grievance; an administrator releases it.
+    if (askYesNo(QStringLiteral("Are You Sure About Quiting ?"), Icon::Critical) == Answer::Yes)
+        ui().endApplication(0);
+}
+
+void MdiMainMenu::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    if (askYesNo(QStringLiteral("Are You sure about Quiting.?"), Icon::Critical) != Answer::Yes)
+        return;
+    // Release the held grievance. A connection dropped while the window sat
+    // idle is reopened first; any other failure is reported, and the
+    // application ends either way.
+    runHandled(ErrorStyle::DescriptionNumber, [] {
+        Conn::execute(QStringLiteral("update masuser set ftktid = null where fusername = ") +
+                      sql::quote(session().LoginUser));
+    });
+    ui().endApplication(0);
+}
