@@ -1,4 +1,5 @@
 #include "core/admin/accounts.h"
+#include "core/shell/signin.h"
 #include "core/services/database.h"
 #include "core/services/session.h"
 #include "core/services/sqltext.h"
@@ -22,14 +23,10 @@ protected:
         resetCentral();
     }
 
-    // The comparison sign-in makes: the stored form of what is typed.
+    // Through the real sign-in lookup.
     static bool signsIn(const QString &user, const QString &password)
     {
-        QString name = user;
-        name.remove(QLatin1Char('\''));
-        return !Conn::query(QStringLiteral("Select * from masuser where FUsername=") + sql::quote(name) +
-                            QStringLiteral(" And FPasswd=") + sql::quote(StoredPassword(password)))
-                    .isEmpty();
+        return signin::lookup(user, password).has_value();
     }
 };
 

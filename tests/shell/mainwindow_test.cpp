@@ -179,7 +179,8 @@ TEST_F(MainWindow, windowMenuListsOpenScreens)
         entries << a->text();
     EXPECT_TRUE(entries.contains(QStringLiteral("&1 Receive Query")))
             << entries.join(QLatin1Char('|')).toStdString();
-    EXPECT_TRUE(entries.contains(QStringLiteral("&2 Password")));
+    EXPECT_TRUE(entries.contains(QStringLiteral("&2 Password Change . . .")))
+            << entries.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(MainWindow, theCloseBoxAsksAndReleasesTheHeldGrievance)

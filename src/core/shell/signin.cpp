@@ -10,9 +10,8 @@ QString lookupSql(const QString &typedUser, const QString &typedPassword)
 {
     QString user = typedUser;
     user.remove(QLatin1Char('\''));
-    QString password = EncodePassword(typedPassword);
-    password.remove(QLatin1Char('\''));
-    password = password.toUpper();
+    // Quotes removed and upper-cased: the form accounts are stored in.
+    const QString password = StoredPassword(typedPassword);
     return QStringLiteral("Select * from masuser where FUsername='") + sql::escape(user) +
            QStringLiteral("' And FPasswd='") + sql::escape(password) + QStringLiteral("'");
 }

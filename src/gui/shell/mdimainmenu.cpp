@@ -230,7 +230,7 @@ void MdiMainMenu::showScreen(const QString &name)
         m_mdi->setActiveSubWindow(open);
         return;
     }
-    QWidget *screen = createScreen(name, nullptr);
+    QWidget *screen = createScreen(name, this);
     if (!screen)
         return;
     QMdiSubWindow *sub = m_mdi->addSubWindow(screen);

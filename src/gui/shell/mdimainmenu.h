@@ -41,6 +41,8 @@ public:
     void runCommand(const QString &name);
 
     QMdiArea *mdiArea() const { return m_mdi; }
+    // The menu items in control order (separators included).
+    const QVector<QAction *> &menuControls() const { return m_controls; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;

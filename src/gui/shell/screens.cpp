@@ -1,6 +1,13 @@
 #include "gui/shell/screens.h"
 
+#include "core/admin/permtree.h"
 #include "core/services/interaction.h"
+#include "gui/admin/frmpasswd.h"
+#include "gui/admin/frmusers.h"
+#include "gui/shell/mdimainmenu.h"
+
+#include <QAction>
+#include <QPointer>
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -19,10 +26,6 @@ QString pendingTitle(const QString &menuName)
         return QStringLiteral("Change Degree");
     if (menuName == QLatin1String("N24"))
         return QStringLiteral("Import Student Basic Data (Excel)");
-    if (menuName == QLatin1String("N42"))
-        return QStringLiteral("Password");
-    if (menuName == QLatin1String("N43"))
-        return QStringLiteral("Security");
     if (menuName == QLatin1String("N44"))
         return QStringLiteral("Reset Locked Users");
     return QString();
@@ -40,14 +43,34 @@ QWidget *pendingScreen(const QString &menuName, const QString &title, QWidget *p
     return screen;
 }
 
+// The main window's menu as the users screen's permission tree reads it.
+QVector<permtree::MenuEntry> menuEntries(const MdiMainMenu *mainWindow)
+{
+    QVector<permtree::MenuEntry> entries;
+    if (!mainWindow)
+        return entries;
+    for (const QAction *action : mainWindow->menuControls()) {
+        const QString name = action->objectName();
+        entries.push_back({name, action->isSeparator() ? QStringLiteral("-") : action->text(),
+                           name == QLatin1String("NWindow")});
+    }
+    return entries;
+}
+
 } // namespace
 
-QWidget *createScreen(const QString &menuName, QWidget *parent)
+QWidget *createScreen(const QString &menuName, MdiMainMenu *mainWindow)
 {
+    if (menuName == QLatin1String("N42"))
+        return new frmpasswd();
+    if (menuName == QLatin1String("N43")) {
+        QPointer<MdiMainMenu> main(mainWindow);
+        return new frmusers([main] { return menuEntries(main); });
+    }
     const QString title = pendingTitle(menuName);
     if (title.isEmpty())
         return nullptr;
-    return pendingScreen(menuName, title, parent);
+    return pendingScreen(menuName, title, nullptr);
 }
 
 void Gen_Exam_Centre_List(QWidget *)
