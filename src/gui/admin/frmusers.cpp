@@ -69,7 +69,7 @@ frmusers::frmusers(MenuSource menu, QWidget *parent) : QWidget(parent), m_menu(s
     layout->addWidget(frame0);
     layout->addWidget(frame1, 1);
     layout->addWidget(m_status);
-    resize(420, 520);
+    resize(520, 600);
 
     setTabOrder(m_user, m_cmb);
     setTabOrder(m_cmb, m_section);
