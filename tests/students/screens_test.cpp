@@ -79,6 +79,19 @@ TEST_F(ImportScreen, listsUniversitiesWithTheCodeBehind100Blanks)
     EXPECT_EQ(screen->windowTitle(), QStringLiteral("Import Student Data . . ."));
 }
 
+// A message box closing activates the screen again; the list is read again
+// but the person's choice stays.
+TEST_F(ImportScreen, reactivationKeepsTheChosenUniversity)
+{
+    chooseUniversity(QStringLiteral("042"));
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(screen, &activate);
+    EXPECT_TRUE(cmb()->currentText().endsWith(QStringLiteral("042")));
+    cmb()->setCurrentIndex(-1);
+    QApplication::sendEvent(screen, &activate);
+    EXPECT_EQ(cmb()->currentIndex(), -1);
+}
+
 TEST_F(ImportScreen, enterAndUpMoveBetweenFileAndCollegeAndCollegeIsUpperCased)
 {
     text(0)->setFocus();

@@ -29,10 +29,13 @@ void BusyCursor::restore()
 
 void fillUniversities(QComboBox *combo)
 {
+    // The window is activated again whenever a message box closes; the
+    // person's choice must survive that, so it is kept when still listed.
+    const QString chosen = combo->currentIndex() < 0 ? QString() : combo->currentText();
     combo->clear();
     for (const UnivRow &row : session().UnivList)
         combo->addItem(univEntry(row.name, row.code));
-    combo->setCurrentIndex(-1); // nothing chosen until the person chooses
+    combo->setCurrentIndex(chosen.isEmpty() ? -1 : combo->findText(chosen));
 }
 
 void upperCaseTyping(QLineEdit *edit)
