@@ -45,6 +45,9 @@ CREATE TABLE IF NOT EXISTS masdoc (
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 -- Students uploaded by colleges; the mobile number is the student's key.
+-- The imports join every uploaded line to this table by mobile number and
+-- compare the college, so the mobile index carries the college too: the
+-- join is answered from the index alone.
 CREATE TABLE IF NOT EXISTS collstud (
     fslno     VARCHAR(10)  NULL,
     fcollcode VARCHAR(10)  NULL,
@@ -53,7 +56,7 @@ CREATE TABLE IF NOT EXISTS collstud (
     femail    VARCHAR(100) NULL,
     fname     VARCHAR(100) NULL,
     fimpdate  DATETIME     NULL,
-    KEY ix_collstud_mobile (fmobileno),
+    KEY ix_collstud_mobile (fmobileno, fcollcode),
     KEY ix_collstud_coll (fcollcode, fdegree)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 

@@ -1,0 +1,323 @@
+#include "core/students/studentimport.h"
+
+#include "core/services/database.h"
+#include "core/services/errors.h"
+#include "core/services/sqltext.h"
+#include "core/students/university.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace students {
+
+namespace {
+
+constexpr int kCsvFields = 6;
+constexpr qint64 kFileNotFound = 53;
+
+const QString kBeforeNone = QStringLiteral("Records Before Importing : 0");
+
+ImportStep step(const QString &caption, const QString &sql, Counter counter = Counter::None)
+{
+    ImportStep s;
+    s.caption = caption;
+    s.sql = sql;
+    s.counter = counter;
+    return s;
+}
+
+qint64 &counterOf(ImportCounters &c, Counter which)
+{
+    static qint64 none = 0;
+    switch (which) {
+    case Counter::Sheet:
+        return c.sheet;
+    case Counter::NameEmpty:
+        return c.nameEmpty;
+    case Counter::NoMobile:
+        return c.noMobile;
+    case Counter::DupSheet:
+        return c.dupSheet;
+    case Counter::DupDb:
+        return c.dupDb;
+    case Counter::Final:
+        return c.finalUploaded;
+    case Counter::None:
+        break;
+    }
+    none = 0;
+    return none;
+}
+
+[[noreturn]] void fileError(qint64 number, const QString &path, const QString &cause)
+{
+    throw AppError(number, QStringLiteral("The file %1 cannot be imported: %2").arg(path, cause),
+                   QStringLiteral("csv import"));
+}
+
+} // namespace
+
+QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
+{
+    const QString tmp = sql::table(db, QStringLiteral("tmpcollstud"));
+    const QString dup = sql::table(db, QStringLiteral("tmpcollstuddup"));
+    const QString stud = sql::table(db, QStringLiteral("collstud"));
+    const QString nb = sql::table(db, QStringLiteral("collstudnb"));
+    const QString dupStore = sql::table(db, QStringLiteral("collstuddup"));
+    Q_UNUSED(plan);
+
+    QVector<ImportStep> steps;
+    steps << step(QStringLiteral("Storing the lines without a mobile number"),
+                  QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname) select fslno, "
+                                 "fcollcode, fdegree, fmobileno, femail, fname from %2 where "
+                                 "replace(ifnull(tmpcollstud.fmobileno,''),' ','') = ''")
+                          .arg(nb, tmp),
+                  Counter::NoMobile)
+          << step(QStringLiteral("Removing the lines without a mobile number"),
+                  QStringLiteral("delete from %1 where replace(ifnull(tmpcollstud.fmobileno,''),' ','') = ''").arg(tmp))
+          << step(QStringLiteral("Finding mobile numbers repeated in the file"),
+                  QStringLiteral("insert into %1 select fmobileno, count(fmobileno) as fcnt from %2 group by fmobileno "
+                                 "having count(fmobileno) > 1")
+                          .arg(dup, tmp))
+          << step(QStringLiteral("Marking mobile numbers repeated in the file"),
+                  QStringLiteral("update %1 a, %2 b set a.fdeleted = 'X' where a.fmobileno = b.fmobileno").arg(tmp, dup))
+          << step(QStringLiteral("Storing the lines repeated in the file"),
+                  QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'").arg(dupStore, tmp),
+                  Counter::DupSheet)
+          << step(QStringLiteral("Removing the lines repeated in the file"),
+                  QStringLiteral("delete from %1 where fdeleted = 'X'").arg(tmp))
+          << step(QStringLiteral("Finding students stored under another college"),
+                  QStringLiteral("update %1 tmpcollstud, %2 collstud set tmpcollstud.fdeleted = 'X' where "
+                                 "collstud.fmobileno = tmpcollstud.fmobileno and collstud.fcollcode <> "
+                                 "tmpcollstud.fcollcode and replace(ifnull(tmpcollstud.fmobileno,''),' ','') <> ''")
+                          .arg(tmp, stud))
+          << step(QStringLiteral("Storing the students stored under another college"),
+                  QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'").arg(dupStore, tmp),
+                  Counter::DupDb)
+          << step(QStringLiteral("Finding students already stored"),
+                  QStringLiteral("update %1 tmpcollstud, %2 collstud set tmpcollstud.fdeleted = 'X' where "
+                                 "collstud.fmobileno = tmpcollstud.fmobileno and "
+                                 "replace(ifnull(tmpcollstud.fmobileno,''),' ','') <> ''")
+                          .arg(tmp, stud))
+          << step(QStringLiteral("Removing the students already stored"),
+                  QStringLiteral("delete from %1 where fdeleted = 'X'").arg(tmp))
+          << step(QStringLiteral("Adding the new students"),
+                  QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate) select "
+                                 "fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate from %2")
+                          .arg(stud, tmp),
+                  Counter::Final);
+    // The append repeats the look-up of stored students first, so a retry
+    // after a lost reply cannot add a student twice.
+    const int count = int(steps.size());
+    steps[count - 1].resumeFrom = count - 3;
+    return steps;
+}
+
+CsvShape inspectCsv(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        fileError(kFileNotFound, path, QStringLiteral("it does not exist."));
+    if (!info.isFile())
+        fileError(ErrNo::FileAccess, path, QStringLiteral("it is not a file."));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        fileError(ErrNo::FileAccess, path, QStringLiteral("it cannot be read (%1).").arg(file.errorString()));
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        fileError(ErrNo::FileAccess, path, QStringLiteral("it cannot be read (%1).").arg(file.errorString()));
+    if (data.isEmpty())
+        fileError(ErrNo::InvalidValue, path, QStringLiteral("it is empty; the first line must be the heading."));
+
+    CsvShape shape;
+    const int firstLf = data.indexOf('\n');
+    shape.crlf = firstLf > 0 && data.at(firstLf - 1) == '\r';
+
+    // Counts fields the way the server's load splits them: a field enclosed
+    // in double quotes may hold commas and line ends, a backslash escapes the
+    // next character.
+    int fields = 1;
+    int line = 1;
+    int recordLine = 1;
+    bool atFieldStart = true;
+    bool quoted = false;
+    bool recordEmpty = true;
+    const auto endRecord = [&] {
+        ++shape.records;
+        if (!recordEmpty && fields != kCsvFields)
+            fileError(ErrNo::InvalidValue, path,
+                      QStringLiteral("line %1 has %2 fields; every line needs %3 (serial number, college, "
+                                     "degree, name, mobile number, e-mail).")
+                              .arg(recordLine)
+                              .arg(fields)
+                              .arg(kCsvFields));
+        fields = 1;
+        atFieldStart = true;
+        recordEmpty = true;
+        recordLine = line;
+    };
+    const int n = int(data.size());
+    for (int i = 0; i < n; ++i) {
+        const char c = data.at(i);
+        if (c == '\n')
+            ++line;
+        if (c == '\\' && i + 1 < n) {
+            if (data.at(i + 1) == '\n')
+                ++line;
+            ++i;
+            atFieldStart = false;
+            recordEmpty = false;
+            continue;
+        }
+        if (quoted) {
+            if (c == '"') {
+                if (i + 1 < n && data.at(i + 1) == '"') {
+                    ++i;
+                    continue;
+                }
+                quoted = false;
+            }
+            continue;
+        }
+        const bool lineEnd = shape.crlf ? (c == '\r' && i + 1 < n && data.at(i + 1) == '\n') : c == '\n';
+        if (lineEnd) {
+            if (shape.crlf) {
+                ++i;
+                ++line;
+            }
+            endRecord();
+            continue;
+        }
+        recordEmpty = false;
+        if (c == ',') {
+            ++fields;
+            atFieldStart = true;
+            continue;
+        }
+        if (c == '"' && atFieldStart)
+            quoted = true;
+        atFieldStart = false;
+    }
+    if (!recordEmpty)
+        endRecord();
+    return shape;
+}
+
+QVector<ImportStep> csvImportSteps(const QString &db, const QString &path, const CsvShape &shape, ImportPlan plan)
+{
+    const QString tmp = sql::table(db, QStringLiteral("tmpcollstud"));
+    // A spreadsheet saved on Windows ends its lines in CR LF; naming that end
+    // keeps the carriage return out of the last field (the e-mail address).
+    const QString lines = shape.crlf ? QStringLiteral("LINES TERMINATED BY '\\r\\n' ") : QString();
+    QVector<ImportStep> steps;
+    const QString load = QStringLiteral("LOAD DATA local INFILE %1 INTO TABLE %2 FIELDS TERMINATED BY ',' ENCLOSED "
+                                        "BY '\"' %3IGNORE 1 LINES (fslno, fcollcode, fdegree, fname, fmobileno, femail)")
+                                 .arg(sql::quote(path), tmp, lines);
+    steps << step(QStringLiteral("Emptying the staging table"), QStringLiteral("truncate table %1").arg(tmp))
+          << step(QStringLiteral("Emptying the table of repeated numbers"),
+                  QStringLiteral("truncate table %1").arg(sql::table(db, QStringLiteral("tmpcollstuddup"))));
+    if (plan == ImportPlan::Literal) {
+        steps << step(QStringLiteral("Loading the file"), load)
+              << step(QStringLiteral("Setting the import date"),
+                      QStringLiteral("update %1 set fimpdate = sysdate()").arg(tmp), Counter::Sheet);
+    } else {
+        // Dating the rows while they are loaded spares a second write of
+        // every row; the load reports the same number of lines.
+        steps << step(QStringLiteral("Loading the file"), load + QStringLiteral(" SET fimpdate = sysdate()"),
+                      Counter::Sheet);
+    }
+    steps << step(QStringLiteral("Removing the lines without a name"),
+                  QStringLiteral("delete from %1 where ltrim(ifnull(fname,'')) = ''").arg(tmp), Counter::NameEmpty);
+    const int prefix = int(steps.size());
+    for (ImportStep s : dedupSteps(db, plan)) {
+        if (s.resumeFrom >= 0)
+            s.resumeFrom += prefix;
+        steps << s;
+    }
+    return steps;
+}
+
+QString collegeCounts(const QString &db, const QString &college)
+{
+    const Rows rows = Conn::query(
+            QStringLiteral("select a.fcollcode, group_concat(a.fdegree, ' - ', a.fcount separator ', ') as fcnt from  "
+                           "(select fcollcode, fdegree, count(fmobileno) as fcount from %1 where fcollcode = %2 group "
+                           "by fcollcode, fdegree) a group by a.fcollcode")
+                    .arg(sql::table(db, QStringLiteral("collstud")), sql::quote(college)));
+    return rows.isEmpty() ? QString() : rows.value(QStringLiteral("fcnt"));
+}
+
+void runImportSteps(const QVector<ImportStep> &steps, ImportRun &run, const StepObserver &observer)
+{
+    const int count = int(steps.size());
+    for (; run.next < count; ++run.next) {
+        const ImportStep &s = steps.at(run.next);
+        if (observer)
+            observer(run.next, count, s.caption);
+        const qint64 affected = Conn::execute(s.sql);
+        if (s.counter != Counter::None)
+            counterOf(run.counters, s.counter) = affected;
+    }
+}
+
+ImportRefusal checkCsvImport(const QString &univEntryTrimmed, const CsvImportRequest &request, CsvShape *shape)
+{
+    if (univEntryTrimmed.isEmpty() || request.college.trimmed().isEmpty() || request.path.trimmed().isEmpty())
+        return {QStringLiteral("Information should be entered!!"), false};
+    bool ok = false;
+    const double range = request.college.trimmed().toDouble(&ok);
+    if (!ok)
+        throw AppError(ErrNo::TypeMismatch, QStringLiteral("Type mismatch"), QStringLiteral("college range"));
+    if (request.univCode == QLatin1String("041") && range > 6000)
+        return {QStringLiteral("Error in university selection!!"), true};
+    *shape = inspectCsv(request.path);
+    return {};
+}
+
+void importCsv(const CsvImportRequest &request, const CsvShape &shape, ImportRun &run, const StepObserver &observer)
+{
+    // Until something leaves the staging tables the import simply starts
+    // again; after that it resumes where the connection dropped.
+    // The first statement that writes outside the staging tables.
+    const int firstStore = int(csvImportSteps(QStringLiteral("x"), request.path, shape, request.plan).size() -
+                               dedupSteps(QStringLiteral("x"), request.plan).size());
+    const bool restart = !run.started || run.next <= firstStore;
+    if (restart) {
+        run = ImportRun();
+        run.db = selectUniversity(request.univCode);
+        run.beforeLine = kBeforeNone;
+        const QString before = collegeCounts(run.db, request.college);
+        if (!before.isEmpty())
+            run.beforeLine = QStringLiteral("Records Before Importing : ") + before;
+        run.started = true;
+    }
+    const QVector<ImportStep> steps = csvImportSteps(run.db, request.path, shape, request.plan);
+    if (!restart && run.next < steps.size() && steps.at(run.next).resumeFrom >= 0)
+        run.next = steps.at(run.next).resumeFrom;
+    try {
+        runImportSteps(steps, run, observer);
+    } catch (const AppError &e) {
+        if (run.next == 2 && !e.isGoneAway())
+            throw AppError(e.number(),
+                           QStringLiteral("The file %1 could not be loaded: %2").arg(request.path, e.description()),
+                           e.context());
+        throw;
+    }
+    const QString after = collegeCounts(run.db, request.college);
+    if (!after.isEmpty())
+        run.afterLine = QStringLiteral("Records After Importing : ") + after;
+}
+
+QString importSummary(const ImportRun &run)
+{
+    const QString crlf2 = QStringLiteral("\r\n\r\n");
+    const ImportCounters &c = run.counters;
+    return QStringLiteral("Importing data completed!!") + crlf2 + QStringLiteral("Excel Sheet Count : ") +
+           QString::number(c.sheet) + crlf2 + QStringLiteral("Name Empty Deleted : ") + QString::number(c.nameEmpty) +
+           crlf2 + QStringLiteral("Without Mobile No. : ") + QString::number(c.noMobile) + crlf2 +
+           QStringLiteral("Duplicate in Excel Sheet : ") + QString::number(c.dupSheet) + crlf2 +
+           QStringLiteral("Duplicate in DB : ") + QString::number(c.dupDb) + crlf2 + QStringLiteral("Final Uploaded : ") +
+           QString::number(c.finalUploaded) + crlf2 + run.beforeLine + crlf2 + run.afterLine;
+}
+
+} // namespace students

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+// "Change Degree...": moves one student, found by mobile or application
+// number, to another college and/or degree of the chosen university.
+class frmchangedeg : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmchangedeg(QWidget *parent = nullptr);
+
+    // The look-up run when the mobile box loses the focus.
+    void lookupStudent();
+    // The Change command (cmd(0)).
+    void changeDegree();
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QLineEdit *text(int index) const { return m_text[index]; }
+
+    QComboBox *m_cmb;
+    QLineEdit *m_text[16] = {};
+    QPushButton *m_cmd;
+    bool m_placed = false;
+};

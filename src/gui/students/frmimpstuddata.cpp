@@ -1,0 +1,187 @@
+#include "gui/students/frmimpstuddata.h"
+
+#include "core/services/handler.h"
+#include "core/services/interaction.h"
+#include "core/students/studentimport.h"
+#include "core/students/university.h"
+#include "gui/services/formutil.h"
+#include "gui/students/screenutil.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+
+using namespace students;
+
+namespace {
+// Errors of the spreadsheet automation that the import has always ignored.
+bool isSilent(const AppError &e)
+{
+    return e.number() == 429 || e.number() == -2147221020;
+}
+} // namespace
+
+frmimpstuddata::frmimpstuddata(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmimpstuddata"));
+    setWindowTitle(QStringLiteral("Import Student Data . . ."));
+
+    m_cmb = new QComboBox(this);
+    m_cmb->setObjectName(QStringLiteral("cmb"));
+    m_cmb->setMinimumWidth(360);
+    for (int i = 0; i < 2; ++i) {
+        m_text[i] = new QLineEdit(this);
+        m_text[i]->setObjectName(QStringLiteral("text(%1)").arg(i));
+        m_text[i]->installEventFilter(this);
+    }
+    m_cmd[0] = new QPushButton(QStringLiteral("&Import"), this);
+    m_cmd[1] = new QPushButton(QStringLiteral("..."), this);
+    m_cmd[1]->setFixedWidth(32);
+    const char *captions[] = {"&File Name", "College Range", "University"};
+    for (int i = 0; i < 3; ++i) {
+        m_lbreg[i] = new QLabel(QLatin1String(captions[i]), this);
+        m_lbreg[i]->setObjectName(QStringLiteral("lbreg(%1)").arg(i));
+    }
+    for (int i = 0; i < 2; ++i)
+        m_cmd[i]->setObjectName(QStringLiteral("cmd(%1)").arg(i));
+    m_lbreg[0]->setBuddy(m_text[0]);
+    m_lbreg[2]->setBuddy(m_cmb);
+
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(m_lbreg[2], 0, 0);
+    grid->addWidget(m_cmb, 0, 1, 1, 2);
+    grid->addWidget(m_lbreg[0], 1, 0);
+    grid->addWidget(m_text[0], 1, 1);
+    grid->addWidget(m_cmd[1], 1, 2);
+    grid->addWidget(m_lbreg[1], 2, 0);
+    grid->addWidget(m_text[1], 2, 1, 1, 2);
+    grid->addWidget(m_cmd[0], 3, 1, 1, 2, Qt::AlignRight);
+    grid->setColumnStretch(1, 1);
+
+    // Only the college is upper-cased: a path typed on a case-sensitive file
+    // system must keep its case to name the file.
+    upperCaseTyping(m_text[1]);
+    selectAllOnFocus(this);
+    for (QWidget *w : {static_cast<QWidget *>(m_cmb), static_cast<QWidget *>(m_cmd[0]), static_cast<QWidget *>(m_cmd[1])})
+        w->installEventFilter(this);
+
+    connect(m_cmd[1], &QPushButton::clicked, this, &frmimpstuddata::chooseFile);
+    connect(m_cmd[0], &QPushButton::clicked, this, &frmimpstuddata::Import_Data);
+    resize(520, 170);
+}
+
+bool frmimpstuddata::event(QEvent *e)
+{
+    if (e->type() == QEvent::WindowActivate) {
+        fillUniversities(m_cmb);
+        m_cmb->setFocus();
+    }
+    return QWidget::event(e);
+}
+
+void frmimpstuddata::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    if (!m_placed) {
+        m_placed = true;
+        centreInHost(this);
+    }
+}
+
+void frmimpstuddata::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Escape) {
+        closeScreen(this);
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+bool frmimpstuddata::eventFilter(QObject *watched, QEvent *e)
+{
+    if (e->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, e);
+    const int key = static_cast<QKeyEvent *>(e)->key();
+    if (key == Qt::Key_Escape) {
+        closeScreen(this);
+        return true;
+    }
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (watched == m_text[0] && (enter || key == Qt::Key_Up)) {
+        m_text[1]->setFocus();
+        return true;
+    }
+    if (watched == m_text[1] && enter) {
+        m_text[0]->setFocus();
+        return true;
+    }
+    if (watched == m_text[1] && key == Qt::Key_Up)
+        return true;
+    return QWidget::eventFilter(watched, e);
+}
+
+void frmimpstuddata::chooseFile()
+{
+    const QString file = ui().openFileName(this, QString(), QString(), QStringLiteral("*.csv (*.csv)"));
+    if (!file.isEmpty())
+        m_text[0]->setText(file);
+}
+
+void frmimpstuddata::Import_Data()
+{
+    BusyCursor busy;
+    CsvImportRequest request;
+    const QString entry = m_cmb->currentText();
+    request.univCode = univCodeOf(entry);
+    request.path = m_text[0]->text();
+    request.college = m_text[1]->text();
+
+    HandlerOptions options;
+    options.style = ErrorStyle::NumberCommaDescription;
+    options.icon = Icon::None;
+    bool silent = false;
+    const auto guarded = [&](const std::function<void()> &work) {
+        return runHandled(options, [&](int) {
+            try {
+                work();
+            } catch (const AppError &e) {
+                if (!isSilent(e))
+                    throw;
+                silent = true;
+            }
+        });
+    };
+
+    CsvShape shape;
+    ImportRefusal refusal;
+    if (!guarded([&] { refusal = checkCsvImport(entry.trimmed(), request, &shape); }) || silent)
+        return;
+    if (!refusal.text.isEmpty()) {
+        msgBox(refusal.text, refusal.critical ? Icon::Critical : Icon::Exclamation);
+        return;
+    }
+
+    ImportRun run;
+    QProgressDialog progress(this);
+    progress.setWindowTitle(windowTitle());
+    progress.setCancelButton(nullptr);
+    progress.setMinimumDuration(0);
+    progress.setWindowModality(Qt::WindowModal);
+    const auto observer = [&progress](int index, int count, const QString &caption) {
+        progress.setMaximum(count);
+        progress.setLabelText(caption + QStringLiteral(" . . ."));
+        progress.setValue(index);
+    };
+    const bool ok = guarded([&] { importCsv(request, shape, run, observer); });
+    progress.reset();
+    progress.hide();
+    if (!ok || silent)
+        return;
+    busy.restore();
+    msgBox(importSummary(run), Icon::Information);
+    m_text[1]->setFocus();
+}
