@@ -151,13 +151,16 @@ TEST_F(CsvImport, sameFileTwiceAddsNothingAndCountsNowhereTheSecondTime)
                                                                  QStringLiteral("2,2001,BSC,Bala,9000000002,b@x")});
     const ImportRun first = importFile(path);
     EXPECT_EQ(first.counters.finalUploaded, 2);
-    EXPECT_EQ(first.afterLine, QStringLiteral("Records After Importing : BA - 1, BSC - 1"));
+    // group_concat has no order of its own: either order of the degrees is the server's answer.
+    EXPECT_TRUE(first.afterLine == QStringLiteral("Records After Importing : BA - 1, BSC - 1") ||
+                first.afterLine == QStringLiteral("Records After Importing : BSC - 1, BA - 1"))
+        << first.afterLine.toStdString();
     const ImportRun second = importFile(path);
     EXPECT_EQ(second.counters.sheet, 2);
     EXPECT_EQ(second.counters.dupDb, 0);
     EXPECT_EQ(second.counters.dupSheet, 0);
     EXPECT_EQ(second.counters.finalUploaded, 0);
-    EXPECT_EQ(second.beforeLine, QStringLiteral("Records Before Importing : BA - 1, BSC - 1"));
+    EXPECT_EQ(second.beforeLine, QStringLiteral("Records Before Importing : ") + first.afterLine.mid(26));
     EXPECT_EQ(count(QStringLiteral("collstud")), 2);
     EXPECT_EQ(count(QStringLiteral("collstuddup")), 0);
 }

@@ -5,6 +5,8 @@
 #include "gui/admin/frmpasswd.h"
 #include "gui/admin/frmusers.h"
 #include "gui/shell/mdimainmenu.h"
+#include "gui/students/frmchangedeg.h"
+#include "gui/students/frmimpstuddata.h"
 
 #include <QAction>
 #include <QPointer>
@@ -20,10 +22,6 @@ QString pendingTitle(const QString &menuName)
 {
     if (menuName == QLatin1String("N21"))
         return QStringLiteral("Receive Query");
-    if (menuName == QLatin1String("N22"))
-        return QStringLiteral("Import Student Basic Data");
-    if (menuName == QLatin1String("N23"))
-        return QStringLiteral("Change Degree");
     if (menuName == QLatin1String("N24"))
         return QStringLiteral("Import Student Basic Data (Excel)");
     if (menuName == QLatin1String("N44"))
@@ -61,6 +59,10 @@ QVector<permtree::MenuEntry> menuEntries(const MdiMainMenu *mainWindow)
 
 QWidget *createScreen(const QString &menuName, MdiMainMenu *mainWindow)
 {
+    if (menuName == QLatin1String("N22"))
+        return new frmimpstuddata();
+    if (menuName == QLatin1String("N23"))
+        return new frmchangedeg();
     if (menuName == QLatin1String("N42"))
         return new frmpasswd();
     if (menuName == QLatin1String("N43")) {
