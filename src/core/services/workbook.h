@@ -106,7 +106,7 @@ public:
 
     // Page setup. Header and footer texts use the spreadsheet's codes
     // ("&C", "&P", "&\"Arial,Bold\"" ...); at most kMaxHeaderLength characters.
-    static constexpr int kMaxHeaderLength = 254;
+    static constexpr int kMaxHeaderLength = 255;
     void setRepeatRows(int first, int last);
     void setHeader(const QString &text, double marginInches);
     void setFooter(const QString &text, double marginInches);
