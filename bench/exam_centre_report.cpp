@@ -32,12 +32,15 @@ int main(int argc, char **argv)
             const int centre = i < centres ? i : i % centres;
             const QString centreCode = QStringLiteral("%1").arg(centre, 4, 36, QLatin1Char('0')).toUpper();
             values << QStringLiteral("(%1, %2, %3, %4, %5, 'PG Arts and Science')")
-                          .arg(sql::quote(code), sql::quote(QStringLiteral("College of Arts and Science number %1").arg(i)),
-                               sql::quote(QStringLiteral("Town %1").arg(i % 97)), sql::quote(QStringLiteral("Const-%1").arg(i % 41)),
-                               sql::quote(centreCode));
+                              .arg(sql::quote(code),
+                                   sql::quote(QStringLiteral("College of Arts and Science number %1").arg(i)),
+                                   sql::quote(QStringLiteral("Town %1").arg(i % 97)),
+                                   sql::quote(QStringLiteral("Const-%1").arg(i % 41)),
+                                   sql::quote(centreCode));
         }
         Conn::execute(QStringLiteral("insert into corvane3_tsc.college(fcollcode, fcollname, ftown, fconst, "
-                                     "fpgthcntrmba, ffaculty) values ") + values.join(QLatin1Char(',')));
+                                     "fpgthcntrmba, ffaculty) values ") +
+                      values.join(QLatin1Char(',')));
 
         QTemporaryDir dir;
         QElapsedTimer timer;

@@ -51,9 +51,11 @@ protected:
     void college(const char *code, const char *name, const char *town, const char *konst, const char *centre,
                  const char *faculty = "PG Arts", const char *deleted = nullptr)
     {
-        admin(QStringLiteral("insert into corvane3_tsc.college(fcollcode, fcollname, ftown, fconst, fpgthcntrmba, "
-                             "ffaculty, fdeleted) values(%1, %2, %3, %4, %5, %6, %7)")
-                  .arg(lit(code), lit(name), lit(town), lit(konst), lit(centre), lit(faculty), lit(deleted)));
+        admin(QStringLiteral(
+                      "insert into corvane3_tsc.college(fcollcode, fcollname, ftown, fconst, fpgthcntrmba, "
+                      "ffaculty, fdeleted) values(%1, %2, %3, %4, %5, %6, %7)")
+                      .arg(lit(code), lit(name), lit(town), lit(konst), lit(centre), lit(faculty),
+                           lit(deleted)));
     }
 
     QString run()
@@ -63,10 +65,7 @@ protected:
         return result.path;
     }
 
-    QStringList filesInDir() const
-    {
-        return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-    }
+    QStringList filesInDir() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
 
     QTemporaryDir dir;
 };
@@ -77,8 +76,8 @@ TEST_F(ExamCentreList, groupsOfOneAndThreeWithSerialsSeparatorAndFormats)
     college("C201", "Gamma College", "Eastport", "K-3", "C200");
     college("C200", "Beta College", "Marwick", "K-2", "C200");
     college("C202", "Delta College", "Eastport", "K-4", "C200", "MBA PG");
-    college("C500", "Ug College", "Marwick", "K-5", "C200", "UG Arts");       // not postgraduate
-    college("C501", "Closed College", "Marwick", "K-6", "C200", "PG", "T");   // deleted
+    college("C500", "Ug College", "Marwick", "K-5", "C200", "UG Arts");     // not postgraduate
+    college("C501", "Closed College", "Marwick", "K-6", "C200", "PG", "T"); // deleted
     const XlsxFile x(run());
     ASSERT_TRUE(x.ok());
 
@@ -91,7 +90,8 @@ TEST_F(ExamCentreList, groupsOfOneAndThreeWithSerialsSeparatorAndFormats)
     EXPECT_FALSE(x.row(3).child("c")); // the separator holds no cells
     EXPECT_EQ(x.text("A4"), QStringLiteral("2"));
     EXPECT_EQ(x.text("B4"), QStringLiteral("C200 - Beta College, Marwick, Const. : K-2"));
-    EXPECT_EQ(x.text("C4"), QStringLiteral("C200 - Beta College, Marwick, Const. : K-2")); // the centre itself first
+    EXPECT_EQ(x.text("C4"),
+              QStringLiteral("C200 - Beta College, Marwick, Const. : K-2")); // the centre itself first
     const QStringList rest{x.text("C5"), x.text("C6")};
     EXPECT_TRUE(rest.contains(QStringLiteral("C201 - Gamma College, Eastport, Const. : K-3")));
     EXPECT_TRUE(rest.contains(QStringLiteral("C202 - Delta College, Eastport, Const. : K-4")));
@@ -103,12 +103,23 @@ TEST_F(ExamCentreList, groupsOfOneAndThreeWithSerialsSeparatorAndFormats)
     EXPECT_FALSE(x.row(7));
 
     // The serial is a number, the texts are text.
-    EXPECT_STREQ(x.part("xl/worksheets/sheet1.xml").child("sheetData").child("row").next_sibling().child("c").attribute("t").value(), "");
+    EXPECT_STREQ(x.part("xl/worksheets/sheet1.xml")
+                         .child("sheetData")
+                         .child("row")
+                         .next_sibling()
+                         .child("c")
+                         .attribute("t")
+                         .value(),
+                 "");
 
     const std::map<int, double> heights{{1, 40}, {2, 50}, {3, 10}, {4, 50}, {5, 50}, {6, 50}};
     for (const auto &[r, h] : heights)
         EXPECT_DOUBLE_EQ(x.row(r).attribute("ht").as_double(), h) << "row " << r;
-    EXPECT_DOUBLE_EQ(x.part("xl/worksheets/sheet1.xml").child("sheetFormatPr").attribute("defaultRowHeight").as_double(), 50);
+    EXPECT_DOUBLE_EQ(x.part("xl/worksheets/sheet1.xml")
+                             .child("sheetFormatPr")
+                             .attribute("defaultRowHeight")
+                             .as_double(),
+                     50);
 
     std::map<int, double> widths;
     for (pugi::xml_node col : x.part("xl/worksheets/sheet1.xml").child("cols").children("col"))
@@ -134,11 +145,11 @@ TEST_F(ExamCentreList, groupsOfOneAndThreeWithSerialsSeparatorAndFormats)
 TEST_F(ExamCentreList, groupWithoutCentreCollegeComesLastAndNullTownsShowNoName)
 {
     college("C100", "Alpha College", "Tessaly", "K-1", "C100");
-    college("C400", "Nowhere College", kNull, "K-4", "C100");      // NULL town
-    college("C600", "Hill College", kNull, "K-6", "C600");         // a centre with a NULL town
-    college("C300", "Epsilon College", "Marwick", "K-3", "C999");  // the centre names no college
+    college("C400", "Nowhere College", kNull, "K-4", "C100");     // NULL town
+    college("C600", "Hill College", kNull, "K-6", "C600");        // a centre with a NULL town
+    college("C300", "Epsilon College", "Marwick", "K-3", "C999"); // the centre names no college
     college("C102", "Plain College", "Marwick", "K-7", kNull);
-    college("C301", "Zeta College", "Marwick", kNull, "C102");     // its centre has no centre of its own
+    college("C301", "Zeta College", "Marwick", kNull, "C102"); // its centre has no centre of its own
     const XlsxFile x(run());
     ASSERT_TRUE(x.ok());
     EXPECT_EQ(x.text("A2"), QStringLiteral("1"));
@@ -202,14 +213,17 @@ TEST_F(ExamCentreList, everyPageSettingIsInTheFile)
     const XlsxFile x(run());
     const pugi::xml_node sheet = x.part("xl/worksheets/sheet1.xml");
 
-    const pugi::xml_node titles = x.part("xl/workbook.xml").child("definedNames").find_child_by_attribute(
-        "definedName", "name", "_xlnm.Print_Titles");
+    const pugi::xml_node titles =
+            x.part("xl/workbook.xml")
+                    .child("definedNames")
+                    .find_child_by_attribute("definedName", "name", "_xlnm.Print_Titles");
     EXPECT_STREQ(titles.child_value(), "Sheet1!$1:$1");
     EXPECT_EQ(QString::fromUtf8(sheet.child("headerFooter").child_value("oddHeader")),
-              QStringLiteral("&C&\"Arial,Bold\"&14TESSALY CENTRAL UNIVERSITY&\"Arial,Regular\"&10\n"
-                             "Fort && Bay Road, Tessaly 600 001&\"Arial,Bold\"&12\n"
-                             "PG Theory Examination Centres list with tagged Colleges / Departments - Jan / Feb "
-                             "2019 Examinations"));
+              QStringLiteral(
+                      "&C&\"Arial,Bold\"&14TESSALY CENTRAL UNIVERSITY&\"Arial,Regular\"&10\n"
+                      "Fort && Bay Road, Tessaly 600 001&\"Arial,Bold\"&12\n"
+                      "PG Theory Examination Centres list with tagged Colleges / Departments - Jan / Feb "
+                      "2019 Examinations"));
     EXPECT_STREQ(sheet.child("headerFooter").child_value("oddFooter"), "&L&D&C&P");
 
     const pugi::xml_node margins = sheet.child("pageMargins");
@@ -262,7 +276,8 @@ TEST(PageSetup, valuesForOneAndThreeTitleRowsAndEmptyAddresses)
 TEST(PageSetup, longAddressIsShortenedToTheHeaderLimit)
 {
     const QString longLine = QString(120, QLatin1Char('A')) + QStringLiteral(" & Sons");
-    const PageSetupValues p = pageSetupValues(1, longLine, QStringLiteral("Tessaly 600 001 & Co ") + QString(90, QLatin1Char('B')));
+    const PageSetupValues p = pageSetupValues(
+            1, longLine, QStringLiteral("Tessaly 600 001 & Co ") + QString(90, QLatin1Char('B')));
     EXPECT_TRUE(p.addressShortened);
     EXPECT_LE(p.headerText().toUcs4().size(), 255);
     EXPECT_GE(p.headerText().toUcs4().size(), 254); // shortened no further than needed
@@ -279,15 +294,20 @@ TEST_F(ExamCentreList, longAddressStillGivesTheWorkbook)
     session().InstAddress1 = QString(200, QLatin1Char('X'));
     const XlsxFile x(run());
     ASSERT_TRUE(x.ok());
-    EXPECT_LE(QString::fromUtf8(x.part("xl/worksheets/sheet1.xml").child("headerFooter").child_value("oddHeader")).size(), 255);
+    EXPECT_LE(QString::fromUtf8(
+                      x.part("xl/worksheets/sheet1.xml").child("headerFooter").child_value("oddHeader"))
+                      .size(),
+              255);
 }
 
 TEST(ExamCentreLayout, listPastSheetRow32767IsAnOverflow)
 {
-    const QStringList columns{QStringLiteral("fcollcode"), QStringLiteral("fcollname"), QStringLiteral("fconst"),
-                              QStringLiteral("fcntrcode"), QStringLiteral("fcntrname"), QStringLiteral("fcntrconst")};
-    QVector<QVector<QVariant>> data(32766, QVector<QVariant>{QStringLiteral("C1"), QStringLiteral("n"), QStringLiteral("k"),
-                                                             QStringLiteral("C9"), QStringLiteral("c"), QStringLiteral("k")});
+    const QStringList columns{QStringLiteral("fcollcode"), QStringLiteral("fcollname"),
+                              QStringLiteral("fconst"),    QStringLiteral("fcntrcode"),
+                              QStringLiteral("fcntrname"), QStringLiteral("fcntrconst")};
+    QVector<QVector<QVariant>> data(32766, QVector<QVariant>{QStringLiteral("C1"), QStringLiteral("n"),
+                                                             QStringLiteral("k"), QStringLiteral("C9"),
+                                                             QStringLiteral("c"), QStringLiteral("k")});
     EXPECT_EQ(layoutExamCentres(Rows(columns, data)).size(), 32766); // rows 2 to 32767
     data.append(data.first());
     try {
@@ -340,7 +360,10 @@ TEST_F(ExamCentreCommand, withoutSpreadsheetApplicationTheMessageGivesThePath)
 {
     college("C100", "Alpha College", "Tessaly", "K-1", "C100");
     QString asked;
-    setWorkbookOpener([&](const QString &path) { asked = path; return false; });
+    setWorkbookOpener([&](const QString &path) {
+        asked = path;
+        return false;
+    });
     runExamCentreList(nullptr);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.last().icon, Icon::Information);
@@ -353,7 +376,10 @@ TEST_F(ExamCentreCommand, openedWorkbookNeedsNoMessage)
 {
     college("C100", "Alpha College", "Tessaly", "K-1", "C100");
     int opened = 0;
-    setWorkbookOpener([&](const QString &) { ++opened; return true; });
+    setWorkbookOpener([&](const QString &) {
+        ++opened;
+        return true;
+    });
     runExamCentreList(nullptr);
     EXPECT_EQ(opened, 1);
     EXPECT_TRUE(ui.messages.isEmpty());
@@ -361,7 +387,10 @@ TEST_F(ExamCentreCommand, openedWorkbookNeedsNoMessage)
 
 TEST_F(ExamCentreCommand, noRecordsMessage)
 {
-    setWorkbookOpener([&](const QString &) { ADD_FAILURE() << "opened"; return true; });
+    setWorkbookOpener([&](const QString &) {
+        ADD_FAILURE() << "opened";
+        return true;
+    });
     runExamCentreList(nullptr);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.last().text, QStringLiteral("No records found!!"));
@@ -371,12 +400,16 @@ TEST_F(ExamCentreCommand, noRecordsMessage)
 TEST_F(ExamCentreCommand, databaseErrorShowsTheErrorMessageAndNoFile)
 {
     college("C100", "Alpha College", "Tessaly", "K-1", "C100");
-    setWorkbookOpener([&](const QString &) { ADD_FAILURE() << "opened"; return true; });
+    setWorkbookOpener([&](const QString &) {
+        ADD_FAILURE() << "opened";
+        return true;
+    });
     admin(QStringLiteral("rename table corvane3_tsc.college to corvane3_tsc.college_away"));
     runExamCentreList(nullptr);
     admin(QStringLiteral("rename table corvane3_tsc.college_away to corvane3_tsc.college"));
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_TRUE(ui.last().text.startsWith(QStringLiteral("Error Message  : Err No. "))) << ui.last().text.toStdString();
+    EXPECT_TRUE(ui.last().text.startsWith(QStringLiteral("Error Message  : Err No. ")))
+            << ui.last().text.toStdString();
     EXPECT_TRUE(ui.last().text.contains(QStringLiteral("college"))) << ui.last().text.toStdString();
     EXPECT_EQ(ui.last().icon, Icon::None);
     EXPECT_TRUE(QDir(reportsFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());

@@ -37,9 +37,9 @@ pugi::xml_node XlsxFile::part(const std::string &name) const
 
 pugi::xml_node XlsxFile::cell(const std::string &ref) const
 {
-    return part("xl/worksheets/sheet1.xml")
-        .child("sheetData")
-        .find_node([&](const pugi::xml_node &n) { return std::string(n.name()) == "c" && ref == n.attribute("r").value(); });
+    return part("xl/worksheets/sheet1.xml").child("sheetData").find_node([&](const pugi::xml_node &n) {
+        return std::string(n.name()) == "c" && ref == n.attribute("r").value();
+    });
 }
 
 bool XlsxFile::hasCell(const std::string &ref) const
@@ -58,7 +58,8 @@ QString XlsxFile::text(const std::string &ref) const
         for (pugi::xml_node si : part("xl/sharedStrings.xml").children("si"))
             items.push_back(si);
         const size_t i = std::stoul(v);
-        return i < items.size() ? QString::fromUtf8(items[i].child_value("t")) : QStringLiteral("<bad index>");
+        return i < items.size() ? QString::fromUtf8(items[i].child_value("t"))
+                                : QStringLiteral("<bad index>");
     }
     return QString::fromStdString(v);
 }

@@ -36,9 +36,9 @@ void writePackage(const QString &path, const std::map<std::string, std::string> 
 }
 
 const char *const kContentTypes =
-    R"(<?xml version="1.0" encoding="UTF-8"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>)";
+        R"(<?xml version="1.0" encoding="UTF-8"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>)";
 const char *const kRootRels =
-    R"(<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="book/main.xml"/></Relationships>)";
+        R"(<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="book/main.xml"/></Relationships>)";
 
 std::string sheetXml(const std::string &rows)
 {
@@ -142,13 +142,15 @@ TEST_F(Workbook, storedNumberTextIsReadByValue)
 {
     // Other writers store numbers with exponents and 17 digits.
     const QString path = file(QStringLiteral("stored.xlsx"));
-    writePackage(path, {{"_rels/.rels", kRootRels},
-                        {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
-                        {"book/_rels/main.xml.rels",
-                         R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
-                        {"book/s.xml", sheetXml(R"(<row r="1"><c r="A1"><v>1.23456789012E+11</v></c>)"
-                                                R"(<c r="B1"><v>0.30000000000000004</v></c><c r="C1"><v>1E-7</v></c>)"
-                                                R"(<c r="D1"><v>-0</v></c><c r="E1"><v>12.50</v></c></row>)")}});
+    writePackage(
+            path,
+            {{"_rels/.rels", kRootRels},
+             {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
+             {"book/_rels/main.xml.rels",
+              R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
+             {"book/s.xml", sheetXml(R"(<row r="1"><c r="A1"><v>1.23456789012E+11</v></c>)"
+                                     R"(<c r="B1"><v>0.30000000000000004</v></c><c r="C1"><v>1E-7</v></c>)"
+                                     R"(<c r="D1"><v>-0</v></c><c r="E1"><v>12.50</v></c></row>)")}});
     EXPECT_EQ(readActiveSheet(path).rows.value(0),
               row({"123456789012", "0.30000000000000004", "0.0000001", "0", "12.5"}));
 }
@@ -166,21 +168,21 @@ TEST_F(Workbook, datesAndTimesFollowTheCellsNumberFormat)
         const char *expected;
     };
     const Case cases[] = {
-        {nullptr, 14, 43480, "2019-01-15"},
-        {nullptr, 20, 0.5, "12:00:00"},
-        {nullptr, 22, 43480.75, "2019-01-15 18:00:00"},
-        {nullptr, 47, 0.000694444444, "00:01:00"},
-        {"yyyy-mm-dd hh:mm:ss", 0, 36526.999988426, "2000-01-01 23:59:59"},
-        {"yyyy-mm-dd hh:mm:ss", 0, 36526.9999999, "2000-01-02 00:00:00"},
-        {"d mmm yyyy", 0, 60, "1900-02-29"},  // the 1900 system's phantom leap day
-        {"d mmm yyyy", 0, 59, "1900-02-28"},
-        {"d mmm yyyy", 0, 61, "1900-03-01"},
-        {"mmm-yy", 0, 43466, "2019-01-01"},
-        {"[h]:mm:ss", 0, 1.5, "36:00:00"},
-        {"\"day\" 0", 0, 7, "7"},             // d inside quotes is a literal
-        {"[Red]0.00;[Blue]-0.00", 0, 3.25, "3.25"}, // brackets hold colours
-        {"0.00\\h", 0, 4, "4"},               // an escaped h is a literal
-        {"dd/mm/yyyy", 0, 43480.9999999, "2019-01-16"}, // rounds to the nearest second
+            {nullptr, 14, 43480, "2019-01-15"},
+            {nullptr, 20, 0.5, "12:00:00"},
+            {nullptr, 22, 43480.75, "2019-01-15 18:00:00"},
+            {nullptr, 47, 0.000694444444, "00:01:00"},
+            {"yyyy-mm-dd hh:mm:ss", 0, 36526.999988426, "2000-01-01 23:59:59"},
+            {"yyyy-mm-dd hh:mm:ss", 0, 36526.9999999, "2000-01-02 00:00:00"},
+            {"d mmm yyyy", 0, 60, "1900-02-29"}, // the 1900 system's phantom leap day
+            {"d mmm yyyy", 0, 59, "1900-02-28"},
+            {"d mmm yyyy", 0, 61, "1900-03-01"},
+            {"mmm-yy", 0, 43466, "2019-01-01"},
+            {"[h]:mm:ss", 0, 1.5, "36:00:00"},
+            {"\"day\" 0", 0, 7, "7"},                       // d inside quotes is a literal
+            {"[Red]0.00;[Blue]-0.00", 0, 3.25, "3.25"},     // brackets hold colours
+            {"0.00\\h", 0, 4, "4"},                         // an escaped h is a literal
+            {"dd/mm/yyyy", 0, 43480.9999999, "2019-01-16"}, // rounds to the nearest second
     };
     int r = 0;
     for (const Case &c : cases) {
@@ -204,24 +206,25 @@ TEST_F(Workbook, handMadePackageFollowsRelationshipsToTheActiveTab)
     // relationship files; shared and inline strings, rich text with a
     // phonetic guide, escapes, an error, sparse rows and cells.
     const std::string book =
-        R"(<?xml version="1.0" encoding="UTF-8"?><workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"><workbookPr date1904="1"/><bookViews><workbookView activeTab="1"/></bookViews><sheets><sheet name="Notes" sheetId="1" r:id="rA"/><sheet name="Students" sheetId="2" r:id="rB"/></sheets></workbook>)";
+            R"(<?xml version="1.0" encoding="UTF-8"?><workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"><workbookPr date1904="1"/><bookViews><workbookView activeTab="1"/></bookViews><sheets><sheet name="Notes" sheetId="1" r:id="rA"/><sheet name="Students" sheetId="2" r:id="rB"/></sheets></workbook>)";
     const std::string bookRels =
-        R"(<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="rA" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="notes.xml"/><Relationship Id="rB" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="/data/list.xml"/><Relationship Id="rS" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings" Target="../strings/sst.xml"/><Relationship Id="rT" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="st.xml"/></Relationships>)";
+            R"(<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="rA" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="notes.xml"/><Relationship Id="rB" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="/data/list.xml"/><Relationship Id="rS" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings" Target="../strings/sst.xml"/><Relationship Id="rT" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="st.xml"/></Relationships>)";
     const std::string sst =
-        R"(<?xml version="1.0" encoding="UTF-8"?><sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><si><t>fname</t></si><si><r><rPr><b/></rPr><t xml:space="preserve">Anu </t></r><r><t>Devi</t></r><rPh sb="0" eb="1"><t>PHONETIC</t></rPh></si><si><t>a_x000D_b_x005F_x0041_ _xD83D__xDE00_</t></si><si><t xml:space="preserve"> </t></si></sst>)";
+            R"(<?xml version="1.0" encoding="UTF-8"?><sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><si><t>fname</t></si><si><r><rPr><b/></rPr><t xml:space="preserve">Anu </t></r><r><t>Devi</t></r><rPh sb="0" eb="1"><t>PHONETIC</t></rPh></si><si><t>a_x000D_b_x005F_x0041_ _xD83D__xDE00_</t></si><si><t xml:space="preserve"> </t></si></sst>)";
     const std::string styles =
-        R"(<?xml version="1.0" encoding="UTF-8"?><styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><cellXfs count="2"><xf numFmtId="0"/><xf numFmtId="14"/></cellXfs></styleSheet>)";
+            R"(<?xml version="1.0" encoding="UTF-8"?><styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><cellXfs count="2"><xf numFmtId="0"/><xf numFmtId="14"/></cellXfs></styleSheet>)";
     const std::string list = sheetXml(
-        R"(<row r="2"><c r="A2" t="s"><v>0</v></c><c r="C2" t="inlineStr"><is><t>fmobileno</t></is></c></row>)"
-        R"(<row r="3"><c r="A3" t="s"><v>1</v></c><c r="B3" t="e"><v>#DIV/0!</v></c><c r="C3" t="str"><f>A1</f><v>x_x0009_y</v></c></row>)"
-        R"(<row r="5"><c t="s"><v>2</v></c><c t="b"><v>0</v></c><c s="1"><v>0</v></c><c r="E5" s="1"/></row>)"
-        R"(<row r="6"><c r="B6" t="s"><v>3</v></c></row>)");
+            R"(<row r="2"><c r="A2" t="s"><v>0</v></c><c r="C2" t="inlineStr"><is><t>fmobileno</t></is></c></row>)"
+            R"(<row r="3"><c r="A3" t="s"><v>1</v></c><c r="B3" t="e"><v>#DIV/0!</v></c><c r="C3" t="str"><f>A1</f><v>x_x0009_y</v></c></row>)"
+            R"(<row r="5"><c t="s"><v>2</v></c><c t="b"><v>0</v></c><c s="1"><v>0</v></c><c r="E5" s="1"/></row>)"
+            R"(<row r="6"><c r="B6" t="s"><v>3</v></c></row>)");
     const QString path = file(QStringLiteral("hand.xlsx"));
     writePackage(path, {{"[Content_Types].xml", kContentTypes},
                         {"_rels/.rels", kRootRels},
                         {"book/main.xml", book},
                         {"book/_rels/main.xml.rels", bookRels},
-                        {"book/notes.xml", sheetXml(R"(<row r="1"><c t="inlineStr"><is><t>wrong tab</t></is></c></row>)")},
+                        {"book/notes.xml",
+                         sheetXml(R"(<row r="1"><c t="inlineStr"><is><t>wrong tab</t></is></c></row>)")},
                         {"data/list.xml", list},
                         {"strings/sst.xml", sst},
                         {"book/st.xml", styles}});
@@ -234,8 +237,9 @@ TEST_F(Workbook, handMadePackageFollowsRelationshipsToTheActiveTab)
     EXPECT_EQ(t.rows[2], row({"", "", ""}));
     EXPECT_EQ(t.rows[3], row({"a\rb_x0041_ \xF0\x9F\x98\x80", "FALSE", "1904-01-01"}));
     EXPECT_EQ(t.rows[4], row({"", " ", ""}));
-    EXPECT_EQ(QString::fromUtf8(toCsv(t)), QString::fromUtf8("fname,,fmobileno\nAnu Devi,#DIV/0!,x\ty\n,,\n"
-                                                             "\"a\rb_x0041_ \xF0\x9F\x98\x80\",FALSE,1904-01-01\n, ,\n"));
+    EXPECT_EQ(QString::fromUtf8(toCsv(t)),
+              QString::fromUtf8("fname,,fmobileno\nAnu Devi,#DIV/0!,x\ty\n,,\n"
+                                "\"a\rb_x0041_ \xF0\x9F\x98\x80\",FALSE,1904-01-01\n, ,\n"));
 }
 
 TEST_F(Workbook, emptySheetGivesNoRecords)
@@ -270,21 +274,23 @@ TEST_F(Workbook, unreadableFilesGiveAClearMessage)
     expectReadError(file(QStringLiteral("photos.xlsx")), QStringLiteral("is not an Excel workbook"));
 
     // A workbook whose sheet part is cut short.
-    writePackage(file(QStringLiteral("cut.xlsx")),
-                 {{"_rels/.rels", kRootRels},
-                  {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
-                  {"book/_rels/main.xml.rels",
-                   R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
-                  {"book/s.xml", "<worksheet><sheetData><row><c t=\"s\"><v>0</v>"}});
+    writePackage(
+            file(QStringLiteral("cut.xlsx")),
+            {{"_rels/.rels", kRootRels},
+             {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
+             {"book/_rels/main.xml.rels",
+              R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
+             {"book/s.xml", "<worksheet><sheetData><row><c t=\"s\"><v>0</v>"}});
     expectReadError(file(QStringLiteral("cut.xlsx")), QStringLiteral("is damaged"));
 
     // A shared-string index past the table.
-    writePackage(file(QStringLiteral("index.xlsx")),
-                 {{"_rels/.rels", kRootRels},
-                  {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
-                  {"book/_rels/main.xml.rels",
-                   R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
-                  {"book/s.xml", sheetXml(R"(<row r="1"><c r="A1" t="s"><v>7</v></c></row>)")}});
+    writePackage(
+            file(QStringLiteral("index.xlsx")),
+            {{"_rels/.rels", kRootRels},
+             {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
+             {"book/_rels/main.xml.rels",
+              R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
+             {"book/s.xml", sheetXml(R"(<row r="1"><c r="A1" t="s"><v>7</v></c></row>)")}});
     expectReadError(file(QStringLiteral("index.xlsx")), QStringLiteral("is damaged"));
 }
 
@@ -340,7 +346,8 @@ TEST_F(Workbook, legacyWorkbookIsConvertedByLibreOfficeKeepingItsActiveTab)
     ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
     // LibreOffice makes the .xls the way a college's old Excel would.
     QProcess make;
-    make.start(soffice, {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(dir.path() + QStringLiteral("/p")).toString(),
+    make.start(soffice, {QStringLiteral("-env:UserInstallation=") +
+                                 QUrl::fromLocalFile(dir.path() + QStringLiteral("/p")).toString(),
                          QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("xls"),
                          QStringLiteral("--outdir"), dir.path(), xlsx});
     ASSERT_TRUE(make.waitForFinished(180000));
@@ -384,13 +391,14 @@ protected:
                       QStringLiteral("' INTO TABLE corvane3_tsc.sheetload FIELDS TERMINATED BY ',' "
                                      "ENCLOSED BY '\"'") +
                       clause + QStringLiteral(" IGNORE 1 LINES (c1, c2, c3, c4, c5, c6)"));
-        const Rows rows = Conn::query(QStringLiteral("select c1, c2, c3, c4, c5, c6 from corvane3_tsc.sheetload "
-                                                     "order by id"));
+        const Rows rows =
+                Conn::query(QStringLiteral("select c1, c2, c3, c4, c5, c6 from corvane3_tsc.sheetload "
+                                           "order by id"));
         ASSERT_EQ(rows.size(), t.rows.size() - 1);
         for (int r = 0; r < rows.size(); ++r)
             for (int c = 0; c < 6; ++c)
                 EXPECT_EQ(rows.value(QStringLiteral("c%1").arg(c + 1), r), t.rows[r + 1][c])
-                    << "row " << r << " column " << c;
+                        << "row " << r << " column " << c;
     }
 
     QTemporaryDir dir;
@@ -402,10 +410,10 @@ TEST_F(WorkbookLoad, loadedValuesEqualTheCellsBackslashIncluded)
     lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
     lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
     const char *cells[][6] = {
-        {"h1", "h2", "h3", "h4", "h5", "h6"},
-        {"0041", "Rao, K.", "He said \"yes\"", "two\nlines", "C:\\new\\N", "\\"},
-        {"\\N", "end\\", "\"", ",", "Zoë Ñandú", "tab\there"},
-        {"x", "", "", "", "", "last"},
+            {"h1", "h2", "h3", "h4", "h5", "h6"},
+            {"0041", "Rao, K.", "He said \"yes\"", "two\nlines", "C:\\new\\N", "\\"},
+            {"\\N", "end\\", "\"", ",", "Zoë Ñandú", "tab\there"},
+            {"x", "", "", "", "", "last"},
     };
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 6; ++c)

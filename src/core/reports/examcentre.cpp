@@ -14,17 +14,19 @@
 namespace {
 
 const char *const kReportQuery =
-    "select a.fcollcode, concat(a.fcollname, ', ', a.ftown) as fcollname, a.fconst, a.fmobile, a.fphone, "
-    "a.fpgthcntrmba as fthcntrnew, b.fcollcode as fcntrcode, concat(b.fcollname, ', ', b.ftown) as fcntrname, "
-    "b.fmobile as fcntrmob, b.fphone as fcntrph, b.fconst as fcntrconst, "
-    "if(c.fcollcode is not null,'Yes','') as fapplied, c.fcentre from corvane3_tsc.college a "
-    "left outer join corvane3_tsc.college b on a.fpgthcntrmba = b.fcollcode and b.fcollcode "
-    "in(select fcollcode from corvane3_tsc.tmpcntrpg) left outer join corvane3_tsc.examcntr c on "
-    "a.fpgthcntrmba = c.fcollcode and ifnull(c.fcollname,'') <> '' and ifnull(b.fdeleted,'') <> 'T' and "
-    "b.ffaculty like '%PG%' where ifnull(a.fdeleted,'') <> 'T' and a.ffaculty like '%PG%' and "
-    "ifnull(a.fpgthcntrmba,'') <> '' and a.fcollcode in(select fcollcode from corvane3_tsc.tmpcntrpg)  "
-    "order by if(b.fcollcode is null,'ZZZZ',b.fcollcode), if(a.fcollcode = ifnull(b.fpgthcntrmba,''),0,1), "
-    "a.fpgthcntrmba";
+        "select a.fcollcode, concat(a.fcollname, ', ', a.ftown) as fcollname, a.fconst, a.fmobile, a.fphone, "
+        "a.fpgthcntrmba as fthcntrnew, b.fcollcode as fcntrcode, concat(b.fcollname, ', ', b.ftown) as "
+        "fcntrname, "
+        "b.fmobile as fcntrmob, b.fphone as fcntrph, b.fconst as fcntrconst, "
+        "if(c.fcollcode is not null,'Yes','') as fapplied, c.fcentre from corvane3_tsc.college a "
+        "left outer join corvane3_tsc.college b on a.fpgthcntrmba = b.fcollcode and b.fcollcode "
+        "in(select fcollcode from corvane3_tsc.tmpcntrpg) left outer join corvane3_tsc.examcntr c on "
+        "a.fpgthcntrmba = c.fcollcode and ifnull(c.fcollname,'') <> '' and ifnull(b.fdeleted,'') <> 'T' and "
+        "b.ffaculty like '%PG%' where ifnull(a.fdeleted,'') <> 'T' and a.ffaculty like '%PG%' and "
+        "ifnull(a.fpgthcntrmba,'') <> '' and a.fcollcode in(select fcollcode from corvane3_tsc.tmpcntrpg)  "
+        "order by if(b.fcollcode is null,'ZZZZ',b.fcollcode), if(a.fcollcode = "
+        "ifnull(b.fpgthcntrmba,''),0,1), "
+        "a.fpgthcntrmba";
 
 // The sheet's row counter is a 16-bit number.
 constexpr int kLastSheetRow = 32767;
@@ -49,9 +51,10 @@ CellStyle style(HAlign horizontal, bool bold = false)
 Rows queryExamCentres()
 {
     Conn::execute(QStringLiteral(
-        "create table if not exists corvane3_tsc.tmpcntrpg(fcollcode varchar(4), fcntrcode varchar(4))"));
-    Conn::execute(QStringLiteral("insert into corvane3_tsc.tmpcntrpg(fcollcode, fcntrcode) select fcollcode, "
-                                 "fpgthcntrmba from corvane3_tsc.college where ifnull(fpgthcntrmba,'') <> ''"));
+            "create table if not exists corvane3_tsc.tmpcntrpg(fcollcode varchar(4), fcntrcode varchar(4))"));
+    Conn::execute(
+            QStringLiteral("insert into corvane3_tsc.tmpcntrpg(fcollcode, fcntrcode) select fcollcode, "
+                           "fpgthcntrmba from corvane3_tsc.college where ifnull(fpgthcntrmba,'') <> ''"));
     return Conn::query(QString::fromLatin1(kReportQuery));
 }
 
@@ -136,7 +139,8 @@ void writeExamCentreWorkbook(const QVector<CentreListLine> &lines, const QString
     // rename() never replaces an existing file, so a report is never overwritten.
     if (!QFile::rename(temporary, path)) {
         QFile::remove(temporary);
-        throw AppError(ErrNo::FileAccess, QStringLiteral("The report cannot be saved as %1.").arg(path), path);
+        throw AppError(ErrNo::FileAccess, QStringLiteral("The report cannot be saved as %1.").arg(path),
+                       path);
     }
 }
 
@@ -157,8 +161,8 @@ QString reportsFolder()
         documents = QDir::homePath();
     const QString folder = documents + QStringLiteral("/GMS reports");
     if (!QDir().mkpath(folder))
-        throw AppError(ErrNo::FileAccess, QStringLiteral("The reports folder %1 cannot be created.").arg(folder),
-                       folder);
+        throw AppError(ErrNo::FileAccess,
+                       QStringLiteral("The reports folder %1 cannot be created.").arg(folder), folder);
     return folder;
 }
 

@@ -9,8 +9,8 @@ namespace {
 const QString kBoldFont = QStringLiteral("&\"Arial,Bold\"");
 const QString kRegularFont = QStringLiteral("&\"Arial,Regular\"");
 const QString kUniversity = QStringLiteral("TESSALY CENTRAL UNIVERSITY");
-const QString kTitle = QStringLiteral(
-    "PG Theory Examination Centres list with tagged Colleges / Departments - Jan / Feb 2019 Examinations");
+const QString kTitle = QStringLiteral("PG Theory Examination Centres list with tagged Colleges / Departments "
+                                      "- Jan / Feb 2019 Examinations");
 
 // Characters as the spreadsheet counts them (code points).
 int length(const QString &text)
@@ -75,7 +75,9 @@ PageSetupValues pageSetupValues(qint16 rows, const QString &address1, const QStr
     // The spreadsheet refuses a header over 255 characters (codes included);
     // only the address lines are variable, so they give way, the longer first.
     QString a1 = address1, a2 = address2;
-    auto fits = [&] { return length(QStringLiteral("&C") + centreHeader(a1, a2)) <= WorkbookWriter::kMaxHeaderLength; };
+    auto fits = [&] {
+        return length(QStringLiteral("&C") + centreHeader(a1, a2)) <= WorkbookWriter::kMaxHeaderLength;
+    };
     while (!fits()) {
         p.addressShortened = true;
         if (length(literal(a1)) >= length(literal(a2)))
@@ -102,9 +104,9 @@ PageSetupValues pageSetupValues(qint16 rows, const QString &address1, const QStr
     p.CenterVertically = false;
     p.Orientation = 1; // portrait
     p.Draft = false;
-    p.PaperSize = 9; // A4
+    p.PaperSize = 9;           // A4
     p.FirstPageNumber = -4105; // automatic
-    p.Order = 1; // down, then over
+    p.Order = 1;               // down, then over
     p.BlackAndWhite = false;
     p.Zoom = 90;
     return p;

@@ -53,6 +53,11 @@ SheetTable readActiveSheet(const QString &path);
 //    with no ESCAPED BY clause (the server's default '\\'); each backslash is
 //    written twice so the server's unescaping gives the cell back.
 //  - Plain: a plain CSV for "... ENCLOSED BY '"' ESCAPED BY '' ...".
+// The import writes, for a CSV saved with the default DoubledBackslash:
+//   LOAD DATA local INFILE '{csv path, backslashes doubled}' INTO TABLE
+//   {db}.tmpcollstud1 FIELDS TERMINATED BY ',' ENCLOSED BY '"'
+//   IGNORE 1 LINES ({column list})
+// and checks table.headings() / table.width against its column list first.
 enum class CsvEscape { DoubledBackslash, Plain };
 
 // The table as CSV: UTF-8 without byte-order mark, fields separated by

@@ -39,7 +39,7 @@ QString shownName(const QString &path)
 [[noreturn]] void damaged(const QString &path, const std::string &part)
 {
     fail(QStringLiteral("The workbook %1 is damaged and cannot be read (%2).")
-             .arg(shownName(path), QString::fromStdString(part)),
+                 .arg(shownName(path), QString::fromStdString(part)),
          path);
 }
 
@@ -48,7 +48,8 @@ QString shownName(const QString &path)
 class Package
 {
 public:
-    explicit Package(const QString &path) : m_path(path)
+    explicit Package(const QString &path)
+        : m_path(path)
     {
         int error = 0;
         m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
@@ -84,7 +85,7 @@ public:
         if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
             fail(QStringLiteral("The workbook %1 is protected by a password. Save it without a password "
                                 "and choose it again.")
-                     .arg(shownName(m_path)),
+                         .arg(shownName(m_path)),
                  m_path);
         zip_file_t *file = zip_fopen_index(m_zip, zip_uint64_t(index), 0);
         if (!file)
@@ -139,9 +140,8 @@ struct Xml
 
 void parse(Xml &xml, const QString &path, const std::string &part)
 {
-    const pugi::xml_parse_result ok =
-        xml.doc.load_buffer_inplace(xml.text.data(), xml.text.size(),
-                                    pugi::parse_default | pugi::parse_ws_pcdata_single);
+    const pugi::xml_parse_result ok = xml.doc.load_buffer_inplace(
+            xml.text.data(), xml.text.size(), pugi::parse_default | pugi::parse_ws_pcdata_single);
     if (!ok)
         damaged(path, part);
 }
@@ -320,8 +320,9 @@ NumberKind customKind(const std::string &code)
             if (end == std::string::npos)
                 break;
             const std::string inner = code.substr(i + 1, end - i - 1);
-            if (!inner.empty() && (inner[0] == 'h' || inner[0] == 'H' || inner[0] == 'm' || inner[0] == 'M' ||
-                                   inner[0] == 's' || inner[0] == 'S') &&
+            if (!inner.empty() &&
+                (inner[0] == 'h' || inner[0] == 'H' || inner[0] == 'm' || inner[0] == 'M' ||
+                 inner[0] == 's' || inner[0] == 'S') &&
                 inner.find_first_not_of("hHmMsS") == std::string::npos) {
                 k.time = true;
                 k.elapsed = true;
@@ -333,10 +334,24 @@ NumberKind customKind(const std::string &code)
             break; // the positive section decides
         } else {
             switch (c) {
-            case 'd': case 'D': case 'y': case 'Y': k.date = true; break;
-            case 'h': case 'H': case 's': case 'S': k.time = true; break;
-            case 'm': case 'M': m = true; break;
-            default: break;
+            case 'd':
+            case 'D':
+            case 'y':
+            case 'Y':
+                k.date = true;
+                break;
+            case 'h':
+            case 'H':
+            case 's':
+            case 'S':
+                k.time = true;
+                break;
+            case 'm':
+            case 'M':
+                m = true;
+                break;
+            default:
+                break;
             }
         }
     }
@@ -498,10 +513,11 @@ QString convertLegacyWorkbook(const QString &xlsPath, const QString &outDir)
 {
     const QString program = officeProgram();
     if (program.isEmpty())
-        fail(QStringLiteral("The workbook %1 is in the old Excel format (.xls), which needs LibreOffice to be "
-                            "read, and LibreOffice is not installed. Save the workbook as an Excel Workbook "
-                            "(.xlsx) and choose it again.")
-                 .arg(shownName(xlsPath)),
+        fail(QStringLiteral(
+                     "The workbook %1 is in the old Excel format (.xls), which needs LibreOffice to be "
+                     "read, and LibreOffice is not installed. Save the workbook as an Excel Workbook "
+                     "(.xlsx) and choose it again.")
+                     .arg(shownName(xlsPath)),
              xlsPath);
     // A private profile: with the user's own LibreOffice open, a conversion on
     // the shared profile is handed to that instance and silently does nothing.
@@ -515,13 +531,14 @@ QString convertLegacyWorkbook(const QString &xlsPath, const QString &outDir)
     const bool finished = soffice.waitForStarted(30000) && soffice.waitForFinished(180000);
     if (!finished)
         soffice.kill();
-    const QString converted = outDir + QLatin1Char('/') + QFileInfo(xlsPath).completeBaseName() +
-                              QStringLiteral(".xlsx");
+    const QString converted =
+            outDir + QLatin1Char('/') + QFileInfo(xlsPath).completeBaseName() + QStringLiteral(".xlsx");
     if (!finished || !QFileInfo::exists(converted))
-        fail(QStringLiteral("The workbook %1 could not be converted from the old Excel format (.xls); it may be "
-                            "damaged or protected by a password. Save it as an Excel Workbook (.xlsx) and "
-                            "choose it again.")
-                 .arg(shownName(xlsPath)),
+        fail(QStringLiteral(
+                     "The workbook %1 could not be converted from the old Excel format (.xls); it may be "
+                     "damaged or protected by a password. Save it as an Excel Workbook (.xlsx) and "
+                     "choose it again.")
+                     .arg(shownName(xlsPath)),
              xlsPath);
     return converted;
 }
@@ -531,7 +548,8 @@ SheetTable readActiveSheet(const QString &path)
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         fail(QStringLiteral("The workbook %1 cannot be opened: %2")
-                 .arg(path, QFileInfo::exists(path) ? file.errorString() : QStringLiteral("no such file.")),
+                     .arg(path,
+                          QFileInfo::exists(path) ? file.errorString() : QStringLiteral("no such file.")),
              path);
     const QByteArray head = file.read(8);
     file.close();
@@ -540,7 +558,7 @@ SheetTable readActiveSheet(const QString &path)
         if (isEncryptedPackage(path))
             fail(QStringLiteral("The workbook %1 is protected by a password. Save it without a password and "
                                 "choose it again.")
-                     .arg(shownName(path)),
+                         .arg(shownName(path)),
                  path);
         QTemporaryDir tmp;
         if (!tmp.isValid())
@@ -549,7 +567,8 @@ SheetTable readActiveSheet(const QString &path)
         // keeps a misnamed legacy file from overwriting itself.
         const QString copy = tmp.path() + QStringLiteral("/workbook.xls");
         if (!QFile::copy(path, copy))
-            fail(QStringLiteral("The workbook %1 cannot be copied for conversion.").arg(shownName(path)), path);
+            fail(QStringLiteral("The workbook %1 cannot be copied for conversion.").arg(shownName(path)),
+                 path);
         SheetTable table = readPackage(convertLegacyWorkbook(copy, tmp.path()));
         return table;
     }
@@ -564,7 +583,7 @@ SheetTable readPackage(const QString &path)
     Package zip(path);
     if (!zip.isOpen())
         fail(QStringLiteral("The file %1 is not an Excel workbook (.xlsx) or is damaged, and cannot be read.")
-                 .arg(shownName(path)),
+                     .arg(shownName(path)),
              path);
 
     // The package's own relationships name the workbook part.
@@ -579,7 +598,7 @@ SheetTable readPackage(const QString &path)
     }
     if (!zip.has(workbookPart))
         fail(QStringLiteral("The file %1 is not an Excel workbook (.xlsx) or is damaged, and cannot be read.")
-                 .arg(shownName(path)),
+                     .arg(shownName(path)),
              path);
 
     Xml book;
@@ -590,7 +609,8 @@ SheetTable readPackage(const QString &path)
         const pugi::xml_attribute a = child(wb, "workbookPr").attribute("date1904");
         return a && (std::strcmp(a.value(), "1") == 0 || std::strcmp(a.value(), "true") == 0);
     }();
-    const unsigned activeTab = child(child(wb, "bookViews"), "workbookView").attribute("activeTab").as_uint(0);
+    const unsigned activeTab =
+            child(child(wb, "bookViews"), "workbookView").attribute("activeTab").as_uint(0);
     std::vector<pugi::xml_node> sheets;
     for (pugi::xml_node s = child(wb, "sheets").first_child(); s; s = s.next_sibling())
         if (named(s, "sheet"))
@@ -622,9 +642,10 @@ SheetTable readPackage(const QString &path)
     if (sheetPart.empty())
         damaged(path, "the active sheet has no part");
     if (endsWith(sheetPart, "chartsheet") || sheetPart.find("chartsheets/") != std::string::npos)
-        fail(QStringLiteral("The active sheet of %1 is a chart, not a table of cells. Make the sheet with the "
-                            "data the active one, save the workbook and choose it again.")
-                 .arg(shownName(path)),
+        fail(QStringLiteral(
+                     "The active sheet of %1 is a chart, not a table of cells. Make the sheet with the "
+                     "data the active one, save the workbook and choose it again.")
+                     .arg(shownName(path)),
              path);
 
     std::vector<std::string> shared;
@@ -723,7 +744,8 @@ SheetTable readPackage(const QString &path)
                 } else {
                     const unsigned style = c.attribute("s").as_uint(0);
                     const NumberKind kind = style < styleKinds.size() ? styleKinds[style] : NumberKind{};
-                    text = kind.date || kind.time ? serialText(value, kind, date1904) : shortestDecimal(value);
+                    text = kind.date || kind.time ? serialText(value, kind, date1904)
+                                                  : shortestDecimal(value);
                 }
             }
             if (text.empty())
@@ -750,9 +772,11 @@ SheetTable readPackage(const QString &path)
     for (int r = firstRow; r <= lastRow; ++r) {
         QStringList cells;
         cells.reserve(width);
-        const std::vector<std::string> &source = r < int(grid.size()) ? grid[size_t(r)] : std::vector<std::string>();
+        const std::vector<std::string> &source =
+                r < int(grid.size()) ? grid[size_t(r)] : std::vector<std::string>();
         for (int col = 0; col < width; ++col)
-            cells.append(size_t(col) < source.size() ? QString::fromStdString(source[size_t(col)]) : QString());
+            cells.append(size_t(col) < source.size() ? QString::fromStdString(source[size_t(col)])
+                                                     : QString());
         table.rows.append(std::move(cells));
     }
     return table;
@@ -793,8 +817,9 @@ SheetTable saveActiveSheetAsCsv(const QString &workbookPath, const QString &csvP
     const QByteArray csv = toCsv(table, escape);
     QFile out(csvPath);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(csv) != csv.size() || !out.flush())
-        throw AppError(ErrNo::FileAccess,
-                       QStringLiteral("The CSV file %1 cannot be written: %2").arg(csvPath, out.errorString()),
-                       csvPath);
+        throw AppError(
+                ErrNo::FileAccess,
+                QStringLiteral("The CSV file %1 cannot be written: %2").arg(csvPath, out.errorString()),
+                csvPath);
     return table;
 }

@@ -17,7 +17,8 @@ bool CellStyle::operator<(const CellStyle &o) const
            std::tie(o.fontSize, o.bold, o.horizontal, o.vertical, o.wrap);
 }
 
-WorkbookWriter::WorkbookWriter(const QString &path) : m_path(path)
+WorkbookWriter::WorkbookWriter(const QString &path)
+    : m_path(path)
 {
     m_book = workbook_new(QFile::encodeName(path).constData());
     if (m_book)
@@ -38,8 +39,8 @@ void WorkbookWriter::check(int error, const char *what)
     if (error != LXW_NO_ERROR)
         throw AppError(ErrNo::Workbook,
                        QStringLiteral("The workbook %1 cannot be written (%2: %3).")
-                           .arg(m_path, QString::fromLatin1(what),
-                                QString::fromLatin1(lxw_strerror(lxw_error(error)))),
+                               .arg(m_path, QString::fromLatin1(what),
+                                    QString::fromLatin1(lxw_strerror(lxw_error(error)))),
                        m_path);
 }
 
@@ -148,7 +149,7 @@ void WorkbookWriter::close()
         QFile::remove(m_path);
         throw AppError(ErrNo::Workbook,
                        QStringLiteral("The workbook %1 cannot be written (%2).")
-                           .arg(m_path, QString::fromLatin1(lxw_strerror(error))),
+                               .arg(m_path, QString::fromLatin1(lxw_strerror(error))),
                        m_path);
     }
 }

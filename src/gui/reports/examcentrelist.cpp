@@ -34,15 +34,17 @@ void setWorkbookOpener(WorkbookOpener replacement)
 
 bool spreadsheetApplicationInstalled()
 {
-    for (const char *name : {"soffice", "libreoffice", "localc", "gnumeric", "et", "onlyoffice-desktopeditors"})
+    for (const char *name :
+         {"soffice", "libreoffice", "localc", "gnumeric", "et", "onlyoffice-desktopeditors"})
         if (!QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty())
             return true;
     const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
     if (xdgMime.isEmpty())
         return false;
     QProcess query;
-    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"),
-                          QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet")});
+    query.start(xdgMime,
+                {QStringLiteral("query"), QStringLiteral("default"),
+                 QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet")});
     return query.waitForFinished(5000) && !query.readAllStandardOutput().trimmed().isEmpty();
 }
 
@@ -76,6 +78,6 @@ void runExamCentreList(QWidget *parent)
     if (!opened)
         msgBox(QStringLiteral("The examination centre list was saved as\n%1\n\nNo spreadsheet application is "
                               "installed to open it; open or print the file with one.")
-                   .arg(QDir::toNativeSeparators(result.path)),
+                       .arg(QDir::toNativeSeparators(result.path)),
                Icon::Information);
 }
