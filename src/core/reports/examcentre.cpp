@@ -1,0 +1,190 @@
+#include "core/reports/examcentre.h"
+
+#include "core/reports/pagesetup.h"
+#include "core/services/errors.h"
+#include "core/services/interaction.h"
+#include "core/services/workbook.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+const char *const kReportQuery =
+        "select a.fcollcode, concat(a.fcollname, ', ', a.ftown) as fcollname, a.fconst, a.fmobile, a.fphone, "
+        "a.fpgthcntrmba as fthcntrnew, b.fcollcode as fcntrcode, concat(b.fcollname, ', ', b.ftown) as "
+        "fcntrname, "
+        "b.fmobile as fcntrmob, b.fphone as fcntrph, b.fconst as fcntrconst, "
+        "if(c.fcollcode is not null,'Yes','') as fapplied, c.fcentre from corvane3_tsc.college a "
+        "left outer join corvane3_tsc.college b on a.fpgthcntrmba = b.fcollcode and b.fcollcode "
+        "in(select fcollcode from corvane3_tsc.tmpcntrpg) left outer join corvane3_tsc.examcntr c on "
+        "a.fpgthcntrmba = c.fcollcode and ifnull(c.fcollname,'') <> '' and ifnull(b.fdeleted,'') <> 'T' and "
+        "b.ffaculty like '%PG%' where ifnull(a.fdeleted,'') <> 'T' and a.ffaculty like '%PG%' and "
+        "ifnull(a.fpgthcntrmba,'') <> '' and a.fcollcode in(select fcollcode from corvane3_tsc.tmpcntrpg)  "
+        "order by if(b.fcollcode is null,'ZZZZ',b.fcollcode), if(a.fcollcode = "
+        "ifnull(b.fpgthcntrmba,''),0,1), "
+        "a.fpgthcntrmba";
+
+// The sheet's row counter is a 16-bit number.
+constexpr int kLastSheetRow = 32767;
+
+// Sheet layout: sizes in points and character widths.
+constexpr double kRowHeight = 50, kHeadingHeight = 40, kSeparatorHeight = 10;
+constexpr int kLastColumn = 16383;
+
+CellStyle style(HAlign horizontal, bool bold = false)
+{
+    CellStyle s;
+    s.fontSize = 11;
+    s.bold = bold;
+    s.horizontal = horizontal;
+    s.vertical = VAlign::Centre;
+    s.wrap = true;
+    return s;
+}
+
+} // namespace
+
+Rows queryExamCentres()
+{
+    Conn::execute(QStringLiteral(
+            "create table if not exists corvane3_tsc.tmpcntrpg(fcollcode varchar(4), fcntrcode varchar(4))"));
+    Conn::execute(
+            QStringLiteral("insert into corvane3_tsc.tmpcntrpg(fcollcode, fcntrcode) select fcollcode, "
+                           "fpgthcntrmba from corvane3_tsc.college where ifnull(fpgthcntrmba,'') <> ''"));
+    return Conn::query(QString::fromLatin1(kReportQuery));
+}
+
+QVector<CentreListLine> layoutExamCentres(const Rows &rows)
+{
+    QVector<CentreListLine> lines;
+    lines.reserve(rows.size() * 2);
+    int sheetRow = 1; // the heading row
+    int serial = 0;
+    QString previous;
+    for (int i = 0; i < rows.size(); ++i) {
+        const QString centre = rows.value(QStringLiteral("fcntrcode"), i);
+        CentreListLine line;
+        if (centre != previous) {
+            ++serial;
+            if (!previous.isEmpty()) {
+                CentreListLine separator;
+                separator.separator = true;
+                lines.append(separator);
+                ++sheetRow;
+            }
+            line.serial = serial;
+            line.centre = centre + QStringLiteral(" - ") + rows.value(QStringLiteral("fcntrname"), i) +
+                          QStringLiteral(", Const. : ") + rows.value(QStringLiteral("fcntrconst"), i);
+        }
+        line.college = rows.value(QStringLiteral("fcollcode"), i) + QStringLiteral(" - ") +
+                       rows.value(QStringLiteral("fcollname"), i) + QStringLiteral(", Const. : ") +
+                       rows.value(QStringLiteral("fconst"), i);
+        if (++sheetRow > kLastSheetRow)
+            throw AppError(6, QStringLiteral("Overflow"), QStringLiteral("examination centre list rows"));
+        lines.append(line);
+        previous = centre;
+    }
+    return lines;
+}
+
+void writeExamCentreWorkbook(const QVector<CentreListLine> &lines, const QString &path)
+{
+    const QFileInfo target(path);
+    const QString temporary = target.absolutePath() + QStringLiteral("/.") + target.completeBaseName() +
+                              QStringLiteral(".part-") + QString::number(QCoreApplication::applicationPid()) +
+                              QStringLiteral(".xlsx");
+    try {
+        WorkbookWriter sheet(temporary);
+        Set_Page_Setup(sheet, 1);
+
+        const CellStyle centred = style(HAlign::Centre);
+        const CellStyle left = style(HAlign::Left);
+        sheet.setDefaultRowHeight(kRowHeight);
+        sheet.setColumns(0, 0, 5, centred);
+        sheet.setColumns(1, 1, 40, left);
+        sheet.setColumns(2, 2, 45, left);
+        sheet.setColumns(3, kLastColumn, 5, centred);
+
+        sheet.setRowHeight(0, kHeadingHeight);
+        sheet.writeText(0, 0, QStringLiteral("Sl. No."), style(HAlign::Centre, true));
+        sheet.writeText(0, 1, QStringLiteral("Examination Centre"), style(HAlign::Left, true));
+        sheet.writeText(0, 2, QStringLiteral("Tagged College"), style(HAlign::Left, true));
+
+        int row = 1;
+        for (const CentreListLine &line : lines) {
+            if (line.separator) {
+                sheet.setRowHeight(row++, kSeparatorHeight);
+                continue;
+            }
+            sheet.setRowHeight(row, kRowHeight);
+            if (line.serial > 0) {
+                sheet.writeNumber(row, 0, line.serial, centred);
+                sheet.writeText(row, 1, line.centre, left);
+            } else {
+                sheet.writeText(row, 0, QString(), centred);
+                sheet.writeText(row, 1, QString(), left);
+            }
+            sheet.writeText(row, 2, line.college, left);
+            ++row;
+        }
+        sheet.close();
+    } catch (...) {
+        QFile::remove(temporary);
+        throw;
+    }
+    // rename() never replaces an existing file, so a report is never overwritten.
+    if (!QFile::rename(temporary, path)) {
+        QFile::remove(temporary);
+        throw AppError(ErrNo::FileAccess, QStringLiteral("The report cannot be saved as %1.").arg(path),
+                       path);
+    }
+}
+
+QString freshReportPath(const QString &folder)
+{
+    const QString stamp = ui().now().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
+    const QString base = folder + QStringLiteral("/Exam centres ") + stamp;
+    QString path = base + QStringLiteral(".xlsx");
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = base + QStringLiteral(" (%1).xlsx").arg(n);
+    return path;
+}
+
+QString reportsFolder()
+{
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty())
+        documents = QDir::homePath();
+    const QString folder = documents + QStringLiteral("/GMS reports");
+    if (!QDir().mkpath(folder))
+        throw AppError(ErrNo::FileAccess,
+                       QStringLiteral("The reports folder %1 cannot be created.").arg(folder), folder);
+    return folder;
+}
+
+ExamCentreResult Gen_Exam_Centre_List(const QString &folder)
+{
+    ExamCentreResult result;
+    const Rows rows = queryExamCentres();
+    if (rows.isEmpty()) {
+        result.noRecords = true;
+        return result;
+    }
+    const QVector<CentreListLine> lines = layoutExamCentres(rows);
+    // A name taken by another run between choosing and renaming: choose again.
+    for (int attempt = 0;; ++attempt) {
+        const QString path = freshReportPath(folder);
+        try {
+            writeExamCentreWorkbook(lines, path);
+            result.path = path;
+            return result;
+        } catch (const AppError &e) {
+            if (attempt >= 3 || !QFileInfo::exists(path))
+                throw;
+        }
+    }
+}

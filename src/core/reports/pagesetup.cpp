@@ -1,0 +1,131 @@
+#include "core/reports/pagesetup.h"
+
+#include "core/services/errors.h"
+#include "core/services/session.h"
+#include "core/services/workbook.h"
+
+namespace {
+
+const QString kBoldFont = QStringLiteral("&\"Arial,Bold\"");
+const QString kRegularFont = QStringLiteral("&\"Arial,Regular\"");
+const QString kUniversity = QStringLiteral("TESSALY CENTRAL UNIVERSITY");
+const QString kTitle = QStringLiteral("PG Theory Examination Centres list with tagged Colleges / Departments "
+                                      "- Jan / Feb 2019 Examinations");
+
+// Characters as the spreadsheet counts them (code points).
+int length(const QString &text)
+{
+    return int(text.toUcs4().size());
+}
+
+// In a header "&" starts a code; a literal one is written "&&".
+QString literal(const QString &text)
+{
+    QString out = text;
+    return out.replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
+void chopOne(QString &text)
+{
+    const int n = text.size() >= 2 && text.at(text.size() - 1).isLowSurrogate() ? 2 : 1;
+    text.chop(n);
+}
+
+QString centreHeader(const QString &address1, const QString &address2)
+{
+    return kBoldFont + QStringLiteral("&14") + kUniversity + kRegularFont + QStringLiteral("&10") +
+           QChar(10) + literal(address1) + QStringLiteral(", ") + literal(address2) + kBoldFont +
+           QStringLiteral("&12") + QChar(10) + kTitle;
+}
+
+} // namespace
+
+QString PageSetupValues::headerText() const
+{
+    QString text;
+    if (!LeftHeader.isEmpty())
+        text += QStringLiteral("&L") + LeftHeader;
+    if (!CenterHeader.isEmpty())
+        text += QStringLiteral("&C") + CenterHeader;
+    if (!RightHeader.isEmpty())
+        text += QStringLiteral("&R") + RightHeader;
+    return text;
+}
+
+QString PageSetupValues::footerText() const
+{
+    QString text;
+    if (!LeftFooter.isEmpty())
+        text += QStringLiteral("&L") + LeftFooter;
+    if (!CenterFooter.isEmpty())
+        text += QStringLiteral("&C") + CenterFooter;
+    if (!RightFooter.isEmpty())
+        text += QStringLiteral("&R") + RightFooter;
+    return text;
+}
+
+PageSetupValues pageSetupValues(qint16 rows, const QString &address1, const QString &address2)
+{
+    if (rows < 1)
+        throw AppError(ErrNo::Workbook, QStringLiteral("The number of title rows must be at least 1."));
+    PageSetupValues p;
+    p.PrintTitleRows = QStringLiteral("$1:$") + QString::number(rows);
+    p.PrintTitleColumns = QString();
+
+    // The spreadsheet refuses a header over 255 characters (codes included);
+    // only the address lines are variable, so they give way, the longer first.
+    QString a1 = address1, a2 = address2;
+    auto fits = [&] {
+        return length(QStringLiteral("&C") + centreHeader(a1, a2)) <= WorkbookWriter::kMaxHeaderLength;
+    };
+    while (!fits()) {
+        p.addressShortened = true;
+        if (length(literal(a1)) >= length(literal(a2)))
+            chopOne(a1);
+        else
+            chopOne(a2);
+    }
+    p.CenterHeader = centreHeader(a1, a2);
+    p.LeftHeader = QString();
+    p.RightHeader = QString();
+    p.CenterFooter = QStringLiteral("&P");
+    p.LeftFooter = QStringLiteral("&D");
+    p.RightFooter = QString();
+    p.LeftMargin = 0.25;
+    p.RightMargin = 0.25;
+    p.TopMargin = 1;
+    p.BottomMargin = 0.5;
+    p.HeaderMargin = 0.25;
+    p.FooterMargin = 0.25;
+    p.PrintHeadings = false;
+    p.PrintGridlines = false;
+    p.PrintComments = -4142; // not printed
+    p.CenterHorizontally = true;
+    p.CenterVertically = false;
+    p.Orientation = 1; // portrait
+    p.Draft = false;
+    p.PaperSize = 9;           // A4
+    p.FirstPageNumber = -4105; // automatic
+    p.Order = 1;               // down, then over
+    p.BlackAndWhite = false;
+    p.Zoom = 90;
+    return p;
+}
+
+void Set_Page_Setup(WorkbookWriter &sheet, qint16 rows)
+{
+    const PageSetupValues p = pageSetupValues(rows, session().InstAddress1, session().InstAddress2);
+    // Headings, gridlines, comments, vertical centring, draft, first page
+    // number, page order and black-and-white keep the file's defaults, which
+    // are the values above; the rest are written.
+    sheet.setRepeatRows(0, rows - 1);
+    sheet.setHeader(p.headerText(), p.HeaderMargin);
+    sheet.setFooter(p.footerText(), p.FooterMargin);
+    sheet.setMargins(p.LeftMargin, p.RightMargin, p.TopMargin, p.BottomMargin);
+    if (p.CenterHorizontally)
+        sheet.centreHorizontally();
+    if (p.Orientation == 1)
+        sheet.setPortrait();
+    sheet.setPaper(p.PaperSize);
+    sheet.setPrintScale(p.Zoom);
+}

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <map>
+#include <memory>
+
+struct lxw_workbook;
+struct lxw_worksheet;
+struct lxw_format;
+
+// The spreadsheet layer: reading a college's workbook into the CSV text the
+// staging load expects, and writing the report workbooks. No spreadsheet
+// application is driven; .xlsx packages are read and written directly.
+
+namespace ErrNo {
+// Any workbook that cannot be opened, read or written, as the spreadsheet
+// application numbered it.
+constexpr qint64 Workbook = 1004;
+} // namespace ErrNo
+
+// ---------------------------------------------------------------- reading
+
+// The active sheet of a workbook, as text. Rows run from the first to the last
+// row holding a value, columns from A to the last column holding a value
+// (`width`); every row is padded to that width with empty texts.
+struct SheetTable
+{
+    QString sheetName;
+    int width = 0;
+    QVector<QStringList> rows;
+
+    // The first row (the sheet's heading row); empty for an empty sheet.
+    QStringList headings() const;
+};
+
+// Reads the active sheet of an .xlsx workbook (an .xls one is first converted
+// by a headless LibreOffice). Cell texts: text exactly as stored; numbers by
+// value (integers in full digits, others in shortest exact decimal form);
+// dates and times by their number format as yyyy-mm-dd, hh:mm:ss or
+// "yyyy-mm-dd hh:mm:ss"; booleans TRUE/FALSE; errors as shown (#DIV/0!);
+// formulas by their cached value. Throws AppError (ErrNo::Workbook) with a
+// message for the operator when the file is missing, encrypted, damaged or
+// not a workbook.
+SheetTable readActiveSheet(const QString &path);
+
+// How backslashes are written, to match the LOAD DATA statement that reads
+// the CSV (a backslash is the server's default escape character):
+//  - DoubledBackslash: for "... FIELDS TERMINATED BY ',' ENCLOSED BY '"' ..."
+//    with no ESCAPED BY clause (the server's default '\\'); each backslash is
+//    written twice so the server's unescaping gives the cell back.
+//  - Plain: a plain CSV for "... ENCLOSED BY '"' ESCAPED BY '' ...".
+// The import writes, for a CSV saved with the default DoubledBackslash:
+//   LOAD DATA local INFILE '{csv path, backslashes doubled}' INTO TABLE
+//   {db}.tmpcollstud1 FIELDS TERMINATED BY ',' ENCLOSED BY '"'
+//   IGNORE 1 LINES ({column list})
+// and checks table.headings() / table.width against its column list first.
+enum class CsvEscape { DoubledBackslash, Plain };
+
+// The table as CSV: UTF-8 without byte-order mark, fields separated by
+// commas, a field in double quotes (quotes doubled) only when it holds a
+// comma, a quote, a line break or a carriage return; each record ends in a
+// line feed, so the load's default line terminator applies.
+QByteArray toCsv(const SheetTable &table, CsvEscape escape = CsvEscape::DoubledBackslash);
+
+// readActiveSheet, then the CSV written to csvPath (replaced when present).
+// Returns the table so the caller can check the headings before loading.
+SheetTable saveActiveSheetAsCsv(const QString &workbookPath, const QString &csvPath,
+                                CsvEscape escape = CsvEscape::DoubledBackslash);
+
+// Converts a legacy .xls workbook to .xlsx in outDir with a headless
+// LibreOffice; returns the new file's path. Throws AppError saying that
+// LibreOffice is needed (and suggesting .xlsx) when it is not installed.
+QString convertLegacyWorkbook(const QString &xlsPath, const QString &outDir);
+
+// ---------------------------------------------------------------- writing
+
+enum class HAlign { General, Left, Centre };
+enum class VAlign { Bottom, Centre };
+
+struct CellStyle
+{
+    double fontSize = 11;
+    bool bold = false;
+    HAlign horizontal = HAlign::General;
+    VAlign vertical = VAlign::Bottom;
+    bool wrap = false;
+
+    bool operator<(const CellStyle &o) const;
+};
+
+// One worksheet in a new .xlsx file, written by libxlsxwriter. Rows and
+// columns count from 0. Nothing reaches the disk before close(); a writer
+// destroyed without close() leaves no file.
+class WorkbookWriter
+{
+public:
+    explicit WorkbookWriter(const QString &path);
+    ~WorkbookWriter();
+    WorkbookWriter(const WorkbookWriter &) = delete;
+    WorkbookWriter &operator=(const WorkbookWriter &) = delete;
+
+    void setDefaultRowHeight(double points);
+    void setColumns(int first, int last, double width, const CellStyle &style);
+    void setRowHeight(int row, double points);
+    void writeText(int row, int column, const QString &text, const CellStyle &style);
+    void writeNumber(int row, int column, double value, const CellStyle &style);
+
+    // Page setup. Header and footer texts use the spreadsheet's codes
+    // ("&C", "&P", "&\"Arial,Bold\"" ...); at most kMaxHeaderLength characters.
+    static constexpr int kMaxHeaderLength = 255;
+    void setRepeatRows(int first, int last);
+    void setHeader(const QString &text, double marginInches);
+    void setFooter(const QString &text, double marginInches);
+    void setMargins(double left, double right, double top, double bottom);
+    void setPortrait();
+    void setPaper(int paperSize);
+    void setPrintScale(int percent);
+    void centreHorizontally();
+
+    // Writes the file; throws AppError when it cannot be written.
+    void close();
+
+private:
+    lxw_format *format(const CellStyle &style);
+    void check(int error, const char *what);
+
+    QString m_path;
+    lxw_workbook *m_book = nullptr;
+    lxw_worksheet *m_sheet = nullptr;
+    std::map<CellStyle, lxw_format *> m_formats;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// The menu command "&Exam Centres with Tagged Colleges": writes the list to
+// a new workbook in the user's reports folder and opens it in the desktop's
+// spreadsheet application, or names the file when there is none.
+void runExamCentreList(QWidget *parent);
+
+// Opens a workbook; false when no spreadsheet application can. Tests
+// replace it; an empty function restores the desktop's.
+using WorkbookOpener = std::function<bool(const QString &path)>;
+void setWorkbookOpener(WorkbookOpener opener);
+
+// True when a spreadsheet application is installed (LibreOffice or another
+// on PATH, or a desktop default for .xlsx files).
+bool spreadsheetApplicationInstalled();

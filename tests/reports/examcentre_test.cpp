@@ -1,0 +1,418 @@
+#include "core/reports/examcentre.h"
+#include "core/reports/pagesetup.h"
+#include "core/services/errors.h"
+#include "core/services/session.h"
+#include "core/services/sqltext.h"
+#include "gui/reports/examcentrelist.h"
+
+#include "support/testdb.h"
+#include "xlsxpart.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+namespace {
+
+const char *const kNull = nullptr;
+
+QString lit(const char *value)
+{
+    return value ? sql::quote(QString::fromUtf8(value)) : QStringLiteral("NULL");
+}
+
+std::string ref(char column, int row)
+{
+    return column + std::to_string(row);
+}
+
+// The width the file stores for a width in characters (Calibri 11 padding).
+double storedWidth(double width)
+{
+    return std::floor((width * 7 + 5) / 7 * 256) / 256;
+}
+
+class ExamCentreList : public DbTest
+{
+protected:
+    void SetUp() override
+    {
+        DbTest::SetUp();
+        admin(QStringList{QStringLiteral("delete from corvane3_tsc.college"),
+                          QStringLiteral("delete from corvane3_tsc.examcntr"),
+                          QStringLiteral("drop table if exists corvane3_tsc.tmpcntrpg")});
+        session().InstAddress1 = QStringLiteral("12 College Road");
+        session().InstAddress2 = QStringLiteral("Tessaly 600 001");
+        ui.clock = QDateTime(QDate(2019, 1, 15), QTime(10, 30, 0));
+    }
+
+    void college(const char *code, const char *name, const char *town, const char *konst, const char *centre,
+                 const char *faculty = "PG Arts", const char *deleted = nullptr)
+    {
+        admin(QStringLiteral(
+                      "insert into corvane3_tsc.college(fcollcode, fcollname, ftown, fconst, fpgthcntrmba, "
+                      "ffaculty, fdeleted) values(%1, %2, %3, %4, %5, %6, %7)")
+                      .arg(lit(code), lit(name), lit(town), lit(konst), lit(centre), lit(faculty),
+                           lit(deleted)));
+    }
+
+    QString run()
+    {
+        const ExamCentreResult result = Gen_Exam_Centre_List(dir.path());
+        EXPECT_FALSE(result.noRecords);
+        return result.path;
+    }
+
+    QStringList filesInDir() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(ExamCentreList, groupsOfOneAndThreeWithSerialsSeparatorAndFormats)
+{
+    college("C100", "Alpha College", "Tessaly", "K-1", "C100");
+    college("C201", "Gamma College", "Eastport", "K-3", "C200");
+    college("C200", "Beta College", "Marwick", "K-2", "C200");
+    college("C202", "Delta College", "Eastport", "K-4", "C200", "MBA PG");
+    college("C500", "Ug College", "Marwick", "K-5", "C200", "UG Arts");     // not postgraduate
+    college("C501", "Closed College", "Marwick", "K-6", "C200", "PG", "T"); // deleted
+    const XlsxFile x(run());
+    ASSERT_TRUE(x.ok());
+
+    EXPECT_EQ(x.text("A1"), QStringLiteral("Sl. No."));
+    EXPECT_EQ(x.text("B1"), QStringLiteral("Examination Centre"));
+    EXPECT_EQ(x.text("C1"), QStringLiteral("Tagged College"));
+    EXPECT_EQ(x.text("A2"), QStringLiteral("1"));
+    EXPECT_EQ(x.text("B2"), QStringLiteral("C100 - Alpha College, Tessaly, Const. : K-1"));
+    EXPECT_EQ(x.text("C2"), QStringLiteral("C100 - Alpha College, Tessaly, Const. : K-1"));
+    EXPECT_FALSE(x.row(3).child("c")); // the separator holds no cells
+    EXPECT_EQ(x.text("A4"), QStringLiteral("2"));
+    EXPECT_EQ(x.text("B4"), QStringLiteral("C200 - Beta College, Marwick, Const. : K-2"));
+    EXPECT_EQ(x.text("C4"),
+              QStringLiteral("C200 - Beta College, Marwick, Const. : K-2")); // the centre itself first
+    const QStringList rest{x.text("C5"), x.text("C6")};
+    EXPECT_TRUE(rest.contains(QStringLiteral("C201 - Gamma College, Eastport, Const. : K-3")));
+    EXPECT_TRUE(rest.contains(QStringLiteral("C202 - Delta College, Eastport, Const. : K-4")));
+    for (int r : {5, 6}) {
+        EXPECT_TRUE(x.hasCell(ref('A', r)) && x.hasCell(ref('B', r))); // written as empty text
+        EXPECT_EQ(x.text(ref('A', r)), QString());
+        EXPECT_EQ(x.text(ref('B', r)), QString());
+    }
+    EXPECT_FALSE(x.row(7));
+
+    // The serial is a number, the texts are text.
+    EXPECT_STREQ(x.part("xl/worksheets/sheet1.xml")
+                         .child("sheetData")
+                         .child("row")
+                         .next_sibling()
+                         .child("c")
+                         .attribute("t")
+                         .value(),
+                 "");
+
+    const std::map<int, double> heights{{1, 40}, {2, 50}, {3, 10}, {4, 50}, {5, 50}, {6, 50}};
+    for (const auto &[r, h] : heights)
+        EXPECT_DOUBLE_EQ(x.row(r).attribute("ht").as_double(), h) << "row " << r;
+    EXPECT_DOUBLE_EQ(x.part("xl/worksheets/sheet1.xml")
+                             .child("sheetFormatPr")
+                             .attribute("defaultRowHeight")
+                             .as_double(),
+                     50);
+
+    std::map<int, double> widths;
+    for (pugi::xml_node col : x.part("xl/worksheets/sheet1.xml").child("cols").children("col"))
+        widths[col.attribute("min").as_int()] = col.attribute("width").as_double();
+    EXPECT_DOUBLE_EQ(widths[1], storedWidth(5));
+    EXPECT_DOUBLE_EQ(widths[2], storedWidth(40));
+    EXPECT_DOUBLE_EQ(widths[3], storedWidth(45));
+    EXPECT_DOUBLE_EQ(widths[4], storedWidth(5)); // every other column
+
+    for (int r : {1, 2, 4, 5}) {
+        for (char c : {'A', 'B', 'C'}) {
+            const pugi::xml_node xf = x.cellXf(ref(c, r));
+            EXPECT_STREQ(xf.child("alignment").attribute("horizontal").value(), c == 'A' ? "center" : "left");
+            EXPECT_STREQ(xf.child("alignment").attribute("vertical").value(), "center");
+            EXPECT_STREQ(xf.child("alignment").attribute("wrapText").value(), "1");
+            const pugi::xml_node font = x.cellFont(ref(c, r));
+            EXPECT_DOUBLE_EQ(font.child("sz").attribute("val").as_double(), 11);
+            EXPECT_EQ(bool(font.child("b")), r == 1) << c << r;
+        }
+    }
+}
+
+TEST_F(ExamCentreList, groupWithoutCentreCollegeComesLastAndNullTownsShowNoName)
+{
+    college("C100", "Alpha College", "Tessaly", "K-1", "C100");
+    college("C400", "Nowhere College", kNull, "K-4", "C100");     // NULL town
+    college("C600", "Hill College", kNull, "K-6", "C600");        // a centre with a NULL town
+    college("C300", "Epsilon College", "Marwick", "K-3", "C999"); // the centre names no college
+    college("C102", "Plain College", "Marwick", "K-7", kNull);
+    college("C301", "Zeta College", "Marwick", kNull, "C102"); // its centre has no centre of its own
+    const XlsxFile x(run());
+    ASSERT_TRUE(x.ok());
+    EXPECT_EQ(x.text("A2"), QStringLiteral("1"));
+    EXPECT_EQ(x.text("C2"), QStringLiteral("C100 - Alpha College, Tessaly, Const. : K-1"));
+    EXPECT_EQ(x.text("C3"), QStringLiteral("C400 - , Const. : K-4"));
+    EXPECT_DOUBLE_EQ(x.row(4).attribute("ht").as_double(), 10);
+    EXPECT_EQ(x.text("A5"), QStringLiteral("2"));
+    EXPECT_EQ(x.text("B5"), QStringLiteral("C600 - , Const. : K-6"));
+    EXPECT_EQ(x.text("C5"), QStringLiteral("C600 - , Const. : K-6"));
+    EXPECT_DOUBLE_EQ(x.row(6).attribute("ht").as_double(), 10);
+    EXPECT_EQ(x.text("A7"), QStringLiteral("3"));
+    EXPECT_EQ(x.text("B7"), QStringLiteral(" - , Const. : "));
+    const QStringList last{x.text("C7"), x.text("C8")};
+    EXPECT_TRUE(last.contains(QStringLiteral("C300 - Epsilon College, Marwick, Const. : K-3")));
+    EXPECT_TRUE(last.contains(QStringLiteral("C301 - Zeta College, Marwick, Const. : ")));
+    EXPECT_EQ(x.text("A8"), QString());
+    EXPECT_FALSE(x.row(9));
+}
+
+TEST_F(ExamCentreList, noCentreCollegeAnywhereWritesNoSerialAndNoSeparator)
+{
+    college("C300", "Epsilon College", "Marwick", "K-3", "C999");
+    college("C301", "Zeta College", "Marwick", "K-4", "C998");
+    const XlsxFile x(run());
+    for (int r : {2, 3}) {
+        EXPECT_EQ(x.text(ref('A', r)), QString());
+        EXPECT_EQ(x.text(ref('B', r)), QString());
+        EXPECT_DOUBLE_EQ(x.row(r).attribute("ht").as_double(), 50);
+    }
+    EXPECT_FALSE(x.text("C3").isEmpty());
+}
+
+TEST_F(ExamCentreList, noRecordsWritesNoFile)
+{
+    college("C500", "Ug College", "Marwick", "K-5", "C500", "UG Arts");
+    const ExamCentreResult result = Gen_Exam_Centre_List(dir.path());
+    EXPECT_TRUE(result.noRecords);
+    EXPECT_TRUE(filesInDir().isEmpty());
+}
+
+TEST_F(ExamCentreList, twoRunsGiveTheSameListInTwoFilesAndTheWorkTableGrows)
+{
+    college("C100", "Alpha College", "Tessaly", "K-1", "C100");
+    college("C200", "Beta College", "Marwick", "K-2", "C200");
+    college("C201", "Gamma College", "Eastport", "K-3", "C200");
+    const QString first = run();
+    const QString second = run(); // same clock: the second must not overwrite the first
+    EXPECT_NE(first, second);
+    EXPECT_EQ(filesInDir().size(), 2);
+    const XlsxFile a(first), b(second);
+    for (int r = 1; r <= 6; ++r)
+        for (char c : {'A', 'B', 'C'})
+            EXPECT_EQ(a.text(ref(c, r)), b.text(ref(c, r))) << c << r;
+    EXPECT_EQ(adminValue(QStringLiteral("select count(*) from corvane3_tsc.tmpcntrpg")), QStringLiteral("6"));
+}
+
+TEST_F(ExamCentreList, everyPageSettingIsInTheFile)
+{
+    college("C100", "Alpha College", "Tessaly", "K-1", "C100");
+    session().InstAddress1 = QStringLiteral("Fort & Bay Road");
+    const XlsxFile x(run());
+    const pugi::xml_node sheet = x.part("xl/worksheets/sheet1.xml");
+
+    const pugi::xml_node titles =
+            x.part("xl/workbook.xml")
+                    .child("definedNames")
+                    .find_child_by_attribute("definedName", "name", "_xlnm.Print_Titles");
+    EXPECT_STREQ(titles.child_value(), "Sheet1!$1:$1");
+    EXPECT_EQ(QString::fromUtf8(sheet.child("headerFooter").child_value("oddHeader")),
+              QStringLiteral(
+                      "&C&\"Arial,Bold\"&14TESSALY CENTRAL UNIVERSITY&\"Arial,Regular\"&10\n"
+                      "Fort && Bay Road, Tessaly 600 001&\"Arial,Bold\"&12\n"
+                      "PG Theory Examination Centres list with tagged Colleges / Departments - Jan / Feb "
+                      "2019 Examinations"));
+    EXPECT_STREQ(sheet.child("headerFooter").child_value("oddFooter"), "&L&D&C&P");
+
+    const pugi::xml_node margins = sheet.child("pageMargins");
+    EXPECT_DOUBLE_EQ(margins.attribute("left").as_double(), 0.25);
+    EXPECT_DOUBLE_EQ(margins.attribute("right").as_double(), 0.25);
+    EXPECT_DOUBLE_EQ(margins.attribute("top").as_double(), 1);
+    EXPECT_DOUBLE_EQ(margins.attribute("bottom").as_double(), 0.5);
+    EXPECT_DOUBLE_EQ(margins.attribute("header").as_double(), 0.25);
+    EXPECT_DOUBLE_EQ(margins.attribute("footer").as_double(), 0.25);
+
+    const pugi::xml_node print = sheet.child("printOptions");
+    EXPECT_TRUE(print.attribute("horizontalCentered").as_bool());
+    EXPECT_FALSE(print.attribute("verticalCentered").as_bool(false));
+    EXPECT_FALSE(print.attribute("headings").as_bool(false));
+    EXPECT_FALSE(print.attribute("gridLines").as_bool(false));
+
+    const pugi::xml_node page = sheet.child("pageSetup");
+    EXPECT_STREQ(page.attribute("paperSize").value(), "9");
+    EXPECT_STREQ(page.attribute("orientation").value(), "portrait");
+    EXPECT_STREQ(page.attribute("scale").value(), "90");
+    EXPECT_STREQ(page.attribute("pageOrder").as_string("downThenOver"), "downThenOver");
+    EXPECT_STREQ(page.attribute("cellComments").as_string("none"), "none");
+    EXPECT_FALSE(page.attribute("useFirstPageNumber").as_bool(false)); // automatic numbering
+    EXPECT_FALSE(page.attribute("blackAndWhite").as_bool(false));
+    EXPECT_FALSE(page.attribute("draft").as_bool(false));
+    EXPECT_FALSE(sheet.child("colBreaks")); // no title columns
+}
+
+TEST(PageSetup, valuesForOneAndThreeTitleRowsAndEmptyAddresses)
+{
+    const PageSetupValues one = pageSetupValues(1, QString(), QString());
+    EXPECT_EQ(one.PrintTitleRows, QStringLiteral("$1:$1"));
+    EXPECT_EQ(pageSetupValues(3, QString(), QString()).PrintTitleRows, QStringLiteral("$1:$3"));
+    EXPECT_THROW(pageSetupValues(0, QString(), QString()), AppError);
+    // Empty address lines keep the ", " between them.
+    EXPECT_TRUE(one.CenterHeader.contains(QStringLiteral("&10\n, &\"Arial,Bold\"&12\n")));
+    EXPECT_FALSE(one.addressShortened);
+    EXPECT_EQ(one.PrintTitleColumns, QString());
+    EXPECT_EQ(one.LeftHeader + one.RightHeader + one.RightFooter, QString());
+    EXPECT_EQ(one.CenterFooter, QStringLiteral("&P"));
+    EXPECT_EQ(one.LeftFooter, QStringLiteral("&D"));
+    EXPECT_EQ(one.PrintComments, -4142);
+    EXPECT_EQ(one.FirstPageNumber, -4105);
+    EXPECT_EQ(one.Orientation, 1);
+    EXPECT_EQ(one.Order, 1);
+    EXPECT_EQ(one.PaperSize, 9);
+    EXPECT_EQ(one.Zoom, 90);
+}
+
+TEST(PageSetup, longAddressIsShortenedToTheHeaderLimit)
+{
+    const QString longLine = QString(120, QLatin1Char('A')) + QStringLiteral(" & Sons");
+    const PageSetupValues p = pageSetupValues(
+            1, longLine, QStringLiteral("Tessaly 600 001 & Co ") + QString(90, QLatin1Char('B')));
+    EXPECT_TRUE(p.addressShortened);
+    EXPECT_LE(p.headerText().toUcs4().size(), 255);
+    EXPECT_GE(p.headerText().toUcs4().size(), 254); // shortened no further than needed
+    EXPECT_TRUE(p.CenterHeader.startsWith(QStringLiteral("&\"Arial,Bold\"&14TESSALY CENTRAL UNIVERSITY")));
+    EXPECT_TRUE(p.CenterHeader.endsWith(QStringLiteral("Jan / Feb 2019 Examinations")));
+    EXPECT_TRUE(p.CenterHeader.contains(QStringLiteral("Tessaly 600 001 && Co")));
+    // No lone "&" was left at a cut to start a code.
+    EXPECT_EQ(QString(p.CenterHeader).remove(QStringLiteral("&&")).count(QLatin1Char('&')), 6);
+}
+
+TEST_F(ExamCentreList, longAddressStillGivesTheWorkbook)
+{
+    college("C100", "Alpha College", "Tessaly", "K-1", "C100");
+    session().InstAddress1 = QString(200, QLatin1Char('X'));
+    const XlsxFile x(run());
+    ASSERT_TRUE(x.ok());
+    EXPECT_LE(QString::fromUtf8(
+                      x.part("xl/worksheets/sheet1.xml").child("headerFooter").child_value("oddHeader"))
+                      .size(),
+              255);
+}
+
+TEST(ExamCentreLayout, listPastSheetRow32767IsAnOverflow)
+{
+    const QStringList columns{QStringLiteral("fcollcode"), QStringLiteral("fcollname"),
+                              QStringLiteral("fconst"),    QStringLiteral("fcntrcode"),
+                              QStringLiteral("fcntrname"), QStringLiteral("fcntrconst")};
+    QVector<QVector<QVariant>> data(32766, QVector<QVariant>{QStringLiteral("C1"), QStringLiteral("n"),
+                                                             QStringLiteral("k"), QStringLiteral("C9"),
+                                                             QStringLiteral("c"), QStringLiteral("k")});
+    EXPECT_EQ(layoutExamCentres(Rows(columns, data)).size(), 32766); // rows 2 to 32767
+    data.append(data.first());
+    try {
+        layoutExamCentres(Rows(columns, data));
+        FAIL() << "no overflow";
+    } catch (const AppError &e) {
+        EXPECT_EQ(e.number(), 6);
+        EXPECT_EQ(e.description(), QStringLiteral("Overflow"));
+    }
+}
+
+TEST_F(ExamCentreList, databaseErrorLeavesNoFile)
+{
+    college("C100", "Alpha College", "Tessaly", "K-1", "C100");
+    admin(QStringLiteral("rename table corvane3_tsc.examcntr to corvane3_tsc.examcntr_away"));
+    EXPECT_THROW(Gen_Exam_Centre_List(dir.path()), AppError);
+    admin(QStringLiteral("rename table corvane3_tsc.examcntr_away to corvane3_tsc.examcntr"));
+    EXPECT_TRUE(filesInDir().isEmpty());
+}
+
+TEST_F(ExamCentreList, unwritableFolderLeavesNoPartialFile)
+{
+    QVector<CentreListLine> lines(1);
+    lines[0].college = QStringLiteral("C100 - x, Const. : k");
+    const QString path = dir.path() + QStringLiteral("/missing/list.xlsx");
+    EXPECT_THROW(writeExamCentreWorkbook(lines, path), AppError);
+    EXPECT_TRUE(filesInDir().isEmpty());
+}
+
+// The menu command: the message seam shows what the person sees.
+class ExamCentreCommand : public ExamCentreList
+{
+protected:
+    void SetUp() override
+    {
+        ExamCentreList::SetUp();
+        QStandardPaths::setTestModeEnabled(true);
+        QDir(reportsFolder()).removeRecursively();
+    }
+    void TearDown() override
+    {
+        QDir(reportsFolder()).removeRecursively();
+        QStandardPaths::setTestModeEnabled(false);
+        setWorkbookOpener({});
+        ExamCentreList::TearDown();
+    }
+};
+
+TEST_F(ExamCentreCommand, withoutSpreadsheetApplicationTheMessageGivesThePath)
+{
+    college("C100", "Alpha College", "Tessaly", "K-1", "C100");
+    QString asked;
+    setWorkbookOpener([&](const QString &path) {
+        asked = path;
+        return false;
+    });
+    runExamCentreList(nullptr);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.last().icon, Icon::Information);
+    EXPECT_TRUE(ui.last().text.contains(QDir::toNativeSeparators(asked)));
+    EXPECT_TRUE(QFileInfo(asked).isFile());
+    EXPECT_TRUE(asked.startsWith(reportsFolder()));
+}
+
+TEST_F(ExamCentreCommand, openedWorkbookNeedsNoMessage)
+{
+    college("C100", "Alpha College", "Tessaly", "K-1", "C100");
+    int opened = 0;
+    setWorkbookOpener([&](const QString &) {
+        ++opened;
+        return true;
+    });
+    runExamCentreList(nullptr);
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(ExamCentreCommand, noRecordsMessage)
+{
+    setWorkbookOpener([&](const QString &) {
+        ADD_FAILURE() << "opened";
+        return true;
+    });
+    runExamCentreList(nullptr);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.last().text, QStringLiteral("No records found!!"));
+    EXPECT_EQ(ui.last().icon, Icon::Exclamation);
+}
+
+TEST_F(ExamCentreCommand, databaseErrorShowsTheErrorMessageAndNoFile)
+{
+    college("C100", "Alpha College", "Tessaly", "K-1", "C100");
+    setWorkbookOpener([&](const QString &) {
+        ADD_FAILURE() << "opened";
+        return true;
+    });
+    admin(QStringLiteral("rename table corvane3_tsc.college to corvane3_tsc.college_away"));
+    runExamCentreList(nullptr);
+    admin(QStringLiteral("rename table corvane3_tsc.college_away to corvane3_tsc.college"));
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.last().text.startsWith(QStringLiteral("Error Message  : Err No. ")))
+            << ui.last().text.toStdString();
+    EXPECT_TRUE(ui.last().text.contains(QStringLiteral("college"))) << ui.last().text.toStdString();
+    EXPECT_EQ(ui.last().icon, Icon::None);
+    EXPECT_TRUE(QDir(reportsFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+} // namespace

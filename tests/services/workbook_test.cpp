@@ -1,0 +1,448 @@
+#include "core/services/workbook.h"
+
+#include "core/services/database.h"
+#include "core/services/errors.h"
+#include "core/services/sqltext.h"
+
+#include "support/testdb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <xlsxwriter.h>
+#include <zip.h>
+
+#include <map>
+#include <string>
+
+namespace {
+
+// Writes a package from hand-made parts, for the cases libxlsxwriter never
+// produces (inline strings, rich-text runs, escapes, another active tab).
+void writePackage(const QString &path, const std::map<std::string, std::string> &parts)
+{
+    int error = 0;
+    zip_t *z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    ASSERT_NE(z, nullptr);
+    for (const auto &[name, text] : parts) {
+        zip_source_t *src = zip_source_buffer(z, text.data(), text.size(), 0);
+        ASSERT_GE(zip_file_add(z, name.c_str(), src, ZIP_FL_ENC_UTF_8), 0);
+    }
+    ASSERT_EQ(zip_close(z), 0);
+}
+
+const char *const kContentTypes =
+        R"(<?xml version="1.0" encoding="UTF-8"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>)";
+const char *const kRootRels =
+        R"(<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="book/main.xml"/></Relationships>)";
+
+std::string sheetXml(const std::string &rows)
+{
+    return R"(<?xml version="1.0" encoding="UTF-8"?><worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>)" +
+           rows + "</sheetData></worksheet>";
+}
+
+QStringList row(std::initializer_list<const char *> cells)
+{
+    QStringList out;
+    for (const char *c : cells)
+        out << QString::fromUtf8(c);
+    return out;
+}
+
+class Workbook : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString file(const QString &name) const { return dir.path() + QLatin1Char('/') + name; }
+
+    // The tricky cells an upload brings, in one sheet made by libxlsxwriter.
+    QString trickyWorkbook()
+    {
+        const QString path = file(QStringLiteral("1234tricky.xlsx"));
+        lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
+        lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
+        lxw_format *date = workbook_add_format(wb);
+        format_set_num_format(date, "dd/mm/yyyy");
+        const char *heads[] = {"fslno", "fname", "fmobileno", "ffee", "fdate", "fnote"};
+        for (int c = 0; c < 6; ++c)
+            worksheet_write_string(ws, 0, lxw_col_t(c), heads[c], nullptr);
+        // row 2: comma, 12-digit number, decimal, date, quote
+        worksheet_write_string(ws, 1, 0, "0041", nullptr);
+        worksheet_write_string(ws, 1, 1, "Rao, K.", nullptr);
+        worksheet_write_number(ws, 1, 2, 987654321012, nullptr);
+        worksheet_write_number(ws, 1, 3, 1234.75, nullptr);
+        lxw_datetime dt = {2019, 1, 15, 0, 0, 0};
+        worksheet_write_datetime(ws, 1, 4, &dt, date);
+        worksheet_write_string(ws, 1, 5, "He said \"yes\"", nullptr);
+        // row 3: line break, unicode, empty middle cell, formula, backslash
+        worksheet_write_string(ws, 2, 0, "0042", nullptr);
+        worksheet_write_string(ws, 2, 1, "Zoë Ñandú\nநாகராஜ்", nullptr);
+        worksheet_write_formula_num(ws, 2, 3, "=1000+500", nullptr, 1500);
+        worksheet_write_string(ws, 2, 5, "C:\\new\\N \\", nullptr);
+        // row 4: short row with a boolean
+        worksheet_write_string(ws, 3, 0, "0043", nullptr);
+        worksheet_write_boolean(ws, 3, 1, 1, nullptr);
+        EXPECT_EQ(workbook_close(wb), LXW_NO_ERROR);
+        return path;
+    }
+
+    void expectReadError(const QString &path, const QString &part)
+    {
+        try {
+            readActiveSheet(path);
+            ADD_FAILURE() << "read without an error: " << path.toStdString();
+        } catch (const AppError &e) {
+            EXPECT_EQ(e.number(), ErrNo::Workbook);
+            EXPECT_TRUE(e.description().contains(part)) << e.description().toStdString();
+        }
+    }
+};
+
+TEST_F(Workbook, trickyCellsBecomeTheCsvTheLoadExpects)
+{
+    const SheetTable t = readActiveSheet(trickyWorkbook());
+    EXPECT_EQ(t.width, 6);
+    EXPECT_EQ(t.headings(), row({"fslno", "fname", "fmobileno", "ffee", "fdate", "fnote"}));
+    EXPECT_EQ(QString::fromUtf8(toCsv(t, CsvEscape::Plain)),
+              QString::fromUtf8("fslno,fname,fmobileno,ffee,fdate,fnote\n"
+                                "0041,\"Rao, K.\",987654321012,1234.75,2019-01-15,\"He said \"\"yes\"\"\"\n"
+                                "0042,\"Zoë Ñandú\nநாகராஜ்\",,1500,,C:\\new\\N \\\n"
+                                "0043,TRUE,,,,\n"));
+    // For the load's default escape character every backslash is doubled.
+    EXPECT_TRUE(toCsv(t, CsvEscape::DoubledBackslash).contains(",C:\\\\new\\\\N \\\\\n"));
+}
+
+TEST_F(Workbook, numbersAreWrittenByValueNotAsDisplayed)
+{
+    const QString path = file(QStringLiteral("numbers.xlsx"));
+    lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
+    lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
+    lxw_format *twoPlaces = workbook_add_format(wb);
+    format_set_num_format(twoPlaces, "#,##0.00");
+    lxw_format *scientific = workbook_add_format(wb);
+    format_set_num_format(scientific, "0.00E+00");
+    const double values[] = {987654321012, 1e20, 0.375, -5, 1e-7, 123456789012345, 2.5, -0.0};
+    for (int i = 0; i < 8; ++i)
+        worksheet_write_number(ws, lxw_row_t(i), 0, values[i], i % 2 ? twoPlaces : scientific);
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    const SheetTable t = readActiveSheet(path);
+    QStringList got;
+    for (const QStringList &r : t.rows)
+        got << r.first();
+    EXPECT_EQ(got, row({"987654321012", "100000000000000000000", "0.375", "-5", "0.0000001",
+                        "123456789012345", "2.5", "0"}));
+}
+
+TEST_F(Workbook, storedNumberTextIsReadByValue)
+{
+    // Other writers store numbers with exponents and 17 digits.
+    const QString path = file(QStringLiteral("stored.xlsx"));
+    writePackage(
+            path,
+            {{"_rels/.rels", kRootRels},
+             {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
+             {"book/_rels/main.xml.rels",
+              R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
+             {"book/s.xml", sheetXml(R"(<row r="1"><c r="A1"><v>1.23456789012E+11</v></c>)"
+                                     R"(<c r="B1"><v>0.30000000000000004</v></c><c r="C1"><v>1E-7</v></c>)"
+                                     R"(<c r="D1"><v>-0</v></c><c r="E1"><v>12.50</v></c></row>)")}});
+    EXPECT_EQ(readActiveSheet(path).rows.value(0),
+              row({"123456789012", "0.30000000000000004", "0.0000001", "0", "12.5"}));
+}
+
+TEST_F(Workbook, datesAndTimesFollowTheCellsNumberFormat)
+{
+    const QString path = file(QStringLiteral("dates.xlsx"));
+    lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
+    lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
+    struct Case
+    {
+        const char *format; // nullptr: built-in index
+        int index;
+        double serial;
+        const char *expected;
+    };
+    const Case cases[] = {
+            {nullptr, 14, 43480, "2019-01-15"},
+            {nullptr, 20, 0.5, "12:00:00"},
+            {nullptr, 22, 43480.75, "2019-01-15 18:00:00"},
+            {nullptr, 47, 0.000694444444, "00:01:00"},
+            {"yyyy-mm-dd hh:mm:ss", 0, 36526.999988426, "2000-01-01 23:59:59"},
+            {"yyyy-mm-dd hh:mm:ss", 0, 36526.9999999, "2000-01-02 00:00:00"},
+            {"d mmm yyyy", 0, 60, "1900-02-29"}, // the 1900 system's phantom leap day
+            {"d mmm yyyy", 0, 59, "1900-02-28"},
+            {"d mmm yyyy", 0, 61, "1900-03-01"},
+            {"mmm-yy", 0, 43466, "2019-01-01"},
+            {"[h]:mm:ss", 0, 1.5, "36:00:00"},
+            {"\"day\" 0", 0, 7, "7"},                       // d inside quotes is a literal
+            {"[Red]0.00;[Blue]-0.00", 0, 3.25, "3.25"},     // brackets hold colours
+            {"0.00\\h", 0, 4, "4"},                         // an escaped h is a literal
+            {"dd/mm/yyyy", 0, 43480.9999999, "2019-01-16"}, // rounds to the nearest second
+    };
+    int r = 0;
+    for (const Case &c : cases) {
+        lxw_format *f = workbook_add_format(wb);
+        if (c.format)
+            format_set_num_format(f, c.format);
+        else
+            format_set_num_format_index(f, uint8_t(c.index));
+        worksheet_write_number(ws, lxw_row_t(r++), 0, c.serial, f);
+    }
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    const SheetTable t = readActiveSheet(path);
+    ASSERT_EQ(t.rows.size(), int(std::size(cases)));
+    for (int i = 0; i < t.rows.size(); ++i)
+        EXPECT_EQ(t.rows[i].first(), QString::fromUtf8(cases[i].expected)) << "row " << i;
+}
+
+TEST_F(Workbook, handMadePackageFollowsRelationshipsToTheActiveTab)
+{
+    // Second tab active, parts under unusual names reached only through the
+    // relationship files; shared and inline strings, rich text with a
+    // phonetic guide, escapes, an error, sparse rows and cells.
+    const std::string book =
+            R"(<?xml version="1.0" encoding="UTF-8"?><workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"><workbookPr date1904="1"/><bookViews><workbookView activeTab="1"/></bookViews><sheets><sheet name="Notes" sheetId="1" r:id="rA"/><sheet name="Students" sheetId="2" r:id="rB"/></sheets></workbook>)";
+    const std::string bookRels =
+            R"(<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="rA" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="notes.xml"/><Relationship Id="rB" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="/data/list.xml"/><Relationship Id="rS" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings" Target="../strings/sst.xml"/><Relationship Id="rT" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="st.xml"/></Relationships>)";
+    const std::string sst =
+            R"(<?xml version="1.0" encoding="UTF-8"?><sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><si><t>fname</t></si><si><r><rPr><b/></rPr><t xml:space="preserve">Anu </t></r><r><t>Devi</t></r><rPh sb="0" eb="1"><t>PHONETIC</t></rPh></si><si><t>a_x000D_b_x005F_x0041_ _xD83D__xDE00_</t></si><si><t xml:space="preserve"> </t></si></sst>)";
+    const std::string styles =
+            R"(<?xml version="1.0" encoding="UTF-8"?><styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><cellXfs count="2"><xf numFmtId="0"/><xf numFmtId="14"/></cellXfs></styleSheet>)";
+    const std::string list = sheetXml(
+            R"(<row r="2"><c r="A2" t="s"><v>0</v></c><c r="C2" t="inlineStr"><is><t>fmobileno</t></is></c></row>)"
+            R"(<row r="3"><c r="A3" t="s"><v>1</v></c><c r="B3" t="e"><v>#DIV/0!</v></c><c r="C3" t="str"><f>A1</f><v>x_x0009_y</v></c></row>)"
+            R"(<row r="5"><c t="s"><v>2</v></c><c t="b"><v>0</v></c><c s="1"><v>0</v></c><c r="E5" s="1"/></row>)"
+            R"(<row r="6"><c r="B6" t="s"><v>3</v></c></row>)");
+    const QString path = file(QStringLiteral("hand.xlsx"));
+    writePackage(path, {{"[Content_Types].xml", kContentTypes},
+                        {"_rels/.rels", kRootRels},
+                        {"book/main.xml", book},
+                        {"book/_rels/main.xml.rels", bookRels},
+                        {"book/notes.xml",
+                         sheetXml(R"(<row r="1"><c t="inlineStr"><is><t>wrong tab</t></is></c></row>)")},
+                        {"data/list.xml", list},
+                        {"strings/sst.xml", sst},
+                        {"book/st.xml", styles}});
+    const SheetTable t = readActiveSheet(path);
+    EXPECT_EQ(t.sheetName, QStringLiteral("Students"));
+    ASSERT_EQ(t.width, 3);
+    ASSERT_EQ(t.rows.size(), 5); // rows 2 to 6, the missing row 4 as an empty record
+    EXPECT_EQ(t.rows[0], row({"fname", "", "fmobileno"}));
+    EXPECT_EQ(t.rows[1], row({"Anu Devi", "#DIV/0!", "x\ty"}));
+    EXPECT_EQ(t.rows[2], row({"", "", ""}));
+    EXPECT_EQ(t.rows[3], row({"a\rb_x0041_ \xF0\x9F\x98\x80", "FALSE", "1904-01-01"}));
+    EXPECT_EQ(t.rows[4], row({"", " ", ""}));
+    EXPECT_EQ(QString::fromUtf8(toCsv(t)),
+              QString::fromUtf8("fname,,fmobileno\nAnu Devi,#DIV/0!,x\ty\n,,\n"
+                                "\"a\rb_x0041_ \xF0\x9F\x98\x80\",FALSE,1904-01-01\n, ,\n"));
+}
+
+TEST_F(Workbook, emptySheetGivesNoRecords)
+{
+    const QString path = file(QStringLiteral("empty.xlsx"));
+    lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
+    workbook_add_worksheet(wb, nullptr);
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    const SheetTable t = readActiveSheet(path);
+    EXPECT_EQ(t.width, 0);
+    EXPECT_TRUE(t.headings().isEmpty());
+    EXPECT_TRUE(toCsv(t).isEmpty());
+}
+
+TEST_F(Workbook, unreadableFilesGiveAClearMessage)
+{
+    expectReadError(file(QStringLiteral("missing.xlsx")), QStringLiteral("cannot be opened"));
+
+    QFile text(file(QStringLiteral("notes.xlsx")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("fslno,fname\n1,Anu\n");
+    text.close();
+    expectReadError(text.fileName(), QStringLiteral("is not an Excel workbook"));
+
+    QFile empty(file(QStringLiteral("empty.xlsx")));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    expectReadError(empty.fileName(), QStringLiteral("is not an Excel workbook"));
+
+    // A zip that is no workbook (a zipped folder of photos, say).
+    writePackage(file(QStringLiteral("photos.xlsx")), {{"photo1.txt", "not a sheet"}});
+    expectReadError(file(QStringLiteral("photos.xlsx")), QStringLiteral("is not an Excel workbook"));
+
+    // A workbook whose sheet part is cut short.
+    writePackage(
+            file(QStringLiteral("cut.xlsx")),
+            {{"_rels/.rels", kRootRels},
+             {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
+             {"book/_rels/main.xml.rels",
+              R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
+             {"book/s.xml", "<worksheet><sheetData><row><c t=\"s\"><v>0</v>"}});
+    expectReadError(file(QStringLiteral("cut.xlsx")), QStringLiteral("is damaged"));
+
+    // A shared-string index past the table.
+    writePackage(
+            file(QStringLiteral("index.xlsx")),
+            {{"_rels/.rels", kRootRels},
+             {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
+             {"book/_rels/main.xml.rels",
+              R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
+             {"book/s.xml", sheetXml(R"(<row r="1"><c r="A1" t="s"><v>7</v></c></row>)")}});
+    expectReadError(file(QStringLiteral("index.xlsx")), QStringLiteral("is damaged"));
+}
+
+TEST_F(Workbook, passwordProtectedWorkbookSaysSo)
+{
+    // What Excel saves for a workbook with an opening password: an OLE
+    // container with an EncryptedPackage stream instead of a zip.
+    QByteArray ole("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    ole += QByteArray(504, '\0');
+    const char name[] = "E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0";
+    ole += QByteArray(name, sizeof name - 1);
+    QFile f(file(QStringLiteral("secret.xlsx")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(ole);
+    f.close();
+    expectReadError(f.fileName(), QStringLiteral("is protected by a password"));
+}
+
+TEST_F(Workbook, legacyWorkbookWithoutLibreOfficeSuggestsXlsx)
+{
+    QFile f(file(QStringLiteral("old.xls")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(1024, '\0'));
+    f.close();
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(dir.path()));
+    try {
+        readActiveSheet(f.fileName());
+        ADD_FAILURE() << "read without LibreOffice";
+    } catch (const AppError &e) {
+        EXPECT_EQ(e.number(), ErrNo::Workbook);
+        EXPECT_TRUE(e.description().contains(QLatin1String("LibreOffice is not installed")));
+        EXPECT_TRUE(e.description().contains(QLatin1String("(.xlsx)")));
+    }
+    qputenv("PATH", savedPath);
+}
+
+TEST_F(Workbook, legacyWorkbookIsConvertedByLibreOfficeKeepingItsActiveTab)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty())
+        GTEST_SKIP() << "LibreOffice is not installed";
+    const QString xlsx = file(QStringLiteral("two.xlsx"));
+    lxw_workbook *wb = workbook_new(QFile::encodeName(xlsx).constData());
+    lxw_worksheet *first = workbook_add_worksheet(wb, "Notes");
+    worksheet_write_string(first, 0, 0, "wrong tab", nullptr);
+    lxw_worksheet *second = workbook_add_worksheet(wb, "Students");
+    worksheet_write_string(second, 0, 0, "fslno", nullptr);
+    worksheet_write_string(second, 0, 1, "fmobileno", nullptr);
+    worksheet_write_string(second, 1, 0, "0001", nullptr);
+    worksheet_write_number(second, 1, 1, 987654321012, nullptr);
+    worksheet_activate(second);
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    // LibreOffice makes the .xls the way a college's old Excel would.
+    QProcess make;
+    make.start(soffice, {QStringLiteral("-env:UserInstallation=") +
+                                 QUrl::fromLocalFile(dir.path() + QStringLiteral("/p")).toString(),
+                         QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("xls"),
+                         QStringLiteral("--outdir"), dir.path(), xlsx});
+    ASSERT_TRUE(make.waitForFinished(180000));
+    const QString xls = file(QStringLiteral("two.xls"));
+    ASSERT_TRUE(QFile::exists(xls));
+    const SheetTable t = readActiveSheet(xls);
+    EXPECT_EQ(t.sheetName, QStringLiteral("Students"));
+    EXPECT_EQ(QString::fromUtf8(toCsv(t)), QStringLiteral("fslno,fmobileno\n0001,987654321012\n"));
+}
+
+// The CSV through the real server: the load statement as the import writes
+// it, with and without the ESCAPED BY clause, gives back every cell.
+class WorkbookLoad : public DbTest
+{
+protected:
+    void SetUp() override
+    {
+        DbTest::SetUp();
+        admin(QStringLiteral("drop table if exists corvane3_tsc.sheetload"));
+        admin(QStringLiteral("create table corvane3_tsc.sheetload (id int auto_increment primary key, "
+                             "c1 varchar(200), c2 varchar(200), c3 varchar(200), c4 varchar(200), "
+                             "c5 varchar(200), c6 varchar(200))"));
+    }
+    void TearDown() override
+    {
+        admin(QStringLiteral("drop table if exists corvane3_tsc.sheetload"));
+        DbTest::TearDown();
+    }
+
+    void loadAndCompare(const SheetTable &t, CsvEscape escape, const QString &clause)
+    {
+        admin(QStringLiteral("delete from corvane3_tsc.sheetload"));
+        const QString csvPath = dir.path() + QStringLiteral("/upload.csv");
+        QFile csv(csvPath);
+        ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+        csv.write(toCsv(t, escape));
+        csv.close();
+        QString escapedPath = csvPath;
+        escapedPath.replace(QLatin1String("\\"), QLatin1String("\\\\"));
+        Conn::execute(QStringLiteral("LOAD DATA local INFILE '") + escapedPath +
+                      QStringLiteral("' INTO TABLE corvane3_tsc.sheetload FIELDS TERMINATED BY ',' "
+                                     "ENCLOSED BY '\"'") +
+                      clause + QStringLiteral(" IGNORE 1 LINES (c1, c2, c3, c4, c5, c6)"));
+        const Rows rows =
+                Conn::query(QStringLiteral("select c1, c2, c3, c4, c5, c6 from corvane3_tsc.sheetload "
+                                           "order by id"));
+        ASSERT_EQ(rows.size(), t.rows.size() - 1);
+        for (int r = 0; r < rows.size(); ++r)
+            for (int c = 0; c < 6; ++c)
+                EXPECT_EQ(rows.value(QStringLiteral("c%1").arg(c + 1), r), t.rows[r + 1][c])
+                        << "row " << r << " column " << c;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(WorkbookLoad, loadedValuesEqualTheCellsBackslashIncluded)
+{
+    const QString path = dir.path() + QStringLiteral("/load.xlsx");
+    lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
+    lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
+    const char *cells[][6] = {
+            {"h1", "h2", "h3", "h4", "h5", "h6"},
+            {"0041", "Rao, K.", "He said \"yes\"", "two\nlines", "C:\\new\\N", "\\"},
+            {"\\N", "end\\", "\"", ",", "Zoë Ñandú", "tab\there"},
+            {"x", "", "", "", "", "last"},
+    };
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 6; ++c)
+            if (*cells[r][c])
+                worksheet_write_string(ws, lxw_row_t(r), lxw_col_t(c), cells[r][c], nullptr);
+    worksheet_write_number(ws, 4, 0, 987654321012, nullptr);
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    const SheetTable t = readActiveSheet(path);
+    ASSERT_EQ(t.rows.size(), 5);
+    EXPECT_EQ(t.rows[4], row({"987654321012", "", "", "", "", ""}));
+    loadAndCompare(t, CsvEscape::DoubledBackslash, QString());
+    loadAndCompare(t, CsvEscape::Plain, QStringLiteral(" ESCAPED BY ''"));
+}
+
+TEST_F(WorkbookLoad, savedCsvFileIsReplacedNotAppended)
+{
+    const QString csv = dir.path() + QStringLiteral("/out.csv");
+    QFile old(csv);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(5000, 'x'));
+    old.close();
+    const QString path = dir.path() + QStringLiteral("/small.xlsx");
+    lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
+    worksheet_write_string(workbook_add_worksheet(wb, nullptr), 0, 0, "only", nullptr);
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    saveActiveSheetAsCsv(path, csv);
+    QFile back(csv);
+    ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+    EXPECT_EQ(back.readAll(), QByteArray("only\n"));
+}
+
+} // namespace
