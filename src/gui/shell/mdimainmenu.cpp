@@ -9,6 +9,7 @@
 #include "core/shell/mainload.h"
 #include "core/shell/permissions.h"
 #include "core/shell/startup.h"
+#include "gui/reports/examcentrelist.h"
 #include "gui/shell/screens.h"
 
 #include <QAction>
@@ -210,7 +211,7 @@ void MdiMainMenu::runCommand(const QString &name)
     if (name == QLatin1String("N11") || name == QLatin1String("N25")) {
         msgBox(QStringLiteral("This screen is not part of this client."), Icon::Information);
     } else if (name == QLatin1String("N31")) {
-        Gen_Exam_Centre_List(this);
+        runExamCentreList(this);
     } else if (name == QLatin1String("N44")) {
         // Only the account typed exactly as ADMIN may release held grievances.
         if (session().LoginUser == QLatin1String("ADMIN"))

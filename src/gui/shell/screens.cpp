@@ -74,9 +74,3 @@ QWidget *createScreen(const QString &menuName, MdiMainMenu *mainWindow)
         return nullptr;
     return pendingScreen(menuName, title, nullptr);
 }
-
-void Gen_Exam_Centre_List(QWidget *)
-{
-    msgBox(QStringLiteral("Exam Centres with Tagged Colleges comes in a later version of the client."),
-           Icon::Information);
-}

@@ -12,6 +12,3 @@ class QWidget;
 // users screen builds its tree from the menu).
 QWidget *createScreen(const QString &menuName, MdiMainMenu *mainWindow);
 
-// The examination-centre workbook (menu command N31), a procedure rather than
-// a screen.
-void Gen_Exam_Centre_List(QWidget *parent);
