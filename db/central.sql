@@ -66,6 +66,8 @@ CREATE TABLE IF NOT EXISTS tkthead (
     PRIMARY KEY (ftktid),
     KEY ix_tkthead_queue (ftktgroup, ftktstatus, ftktid),
     KEY ix_tkthead_univ (funivcode, ftktuser),
+    -- the desk's count of today's replies per user
+    KEY ix_tkthead_reply (ffinaluser, ffinaldate),
     KEY ix_tkthead_mobile (ftktmobile)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
