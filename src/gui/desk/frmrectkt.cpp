@@ -108,9 +108,9 @@ void frmrectkt::buildControls()
     fields->addWidget(label(6, QStringLiteral("Email")), 4, 2);
     fields->addWidget(field(7), 4, 3, 1, 3);
     fields->addWidget(label(8, QStringLiteral("Alt. Email")), 5, 0);
-    fields->addWidget(field(10), 5, 1, 1, 2);
-    fields->addWidget(label(9, QStringLiteral("Univ.")), 5, 3);
-    fields->addWidget(field(11), 5, 4, 1, 2);
+    fields->addWidget(field(10), 5, 1);
+    fields->addWidget(label(9, QStringLiteral("Univ.")), 5, 2);
+    fields->addWidget(field(11), 5, 3, 1, 3);
     fields->setColumnStretch(1, 1);
     fields->setColumnStretch(3, 1);
     fields->setColumnStretch(5, 2);
