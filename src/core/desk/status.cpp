@@ -28,7 +28,9 @@ QString statusStatement(const QString &level, const QString &user)
     //    (funivcode, ftktuser), so groups without open or replied rows keep
     //    their zero line;
     //  - the open rows at the level, through the queue index;
-    //  - today's replies of this user, through the index (ffinaluser, ffinaldate).
+    //  - today's replies of this user, through the reply index (named, as the
+    //    statistics of a freshly filled table can point the planner at the
+    //    queue index and its whole closed history instead).
     // The pairs are joined to masuniv after counting, and grouped again by
     // the short name, so duplicate university codes add up as in the join
     // of the original.
@@ -42,7 +44,8 @@ QString statusStatement(const QString &level, const QString &user)
                "union all select p.funivcode, p.ftktuser, 1, 0 from tkthead p where p.ftktgroup = ") +
            lv +
            QStringLiteral(" and (p.ftktstatus is null or p.ftktstatus <> 'C') "
-                          "union all select r.funivcode, r.ftktuser, 0, 1 from tkthead r where r.ffinaluser = ") +
+                          "union all select r.funivcode, r.ftktuser, 0, 1 from tkthead r force index (ix_tkthead_reply) "
+                          "where r.ffinaluser = ") +
            sql::quote(user) +
            QStringLiteral(" and r.ffinaldate >= curdate() and r.ffinaldate < curdate() + interval 1 day "
                           "and r.ftktgroup = ") +
