@@ -30,7 +30,6 @@ constexpr int kGrievances = 600;
 constexpr int kRounds = 1000;
 const char *const kLogTag = "DESKLOG";
 
-
 // One line per event. A pick is stamped after it completed, a give-back
 // just before its statement runs: then, for one grievance, every give-back
 // sorts after the pick it ends and before any later pick by another desk.
@@ -50,19 +49,19 @@ struct Event
 };
 
 class DeskConcurrency : public DeskTest
-{
-};
+{};
 
 TEST_F(DeskConcurrency, eightDesksNeverShareAGrievanceAndLoseNone)
 {
     for (int i = 1; i <= kClients; ++i)
         addUser(QStringLiteral("D%1").arg(i), QStringLiteral("C"));
     addUser(QStringLiteral("NEXT"), QStringLiteral("B"));
-    admin(QStringLiteral("insert into corvane3_tkt.tkthead(ftktid, ftktdate, ftktfrom, ftktsub, ftktmsg, ftktuser, "
-                         "funivcode, ftktstatus, ftktgroup) select seq, now(), 'Sender', 'Subject', 'Message', "
-                         "if(seq % 3 = 0, 'College X', 'Student'), if(seq % 2 = 0, '041', '023'), "
-                         "if(seq % 5 = 0, 'A', null), 'C' from seq_1_to_%1")
-              .arg(kGrievances));
+    admin(QStringLiteral(
+                  "insert into corvane3_tkt.tkthead(ftktid, ftktdate, ftktfrom, ftktsub, ftktmsg, ftktuser, "
+                  "funivcode, ftktstatus, ftktgroup) select seq, now(), 'Sender', 'Subject', 'Message', "
+                  "if(seq % 3 = 0, 'College X', 'Student'), if(seq % 2 = 0, '041', '023'), "
+                  "if(seq % 5 = 0, 'A', null), 'C' from seq_1_to_%1")
+                  .arg(kGrievances));
 
     std::vector<std::unique_ptr<QProcess>> clients;
     for (int i = 1; i <= kClients; ++i) {
@@ -99,12 +98,14 @@ TEST_F(DeskConcurrency, eightDesksNeverShareAGrievanceAndLoseNone)
         if (!running || clock.elapsed() > 110000)
             break;
         const QString dup = adminValue(QStringLiteral(
-            "select ifnull(group_concat(ftktid), '') from (select ftktid from corvane3_tkt.masuser where "
-            "ifnull(ftktid,'') <> '' group by ftktid having count(*) > 1) x"));
+                "select ifnull(group_concat(ftktid), '') from (select ftktid from corvane3_tkt.masuser where "
+                "ifnull(ftktid,'') <> '' group by ftktid having count(*) > 1) x"));
         if (!dup.isEmpty())
             shared << dup;
-        maxHolders = qMax(maxHolders, count(QStringLiteral(
-                                          "select count(*) from corvane3_tkt.masuser where ifnull(ftktid,'') <> ''")));
+        maxHolders =
+                qMax(maxHolders,
+                     count(QStringLiteral(
+                             "select count(*) from corvane3_tkt.masuser where ifnull(ftktid,'') <> ''")));
         ++samples;
         QThread::msleep(3);
     }
@@ -117,10 +118,12 @@ TEST_F(DeskConcurrency, eightDesksNeverShareAGrievanceAndLoseNone)
         }
         out[i] += p->readAllStandardOutput();
         EXPECT_EQ(p->exitStatus(), QProcess::NormalExit) << i + 1;
-        EXPECT_EQ(p->exitCode(), 0) << "client " << i + 1 << ":\n" << out[i].right(3000).toStdString()
+        EXPECT_EQ(p->exitCode(), 0) << "client " << i + 1 << ":\n"
+                                    << out[i].right(3000).toStdString()
                                     << p->readAllStandardError().right(2000).toStdString();
     }
-    EXPECT_TRUE(shared.isEmpty()) << "held by two users at once: " << shared.mid(0, 20).join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(shared.isEmpty()) << "held by two users at once: "
+                                  << shared.mid(0, 20).join(QLatin1Char(' ')).toStdString();
     EXPECT_GT(samples, 50);
     EXPECT_GE(maxHolders, 2) << "the desks never overlapped; the test proves nothing";
 
@@ -141,8 +144,8 @@ TEST_F(DeskConcurrency, eightDesksNeverShareAGrievanceAndLoseNone)
             forwards += f[1] == QLatin1String("FORWARD");
         }
     }
-    std::printf("desks: %d picks, %d forwards, %d samples, at most %d held at once\n", picks, forwards, samples,
-                maxHolders);
+    std::printf("desks: %d picks, %d forwards, %d samples, at most %d held at once\n", picks, forwards,
+                samples, maxHolders);
     EXPECT_GT(picks, kGrievances / 2);
     EXPECT_GT(forwards, 50);
     for (auto it = byTkt.begin(); it != byTkt.end(); ++it) {
@@ -154,13 +157,15 @@ TEST_F(DeskConcurrency, eightDesksNeverShareAGrievanceAndLoseNone)
         bool gone = false;
         for (const Event &e : events) {
             if (e.kind == QLatin1String("PICK")) {
-                EXPECT_FALSE(gone) << "grievance " << it.key().toStdString() << " picked after it was forwarded";
-                EXPECT_TRUE(holder.isEmpty()) << "grievance " << it.key().toStdString() << " picked by "
-                                              << e.user.toStdString() << " while " << holder.toStdString()
-                                              << " held it";
+                EXPECT_FALSE(gone) << "grievance " << it.key().toStdString()
+                                   << " picked after it was forwarded";
+                EXPECT_TRUE(holder.isEmpty())
+                        << "grievance " << it.key().toStdString() << " picked by " << e.user.toStdString()
+                        << " while " << holder.toStdString() << " held it";
                 holder = e.user;
             } else {
-                EXPECT_EQ(holder, e.user) << "grievance " << it.key().toStdString() << " given back by a non-holder";
+                EXPECT_EQ(holder, e.user)
+                        << "grievance " << it.key().toStdString() << " given back by a non-holder";
                 holder.clear();
                 gone = e.kind == QLatin1String("FORWARD");
             }
@@ -170,18 +175,23 @@ TEST_F(DeskConcurrency, eightDesksNeverShareAGrievanceAndLoseNone)
 
     // The tables agree with the logs.
     EXPECT_EQ(lockFlag(), QString());
-    EXPECT_EQ(count(QStringLiteral("select count(*) from corvane3_tkt.masuser where ifnull(ftktid,'') <> ''")), 0);
+    EXPECT_EQ(
+            count(QStringLiteral("select count(*) from corvane3_tkt.masuser where ifnull(ftktid,'') <> ''")),
+            0);
     EXPECT_EQ(count(QStringLiteral("select count(*) from corvane3_tkt.tkthead")), kGrievances);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from corvane3_tkt.tkthead where ftktgroup = 'B'")), forwards);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from corvane3_tkt.tkthead where ftktgroup = 'B'")),
+              forwards);
     EXPECT_EQ(count(QStringLiteral("select count(*) from corvane3_tkt.tkthead where ftktgroup = 'C'")),
               kGrievances - forwards);
     EXPECT_EQ(count(QStringLiteral("select count(*) from corvane3_tkt.tktdetl")), forwards);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from (select ftktid from corvane3_tkt.tktdetl group by ftktid "
-                                   "having count(*) > 1) x")),
+    EXPECT_EQ(count(QStringLiteral(
+                      "select count(*) from (select ftktid from corvane3_tkt.tktdetl group by ftktid "
+                      "having count(*) > 1) x")),
               0);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from corvane3_tkt.tktdetl d join corvane3_tkt.tkthead h on "
-                                   "h.ftktid = d.ftktid where h.ftktgroup <> 'B'")),
-              0);
+    EXPECT_EQ(
+            count(QStringLiteral("select count(*) from corvane3_tkt.tktdetl d join corvane3_tkt.tkthead h on "
+                                 "h.ftktid = d.ftktid where h.ftktgroup <> 'B'")),
+            0);
 }
 
 // One desk client: the real screen, offscreen, with scripted message boxes.
@@ -232,7 +242,7 @@ TEST(DeskClient, DISABLED_run)
             form->show();
         }
         ASSERT_EQ(scripted().messages.size(), before + (choice < 4 ? 1 : 0))
-            << scripted().texts().join(QLatin1Char('\n')).toStdString();
+                << scripted().texts().join(QLatin1Char('\n')).toStdString();
     }
     // Leave like a user closing the screen: whatever is held goes back.
     const QString last = field()->text();

@@ -12,8 +12,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    static void addUniversity(const QString &code, const QString &name, const QString &db, const QString &shortName,
-                              const QString &email = QString());
+    static void addUniversity(const QString &code, const QString &name, const QString &db,
+                              const QString &shortName, const QString &email = QString());
     static void addUser(const QString &name, const QString &level, const QString &held = QString());
     // status / level / sender given as SQL literals or NULL.
     static void addGrievance(int id, const QString &levelLiteral, const QString &statusLiteral,

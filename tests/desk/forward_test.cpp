@@ -14,7 +14,9 @@ protected:
     int details() { return count(QStringLiteral("select count(*) from corvane3_tkt.tktdetl")); }
     QString levelOf(int id)
     {
-        return adminValue(QStringLiteral("select ifnull(ftktgroup,'') from corvane3_tkt.tkthead where ftktid = %1").arg(id));
+        return adminValue(
+                QStringLiteral("select ifnull(ftktgroup,'') from corvane3_tkt.tkthead where ftktid = %1")
+                        .arg(id));
     }
 };
 
@@ -23,7 +25,8 @@ TEST_F(Forward, fromTheSmallestLevelWritesNothing)
     addUser(QStringLiteral("U1"), QStringLiteral("A"), QStringLiteral("5"));
     addUser(QStringLiteral("U2"), QStringLiteral("B"));
     addGrievance(5, QStringLiteral("'A'"), QStringLiteral("null"));
-    EXPECT_EQ(forwardGrievance(QStringLiteral("U1"), QStringLiteral("A"), QStringLiteral("5"), QStringLiteral("r")),
+    EXPECT_EQ(forwardGrievance(QStringLiteral("U1"), QStringLiteral("A"), QStringLiteral("5"),
+                               QStringLiteral("r")),
               ForwardOutcome::NoMoreLevels);
     EXPECT_EQ(details(), 0);
     EXPECT_EQ(levelOf(5), QStringLiteral("A"));
@@ -40,11 +43,15 @@ struct LevelCase
 TEST_F(Forward, nextLevelIsTheGreatestSmallerLevelComparedAsText)
 {
     const LevelCase cases[] = {
-        {{QStringLiteral("B"), QStringLiteral("C")}, QStringLiteral("C"), QStringLiteral("B")},
-        {{QStringLiteral("B"), QStringLiteral("C")}, QStringLiteral("B"), QString()},
-        {{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("D")}, QStringLiteral("C"), QStringLiteral("B")},
-        {{QStringLiteral("9"), QStringLiteral("10")}, QStringLiteral("9"), QStringLiteral("10")}, // text, not numbers
-        {{QStringLiteral("B")}, QStringLiteral("A"), QString()},
+            {{QStringLiteral("B"), QStringLiteral("C")}, QStringLiteral("C"), QStringLiteral("B")},
+            {{QStringLiteral("B"), QStringLiteral("C")}, QStringLiteral("B"), QString()},
+            {{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("D")},
+             QStringLiteral("C"),
+             QStringLiteral("B")},
+            {{QStringLiteral("9"), QStringLiteral("10")},
+             QStringLiteral("9"),
+             QStringLiteral("10")}, // text, not numbers
+            {{QStringLiteral("B")}, QStringLiteral("A"), QString()},
     };
     for (const LevelCase &c : cases) {
         admin(QStringLiteral("delete from corvane3_tkt.masuser"));
@@ -91,7 +98,8 @@ TEST_F(Forward, releasedMeanwhileWritesNothing)
     addUser(QStringLiteral("U2"), QStringLiteral("C"), QStringLiteral("5")); // picked it up after the release
     addUser(QStringLiteral("U3"), QStringLiteral("B"));
     addGrievance(5, QStringLiteral("'C'"), QStringLiteral("null"));
-    EXPECT_EQ(forwardGrievance(QStringLiteral("U1"), QStringLiteral("C"), QStringLiteral("5"), QStringLiteral("r")),
+    EXPECT_EQ(forwardGrievance(QStringLiteral("U1"), QStringLiteral("C"), QStringLiteral("5"),
+                               QStringLiteral("r")),
               ForwardOutcome::NotHeld);
     EXPECT_EQ(details(), 0);
     EXPECT_EQ(levelOf(5), QStringLiteral("C"));
@@ -120,7 +128,8 @@ TEST_F(Forward, killedBetweenDetailAndLevelChangeLeavesOneDetailRow)
     addGrievance(5, QStringLiteral("'C'"), QStringLiteral("null"));
     killInNextUpdateOf(QStringLiteral("tkthead"));
 
-    Forwarding forward(QStringLiteral("U1"), QStringLiteral("C"), QStringLiteral("5"), QStringLiteral("pass on"));
+    Forwarding forward(QStringLiteral("U1"), QStringLiteral("C"), QStringLiteral("5"),
+                       QStringLiteral("pass on"));
     ForwardOutcome outcome = ForwardOutcome::NoGrievance;
     int runs = 0;
     HandlerOptions options;

@@ -36,7 +36,8 @@ protected:
         frmwait::closeIfOpen();
         DeskTest::TearDown();
     }
-    template <class T> T *get(const QString &name) const
+    template<class T>
+    T *get(const QString &name) const
     {
         T *w = form->findChild<T *>(name);
         EXPECT_NE(w, nullptr) << name.toStdString();
@@ -61,7 +62,8 @@ protected:
 
 TEST_F(Desk, aPickFillsEveryFieldAndStopsThePoller)
 {
-    addGrievance(5, QStringLiteral("'C'"), QStringLiteral("null"), QStringLiteral("041"), QStringLiteral("null"));
+    addGrievance(5, QStringLiteral("'C'"), QStringLiteral("null"), QStringLiteral("041"),
+                 QStringLiteral("null"));
     admin(QStringLiteral("update corvane3_tkt.tkthead set fstudemail = 'alt@mail.example' where ftktid = 5"));
     EXPECT_FALSE(get<QFrame>(QStringLiteral("frame(1)"))->isEnabled());
     EXPECT_TRUE(timer()->isActive());
@@ -153,7 +155,7 @@ TEST_F(Desk, aLockThatComesAndGoesIsNeverCleared)
         ui.clock = t0.addSecs(s);
         // Free on one tick in every six: other desks picking, not a stuck flag.
         admin(QStringLiteral("update corvane3_tkt.control set fstarted = %1")
-                  .arg(s % 60 == 50 ? QStringLiteral("null") : QStringLiteral("'T'")));
+                      .arg(s % 60 == 50 ? QStringLiteral("null") : QStringLiteral("'T'")));
         form->Timer1_Timer();
         if (s % 60 != 50) {
             EXPECT_EQ(lockFlag(), QStringLiteral("T")) << s;
@@ -326,7 +328,8 @@ TEST_F(Desk, aFailingTickIsReportedOnceNotEverySecondAndFreesTheLock)
     // One for the assignment step, one for the summary; then silence.
     ASSERT_EQ(ui.messages.size(), 2);
     EXPECT_EQ(ui.messages.at(0).icon, Icon::Exclamation);
-    EXPECT_TRUE(ui.messages.at(0).text.endsWith(QLatin1String(" 1146"))) << ui.messages.at(0).text.toStdString();
+    EXPECT_TRUE(ui.messages.at(0).text.endsWith(QLatin1String(" 1146")))
+            << ui.messages.at(0).text.toStdString();
     addGrievance(5, QStringLiteral("'C'"), QStringLiteral("null"));
     form->Timer1_Timer();
     EXPECT_EQ(text(0), QStringLiteral("5"));

@@ -70,7 +70,8 @@ TEST_F(ResetLock, captionsAndLayout)
 TEST_F(ResetLock, anEmptyLevelListsEveryoneWithALevel)
 {
     leaveLevel(Qt::TabFocusReason);
-    EXPECT_EQ(listed(), (QStringList{QStringLiteral("AMY|"), QStringLiteral("CAL|14"), QStringLiteral("ZED|12")}));
+    EXPECT_EQ(listed(),
+              (QStringList{QStringLiteral("AMY|"), QStringLiteral("CAL|14"), QStringLiteral("ZED|12")}));
     for (int r = 0; r < grid->rowCount(); ++r)
         EXPECT_NE(qobject_cast<QPushButton *>(grid->cellWidget(r, 2)), nullptr) << r;
 }
@@ -117,7 +118,7 @@ TEST_F(ResetLock, releaseClearsTheUserAndSaysSoEvenWhenNothingWasHeld)
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.last().text, QStringLiteral("Lock Released!!"));
     EXPECT_EQ(ui.last().icon, Icon::Information);
-    EXPECT_EQ(listed().at(1), QStringLiteral("CAL|14")); // the list is not refreshed
+    EXPECT_EQ(listed().at(1), QStringLiteral("CAL|14"));          // the list is not refreshed
     qobject_cast<QPushButton *>(grid->cellWidget(0, 2))->click(); // AMY holds nothing
     EXPECT_EQ(ui.messages.size(), 2);
     EXPECT_EQ(ui.last().text, QStringLiteral("Lock Released!!"));

@@ -9,8 +9,7 @@ using namespace desk;
 namespace {
 
 class Queue : public DeskTest
-{
-};
+{};
 
 TEST_F(Queue, lowestNumberFirstAndTheSameAgainAfterRefresh)
 {
@@ -38,7 +37,7 @@ struct StatusCase
 
 TEST_F(Queue, openStatusesAreOfferedAndClosedOrOtherNever)
 {
-    const StatusCase cases[] = {{"null", true}, {"''", true},  {"'A'", true},
+    const StatusCase cases[] = {{"null", true}, {"''", true},   {"'A'", true},
                                 {"'C'", false}, {"'X'", false}, {"' '", true}};
     addUser(QStringLiteral("U1"), QStringLiteral("B"));
     for (const StatusCase &c : cases) {
@@ -84,15 +83,18 @@ TEST_F(Queue, aUserWhoHoldsOneGetsNothingAndTheLockIsNotTouched)
 TEST_F(Queue, senderKindFollowsTheStoredValueWithNullAsStudent)
 {
     addUser(QStringLiteral("U1"), QStringLiteral("B"));
-    const std::pair<const char *, const char *> cases[] = {
-        {"null", "Student"}, {"'Student'", "Student"}, {"'GOVT ARTS COLLEGE'", "College"}, {"''", "College"}};
+    const std::pair<const char *, const char *> cases[] = {{"null", "Student"},
+                                                           {"'Student'", "Student"},
+                                                           {"'GOVT ARTS COLLEGE'", "College"},
+                                                           {"''", "College"}};
     for (const auto &c : cases) {
         admin(QStringLiteral("delete from corvane3_tkt.tkthead"));
         releaseHeld(QStringLiteral("U1"));
         addGrievance(3, QStringLiteral("'B'"), QStringLiteral("null"), QStringLiteral("041"),
                      QString::fromLatin1(c.first));
-        EXPECT_EQ(assignNext(QStringLiteral("U1"), QStringLiteral("B")).grievance.kind, QString::fromLatin1(c.second))
-            << c.first;
+        EXPECT_EQ(assignNext(QStringLiteral("U1"), QStringLiteral("B")).grievance.kind,
+                  QString::fromLatin1(c.second))
+                << c.first;
     }
 }
 
@@ -181,8 +183,9 @@ TEST_F(Queue, manyHeldGrievancesAreAllExcluded)
         users << QStringLiteral("('H%1', 'X', 'B', '%2')").arg(i).arg(100000 + i);
     admin(QStringLiteral("insert into corvane3_tkt.masuser(fusername, fpasswd, fgroup, ftktid) values ") +
           users.join(QLatin1Char(',')));
-    admin(QStringLiteral("insert into corvane3_tkt.tkthead(ftktid, ftktgroup, funivcode) select seq, 'B', '041' "
-                         "from seq_100000_to_100300"));
+    admin(QStringLiteral(
+            "insert into corvane3_tkt.tkthead(ftktid, ftktgroup, funivcode) select seq, 'B', '041' "
+            "from seq_100000_to_100300"));
     addUser(QStringLiteral("U1"), QStringLiteral("B"));
     const AssignResult r = assignNext(QStringLiteral("U1"), QStringLiteral("B"));
     ASSERT_EQ(r.outcome, AssignOutcome::Picked);

@@ -23,23 +23,27 @@ protected:
     }
     static void reply(int id, const QString &user, const QString &when)
     {
-        admin(QStringLiteral("update corvane3_tkt.tkthead set ftktstatus = 'C', ffinaluser = '%1', ffinaldate = %2 "
-                             "where ftktid = %3")
-                  .arg(user, when)
-                  .arg(id));
+        admin(QStringLiteral(
+                      "update corvane3_tkt.tkthead set ftktstatus = 'C', ffinaluser = '%1', ffinaldate = %2 "
+                      "where ftktid = %3")
+                      .arg(user, when)
+                      .arg(id));
     }
 };
 
 TEST_F(Status, countsPerUniversityAndSenderKindOnlyTodaysOwnReplies)
 {
     addGrievance(1, QStringLiteral("'B'"), QStringLiteral("null"));
-    addGrievance(2, QStringLiteral("'B'"), QStringLiteral("'A'"), QStringLiteral("041"), QStringLiteral("'COLLEGE X'"));
-    addGrievance(3, QStringLiteral("'B'"), QStringLiteral("'X'"), QStringLiteral("041"), QStringLiteral("null"));
+    addGrievance(2, QStringLiteral("'B'"), QStringLiteral("'A'"), QStringLiteral("041"),
+                 QStringLiteral("'COLLEGE X'"));
+    addGrievance(3, QStringLiteral("'B'"), QStringLiteral("'X'"), QStringLiteral("041"),
+                 QStringLiteral("null"));
     addGrievance(4, QStringLiteral("'B'"), QStringLiteral("null"));
     addGrievance(5, QStringLiteral("'B'"), QStringLiteral("null"));
     addGrievance(6, QStringLiteral("'B'"), QStringLiteral("null"));
     addGrievance(7, QStringLiteral("'C'"), QStringLiteral("null"), QStringLiteral("023"));
-    addGrievance(8, QStringLiteral("'B'"), QStringLiteral("null"), QStringLiteral("999")); // no university row
+    addGrievance(8, QStringLiteral("'B'"), QStringLiteral("null"),
+                 QStringLiteral("999")); // no university row
     reply(4, QStringLiteral("U1"), QStringLiteral("now()"));
     reply(5, QStringLiteral("U1"), QStringLiteral("now() - interval 1 day"));
     reply(6, QStringLiteral("U2"), QStringLiteral("now()"));
@@ -71,19 +75,22 @@ TEST_F(Status, rewrittenSummaryAndPickAnswerLikeTheOriginals)
                   QStringLiteral("BT2")); // duplicate code, other short name
     addUniversity(QStringLiteral("023"), QStringLiteral("Beta Again"), QStringLiteral("corvane3_tnu"),
                   QStringLiteral("BTU")); // duplicate code and short name: counts twice
-    const QStringList levels{QStringLiteral("null"), QStringLiteral("''"), QStringLiteral("' '"),
-                             QStringLiteral("'B'"), QStringLiteral("'b'"), QStringLiteral("'C'")};
-    const QStringList statuses{QStringLiteral("null"), QStringLiteral("''"), QStringLiteral("'A'"),
-                               QStringLiteral("'a'"), QStringLiteral("'C'"), QStringLiteral("'X'"),
+    const QStringList levels{QStringLiteral("null"), QStringLiteral("''"),  QStringLiteral("' '"),
+                             QStringLiteral("'B'"),  QStringLiteral("'b'"), QStringLiteral("'C'")};
+    const QStringList statuses{QStringLiteral("null"), QStringLiteral("''"),  QStringLiteral("'A'"),
+                               QStringLiteral("'a'"),  QStringLiteral("'C'"), QStringLiteral("'X'"),
                                QStringLiteral("' '")};
-    const QStringList senders{QStringLiteral("null"), QStringLiteral("'Student'"), QStringLiteral("'student'"),
-                              QStringLiteral("'COLLEGE X'"), QStringLiteral("''")};
+    const QStringList senders{QStringLiteral("null"), QStringLiteral("'Student'"),
+                              QStringLiteral("'student'"), QStringLiteral("'COLLEGE X'"),
+                              QStringLiteral("''")};
     const QStringList univs{QStringLiteral("'041'"), QStringLiteral("'023'"), QStringLiteral("'999'"),
                             QStringLiteral("null")};
     const QStringList finalUsers{QStringLiteral("null"), QStringLiteral("'U1'"), QStringLiteral("'U2'"),
                                  QStringLiteral("'u1'")};
-    const QStringList finalDates{QStringLiteral("null"), QStringLiteral("now()"),
-                                 QStringLiteral("now() - interval 1 day"), QStringLiteral("curdate()"),
+    const QStringList finalDates{QStringLiteral("null"),
+                                 QStringLiteral("now()"),
+                                 QStringLiteral("now() - interval 1 day"),
+                                 QStringLiteral("curdate()"),
                                  QStringLiteral("curdate() + interval 1 day"),
                                  QStringLiteral("curdate() - interval 1 second")};
     QRandomGenerator rng(20260304);
@@ -91,21 +98,22 @@ TEST_F(Status, rewrittenSummaryAndPickAnswerLikeTheOriginals)
     QStringList values;
     for (int id = 1; id <= 600; ++id)
         values << QStringLiteral("(%1, %2, %3, %4, %5, %6, %7)")
-                      .arg(id)
-                      .arg(pick(levels), pick(statuses), pick(senders), pick(univs), pick(finalUsers),
-                           pick(finalDates));
-    admin(QStringLiteral("insert into corvane3_tkt.tkthead(ftktid, ftktgroup, ftktstatus, ftktuser, funivcode, "
-                         "ffinaluser, ffinaldate) values ") +
+                          .arg(id)
+                          .arg(pick(levels), pick(statuses), pick(senders), pick(univs), pick(finalUsers),
+                               pick(finalDates));
+    admin(QStringLiteral(
+                  "insert into corvane3_tkt.tkthead(ftktid, ftktgroup, ftktstatus, ftktuser, funivcode, "
+                  "ffinaluser, ffinaldate) values ") +
           values.join(QLatin1Char(',')));
 
-    const QStringList askLevels{QString(), QStringLiteral(" "), QStringLiteral("B"), QStringLiteral("b"),
-                                QStringLiteral("C"), QStringLiteral("Z")};
+    const QStringList askLevels{QString(),           QStringLiteral(" "), QStringLiteral("B"),
+                                QStringLiteral("b"), QStringLiteral("C"), QStringLiteral("Z")};
     for (const QString &level : askLevels) {
         for (const QString &user : {QStringLiteral("U1"), QStringLiteral("U2")}) {
             const QString oldLines = lines(statusSummaryFrom(statusStatementOriginal(level, user)));
             EXPECT_FALSE(oldLines.isEmpty());
             EXPECT_EQ(lines(statusSummaryFrom(statusStatement(level, user))), oldLines)
-                << "level '" << level.toStdString() << "' user " << user.toStdString();
+                    << "level '" << level.toStdString() << "' user " << user.toStdString();
         }
         // The whole queue in pick order, excluding each pick in turn.
         QStringList held;

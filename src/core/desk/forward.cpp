@@ -9,15 +9,17 @@ namespace desk {
 QString nextLevel(const QString &level)
 {
     const Rows rows = Conn::query(QStringLiteral("Select distinct fgroup from masuser where fgroup < ") +
-                                      sql::quote(level) + QStringLiteral(" order by fgroup desc limit 1"),
+                                          sql::quote(level) + QStringLiteral(" order by fgroup desc limit 1"),
                                   1);
     return rows.isEmpty() ? QString() : rows.value(QStringLiteral("fgroup"));
 }
 
 Forwarding::Forwarding(QString user, QString level, QString tktid, QString remarks)
-    : m_user(std::move(user)), m_level(std::move(level)), m_tktid(std::move(tktid)), m_remarks(std::move(remarks))
-{
-}
+    : m_user(std::move(user))
+    , m_level(std::move(level))
+    , m_tktid(std::move(tktid))
+    , m_remarks(std::move(remarks))
+{}
 
 ForwardOutcome Forwarding::run()
 {

@@ -15,7 +15,8 @@ QVector<LockedUser> lockedUsers(const QString &levelPrefix)
     QVector<LockedUser> users;
     users.reserve(rows.size());
     for (int i = 0; i < rows.size(); ++i)
-        users.push_back(LockedUser{rows.value(QStringLiteral("fusername"), i), rows.value(QStringLiteral("ftktid"), i)});
+        users.push_back(LockedUser{rows.value(QStringLiteral("fusername"), i),
+                                   rows.value(QStringLiteral("ftktid"), i)});
     return users;
 }
 

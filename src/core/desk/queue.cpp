@@ -8,13 +8,14 @@ namespace desk {
 namespace {
 
 const QString kPickColumns = QStringLiteral(
-    "Select g.ftktid, g.ftktdate, g.fregno, g.ftktfrom, g.ftktemail, g.fstudemail, g.ftktsub, g.ftktmsg, "
-    "if(g.ftktuser<>'Student','College','Student') as ftktuser, g.ftktmode, g.ftktmobile, g.ftktemail, "
-    "g.funivcode, g.ftktstatus, g.fdeleted from tkthead g where ");
+        "Select g.ftktid, g.ftktdate, g.fregno, g.ftktfrom, g.ftktemail, g.fstudemail, g.ftktsub, g.ftktmsg, "
+        "if(g.ftktuser<>'Student','College','Student') as ftktuser, g.ftktmode, g.ftktmobile, g.ftktemail, "
+        "g.funivcode, g.ftktstatus, g.fdeleted from tkthead g where ");
 
 QString exclusion(const QString &heldList)
 {
-    return heldList.isEmpty() ? QString() : QStringLiteral(" and g.ftktid not in(") + heldList + QLatin1Char(')');
+    return heldList.isEmpty() ? QString()
+                              : QStringLiteral(" and g.ftktid not in(") + heldList + QLatin1Char(')');
 }
 
 // Under the column's PAD SPACE collation a level of blanks equals '' and so,
@@ -59,7 +60,8 @@ bool takeLock()
     // Test and set in one statement. The connection counts found rows, so the
     // where clause, not the changed-row count, is what makes this exclusive:
     // a row already at 'T' is not found at all.
-    return Conn::execute(QStringLiteral("update control set fstarted = 'T' where ifnull(fstarted,'') <> 'T'")) > 0;
+    return Conn::execute(
+                   QStringLiteral("update control set fstarted = 'T' where ifnull(fstarted,'') <> 'T'")) > 0;
 }
 
 void releaseLock()
@@ -75,17 +77,17 @@ void clearStaleLock()
 bool userHoldsAny(const QString &user)
 {
     return !Conn::query(QStringLiteral("Select * from masuser where fusername = ") + sql::quote(user) +
-                            QStringLiteral(" and ifnull(ftktid,'') <> ''"),
+                                QStringLiteral(" and ifnull(ftktid,'') <> ''"),
                         1)
-                .isEmpty();
+                    .isEmpty();
 }
 
 bool holdsGrievance(const QString &user, const QString &tktid)
 {
-    return !Conn::query(QStringLiteral("select fusername from masuser where fusername = ") + sql::quote(user) +
-                            QStringLiteral(" and ftktid = ") + sql::quote(tktid),
+    return !Conn::query(QStringLiteral("select fusername from masuser where fusername = ") +
+                                sql::quote(user) + QStringLiteral(" and ftktid = ") + sql::quote(tktid),
                         1)
-                .isEmpty();
+                    .isEmpty();
 }
 
 void releaseHeld(const QString &user)
@@ -119,10 +121,9 @@ QString pickStatement(const QString &level, const QString &heldList)
 {
     // The same conditions without ifnull() around the columns, so the index
     // (ftktgroup, ftktstatus, ftktid) reaches the few open rows directly.
-    const QString levelTest = blankLevel(level)
-                                  ? QStringLiteral("(g.ftktgroup = ") + sql::quote(level) +
-                                        QStringLiteral(" or g.ftktgroup is null)")
-                                  : QStringLiteral("g.ftktgroup = ") + sql::quote(level);
+    const QString levelTest = blankLevel(level) ? QStringLiteral("(g.ftktgroup = ") + sql::quote(level) +
+                                                          QStringLiteral(" or g.ftktgroup is null)")
+                                                : QStringLiteral("g.ftktgroup = ") + sql::quote(level);
     return kPickColumns + levelTest +
            QStringLiteral(" and (g.ftktstatus is null or g.ftktstatus in ('', 'A')) ") + exclusion(heldList) +
            QStringLiteral(" order by g.ftktid limit 1");
@@ -145,9 +146,10 @@ bool StaleLockWatch::heldTooLong(bool held, const QDateTime &now)
     return false;
 }
 
-Assignment::Assignment(QString user, QString level) : m_user(std::move(user)), m_level(std::move(level))
-{
-}
+Assignment::Assignment(QString user, QString level)
+    : m_user(std::move(user))
+    , m_level(std::move(level))
+{}
 
 Assignment::~Assignment()
 {
@@ -187,8 +189,9 @@ AssignResult Assignment::run()
                 m_result = AssignResult{AssignOutcome::NoneWaiting, {}};
             } else {
                 m_result = AssignResult{AssignOutcome::Picked, grievanceFrom(rows)};
-                Conn::execute(QStringLiteral("update masuser set ftktid = ") + sql::quote(m_result.grievance.tktid) +
-                              QStringLiteral(" where fusername = ") + sql::quote(m_user));
+                Conn::execute(QStringLiteral("update masuser set ftktid = ") +
+                              sql::quote(m_result.grievance.tktid) + QStringLiteral(" where fusername = ") +
+                              sql::quote(m_user));
             }
             m_holdWritten = true;
         }

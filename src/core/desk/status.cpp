@@ -12,13 +12,15 @@ QString statusStatementOriginal(const QString &level, const QString &user)
     const QString lv = sql::quote(level);
     return QStringLiteral("select u.funivshort, if(c.ftktuser<>'Student','College','Student') as ftktuser, "
                           "c.funivcode, sum(if(c.ftktgroup = ") +
-           lv + QStringLiteral(" and ifnull(c.ftktstatus,'') <> 'C',1,0)) as fpending, "
-                               "sum(date_format(c.ffinaldate,'%Y-%m-%d') = date_format(now(),'%Y-%m-%d') and "
-                               "if(c.ftktgroup = ") +
+           lv +
+           QStringLiteral(" and ifnull(c.ftktstatus,'') <> 'C',1,0)) as fpending, "
+                          "sum(date_format(c.ffinaldate,'%Y-%m-%d') = date_format(now(),'%Y-%m-%d') and "
+                          "if(c.ftktgroup = ") +
            lv + QStringLiteral(" and c.ffinaluser = ") + sql::quote(user) +
-           QStringLiteral(" and ifnull(c.ftktstatus,'') = 'C',1,0)) as freply from tkthead c, masuniv u where "
-                          "c.funivcode = u.funivcode group by u.funivshort, "
-                          "if(c.ftktuser<>'Student','College','Student'), c.funivcode order by c.funivcode");
+           QStringLiteral(
+                   " and ifnull(c.ftktstatus,'') = 'C',1,0)) as freply from tkthead c, masuniv u where "
+                   "c.funivcode = u.funivcode group by u.funivshort, "
+                   "if(c.ftktuser<>'Student','College','Student'), c.funivcode order by c.funivcode");
 }
 
 QString statusStatement(const QString &level, const QString &user)
@@ -36,15 +38,17 @@ QString statusStatement(const QString &level, const QString &user)
     // of the original.
     const QString lv = sql::quote(level);
     return QStringLiteral(
-               "select u.funivshort, k.ftktuser, k.funivcode, sum(k.fpending) as fpending, sum(k.freply) as freply "
-               "from (select a.funivcode, if(a.ftktuser<>'Student','College','Student') as ftktuser, "
-               "sum(a.fpending) as fpending, sum(a.freply) as freply from ("
-               "select d.funivcode, d.ftktuser, 0 as fpending, 0 as freply from "
-               "(select distinct funivcode, ftktuser from tkthead) d "
-               "union all select p.funivcode, p.ftktuser, 1, 0 from tkthead p where p.ftktgroup = ") +
+                   "select u.funivshort, k.ftktuser, k.funivcode, sum(k.fpending) as fpending, sum(k.freply) "
+                   "as freply "
+                   "from (select a.funivcode, if(a.ftktuser<>'Student','College','Student') as ftktuser, "
+                   "sum(a.fpending) as fpending, sum(a.freply) as freply from ("
+                   "select d.funivcode, d.ftktuser, 0 as fpending, 0 as freply from "
+                   "(select distinct funivcode, ftktuser from tkthead) d "
+                   "union all select p.funivcode, p.ftktuser, 1, 0 from tkthead p where p.ftktgroup = ") +
            lv +
            QStringLiteral(" and (p.ftktstatus is null or p.ftktstatus <> 'C') "
-                          "union all select r.funivcode, r.ftktuser, 0, 1 from tkthead r force index (ix_tkthead_reply) "
+                          "union all select r.funivcode, r.ftktuser, 0, 1 from tkthead r force index "
+                          "(ix_tkthead_reply) "
                           "where r.ffinaluser = ") +
            sql::quote(user) +
            QStringLiteral(" and r.ffinaldate >= curdate() and r.ffinaldate < curdate() + interval 1 day "

@@ -24,9 +24,9 @@
 
 namespace {
 
-const QString kNotHeld = QStringLiteral(
-    "This grievance has been released by the administrator and may be handled by another user; it has not been "
-    "forwarded.");
+const QString kNotHeld = QStringLiteral("This grievance has been released by the administrator and may be "
+                                        "handled by another user; it has not been "
+                                        "forwarded.");
 const QString kNothingShown = QStringLiteral("No grievance is displayed; there is nothing to forward.");
 
 QString indexed(const char *name, int index)
@@ -41,7 +41,8 @@ int twips(int value)
 
 } // namespace
 
-frmrectkt::frmrectkt(QWidget *parent) : QWidget(parent)
+frmrectkt::frmrectkt(QWidget *parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmrectkt"));
     setWindowTitle(QStringLiteral("Receive Grievance . . ."));
@@ -262,18 +263,18 @@ void frmrectkt::Timer1_Timer()
         return;
     m_inTick = true;
     runDesk(
-        [this](int) {
-            if (!desk::lockFree()) {
-                if (m_watch.heldTooLong(true, ui().now()))
-                    desk::clearStaleLock(); // left by a stopped client; the next tick picks
-                return;
-            }
-            m_watch.heldTooLong(false, ui().now());
-            m_cmd[4]->click();
-            Tkt_Status();
-            frmwait::closeIfOpen();
-        },
-        &m_tickError);
+            [this](int) {
+                if (!desk::lockFree()) {
+                    if (m_watch.heldTooLong(true, ui().now()))
+                        desk::clearStaleLock(); // left by a stopped client; the next tick picks
+                    return;
+                }
+                m_watch.heldTooLong(false, ui().now());
+                m_cmd[4]->click();
+                Tkt_Status();
+                frmwait::closeIfOpen();
+            },
+            &m_tickError);
     m_inTick = false;
 }
 
@@ -281,25 +282,25 @@ void frmrectkt::assignStep()
 {
     desk::Assignment step(session().LoginUser, session().LoginGroup);
     runDesk(
-        [&](int) {
-            const desk::AssignResult result = step.run();
-            switch (result.outcome) {
-            case desk::AssignOutcome::AlreadyHolding:
-            case desk::AssignOutcome::LockBusy:
-                break;
-            case desk::AssignOutcome::Picked:
-                m_alert->hide();
-                showGrievance(result.grievance);
-                m_buttons->setEnabled(true);
-                m_timer->stop();
-                break;
-            case desk::AssignOutcome::NoneWaiting:
-                m_alert->show();
-                ClearForm(this);
-                break;
-            }
-        },
-        &m_assignError);
+            [&](int) {
+                const desk::AssignResult result = step.run();
+                switch (result.outcome) {
+                case desk::AssignOutcome::AlreadyHolding:
+                case desk::AssignOutcome::LockBusy:
+                    break;
+                case desk::AssignOutcome::Picked:
+                    m_alert->hide();
+                    showGrievance(result.grievance);
+                    m_buttons->setEnabled(true);
+                    m_timer->stop();
+                    break;
+                case desk::AssignOutcome::NoneWaiting:
+                    m_alert->show();
+                    ClearForm(this);
+                    break;
+                }
+            },
+            &m_assignError);
 }
 
 void frmrectkt::showGrievance(const desk::Grievance &g)
@@ -386,7 +387,8 @@ void frmrectkt::returnToWaiting()
 
 void frmrectkt::forwardClicked()
 {
-    desk::Forwarding forward(session().LoginUser, session().LoginGroup, m_text[0]->text(), m_remarks->toPlainText());
+    desk::Forwarding forward(session().LoginUser, session().LoginGroup, m_text[0]->text(),
+                             m_remarks->toPlainText());
     desk::ForwardOutcome outcome = desk::ForwardOutcome::NoGrievance;
     if (!runDesk([&](int) { outcome = forward.run(); }))
         return;
@@ -431,7 +433,8 @@ void frmrectkt::showEvent(QShowEvent *event)
     m_activated = true;
     if (QWidget *host = parentWidget()) {
         if (isWindow())
-            move(host->mapToGlobal(QPoint(host->width() / 2 - width() / 2, host->height() / 2 - height() / 2)));
+            move(host->mapToGlobal(
+                    QPoint(host->width() / 2 - width() / 2, host->height() / 2 - height() / 2)));
         else
             move(host->width() / 2 - width() / 2, host->height() / 2 - height() / 2);
     }

@@ -46,11 +46,11 @@ protected:
 
 private:
     void buildControls();
-    void assignStep();   // cmd(4)
-    void replyClicked(); // cmd(0)
+    void assignStep();     // cmd(4)
+    void replyClicked();   // cmd(0)
     void forwardClicked(); // cmd(5)
     void refreshClicked(); // cmd(6)
-    void closeClicked(); // cmd(3)
+    void closeClicked();   // cmd(3)
     void showGrievance(const desk::Grievance &g);
     // Runs a handler of this screen. With `repeated` given, a failure equal to
     // the one kept there is not reported again (the poller runs every second)
@@ -64,10 +64,10 @@ private:
     QLabel *m_dbName = nullptr;          // lbdbname
     QLabel *m_alert = nullptr;           // lbalert
     QPushButton *m_cmd[7] = {};
-    QFrame *m_buttons = nullptr; // frame(1)
+    QFrame *m_buttons = nullptr;      // frame(1)
     QFrame *m_remarksPanel = nullptr; // frame(3)
-    FlexGrid *m_grid = nullptr; // msf
-    QStatusBar *m_status = nullptr; // STB
+    FlexGrid *m_grid = nullptr;       // msf
+    QStatusBar *m_status = nullptr;   // STB
     QLabel *m_panel[2] = {};
     QTimer *m_timer = nullptr; // Timer1
 

@@ -7,7 +7,9 @@
 #include <QVBoxLayout>
 
 frmreplytkt::frmreplytkt(frmrectkt *desk, const QString &tktid, QWidget *parent)
-    : QDialog(parent ? parent : desk), m_desk(desk), m_tktid(tktid)
+    : QDialog(parent ? parent : desk)
+    , m_desk(desk)
+    , m_tktid(tktid)
 {
     setObjectName(QStringLiteral("frmreplytkt"));
     setWindowTitle(QStringLiteral("Receive Grievance . . ."));

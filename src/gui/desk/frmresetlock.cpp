@@ -22,7 +22,8 @@ constexpr int kTktColumn = 1;
 constexpr int kSelectColumn = 2;
 } // namespace
 
-frmresetlock::frmresetlock(QWidget *parent) : QWidget(parent)
+frmresetlock::frmresetlock(QWidget *parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmresetlock"));
     setWindowTitle(QStringLiteral("Release Locked Users. . ."));
@@ -37,7 +38,7 @@ frmresetlock::frmresetlock(QWidget *parent) : QWidget(parent)
     m_grid = new SpreadGrid(1, 3, this);
     m_grid->setObjectName(QStringLiteral("spread"));
     m_grid->setHorizontalHeaderLabels(
-        {QStringLiteral("User Name"), QStringLiteral("Tkt. Id."), QStringLiteral("Select")});
+            {QStringLiteral("User Name"), QStringLiteral("Tkt. Id."), QStringLiteral("Select")});
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->installEventFilter(this);
     const int unit = QFontMetrics(m_grid->font()).averageCharWidth() + 1;
@@ -56,7 +57,6 @@ frmresetlock::frmresetlock(QWidget *parent) : QWidget(parent)
     resize(int((9 + 23.62 + 17.12 + 12) * unit) + 40, 360);
     setTabOrder(m_level, m_grid);
     selectAllOnFocus(this);
-
 }
 
 frmresetlock::~frmresetlock() = default;
