@@ -44,7 +44,8 @@ CREATE TABLE IF NOT EXISTS control (
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 -- Grievances, written by the portal. The lowest open number at a level is
--- handed out first, so the queue index ends in ftktid.
+-- handed out first, so the queue index continues with ftktid; university and
+-- sender follow so the desk's count of open grievances reads the index only.
 CREATE TABLE IF NOT EXISTS tkthead (
     ftktid      INT UNSIGNED NOT NULL AUTO_INCREMENT,
     ftktdate    DATETIME     NULL,
@@ -64,8 +65,10 @@ CREATE TABLE IF NOT EXISTS tkthead (
     ffinaluser  VARCHAR(30)  NULL,
     ffinaldate  DATETIME     NULL,
     PRIMARY KEY (ftktid),
-    KEY ix_tkthead_queue (ftktgroup, ftktstatus, ftktid),
+    KEY ix_tkthead_queue (ftktgroup, ftktstatus, ftktid, funivcode, ftktuser),
     KEY ix_tkthead_univ (funivcode, ftktuser),
+    -- the desk's count of one user's replies of the day at a level
+    KEY ix_tkthead_reply (ffinaluser, ftktgroup, ftktstatus, ffinaldate, funivcode, ftktuser),
     KEY ix_tkthead_mobile (ftktmobile)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 

@@ -216,7 +216,7 @@ TEST_F(ReplyScreen, refusalsWriteNothing)
         screen.findChild<QTextEdit *>(QStringLiteral("rtb"))->setPlainText(QStringLiteral("ok"));
         screen.send();
         ASSERT_EQ(ui.messages.size(), 1);
-        EXPECT_TRUE(ui.last().text.startsWith(QLatin1String("This grievance is no longer held by you")));
+        EXPECT_TRUE(ui.last().text.startsWith(QLatin1String("This grievance has been released by the administrator")));
         EXPECT_EQ(d.refreshes, 1);
         EXPECT_FALSE(screen.isVisible());
     }

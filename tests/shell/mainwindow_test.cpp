@@ -122,7 +122,7 @@ TEST_F(MainWindow, aScreenOpenedTwiceExistsOnceAndAClosedOneComesBackNew)
     choose(QStringLiteral("N21"));
     ASSERT_EQ(windows(), 1);
     QMdiSubWindow *first = main->mdiArea()->subWindowList().first();
-    EXPECT_EQ(first->windowTitle(), QStringLiteral("Receive Query"));
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("Receive Grievance . . ."));
 
     choose(QStringLiteral("N43"));
     EXPECT_EQ(windows(), 2);
@@ -177,7 +177,7 @@ TEST_F(MainWindow, windowMenuListsOpenScreens)
     QStringList entries;
     for (const QAction *a : list->actions())
         entries << a->text();
-    EXPECT_TRUE(entries.contains(QStringLiteral("&1 Receive Query")))
+    EXPECT_TRUE(entries.contains(QStringLiteral("&1 Receive Grievance . . .")))
             << entries.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(entries.contains(QStringLiteral("&2 Password Change . . .")))
             << entries.join(QLatin1Char('|')).toStdString();

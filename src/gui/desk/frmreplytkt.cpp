@@ -1,6 +1,6 @@
 #include "gui/desk/frmreplytkt.h"
 
-#include "core/desk/holding.h"
+#include "core/desk/queue.h"
 #include "core/services/config.h"
 #include "core/services/database.h"
 #include "core/services/handler.h"
@@ -45,7 +45,7 @@ QLineEdit *field(int index, QWidget *parent)
 } // namespace
 
 frmreplytkt::frmreplytkt(QWidget *desk, const QString &tktid, QWidget *parent)
-    : QDialog(parent), m_desk(desk), m_tktid(tktid)
+    : QDialog(parent ? parent : desk), m_desk(desk), m_tktid(tktid)
 {
     setObjectName(QStringLiteral("frmreplytkt"));
     setWindowTitle(QStringLiteral("Receive Grievance . . ."));
@@ -111,7 +111,18 @@ QString frmreplytkt::deskText(const QString &name) const
 {
     if (!m_desk)
         return QString();
-    QObject *control = m_desk->findChild<QObject *>(name);
+    // The first control of that name on the desk itself, not on this screen
+    // (which may hang below the desk and uses the same names).
+    QObject *control = nullptr;
+    for (QObject *candidate : m_desk->findChildren<QObject *>(name)) {
+        bool ours = false;
+        for (QObject *p = candidate; p && !ours; p = p->parent())
+            ours = p == this;
+        if (!ours) {
+            control = candidate;
+            break;
+        }
+    }
     if (auto *line = qobject_cast<QLineEdit *>(control))
         return line->text();
     if (auto *plain = qobject_cast<QPlainTextEdit *>(control))
@@ -203,7 +214,9 @@ void frmreplytkt::sendOnce(int attempt)
 
     const QString user = session().LoginUser;
     if (!m_progress.logged && !desk::holdsGrievance(user, m_tktid)) {
-        msgBox(QString::fromLatin1(desk::kNoLongerHeldMessage), Icon::Exclamation);
+        msgBox(QStringLiteral("This grievance has been released by the administrator and may be handled by another "
+                              "user; the reply has not been sent."),
+               Icon::Exclamation);
         // The desk goes back to waiting; nothing was written.
         if (m_desk) {
             if (QPushButton *refresh = m_desk->findChild<QPushButton *>(QStringLiteral("cmd(6)")))

@@ -21,6 +21,8 @@ class frmreplytkt : public QDialog
 public:
     frmreplytkt(QWidget *desk, const QString &tktid, QWidget *parent = nullptr);
 
+    const QString &tktid() const { return m_tktid; }
+
     // True once a reply was recorded (the desk then waits for its next pick).
     bool sent() const { return m_sent; }
 

@@ -4,6 +4,8 @@
 #include "core/services/interaction.h"
 #include "gui/admin/frmpasswd.h"
 #include "gui/admin/frmusers.h"
+#include "gui/desk/frmrectkt.h"
+#include "gui/desk/frmresetlock.h"
 #include "gui/shell/mdimainmenu.h"
 #include "gui/students/frmchangedeg.h"
 #include "gui/students/frmimpstuddata.h"
@@ -20,12 +22,8 @@ namespace {
 // Captions of the commands whose screens are still to come.
 QString pendingTitle(const QString &menuName)
 {
-    if (menuName == QLatin1String("N21"))
-        return QStringLiteral("Receive Query");
     if (menuName == QLatin1String("N24"))
         return QStringLiteral("Import Student Basic Data (Excel)");
-    if (menuName == QLatin1String("N44"))
-        return QStringLiteral("Reset Locked Users");
     return QString();
 }
 
@@ -59,6 +57,10 @@ QVector<permtree::MenuEntry> menuEntries(const MdiMainMenu *mainWindow)
 
 QWidget *createScreen(const QString &menuName, MdiMainMenu *mainWindow)
 {
+    if (menuName == QLatin1String("N21"))
+        return new frmrectkt();
+    if (menuName == QLatin1String("N44"))
+        return new frmresetlock();
     if (menuName == QLatin1String("N22"))
         return new frmimpstuddata();
     if (menuName == QLatin1String("N23"))

@@ -1,0 +1,91 @@
+#include "core/desk/status.h"
+
+#include "core/services/database.h"
+#include "core/services/sqltext.h"
+
+#include <cmath>
+
+namespace desk {
+
+QString statusStatementOriginal(const QString &level, const QString &user)
+{
+    const QString lv = sql::quote(level);
+    return QStringLiteral("select u.funivshort, if(c.ftktuser<>'Student','College','Student') as ftktuser, "
+                          "c.funivcode, sum(if(c.ftktgroup = ") +
+           lv +
+           QStringLiteral(" and ifnull(c.ftktstatus,'') <> 'C',1,0)) as fpending, "
+                          "sum(date_format(c.ffinaldate,'%Y-%m-%d') = date_format(now(),'%Y-%m-%d') and "
+                          "if(c.ftktgroup = ") +
+           lv + QStringLiteral(" and c.ffinaluser = ") + sql::quote(user) +
+           QStringLiteral(
+                   " and ifnull(c.ftktstatus,'') = 'C',1,0)) as freply from tkthead c, masuniv u where "
+                   "c.funivcode = u.funivcode group by u.funivshort, "
+                   "if(c.ftktuser<>'Student','College','Student'), c.funivcode order by c.funivcode");
+}
+
+QString statusStatement(const QString &level, const QString &user)
+{
+    // Three small parts instead of one pass over the whole history:
+    //  - every (university, sender) pair present, by a loose scan of the index
+    //    (funivcode, ftktuser), so groups without open or replied rows keep
+    //    their zero line;
+    //  - the open rows at the level, through the queue index;
+    //  - today's replies of this user, through the reply index (named, as the
+    //    statistics of a freshly filled table can point the planner at the
+    //    queue index and its whole closed history instead).
+    // The pairs are joined to masuniv after counting, and grouped again by
+    // the short name, so duplicate university codes add up as in the join
+    // of the original.
+    const QString lv = sql::quote(level);
+    return QStringLiteral(
+                   "select u.funivshort, k.ftktuser, k.funivcode, sum(k.fpending) as fpending, sum(k.freply) "
+                   "as freply "
+                   "from (select a.funivcode, if(a.ftktuser<>'Student','College','Student') as ftktuser, "
+                   "sum(a.fpending) as fpending, sum(a.freply) as freply from ("
+                   "select d.funivcode, d.ftktuser, 0 as fpending, 0 as freply from "
+                   "(select distinct funivcode, ftktuser from tkthead) d "
+                   "union all select p.funivcode, p.ftktuser, 1, 0 from tkthead p where p.ftktgroup = ") +
+           lv +
+           QStringLiteral(" and (p.ftktstatus is null or p.ftktstatus <> 'C') "
+                          "union all select r.funivcode, r.ftktuser, 0, 1 from tkthead r force index "
+                          "(ix_tkthead_reply) "
+                          "where r.ffinaluser = ") +
+           sql::quote(user) +
+           QStringLiteral(" and r.ffinaldate >= curdate() and r.ffinaldate < curdate() + interval 1 day "
+                          "and r.ftktgroup = ") +
+           lv +
+           QStringLiteral(" and r.ftktstatus = 'C') a group by a.funivcode, "
+                          "if(a.ftktuser<>'Student','College','Student')) k, masuniv u "
+                          "where k.funivcode = u.funivcode group by u.funivshort, k.ftktuser, k.funivcode "
+                          "order by k.funivcode, u.funivshort, k.ftktuser");
+}
+
+StatusSummary statusSummaryFrom(const QString &statement)
+{
+    const Rows rows = Conn::query(statement);
+    StatusSummary summary;
+    summary.rows.reserve(rows.size());
+    for (int i = 0; i < rows.size(); ++i) {
+        StatusRow row{rows.value(QStringLiteral("funivshort"), i), rows.value(QStringLiteral("ftktuser"), i),
+                      rows.value(QStringLiteral("funivcode"), i), rows.value(QStringLiteral("fpending"), i),
+                      rows.value(QStringLiteral("freply"), i)};
+        summary.pendingTotal += row.pending.toDouble();
+        summary.repliedTotal += row.replied.toDouble();
+        summary.rows.push_back(std::move(row));
+    }
+    return summary;
+}
+
+StatusSummary statusSummary(const QString &level, const QString &user)
+{
+    return statusSummaryFrom(statusStatement(level, user));
+}
+
+QString formatCount(double value)
+{
+    if (std::floor(value) == value && std::fabs(value) < 1e15)
+        return QString::number(qint64(value));
+    return QString::number(value, 'g', 15);
+}
+
+} // namespace desk

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "core/desk/queue.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class FlexGrid;
+class MaskedEdit;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+
+// The grievance desk: hands the signed-in user the next grievance at their
+// level, one at a time, and shows it for reading, replying or forwarding.
+class frmrectkt : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmrectkt(QWidget *parent = nullptr);
+    ~frmrectkt() override;
+
+    // The displayed grievance's number ("" when none).
+    QString displayedTktId() const;
+    // Starts the poller again (the reply screen calls this after a send).
+    void enablePoller();
+    // Gives the held grievance back and returns the desk to waiting, for a
+    // grievance that turned out to be no longer held.
+    void returnToWaiting();
+
+public slots:
+    // One tick of the poller.
+    void Timer1_Timer();
+    // The status summary: grid and status bar.
+    void Tkt_Status();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void assignStep();     // cmd(4)
+    void replyClicked();   // cmd(0)
+    void forwardClicked(); // cmd(5)
+    void refreshClicked(); // cmd(6)
+    void closeClicked();   // cmd(3)
+    void showGrievance(const desk::Grievance &g);
+    // Runs a handler of this screen. With `repeated` given, a failure equal to
+    // the one kept there is not reported again (the poller runs every second)
+    // until a run goes through.
+    bool runDesk(const std::function<void(int)> &work, QString *repeated = nullptr);
+
+    QLineEdit *m_text[12] = {};
+    QPlainTextEdit *m_message = nullptr; // text(4)
+    QPlainTextEdit *m_remarks = nullptr; // text(8)
+    MaskedEdit *m_date = nullptr;        // mskdt
+    QLabel *m_dbName = nullptr;          // lbdbname
+    QLabel *m_alert = nullptr;           // lbalert
+    QPushButton *m_cmd[7] = {};
+    QFrame *m_buttons = nullptr;      // frame(1)
+    QFrame *m_remarksPanel = nullptr; // frame(3)
+    FlexGrid *m_grid = nullptr;       // msf
+    QStatusBar *m_status = nullptr;   // STB
+    QLabel *m_panel[2] = {};
+    QTimer *m_timer = nullptr; // Timer1
+
+    desk::StaleLockWatch m_watch;
+    QString m_tickError;   // last failure reported by a tick
+    QString m_assignError; // last failure reported by the assignment step
+    bool m_inTick = false;
+    bool m_activated = false;
+};

@@ -1,0 +1,167 @@
+#include "gui/desk/frmresetlock.h"
+
+#include "core/desk/lockrelease.h"
+#include "core/services/handler.h"
+#include "gui/services/formutil.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+
+namespace {
+// Grid columns: the row header is the vertical header; "User Name",
+// "Tkt. Id." and "Select" are the columns after it.
+constexpr int kUserColumn = 0;
+constexpr int kTktColumn = 1;
+constexpr int kSelectColumn = 2;
+} // namespace
+
+frmresetlock::frmresetlock(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmresetlock"));
+    setWindowTitle(QStringLiteral("Release Locked Users. . ."));
+
+    auto *caption = new QLabel(QStringLiteral("Level"), this);
+    caption->setObjectName(QStringLiteral("lbreg(12)"));
+    m_level = new QLineEdit(this);
+    m_level->setObjectName(QStringLiteral("text(0)"));
+    m_level->setMaxLength(5);
+    m_level->installEventFilter(this);
+
+    m_grid = new SpreadGrid(1, 3, this);
+    m_grid->setObjectName(QStringLiteral("spread"));
+    m_grid->setHorizontalHeaderLabels(
+            {QStringLiteral("User Name"), QStringLiteral("Tkt. Id."), QStringLiteral("Select")});
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->installEventFilter(this);
+    const int unit = QFontMetrics(m_grid->font()).averageCharWidth() + 1;
+    m_grid->verticalHeader()->setFixedWidth(9 * unit);
+    m_grid->setColumnWidth(kUserColumn, int(23.62 * unit));
+    m_grid->setColumnWidth(kTktColumn, int(17.12 * unit));
+    m_grid->setColumnWidth(kSelectColumn, 12 * unit);
+    FormatSpread(m_grid);
+    addReleaseButton(0);
+
+    auto *layout = new QGridLayout(this);
+    layout->addWidget(caption, 0, 0);
+    layout->addWidget(m_level, 0, 1);
+    layout->setColumnStretch(2, 1);
+    layout->addWidget(m_grid, 1, 0, 1, 3);
+    resize(int((9 + 23.62 + 17.12 + 12) * unit) + 40, 360);
+    setTabOrder(m_level, m_grid);
+    selectAllOnFocus(this);
+}
+
+frmresetlock::~frmresetlock() = default;
+
+void frmresetlock::addReleaseButton(int row)
+{
+    auto *button = new QPushButton(QStringLiteral("Release"), m_grid);
+    button->setObjectName(QStringLiteral("Release"));
+    button->installEventFilter(this);
+    connect(button, &QPushButton::clicked, this, [this, button] {
+        // The row is found when pressed: the grid may have been listed anew.
+        for (int r = 0; r < m_grid->rowCount(); ++r)
+            if (m_grid->cellWidget(r, kSelectColumn) == button)
+                releaseRow(r);
+    });
+    m_grid->setCellWidget(row, kSelectColumn, button);
+}
+
+bool frmresetlock::comesBeforeLevel(QWidget *widget) const
+{
+    // Walk this screen's tab chain from its start: whatever is met before the
+    // level box comes earlier in the tab order.
+    const QWidget *start = const_cast<frmresetlock *>(this);
+    for (QWidget *w = start->nextInFocusChain(); w && w != start; w = w->nextInFocusChain()) {
+        if (w == m_level)
+            return false;
+        if (w == widget)
+            return true;
+    }
+    return false;
+}
+
+void frmresetlock::levelLeft(Qt::FocusReason reason)
+{
+    // Not when the focus went to another window (another screen, another
+    // program), when tabbing backwards, or to a control tagged "clear".
+    if (reason == Qt::BacktabFocusReason)
+        return;
+    QWidget *now = QApplication::focusWidget();
+    if (!now)
+        return;
+    QWidget *target = now->window();
+    const bool ownWindow = target == window() || qobject_cast<QMainWindow *>(target);
+    if (!ownWindow)
+        return;
+    if (isAncestorOf(now) && comesBeforeLevel(now))
+        return;
+    if (now->property("tag").toString() == QLatin1String("clear"))
+        return;
+    listUsers();
+}
+
+void frmresetlock::listUsers()
+{
+    runHandled(ErrorStyle::DescriptionNumber, [this] {
+        const QVector<desk::LockedUser> users = desk::lockedUsers(m_level->text());
+        FormatSpread(m_grid); // one empty row when nobody matches
+        for (int i = 0; i < users.size(); ++i) {
+            m_grid->setRowCount(i + 1);
+            m_grid->setItem(i, kUserColumn, new QTableWidgetItem(users.at(i).userName));
+            m_grid->setItem(i, kTktColumn, new QTableWidgetItem(users.at(i).tktid));
+        }
+        for (int r = 0; r < m_grid->rowCount(); ++r)
+            if (!m_grid->cellWidget(r, kSelectColumn))
+                addReleaseButton(r);
+    });
+}
+
+void frmresetlock::releaseRow(int row)
+{
+    const QTableWidgetItem *item = m_grid->item(row, kUserColumn);
+    const QString name = item ? item->text() : QString();
+    runHandled(ErrorStyle::DescriptionNumber, [&name] {
+        desk::releaseUser(name);
+        msgBox(QStringLiteral("Lock Released!!"), Icon::Information);
+    });
+}
+
+void frmresetlock::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_centred) {
+        m_centred = true;
+        if (QWidget *host = parentWidget(); host && !isWindow())
+            move(host->width() / 2 - width() / 2, host->height() / 2 - height() / 2);
+    }
+    m_level->setFocus();
+}
+
+void frmresetlock::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool frmresetlock::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_level && event->type() == QEvent::FocusOut)
+        levelLeft(static_cast<QFocusEvent *>(event)->reason());
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        close();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+
+class QLineEdit;
+class SpreadGrid;
+
+// Lets an administrator list the users of a level with the grievance each
+// holds, and release any of them.
+class frmresetlock : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmresetlock(QWidget *parent = nullptr);
+    ~frmresetlock() override;
+
+    // Lists the users whose level begins with the typed text.
+    void listUsers();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void levelLeft(Qt::FocusReason reason);
+    void releaseRow(int row);
+    void addReleaseButton(int row);
+    bool comesBeforeLevel(QWidget *widget) const;
+
+    QLineEdit *m_level = nullptr; // text(0)
+    SpreadGrid *m_grid = nullptr; // spread
+    bool m_centred = false;
+};
