@@ -100,7 +100,8 @@ frmreplytkt::frmreplytkt(QWidget *desk, const QString &tktid, QWidget *parent)
     ++row;
     grid->addWidget(attachment, row, 1);
     grid->addWidget(frame, row, 2, 1, 2);
-    grid->setRowStretch(7, 1);
+    grid->setRowStretch(6, 1); // the grievance
+    grid->setRowStretch(7, 2); // the reply gets the most room
     resize(640, 560);
 
     connect(m_send, &QPushButton::clicked, this, &frmreplytkt::send);
