@@ -1,11 +1,15 @@
 #include "gui/services/formutil.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QTreeWidget>
+#include <QPushButton>
+#include <QtTest/QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -120,4 +124,46 @@ TEST(ClearForm, aFormWithoutTextBoxesOnlyLosesItsOtherInputs)
     ClearForm(nullptr); // no crash
 }
 
+} // namespace
+
+namespace {
+TEST(Keys, enterPressesTheFocusedButtonAndWalksTheChain)
+{
+    enterPressesButtons();
+    QWidget form;
+    auto *a = new QLineEdit(&form);
+    auto *b = new QLineEdit(&form);
+    auto *ok = new QPushButton(QStringLiteral("OK"), &form);
+    int clicks = 0;
+    QObject::connect(ok, &QPushButton::clicked, [&clicks] { ++clicks; });
+    keyChain({a, b, ok});
+    form.show();
+    form.activateWindow();
+    a->setFocus();
+    QTest::keyClick(a, Qt::Key_Return);
+    EXPECT_EQ(form.focusWidget(), b);
+    QTest::keyClick(b, Qt::Key_Up);
+    EXPECT_EQ(form.focusWidget(), a);
+    QTest::keyClick(a, Qt::Key_Return);
+    QTest::keyClick(b, Qt::Key_Return);
+    EXPECT_EQ(form.focusWidget(), ok);
+    QTest::keyClick(ok, Qt::Key_Return);
+    EXPECT_EQ(clicks, 1);
+    ok->setEnabled(false);
+    QTest::keyClick(ok, Qt::Key_Enter);
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(Keys, typedCharactersAreUpperCasedPastedOnesAreNot)
+{
+    QLineEdit edit;
+    upperCaseTyping(&edit);
+    edit.show();
+    QTest::keyClicks(&edit, QStringLiteral("ab1"));
+    QKeyEvent accented(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("é"));
+    QApplication::sendEvent(&edit, &accented);
+    EXPECT_EQ(edit.text(), QStringLiteral("AB1É"));
+    edit.insert(QStringLiteral("pasted"));
+    EXPECT_EQ(edit.text(), QStringLiteral("AB1Épasted"));
+}
 } // namespace

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -201,4 +202,32 @@ void keyChain(const QList<QWidget *> &chain)
     for (QWidget *w : chain)
         if (w)
             w->installEventFilter(filter);
+}
+
+namespace {
+class EnterPressesButton : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        auto *button = qobject_cast<QPushButton *>(watched);
+        if (!button || (key != Qt::Key_Return && key != Qt::Key_Enter) || !button->isEnabled())
+            return false;
+        button->click();
+        return true;
+    }
+};
+} // namespace
+
+void enterPressesButtons()
+{
+    static EnterPressesButton *filter = nullptr;
+    if (!filter && QCoreApplication::instance()) {
+        filter = new EnterPressesButton(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(filter);
+    }
 }

@@ -74,3 +74,8 @@ void upperCaseTyping(QWidget *edit);
 // Enter moves the focus along `chain`, the Up arrow back; a widget mapped to
 // nullptr keeps the key for itself.
 void keyChain(const QList<QWidget *> &chain);
+
+// Makes Enter on a focused push button press it, as the help desk's keyboard
+// habits expect (Qt only does so for a dialog's default button). Installed
+// once on the application.
+void enterPressesButtons();

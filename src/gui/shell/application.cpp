@@ -1,5 +1,6 @@
 #include "gui/shell/application.h"
 
+#include "gui/services/formutil.h"
 #include "gui/services/widgetinteraction.h"
 #include "gui/shell/frmflash.h"
 
@@ -14,6 +15,7 @@ int runApplication(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     static WidgetInteraction interaction;
     setInteraction(&interaction);
+    enterPressesButtons();
 
     // Start-up runs the sign-in, which applies the permissions and shows the
     // main window; the main window lives until the application ends.

@@ -238,7 +238,6 @@ void MdiMainMenu::showScreen(const QString &name)
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setObjectName(QStringLiteral("sub_") + name);
     open = sub;
-    sub->adjustSize();
     // Entry screens open in the middle of the main window.
     sub->move(qMax(0, (m_mdi->width() - sub->width()) / 2), qMax(0, (m_mdi->height() - sub->height()) / 2));
     sub->show();
