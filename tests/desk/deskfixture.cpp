@@ -63,11 +63,6 @@ QString DeskTest::lockFlag()
     return adminValue(u"select ifnull(max(fstarted),'') from corvane3_tkt.control"_s);
 }
 
-int DeskTest::count(const QString &sqlText)
-{
-    return adminValue(sqlText).toInt();
-}
-
 void DeskTest::killInNextUpdateOf(const QString &table)
 {
     // A trigger may kill its own connection; the one-shot row lives in a

@@ -19,6 +19,8 @@
 #include <QUrlQuery>
 #include <QtTest/QTest>
 
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -86,6 +88,14 @@ protected:
     }
 
     QString detailCount() { return adminValue(u"select count(*) from corvane3_tkt.tktdetl"_s); }
+    // The reply screen over the stand-in desk, shown, with a reply typed.
+    std::unique_ptr<frmreplytkt> open(DeskFields &d, const QString &tktid, const QString &reply = u"ok"_s)
+    {
+        auto screen = std::make_unique<frmreplytkt>(&d.desk, tktid);
+        screen->show();
+        screen->findChild<QTextEdit *>(u"rtb"_s)->setPlainText(reply);
+        return screen;
+    }
     QString mailed(const QString &key)
     {
         const QUrl url(u"http://x"_s + QString::fromLatin1(relay.requests.at(0).target));
@@ -135,12 +145,10 @@ TEST_F(ReplyScreen, collegeWithoutRecipientIsRecordedButNotMailed)
     DeskFields d(u"College"_s, u"x@y"_s);
     d.desk.findChild<QLineEdit *>(u"text(7)"_s)->clear();
     session().InstUnivCode = u"003"_s;
-    frmreplytkt screen(&d.desk, u"1001"_s);
-    screen.show();
-    EXPECT_FALSE(screen.findChild<QCheckBox *>(u"chk(0)"_s)->isVisible());
-    EXPECT_EQ(screen.findChild<QLineEdit *>(u"text(0)"_s)->text(), QString());
-    screen.findChild<QTextEdit *>(u"rtb"_s)->setPlainText(u"ok"_s);
-    screen.send();
+    const auto screen = open(d, u"1001"_s);
+    EXPECT_FALSE(screen->findChild<QCheckBox *>(u"chk(0)"_s)->isVisible());
+    EXPECT_EQ(screen->findChild<QLineEdit *>(u"text(0)"_s)->text(), QString());
+    screen->send();
     EXPECT_EQ(ui.texts(), QStringList{u"Reply Sent Successfully"_s});
     EXPECT_TRUE(relay.requests.isEmpty());
     EXPECT_EQ(detailCount(), u"1"_s);
@@ -154,11 +162,8 @@ TEST_F(ReplyScreen, noEmailLogAnsweredNoSkipsTheMail)
     ASSERT_TRUE(flag.open(QIODevice::WriteOnly));
     flag.close();
     DeskFields d(u"Student"_s, QString());
-    frmreplytkt screen(&d.desk, u"1001"_s);
-    screen.show();
-    screen.findChild<QTextEdit *>(u"rtb"_s)->setPlainText(u"ok"_s);
     ui.answers = {Answer::No};
-    screen.send();
+    open(d, u"1001"_s)->send();
     ASSERT_EQ(ui.messages.size(), 2);
     EXPECT_EQ(ui.messages[0].text, u"Send Email / SMS?"_s);
     EXPECT_EQ(ui.messages[0].icon, Icon::Question);
@@ -172,10 +177,7 @@ TEST_F(ReplyScreen, relayFailureIsToldNotHidden)
 {
     relay.status = 500;
     DeskFields d(u"Student"_s, QString());
-    frmreplytkt screen(&d.desk, u"1001"_s);
-    screen.show();
-    screen.findChild<QTextEdit *>(u"rtb"_s)->setPlainText(u"ok"_s);
-    screen.send();
+    open(d, u"1001"_s)->send();
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.last().icon, Icon::Exclamation);
     EXPECT_TRUE(ui.last().text.startsWith(QLatin1String(
@@ -202,25 +204,21 @@ TEST_F(ReplyScreen, refusalsWriteNothing)
     {
         // An empty desk.
         ui.reset();
-        frmreplytkt screen(&d.desk, QString());
-        screen.show();
-        screen.findChild<QTextEdit *>(u"rtb"_s)->setPlainText(u"ok"_s);
-        screen.send();
+        open(d, QString())->send();
         EXPECT_EQ(ui.texts(), QStringList{u"There is no grievance on the desk to reply to."_s});
     }
     {
         // Released by the administrator while displayed.
         ui.reset();
         admin(u"update corvane3_tkt.masuser set ftktid = null"_s);
-        frmreplytkt screen(&d.desk, u"1001"_s);
-        screen.show();
-        screen.findChild<QTextEdit *>(u"rtb"_s)->setPlainText(u"ok"_s);
-        screen.send();
+        const auto screen = open(d, u"1001"_s);
+        screen->send();
         ASSERT_EQ(ui.messages.size(), 1);
-        EXPECT_TRUE(ui.last().text.startsWith(
-                QLatin1String("This grievance has been released by the administrator")));
+        EXPECT_EQ(ui.last().text,
+                  u"This grievance has been released by the administrator and may be handled by "
+                  "another user; the reply has not been sent."_s);
         EXPECT_EQ(d.refreshes, 1);
-        EXPECT_FALSE(screen.isVisible());
+        EXPECT_FALSE(screen->isVisible());
     }
     EXPECT_EQ(detailCount(), u"0"_s);
     EXPECT_EQ(adminValue(u"select ifnull(ftktstatus,'') from corvane3_tkt.tkthead"_s), QString());

@@ -110,26 +110,14 @@ TEST_F(Queue, lockTakeIsOneStatementThatASecondTakerLoses)
     EXPECT_FALSE(lockFree());
     releaseLock();
     EXPECT_TRUE(lockFree());
-}
 
-TEST_F(Queue, lockTakenByAnotherDeskBetweenPollAndTakeMeansNoPick)
-{
+    // Another desk takes the lock between this desk's poll and its take.
     addUser(u"U1"_s, u"B"_s);
     addGrievance(5, u"'B'"_s, u"null"_s);
-    EXPECT_TRUE(lockFree());
-    admin(u"update corvane3_tkt.control set fstarted = 'T'"_s); // the other desk wins the race
+    admin(u"update corvane3_tkt.control set fstarted = 'T'"_s);
     EXPECT_EQ(assignNext(u"U1"_s, u"B"_s).outcome, AssignOutcome::LockBusy);
     EXPECT_EQ(heldBy(u"U1"_s), QString());
     EXPECT_EQ(lockFlag(), u"T"_s); // still the other desk's
-}
-
-TEST_F(Queue, aFailureAfterTheLockWasTakenReleasesIt)
-{
-    addUser(u"U1"_s, u"B"_s);
-    admin(u"rename table corvane3_tkt.tkthead to corvane3_tkt.tkthead_away"_s);
-    EXPECT_THROW(assignNext(u"U1"_s, u"B"_s), AppError);
-    admin(u"rename table corvane3_tkt.tkthead_away to corvane3_tkt.tkthead"_s);
-    EXPECT_EQ(lockFlag(), QString());
 }
 
 TEST_F(Queue, killedWhileWritingTheHoldResumesUnderTheLockAndReleasesIt)
@@ -153,13 +141,6 @@ TEST_F(Queue, killedWhileWritingTheHoldResumesUnderTheLockAndReleasesIt)
     EXPECT_EQ(result.grievance.tktid, u"5"_s);
     EXPECT_EQ(heldBy(u"U1"_s), u"5"_s);
     EXPECT_EQ(lockFlag(), QString());
-}
-
-TEST_F(Queue, releasingOneWhoHoldsNothingSucceeds)
-{
-    addUser(u"U1"_s, u"B"_s);
-    EXPECT_NO_THROW(releaseHeld(u"U1"_s));
-    EXPECT_FALSE(userHoldsAny(u"U1"_s));
 }
 
 TEST_F(Queue, quotesInNamesAndHeldValuesReachTheServerAsData)

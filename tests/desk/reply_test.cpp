@@ -115,16 +115,6 @@ TEST_F(Reply, pendingStatusIsNotResetButTheWritesStillHappen)
     EXPECT_EQ(adminValue(u"select count(*) from corvane3_tkt.tktdetl"_s), u"1"_s);
 }
 
-TEST_F(Reply, emptyNumberIsRefusedBeforeAnyWrite)
-{
-    reply::Reply r = sample();
-    r.tktid.clear();
-    reply::Progress progress;
-    EXPECT_THROW(reply::recordReply(r, progress), AppError);
-    EXPECT_EQ(adminValue(u"select count(*) from corvane3_tkt.tktdetl"_s), u"0"_s);
-    EXPECT_EQ(adminValue(u"select ffinsub from corvane3_tsc.studadm where fslno = '0001'"_s), u"T"_s);
-}
-
 TEST_F(Reply, killedConnectionMidwayWritesOneDetailRow)
 {
     reply::Progress progress;

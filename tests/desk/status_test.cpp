@@ -53,18 +53,6 @@ TEST_F(Status, countsPerUniversityAndSenderKindOnlyTodaysOwnReplies)
     EXPECT_EQ(formatCount(s.pendingTotal), u"3"_s);
 }
 
-TEST_F(Status, noGrievancesGiveNoRows)
-{
-    EXPECT_TRUE(statusSummary(u"B"_s, u"U1"_s).rows.isEmpty());
-}
-
-TEST(StatusFormat, totalsWithoutDecimalsWhenWhole)
-{
-    EXPECT_EQ(formatCount(0), u"0"_s);
-    EXPECT_EQ(formatCount(1000000), u"1000000"_s);
-    EXPECT_EQ(formatCount(2.5), u"2.5"_s);
-}
-
 // Both forms of the summary and of the pick, run on the same varied rows,
 // must answer alike: the faster form is only allowed to be faster.
 TEST_F(Status, rewrittenSummaryAndPickAnswerLikeTheOriginals)

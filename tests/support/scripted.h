@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <string>
 
 // The interaction seam for tests: records every message box, answers from a
 // script (default button when the script is empty), fixes the clock, and
@@ -25,6 +26,7 @@ public:
 
     void reset();
     QStringList texts() const;
+    std::string dump() const { return texts().join(QLatin1Char('|')).toStdString(); }
     const MessageRequest &last() const { return messages.last(); }
 
     QList<MessageRequest> messages;

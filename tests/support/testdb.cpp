@@ -81,3 +81,14 @@ void DbTest::killConn()
     const qint64 id = Conn::connectionId();
     admin(u"kill connection %1"_s.arg(id));
 }
+
+DbTest::TableAway::TableAway(const QString &t)
+    : table(t)
+{
+    admin(u"rename table %1 to %1_away"_s.arg(table));
+}
+
+DbTest::TableAway::~TableAway()
+{
+    admin(u"rename table %1_away to %1"_s.arg(table));
+}
