@@ -21,38 +21,6 @@ protected:
     Config saved = Config::instance();
 };
 
-TEST_F(Connection, connectionStringKeepsItsBuiltInForm)
-{
-    Config c = Config::instance();
-    c.server = u"db.example"_s;
-    c.port.clear();
-    EXPECT_EQ(c.connectionString(), u"DRIVER={MySQL ODBC 3.51 Driver};SERVER=db.example;"
-                                    "DATABASE=corvane3_tkt;UID=admin;PWD=Brindle5830; OPTION=3"_s);
-    c.port = u"3399"_s;
-    EXPECT_TRUE(c.connectionString().contains(QLatin1String("SERVER=db.example;PORT=3399;DATABASE=")));
-}
-
-TEST_F(Connection, refusedLoginIsTheLoginErrorAndOpenConnSaysSo)
-{
-    Config::instance().password = u"wrong-password"_s;
-    EXPECT_FALSE(OpenConn());
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(Conn::lastError().number(), ErrNo::LoginRefused);
-    EXPECT_EQ(ui.last().icon, Icon::Exclamation);
-    EXPECT_EQ(ui.last().text, Conn::lastError().description() + u" -2147217843"_s);
-    EXPECT_TRUE(ui.last().text.contains(QLatin1String("Access denied")));
-}
-
-TEST_F(Connection, unreachableServerIsTheConnectionError)
-{
-    Config::instance().server = u"127.0.0.1"_s;
-    Config::instance().port = u"1"_s; // nothing listens there
-    EXPECT_FALSE(OpenConn());
-    EXPECT_EQ(Conn::lastError().number(), ErrNo::Unreachable);
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_TRUE(ui.last().text.endsWith(QLatin1String(" -2147467259")));
-}
-
 TEST_F(Connection, killedConnectionIsReportedAsGoneAway)
 {
     killConn();
