@@ -48,6 +48,18 @@ std::string sheetXml(const std::string &rows)
            rows + "</sheetData></worksheet>";
 }
 
+// A package of one sheet part, reached through the relationship files.
+void writeOneSheet(const QString &path, const std::string &sheet)
+{
+    writePackage(
+            path,
+            {{"_rels/.rels", kRootRels},
+             {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
+             {"book/_rels/main.xml.rels",
+              R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
+             {"book/s.xml", sheet}});
+}
+
 QStringList row(std::initializer_list<const char *> cells)
 {
     QStringList out;
@@ -144,15 +156,9 @@ TEST_F(Workbook, storedNumberTextIsReadByValue)
 {
     // Other writers store numbers with exponents and 17 digits.
     const QString path = file(u"stored.xlsx"_s);
-    writePackage(
-            path,
-            {{"_rels/.rels", kRootRels},
-             {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
-             {"book/_rels/main.xml.rels",
-              R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
-             {"book/s.xml", sheetXml(R"(<row r="1"><c r="A1"><v>1.23456789012E+11</v></c>)"
-                                     R"(<c r="B1"><v>0.30000000000000004</v></c><c r="C1"><v>1E-7</v></c>)"
-                                     R"(<c r="D1"><v>-0</v></c><c r="E1"><v>12.50</v></c></row>)")}});
+    writeOneSheet(path, sheetXml(R"(<row r="1"><c r="A1"><v>1.23456789012E+11</v></c>)"
+                                 R"(<c r="B1"><v>0.30000000000000004</v></c><c r="C1"><v>1E-7</v></c>)"
+                                 R"(<c r="D1"><v>-0</v></c><c r="E1"><v>12.50</v></c></row>)"));
     EXPECT_EQ(readActiveSheet(path).rows.value(0),
               row({"123456789012", "0.30000000000000004", "0.0000001", "0", "12.5"}));
 }
@@ -276,23 +282,11 @@ TEST_F(Workbook, unreadableFilesGiveAClearMessage)
     expectReadError(file(u"photos.xlsx"_s), u"is not an Excel workbook"_s);
 
     // A workbook whose sheet part is cut short.
-    writePackage(
-            file(u"cut.xlsx"_s),
-            {{"_rels/.rels", kRootRels},
-             {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
-             {"book/_rels/main.xml.rels",
-              R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
-             {"book/s.xml", "<worksheet><sheetData><row><c t=\"s\"><v>0</v>"}});
+    writeOneSheet(file(u"cut.xlsx"_s), "<worksheet><sheetData><row><c t=\"s\"><v>0</v>");
     expectReadError(file(u"cut.xlsx"_s), u"is damaged"_s);
 
     // A shared-string index past the table.
-    writePackage(
-            file(u"index.xlsx"_s),
-            {{"_rels/.rels", kRootRels},
-             {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
-             {"book/_rels/main.xml.rels",
-              R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
-             {"book/s.xml", sheetXml(R"(<row r="1"><c r="A1" t="s"><v>7</v></c></row>)")}});
+    writeOneSheet(file(u"index.xlsx"_s), sheetXml(R"(<row r="1"><c r="A1" t="s"><v>7</v></c></row>)"));
     expectReadError(file(u"index.xlsx"_s), u"is damaged"_s);
 }
 
