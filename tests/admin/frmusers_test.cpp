@@ -8,16 +8,18 @@
 #include <QTreeWidget>
 #include <QtTest/QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QVector<permtree::MenuEntry> smallMenu()
 {
-    return {{QStringLiteral("N2"), QStringLiteral("&Transactions"), false},
-            {QStringLiteral("N21"), QStringLiteral("Receive Query"), false},
-            {QStringLiteral("N22"), QStringLiteral("&Import Student Basic Data"), false},
-            {QStringLiteral("N4"), QStringLiteral("&Utilities"), false},
-            {QStringLiteral("N42"), QStringLiteral("&Password"), false},
-            {QStringLiteral("NWindow"), QStringLiteral("&Window"), true}};
+    return {{u"N2"_s, u"&Transactions"_s, false},
+            {u"N21"_s, u"Receive Query"_s, false},
+            {u"N22"_s, u"&Import Student Basic Data"_s, false},
+            {u"N4"_s, u"&Utilities"_s, false},
+            {u"N42"_s, u"&Password"_s, false},
+            {u"NWindow"_s, u"&Window"_s, true}};
 }
 
 class UsersScreen : public DbTest
@@ -27,14 +29,14 @@ protected:
     {
         DbTest::SetUp();
         resetCentral();
-        admin(QStringLiteral("insert into corvane3_tkt.masuser(fusername, fsection, fpermission, fpasswd) values "
-                             "('DESK31', 'FRONT', 'N2*N21*N99*', 'x'), ('ADMIN', 'ADM', 'N2*', 'y')"));
+        admin(u"insert into corvane3_tkt.masuser(fusername, fsection, fpermission, fpasswd) values "
+              "('DESK31', 'FRONT', 'N2*N21*N99*', 'x'), ('ADMIN', 'ADM', 'N2*', 'y')"_s);
         screen.show();
     }
-    QLineEdit *user() { return screen.findChild<QLineEdit *>(QStringLiteral("text(0)")); }
-    QLineEdit *section() { return screen.findChild<QLineEdit *>(QStringLiteral("text(6)")); }
-    QComboBox *cmb() { return screen.findChild<QComboBox *>(QStringLiteral("cmb")); }
-    QTreeWidget *tree() { return screen.findChild<QTreeWidget *>(QStringLiteral("tvwoptions")); }
+    QLineEdit *user() { return screen.findChild<QLineEdit *>(u"text(0)"_s); }
+    QLineEdit *section() { return screen.findChild<QLineEdit *>(u"text(6)"_s); }
+    QComboBox *cmb() { return screen.findChild<QComboBox *>(u"cmb"_s); }
+    QTreeWidget *tree() { return screen.findChild<QTreeWidget *>(u"tvwoptions"_s); }
     QTreeWidgetItem *node(const QString &text)
     {
         const auto found = tree()->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
@@ -49,65 +51,64 @@ TEST_F(UsersScreen, userListIsFilledAfreshOnEachActivation)
     screen.fillUsers();
     screen.fillUsers();
     ASSERT_EQ(cmb()->count(), 2);
-    EXPECT_EQ(cmb()->itemText(0), QStringLiteral("ADMIN"));
+    EXPECT_EQ(cmb()->itemText(0), u"ADMIN"_s);
 }
 
 TEST_F(UsersScreen, lookupLoadsSectionAndPermissionsAndSaveDropsStaleKeys)
 {
     user()->setFocus();
-    QTest::keyClicks(user(), QStringLiteral("desk31"));
-    EXPECT_EQ(user()->text(), QStringLiteral("DESK31"));
-    section()->setText(QStringLiteral("TYPED"));
+    QTest::keyClicks(user(), u"desk31"_s);
+    EXPECT_EQ(user()->text(), u"DESK31"_s);
+    section()->setText(u"TYPED"_s);
     screen.lookUp();
-    EXPECT_EQ(section()->text(), QStringLiteral("FRONT"));
-    ASSERT_NE(node(QStringLiteral("Receive Query")), nullptr);
-    EXPECT_EQ(node(QStringLiteral("Receive Query"))->checkState(0), Qt::Checked);
-    EXPECT_EQ(node(QStringLiteral("Transactions"))->checkState(0), Qt::Checked);
-    EXPECT_EQ(node(QStringLiteral("Password"))->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(section()->text(), u"FRONT"_s);
+    ASSERT_NE(node(u"Receive Query"_s), nullptr);
+    EXPECT_EQ(node(u"Receive Query"_s)->checkState(0), Qt::Checked);
+    EXPECT_EQ(node(u"Transactions"_s)->checkState(0), Qt::Checked);
+    EXPECT_EQ(node(u"Password"_s)->checkState(0), Qt::Unchecked);
 
     // Ticking an item ticks its root.
-    node(QStringLiteral("Password"))->setCheckState(0, Qt::Checked);
-    EXPECT_EQ(node(QStringLiteral("Utilities"))->checkState(0), Qt::Checked);
+    node(u"Password"_s)->setCheckState(0, Qt::Checked);
+    EXPECT_EQ(node(u"Utilities"_s)->checkState(0), Qt::Checked);
     // Unticking the last ticked item of a branch unticks the root.
-    node(QStringLiteral("Receive Query"))->setCheckState(0, Qt::Unchecked);
-    EXPECT_EQ(node(QStringLiteral("Transactions"))->checkState(0), Qt::Unchecked);
+    node(u"Receive Query"_s)->setCheckState(0, Qt::Unchecked);
+    EXPECT_EQ(node(u"Transactions"_s)->checkState(0), Qt::Unchecked);
 
-    screen.findChild<QPushButton *>(QStringLiteral("cmd(0)"))->click();
+    screen.findChild<QPushButton *>(u"cmd(0)"_s)->click();
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(adminValue(QStringLiteral("select fpermission from corvane3_tkt.masuser where fusername = 'DESK31'")),
-              QStringLiteral("N4*N42*"));
+    EXPECT_EQ(adminValue(u"select fpermission from corvane3_tkt.masuser where fusername = 'DESK31'"_s),
+              u"N4*N42*"_s);
     EXPECT_EQ(user()->text(), QString());
     EXPECT_EQ(tree()->topLevelItemCount(), 0);
 }
 
 TEST_F(UsersScreen, rootTicksItsBranchAndANewAccountIsInserted)
 {
-    user()->setText(QStringLiteral("CLERK9"));
+    user()->setText(u"CLERK9"_s);
     screen.lookUp(); // not found: an empty tree of the menu
     ASSERT_EQ(tree()->topLevelItemCount(), 2);
-    node(QStringLiteral("Transactions"))->setCheckState(0, Qt::Checked);
-    EXPECT_EQ(node(QStringLiteral("Import Student Basic Data"))->checkState(0), Qt::Checked);
-    section()->setText(QStringLiteral("HELP"));
+    node(u"Transactions"_s)->setCheckState(0, Qt::Checked);
+    EXPECT_EQ(node(u"Import Student Basic Data"_s)->checkState(0), Qt::Checked);
+    section()->setText(u"HELP"_s);
     screen.save();
-    EXPECT_EQ(adminValue(QStringLiteral("select concat(fsection,'|',fpermission) from corvane3_tkt.masuser where "
-                                        "fusername = 'CLERK9'")),
-              QStringLiteral("HELP|N2*N21*N22*"));
+    EXPECT_EQ(adminValue(u"select concat(fsection,'|',fpermission) from corvane3_tkt.masuser where "
+                         "fusername = 'CLERK9'"_s),
+              u"HELP|N2*N21*N22*"_s);
     EXPECT_EQ(cmb()->count(), 3);
 }
 
 TEST_F(UsersScreen, saveFailureIsReportedAndTheScreenKeepsItsInput)
 {
-    user()->setText(QStringLiteral("CLERK9"));
+    user()->setText(u"CLERK9"_s);
     screen.lookUp();
-    admin(QStringLiteral("rename table corvane3_tkt.masuser to corvane3_tkt.masuser_away"));
+    admin(u"rename table corvane3_tkt.masuser to corvane3_tkt.masuser_away"_s);
     screen.save();
-    admin(QStringLiteral("rename table corvane3_tkt.masuser_away to corvane3_tkt.masuser"));
+    admin(u"rename table corvane3_tkt.masuser_away to corvane3_tkt.masuser"_s);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.last().icon, Icon::Exclamation);
-    EXPECT_EQ(user()->text(), QStringLiteral("CLERK9"));
+    EXPECT_EQ(user()->text(), u"CLERK9"_s);
     screen.save();
-    EXPECT_EQ(adminValue(QStringLiteral("select count(*) from corvane3_tkt.masuser where fusername = 'CLERK9'")),
-              QStringLiteral("1"));
+    EXPECT_EQ(adminValue(u"select count(*) from corvane3_tkt.masuser where fusername = 'CLERK9'"_s), u"1"_s);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using permtree::MenuEntry;
@@ -27,9 +29,9 @@ QVector<MenuEntry> mainMenu()
                               {"N44", "&Reset Locked Users"}};
     for (const auto &i : items)
         m.push_back({QString::fromLatin1(i[0]), QString::fromLatin1(i[1]), false});
-    m.push_back({QStringLiteral("NWindow"), QStringLiteral("&Window"), true});
-    m.push_back({QStringLiteral("mnuFilemain"), QStringLiteral("&Help"), false});
-    m.push_back({QStringLiteral("mnuhlpsearch"), QStringLiteral("Help Search"), false});
+    m.push_back({u"NWindow"_s, u"&Window"_s, true});
+    m.push_back({u"mnuFilemain"_s, u"&Help"_s, false});
+    m.push_back({u"mnuhlpsearch"_s, u"Help Search"_s, false});
     return m;
 }
 
@@ -44,16 +46,16 @@ int at(const QVector<permtree::Node> &nodes, const char *key)
 TEST(PermissionTree, builtFromTheMenuUpToTheWindowList)
 {
     QVector<MenuEntry> menu = mainMenu();
-    menu.insert(3, {QStringLiteral("MMM1"), QStringLiteral("-"), false});
-    menu.insert(3, {QStringLiteral("N9X"), QStringLiteral("orphan"), false}); // no N9 root
+    menu.insert(3, {u"MMM1"_s, u"-"_s, false});
+    menu.insert(3, {u"N9X"_s, u"orphan"_s, false}); // no N9 root
     const auto nodes = permtree::build(menu);
     ASSERT_EQ(nodes.size(), 15);
-    EXPECT_EQ(nodes[0].key, QStringLiteral("N1"));
-    EXPECT_EQ(nodes[1].text, QStringLiteral("College"));
+    EXPECT_EQ(nodes[0].key, u"N1"_s);
+    EXPECT_EQ(nodes[1].text, u"College"_s);
     EXPECT_EQ(nodes[1].parent, 0);
     EXPECT_EQ(at(nodes, "mnuFilemain"), -1);
     EXPECT_EQ(at(nodes, "N9X"), -1);
-    EXPECT_EQ(nodes[at(nodes, "N24")].text, QStringLiteral("Import Student Basic Data (Excel)"));
+    EXPECT_EQ(nodes[at(nodes, "N24")].text, u"Import Student Basic Data (Excel)"_s);
 }
 
 TEST(PermissionTree, checkPropagation)
@@ -61,14 +63,14 @@ TEST(PermissionTree, checkPropagation)
     auto nodes = permtree::build(mainMenu());
     // A root takes its whole branch with it.
     permtree::setChecked(nodes, at(nodes, "N2"), true);
-    EXPECT_EQ(permtree::permissionString(nodes), QStringLiteral("N2*N21*N22*N24*N23*N25*"));
+    EXPECT_EQ(permtree::permissionString(nodes), u"N2*N21*N22*N24*N23*N25*"_s);
     permtree::setChecked(nodes, at(nodes, "N2"), false);
     EXPECT_EQ(permtree::permissionString(nodes), QString());
 
     // Checking an item checks its root, so the root is always saved with it.
     permtree::setChecked(nodes, at(nodes, "N42"), true);
     permtree::setChecked(nodes, at(nodes, "N21"), true);
-    EXPECT_EQ(permtree::permissionString(nodes), QStringLiteral("N2*N21*N4*N42*"));
+    EXPECT_EQ(permtree::permissionString(nodes), u"N2*N21*N4*N42*"_s);
 
     // Unchecking one of two leaves keeps the root; unchecking the last unchecks it.
     permtree::setChecked(nodes, at(nodes, "N43"), true);
@@ -76,16 +78,16 @@ TEST(PermissionTree, checkPropagation)
     EXPECT_TRUE(nodes[at(nodes, "N4")].checked);
     permtree::setChecked(nodes, at(nodes, "N43"), false);
     EXPECT_FALSE(nodes[at(nodes, "N4")].checked);
-    EXPECT_EQ(permtree::permissionString(nodes), QStringLiteral("N2*N21*"));
+    EXPECT_EQ(permtree::permissionString(nodes), u"N2*N21*"_s);
 }
 
 TEST(PermissionTree, staleKeysDisappearAtTheNextSave)
 {
     auto nodes = permtree::build(mainMenu());
-    permtree::applyPermission(nodes, QStringLiteral("N2*N21*N26*N99*N4*N43*"));
-    EXPECT_EQ(permtree::permissionString(nodes), QStringLiteral("N2*N21*N4*N43*"));
+    permtree::applyPermission(nodes, u"N2*N21*N26*N99*N4*N43*"_s);
+    EXPECT_EQ(permtree::permissionString(nodes), u"N2*N21*N4*N43*"_s);
     // Only whole keys count: "N2" alone does not check N21 and "N4*" is needed for the root.
-    permtree::applyPermission(nodes, QStringLiteral("N21*"));
+    permtree::applyPermission(nodes, u"N21*"_s);
     EXPECT_FALSE(nodes[at(nodes, "N2")].checked);
     EXPECT_TRUE(nodes[at(nodes, "N21")].checked);
 }

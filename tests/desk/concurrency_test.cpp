@@ -19,6 +19,8 @@
 #include <memory>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 // Several desk clients, each a separate process running the real screen,
 // work one queue at once. The parent watches the held grievances while they
 // run and checks the logs and the tables afterwards.
@@ -54,27 +56,24 @@ class DeskConcurrency : public DeskTest
 TEST_F(DeskConcurrency, eightDesksNeverShareAGrievanceAndLoseNone)
 {
     for (int i = 1; i <= kClients; ++i)
-        addUser(QStringLiteral("D%1").arg(i), QStringLiteral("C"));
-    addUser(QStringLiteral("NEXT"), QStringLiteral("B"));
-    admin(QStringLiteral(
-                  "insert into corvane3_tkt.tkthead(ftktid, ftktdate, ftktfrom, ftktsub, ftktmsg, ftktuser, "
-                  "funivcode, ftktstatus, ftktgroup) select seq, now(), 'Sender', 'Subject', 'Message', "
-                  "if(seq % 3 = 0, 'College X', 'Student'), if(seq % 2 = 0, '041', '023'), "
-                  "if(seq % 5 = 0, 'A', null), 'C' from seq_1_to_%1")
-                  .arg(kGrievances));
+        addUser(u"D%1"_s.arg(i), u"C"_s);
+    addUser(u"NEXT"_s, u"B"_s);
+    admin(u"insert into corvane3_tkt.tkthead(ftktid, ftktdate, ftktfrom, ftktsub, ftktmsg, ftktuser, "
+          "funivcode, ftktstatus, ftktgroup) select seq, now(), 'Sender', 'Subject', 'Message', "
+          "if(seq % 3 = 0, 'College X', 'Student'), if(seq % 2 = 0, '041', '023'), "
+          "if(seq % 5 = 0, 'A', null), 'C' from seq_1_to_%1"_s.arg(kGrievances));
 
     std::vector<std::unique_ptr<QProcess>> clients;
     for (int i = 1; i <= kClients; ++i) {
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DESK_USER"), QStringLiteral("D%1").arg(i));
-        env.insert(QStringLiteral("DESK_ROUNDS"), QString::number(kRounds));
-        env.insert(QStringLiteral("DESK_SEED"), QString::number(1000 + i));
+        env.insert(u"DESK_USER"_s, u"D%1"_s.arg(i));
+        env.insert(u"DESK_ROUNDS"_s, QString::number(kRounds));
+        env.insert(u"DESK_SEED"_s, QString::number(1000 + i));
         p->setProcessEnvironment(env);
         p->setProcessChannelMode(QProcess::SeparateChannels);
         p->start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--gtest_also_run_disabled_tests"),
-                  QStringLiteral("--gtest_filter=DeskClient.DISABLED_run")});
+                 {u"--gtest_also_run_disabled_tests"_s, u"--gtest_filter=DeskClient.DISABLED_run"_s});
         ASSERT_TRUE(p->waitForStarted(10000));
         clients.push_back(std::move(p));
     }
@@ -97,15 +96,14 @@ TEST_F(DeskConcurrency, eightDesksNeverShareAGrievanceAndLoseNone)
         }
         if (!running || clock.elapsed() > 110000)
             break;
-        const QString dup = adminValue(QStringLiteral(
-                "select ifnull(group_concat(ftktid), '') from (select ftktid from corvane3_tkt.masuser where "
-                "ifnull(ftktid,'') <> '' group by ftktid having count(*) > 1) x"));
+        const QString dup = adminValue(u"select ifnull(group_concat(ftktid), '') from (select ftktid from "
+                                       u"corvane3_tkt.masuser where "
+                                       "ifnull(ftktid,'') <> '' group by ftktid having count(*) > 1) x"_s);
         if (!dup.isEmpty())
             shared << dup;
         maxHolders =
                 qMax(maxHolders,
-                     count(QStringLiteral(
-                             "select count(*) from corvane3_tkt.masuser where ifnull(ftktid,'') <> ''")));
+                     count(u"select count(*) from corvane3_tkt.masuser where ifnull(ftktid,'') <> ''"_s));
         ++samples;
         QThread::msleep(3);
     }
@@ -175,23 +173,18 @@ TEST_F(DeskConcurrency, eightDesksNeverShareAGrievanceAndLoseNone)
 
     // The tables agree with the logs.
     EXPECT_EQ(lockFlag(), QString());
-    EXPECT_EQ(
-            count(QStringLiteral("select count(*) from corvane3_tkt.masuser where ifnull(ftktid,'') <> ''")),
-            0);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from corvane3_tkt.tkthead")), kGrievances);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from corvane3_tkt.tkthead where ftktgroup = 'B'")),
-              forwards);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from corvane3_tkt.tkthead where ftktgroup = 'C'")),
+    EXPECT_EQ(count(u"select count(*) from corvane3_tkt.masuser where ifnull(ftktid,'') <> ''"_s), 0);
+    EXPECT_EQ(count(u"select count(*) from corvane3_tkt.tkthead"_s), kGrievances);
+    EXPECT_EQ(count(u"select count(*) from corvane3_tkt.tkthead where ftktgroup = 'B'"_s), forwards);
+    EXPECT_EQ(count(u"select count(*) from corvane3_tkt.tkthead where ftktgroup = 'C'"_s),
               kGrievances - forwards);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from corvane3_tkt.tktdetl")), forwards);
-    EXPECT_EQ(count(QStringLiteral(
-                      "select count(*) from (select ftktid from corvane3_tkt.tktdetl group by ftktid "
-                      "having count(*) > 1) x")),
+    EXPECT_EQ(count(u"select count(*) from corvane3_tkt.tktdetl"_s), forwards);
+    EXPECT_EQ(count(u"select count(*) from (select ftktid from corvane3_tkt.tktdetl group by ftktid "
+                    "having count(*) > 1) x"_s),
               0);
-    EXPECT_EQ(
-            count(QStringLiteral("select count(*) from corvane3_tkt.tktdetl d join corvane3_tkt.tkthead h on "
-                                 "h.ftktid = d.ftktid where h.ftktgroup <> 'B'")),
-            0);
+    EXPECT_EQ(count(u"select count(*) from corvane3_tkt.tktdetl d join corvane3_tkt.tkthead h on "
+                    "h.ftktid = d.ftktid where h.ftktgroup <> 'B'"_s),
+              0);
 }
 
 // One desk client: the real screen, offscreen, with scripted message boxes.
@@ -205,13 +198,13 @@ TEST(DeskClient, DISABLED_run)
     ASSERT_TRUE(Conn::open()) << Conn::lastError().description().toStdString();
     scripted().reset();
     session().LoginUser = user;
-    session().LoginGroup = QStringLiteral("C");
+    session().LoginGroup = u"C"_s;
     readUnivList();
 
     QPointer<frmrectkt> form = new frmrectkt;
     form->show();
-    auto field = [&form] { return form->findChild<QLineEdit *>(QStringLiteral("text(0)")); };
-    auto button = [&form](int i) { return form->findChild<QPushButton *>(QStringLiteral("cmd(%1)").arg(i)); };
+    auto field = [&form] { return form->findChild<QLineEdit *>(u"text(0)"_s); };
+    auto button = [&form](int i) { return form->findChild<QPushButton *>(u"cmd(%1)"_s.arg(i)); };
 
     for (int round = 0; round < rounds; ++round) {
         form->Timer1_Timer();
@@ -229,7 +222,7 @@ TEST(DeskClient, DISABLED_run)
             button(1)->click();
             button(5)->click();
             ASSERT_EQ(scripted().messages.size(), before + 1);
-            ASSERT_EQ(scripted().messages.last().text, QStringLiteral("Forwarded to next level"));
+            ASSERT_EQ(scripted().messages.last().text, u"Forwarded to next level"_s);
         } else if (choice < 8) {
             logEvent("REFRESH", tktid, user);
             button(6)->click();

@@ -21,7 +21,6 @@ protected:
                              const QString &senderLiteral = QStringLiteral("'Student'"));
     static QString heldBy(const QString &user);
     static QString lockFlag();
-    static int count(const QString &sql);
 
     // Kills the client's connection inside the next `update` of `table`.
     static void killInNextUpdateOf(const QString &table);

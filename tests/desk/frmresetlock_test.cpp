@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QPushButton>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class ResetLock : public DeskTest
@@ -17,16 +19,16 @@ protected:
     void SetUp() override
     {
         DeskTest::SetUp();
-        addUser(QStringLiteral("ZED"), QStringLiteral("B1"), QStringLiteral("12"));
-        addUser(QStringLiteral("AMY"), QStringLiteral("B"));
-        addUser(QStringLiteral("CAL"), QStringLiteral("C"), QStringLiteral("14"));
-        addUser(QStringLiteral("NOLEVEL"), QString());
+        addUser(u"ZED"_s, u"B1"_s, u"12"_s);
+        addUser(u"AMY"_s, u"B"_s);
+        addUser(u"CAL"_s, u"C"_s, u"14"_s);
+        addUser(u"NOLEVEL"_s, QString());
         form = new frmresetlock;
         form->show();
         form->activateWindow();
         QApplication::processEvents();
-        level = form->findChild<QLineEdit *>(QStringLiteral("text(0)"));
-        grid = form->findChild<SpreadGrid *>(QStringLiteral("spread"));
+        level = form->findChild<QLineEdit *>(u"text(0)"_s);
+        grid = form->findChild<SpreadGrid *>(u"spread"_s);
     }
     void TearDown() override
     {
@@ -55,79 +57,54 @@ protected:
     SpreadGrid *grid = nullptr;
 };
 
-TEST_F(ResetLock, captionsAndLayout)
+TEST_F(ResetLock, leavingTheLevelBoxListsTheLevelsBeginningWithIt)
 {
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Release Locked Users. . ."));
-    EXPECT_EQ(level->maxLength(), 5);
-    EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), QStringLiteral("User Name"));
-    EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), QStringLiteral("Tkt. Id."));
-    EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), QStringLiteral("Select"));
-    auto *button = qobject_cast<QPushButton *>(grid->cellWidget(0, 2));
-    ASSERT_NE(button, nullptr);
-    EXPECT_EQ(button->text(), QStringLiteral("Release"));
-}
-
-TEST_F(ResetLock, anEmptyLevelListsEveryoneWithALevel)
-{
-    leaveLevel(Qt::TabFocusReason);
-    EXPECT_EQ(listed(),
-              (QStringList{QStringLiteral("AMY|"), QStringLiteral("CAL|14"), QStringLiteral("ZED|12")}));
+    leaveLevel(Qt::TabFocusReason); // empty: everyone with a level
+    EXPECT_EQ(listed(), (QStringList{u"AMY|"_s, u"CAL|14"_s, u"ZED|12"_s}));
     for (int r = 0; r < grid->rowCount(); ++r)
-        EXPECT_NE(qobject_cast<QPushButton *>(grid->cellWidget(r, 2)), nullptr) << r;
-}
-
-TEST_F(ResetLock, aPrefixListsEveryLevelBeginningWithIt)
-{
-    level->setText(QStringLiteral("B"));
+        EXPECT_EQ(qobject_cast<QPushButton *>(grid->cellWidget(r, 2))->text(), u"Release"_s) << r;
+    level->setText(u"B"_s);
     leaveLevel(Qt::MouseFocusReason);
-    EXPECT_EQ(listed(), (QStringList{QStringLiteral("AMY|"), QStringLiteral("ZED|12")}));
-    level->setText(QStringLiteral("X"));
+    EXPECT_EQ(listed(), (QStringList{u"AMY|"_s, u"ZED|12"_s}));
+    level->setText(u"X"_s);
     leaveLevel(Qt::TabFocusReason);
-    EXPECT_EQ(listed(), (QStringList{QStringLiteral("|")})); // one empty row
-    level->setText(QStringLiteral("B'%"));
+    EXPECT_EQ(listed(), (QStringList{u"|"_s})); // one empty row
+    level->setText(u"B'%"_s);
     leaveLevel(Qt::TabFocusReason);
-    EXPECT_TRUE(ui.messages.isEmpty()) << ui.texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.dump();
 }
 
-TEST_F(ResetLock, tabbingBackwardsDoesNotList)
+TEST_F(ResetLock, tabbingBackwardsOrLeavingTheWindowDoesNotList)
 {
-    level->setText(QStringLiteral("C"));
+    level->setText(u"C"_s);
     leaveLevel(Qt::BacktabFocusReason);
-    EXPECT_EQ(listed(), (QStringList{QStringLiteral("|")}));
-}
-
-TEST_F(ResetLock, focusGoingToAnotherWindowDoesNotList)
-{
+    EXPECT_EQ(listed(), (QStringList{u"|"_s}));
     QWidget other;
     auto *box = new QLineEdit(&other);
     other.show();
-    level->setText(QStringLiteral("C"));
     level->setFocus();
     other.activateWindow();
     box->setFocus(Qt::ActiveWindowFocusReason);
     QApplication::processEvents();
-    EXPECT_EQ(listed(), (QStringList{QStringLiteral("|")}));
+    EXPECT_EQ(listed(), (QStringList{u"|"_s}));
 }
 
 TEST_F(ResetLock, releaseClearsTheUserAndSaysSoEvenWhenNothingWasHeld)
 {
     leaveLevel(Qt::TabFocusReason);
     qobject_cast<QPushButton *>(grid->cellWidget(1, 2))->click(); // CAL
-    EXPECT_EQ(heldBy(QStringLiteral("CAL")), QString());
-    EXPECT_EQ(heldBy(QStringLiteral("ZED")), QStringLiteral("12"));
+    EXPECT_EQ(heldBy(u"CAL"_s), QString());
+    EXPECT_EQ(heldBy(u"ZED"_s), u"12"_s);
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.last().text, QStringLiteral("Lock Released!!"));
+    EXPECT_EQ(ui.last().text, u"Lock Released!!"_s);
     EXPECT_EQ(ui.last().icon, Icon::Information);
-    EXPECT_EQ(listed().at(1), QStringLiteral("CAL|14"));          // the list is not refreshed
+    EXPECT_EQ(listed().at(1), u"CAL|14"_s);                       // the list is not refreshed
     qobject_cast<QPushButton *>(grid->cellWidget(0, 2))->click(); // AMY holds nothing
     EXPECT_EQ(ui.messages.size(), 2);
-    EXPECT_EQ(ui.last().text, QStringLiteral("Lock Released!!"));
+    EXPECT_EQ(ui.last().text, u"Lock Released!!"_s);
     EXPECT_EQ(lockFlag(), QString()); // the assignment lock is not touched
-}
 
-TEST_F(ResetLock, escapeInTheLevelBoxCloses)
-{
-    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier); // Esc in the level box closes
     QApplication::sendEvent(level, &esc);
     EXPECT_FALSE(form->isVisible());
 }

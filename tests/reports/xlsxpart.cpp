@@ -6,6 +6,8 @@
 
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 XlsxFile::XlsxFile(const QString &path)
 {
     int error = 0;
@@ -58,8 +60,7 @@ QString XlsxFile::text(const std::string &ref) const
         for (pugi::xml_node si : part("xl/sharedStrings.xml").children("si"))
             items.push_back(si);
         const size_t i = std::stoul(v);
-        return i < items.size() ? QString::fromUtf8(items[i].child_value("t"))
-                                : QStringLiteral("<bad index>");
+        return i < items.size() ? QString::fromUtf8(items[i].child_value("t")) : u"<bad index>"_s;
     }
     return QString::fromStdString(v);
 }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class Mail : public ::testing::Test
@@ -25,7 +27,7 @@ protected:
     // The query items of the one recorded request, decoded, in order.
     QList<QPair<QString, QString>> items() const
     {
-        const QUrl url(QStringLiteral("http://x") + QString::fromLatin1(relay.requests.at(0).target));
+        const QUrl url(u"http://x"_s + QString::fromLatin1(relay.requests.at(0).target));
         return QUrlQuery(url).queryItems(QUrl::FullyDecoded);
     }
 
@@ -35,8 +37,8 @@ protected:
 
 TEST_F(Mail, postsTheKeysInOrderWithEmptyCcAndTheUrlAsBody)
 {
-    const mail::Result r = SendMail(QStringLiteral("N01"), QStringLiteral("s@x.in"), QStringLiteral("Hello"),
-                                    QStringLiteral("Dear Student,<br><br>ok"), QString());
+    const mail::Result r =
+            SendMail(u"N01"_s, u"s@x.in"_s, u"Hello"_s, u"Dear Student,<br><br>ok"_s, QString());
     EXPECT_TRUE(r.sent) << r.reason.toStdString();
     ASSERT_EQ(relay.requests.size(), 1);
     const auto &req = relay.requests.at(0);
@@ -48,46 +50,45 @@ TEST_F(Mail, postsTheKeysInOrderWithEmptyCcAndTheUrlAsBody)
 
     const auto q = items();
     ASSERT_EQ(q.size(), 4);
-    EXPECT_EQ(q[0], qMakePair(QStringLiteral("emailid"), QStringLiteral("s@x.in")));
-    EXPECT_EQ(q[1], qMakePair(QStringLiteral("subject"), QStringLiteral("Hello")));
-    EXPECT_EQ(q[2], qMakePair(QStringLiteral("body"), QStringLiteral("Dear Student,<br><br>ok")));
-    EXPECT_EQ(q[3], qMakePair(QStringLiteral("cc"), QString()));
+    EXPECT_EQ(q[0], qMakePair(u"emailid"_s, u"s@x.in"_s));
+    EXPECT_EQ(q[1], qMakePair(u"subject"_s, u"Hello"_s));
+    EXPECT_EQ(q[2], qMakePair(u"body"_s, u"Dear Student,<br><br>ok"_s));
+    EXPECT_EQ(q[3], qMakePair(u"cc"_s, QString()));
     EXPECT_EQ(scripted().pausedMs, 1000);
 }
 
 TEST_F(Mail, specialCharactersReachTheRelayWhole)
 {
-    const QString subject = QStringLiteral("Re: A&B = C #1 + D's 100%");
-    const QString body = QStringLiteral("line one\nline two & more = yes\r\n<b>é</b> ?x=1");
-    ASSERT_TRUE(SendMail(QStringLiteral("N01"), QStringLiteral("a+b@x.in"), subject, body, QStringLiteral("c@x.in")).sent);
+    const QString subject = u"Re: A&B = C #1 + D's 100%"_s;
+    const QString body = u"line one\nline two & more = yes\r\n<b>é</b> ?x=1"_s;
+    ASSERT_TRUE(SendMail(u"N01"_s, u"a+b@x.in"_s, subject, body, u"c@x.in"_s).sent);
     const auto q = items();
     ASSERT_EQ(q.size(), 4);
-    EXPECT_EQ(q[0].second, QStringLiteral("a+b@x.in"));
+    EXPECT_EQ(q[0].second, u"a+b@x.in"_s);
     EXPECT_EQ(q[1].second, subject);
     EXPECT_EQ(q[2].second, body);
-    EXPECT_EQ(q[3].second, QStringLiteral("c@x.in"));
+    EXPECT_EQ(q[3].second, u"c@x.in"_s);
 }
 
 TEST_F(Mail, failuresAreNotReportedAsSent)
 {
     relay.status = 500;
-    mail::Result r = SendMail(QStringLiteral("N01"), QStringLiteral("a@b.c"), QStringLiteral("s"), QStringLiteral("b"),
-                              QString());
+    mail::Result r = SendMail(u"N01"_s, u"a@b.c"_s, u"s"_s, u"b"_s, QString());
     EXPECT_FALSE(r.sent);
     EXPECT_TRUE(r.reason.contains(QLatin1String("500"))) << r.reason.toStdString();
 
     relay.status = 200;
     relay.delayMs = 3000;
-    r = SendMail(QStringLiteral("N01"), QStringLiteral("a@b.c"), QStringLiteral("s"), QStringLiteral("b"), QString());
+    r = SendMail(u"N01"_s, u"a@b.c"_s, u"s"_s, u"b"_s, QString());
     EXPECT_FALSE(r.sent);
     EXPECT_TRUE(r.reason.contains(QLatin1String("did not answer"))) << r.reason.toStdString();
 
-    Config::instance().relay = QStringLiteral("127.0.0.1:1");
-    r = SendMail(QStringLiteral("N01"), QStringLiteral("a@b.c"), QStringLiteral("s"), QStringLiteral("b"), QString());
+    Config::instance().relay = u"127.0.0.1:1"_s;
+    r = SendMail(u"N01"_s, u"a@b.c"_s, u"s"_s, u"b"_s, QString());
     EXPECT_FALSE(r.sent);
     EXPECT_TRUE(r.reason.contains(QLatin1String("could not be reached"))) << r.reason.toStdString();
 
-    EXPECT_FALSE(SendMail(QStringLiteral("N02"), QStringLiteral("a@b.c"), QString(), QString(), QString()).sent);
+    EXPECT_FALSE(SendMail(u"N02"_s, u"a@b.c"_s, QString(), QString(), QString()).sent);
 }
 
 // Through the relay sink that scripts/test starts, when it is there.
@@ -101,9 +102,7 @@ TEST_F(Mail, theSinkRecordsWhatTheRelayReceives)
     Config::instance().relayTimeoutMs = 5000;
     QFile file(log);
     const qint64 before = file.exists() ? file.size() : 0;
-    ASSERT_TRUE(SendMail(QStringLiteral("N01"), QStringLiteral("sink@x.in"), QStringLiteral("S & T"),
-                         QStringLiteral("a=b"), QString())
-                    .sent);
+    ASSERT_TRUE(SendMail(u"N01"_s, u"sink@x.in"_s, u"S & T"_s, u"a=b"_s, QString()).sent);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     file.seek(before);
     const QByteArray added = file.readAll();

@@ -7,32 +7,32 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 TEST(SqlText, quoteEscapesQuoteBackslashAndNul)
 {
-    EXPECT_EQ(sql::quote(QStringLiteral("O'Brien")), QStringLiteral("'O''Brien'"));
-    EXPECT_EQ(sql::quote(QStringLiteral("C:\\dir\\")), QStringLiteral("'C:\\\\dir\\\\'"));
-    EXPECT_EQ(sql::quote(QString(QChar(0))), QStringLiteral("'\\0'"));
-    EXPECT_EQ(sql::quote(QString()), QStringLiteral("''"));
+    EXPECT_EQ(sql::quote(u"O'Brien"_s), u"'O''Brien'"_s);
+    EXPECT_EQ(sql::quote(u"C:\\dir\\"_s), u"'C:\\\\dir\\\\'"_s);
+    EXPECT_EQ(sql::quote(QString(QChar(0))), u"'\\0'"_s);
+    EXPECT_EQ(sql::quote(QString()), u"''"_s);
 }
 
 TEST(SqlText, numbersAndIdentifiersAreChecked)
 {
-    EXPECT_EQ(sql::number(QStringLiteral(" 42 ")), QStringLiteral("42"));
-    EXPECT_EQ(sql::number(QStringLiteral("-3.5")), QStringLiteral("-3.5"));
+    EXPECT_EQ(sql::number(u" 42 "_s), u"42"_s);
+    EXPECT_EQ(sql::number(u"-3.5"_s), u"-3.5"_s);
     for (const char *bad : {"", "1;drop table x", "1 or 1=1", "0x10", "1e5", "abc"})
         EXPECT_THROW(sql::number(QString::fromLatin1(bad)), AppError) << bad;
 
-    EXPECT_EQ(sql::table(QStringLiteral("corvane3_tsc"), QStringLiteral("studadm")),
-              QStringLiteral("corvane3_tsc.studadm"));
+    EXPECT_EQ(sql::table(u"corvane3_tsc"_s, u"studadm"_s), u"corvane3_tsc.studadm"_s);
     for (const char *bad : {"", "a.b", "x;drop", "a b", "`x`", "db'"})
         EXPECT_THROW(sql::identifier(QString::fromLatin1(bad)), AppError) << bad;
 }
 
 class TextRoundTrip : public DbTest
-{
-};
+{};
 
 // Every awkward value must come back exactly as stored: quotes, backslashes
 // (which the server treats as escapes), line ends, non-ASCII text, and no
@@ -40,45 +40,45 @@ class TextRoundTrip : public DbTest
 TEST_F(TextRoundTrip, valuesComeBackUnchanged)
 {
     resetCentral();
-    const QStringList values = {QStringLiteral("plain"),
-                                QStringLiteral("it's"),
-                                QStringLiteral("''"),
-                                QStringLiteral("back\\slash\\"),
-                                QStringLiteral("\\'; drop table masuser; -- "),
-                                QStringLiteral("line1\r\nline2\n"),
-                                QStringLiteral("Ünïcødé € ß ✓"),
-                                QStringLiteral("%_ like wildcards"),
-                                QStringLiteral(" padded ")};
+    const QStringList values = {u"plain"_s,
+                                u"it's"_s,
+                                u"''"_s,
+                                u"back\\slash\\"_s,
+                                u"\\'; drop table masuser; -- "_s,
+                                u"line1\r\nline2\n"_s,
+                                u"Ünïcødé € ß ✓"_s,
+                                u"%_ like wildcards"_s,
+                                u" padded "_s};
     int i = 0;
     for (const QString &v : values) {
-        const QString user = QStringLiteral("U%1").arg(i++);
-        Conn::execute(QStringLiteral("insert into masuser(fusername, fsection) values(") + sql::quote(user) +
-                      QStringLiteral(", ") + sql::quote(v) + QStringLiteral(")"));
-        const Rows rows = Conn::query(QStringLiteral("select fsection, hex(fsection) as h from masuser where "
-                                                     "fusername = ") + sql::quote(user));
+        const QString user = u"U%1"_s.arg(i++);
+        Conn::execute(u"insert into masuser(fusername, fsection) values("_s + sql::quote(user) + u", "_s +
+                      sql::quote(v) + u")"_s);
+        const Rows rows = Conn::query(u"select fsection, hex(fsection) as h from masuser where "
+                                      "fusername = "_s +
+                                      sql::quote(user));
         ASSERT_EQ(rows.size(), 1);
-        EXPECT_EQ(rows.value(QStringLiteral("fsection")), v);
-        EXPECT_EQ(rows.value(QStringLiteral("h")), QString::fromLatin1(v.toUtf8().toHex().toUpper()));
+        EXPECT_EQ(rows.value(u"fsection"_s), v);
+        EXPECT_EQ(rows.value(u"h"_s), QString::fromLatin1(v.toUtf8().toHex().toUpper()));
         // The value is also found by an equality comparison with the same literal.
-        EXPECT_EQ(Conn::query(QStringLiteral("select 1 as x from masuser where fsection = ") + sql::quote(v)).size(),
-                  1)
-            << v.toStdString();
+        EXPECT_EQ(Conn::query(u"select 1 as x from masuser where fsection = "_s + sql::quote(v)).size(), 1)
+                << v.toStdString();
     }
-    EXPECT_EQ(adminValue(QStringLiteral("select count(*) from corvane3_tkt.masuser")), QString::number(values.size()));
+    EXPECT_EQ(adminValue(u"select count(*) from corvane3_tkt.masuser"_s), QString::number(values.size()));
 }
 
 TEST_F(TextRoundTrip, nullReadsAsEmptyAndMissingRowRaises3021)
 {
     resetCentral();
-    Conn::execute(QStringLiteral("insert into masuser(fusername, fgroup) values('N1', null)"));
-    const Rows rows = Conn::query(QStringLiteral("select fgroup from masuser where fusername = 'N1'"));
-    EXPECT_TRUE(rows.isNull(QStringLiteral("fgroup")));
-    EXPECT_EQ(rows.value(QStringLiteral("FGROUP")), QString()); // names are case-insensitive
+    Conn::execute(u"insert into masuser(fusername, fgroup) values('N1', null)"_s);
+    const Rows rows = Conn::query(u"select fgroup from masuser where fusername = 'N1'"_s);
+    EXPECT_TRUE(rows.isNull(u"fgroup"_s));
+    EXPECT_EQ(rows.value(u"FGROUP"_s), QString()); // names are case-insensitive
 
-    const Rows none = Conn::query(QStringLiteral("select fgroup from masuser where fusername = 'nobody'"));
+    const Rows none = Conn::query(u"select fgroup from masuser where fusername = 'nobody'"_s);
     EXPECT_TRUE(none.isEmpty());
     try {
-        none.value(QStringLiteral("fgroup"));
+        none.value(u"fgroup"_s);
         FAIL() << "expected the no-current-row error";
     } catch (const AppError &e) {
         EXPECT_EQ(e.number(), ErrNo::NoCurrentRow);
@@ -88,16 +88,16 @@ TEST_F(TextRoundTrip, nullReadsAsEmptyAndMissingRowRaises3021)
 TEST_F(TextRoundTrip, foundRowsAreCountedForUpdates)
 {
     resetCentral();
-    Conn::execute(QStringLiteral("insert into masuser(fusername, fgroup) values('A1', '1'), ('A2', '1')"));
+    Conn::execute(u"insert into masuser(fusername, fgroup) values('A1', '1'), ('A2', '1')"_s);
     // The connection reports matched rows, not changed rows: the import counters rely on it.
-    EXPECT_EQ(Conn::execute(QStringLiteral("update masuser set fgroup = '1'")), 2);
-    EXPECT_EQ(Conn::execute(QStringLiteral("update masuser set fgroup = '2' where fusername = 'A1'")), 1);
+    EXPECT_EQ(Conn::execute(u"update masuser set fgroup = '1'"_s), 2);
+    EXPECT_EQ(Conn::execute(u"update masuser set fgroup = '2' where fusername = 'A1'"_s), 1);
 }
 
 TEST_F(TextRoundTrip, syntaxErrorCarriesServerNumberAndText)
 {
     try {
-        Conn::query(QStringLiteral("select * form masuser"));
+        Conn::query(u"select * form masuser"_s);
         FAIL();
     } catch (const AppError &e) {
         EXPECT_EQ(e.number(), 1064);
@@ -105,7 +105,7 @@ TEST_F(TextRoundTrip, syntaxErrorCarriesServerNumberAndText)
         EXPECT_FALSE(e.isGoneAway());
     }
     // The connection is still usable afterwards.
-    EXPECT_EQ(Conn::query(QStringLiteral("select 1 as one")).value(QStringLiteral("one")), QStringLiteral("1"));
+    EXPECT_EQ(Conn::query(u"select 1 as one"_s).value(u"one"_s), u"1"_s);
 }
 
 } // namespace

@@ -19,6 +19,8 @@
 #include <map>
 #include <string>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Writes a package from hand-made parts, for the cases libxlsxwriter never
@@ -46,6 +48,18 @@ std::string sheetXml(const std::string &rows)
            rows + "</sheetData></worksheet>";
 }
 
+// A package of one sheet part, reached through the relationship files.
+void writeOneSheet(const QString &path, const std::string &sheet)
+{
+    writePackage(
+            path,
+            {{"_rels/.rels", kRootRels},
+             {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
+             {"book/_rels/main.xml.rels",
+              R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
+             {"book/s.xml", sheet}});
+}
+
 QStringList row(std::initializer_list<const char *> cells)
 {
     QStringList out;
@@ -63,7 +77,7 @@ protected:
     // The tricky cells an upload brings, in one sheet made by libxlsxwriter.
     QString trickyWorkbook()
     {
-        const QString path = file(QStringLiteral("1234tricky.xlsx"));
+        const QString path = file(u"1234tricky.xlsx"_s);
         lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
         lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
         lxw_format *date = workbook_add_format(wb);
@@ -119,7 +133,7 @@ TEST_F(Workbook, trickyCellsBecomeTheCsvTheLoadExpects)
 
 TEST_F(Workbook, numbersAreWrittenByValueNotAsDisplayed)
 {
-    const QString path = file(QStringLiteral("numbers.xlsx"));
+    const QString path = file(u"numbers.xlsx"_s);
     lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
     lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
     lxw_format *twoPlaces = workbook_add_format(wb);
@@ -141,23 +155,17 @@ TEST_F(Workbook, numbersAreWrittenByValueNotAsDisplayed)
 TEST_F(Workbook, storedNumberTextIsReadByValue)
 {
     // Other writers store numbers with exponents and 17 digits.
-    const QString path = file(QStringLiteral("stored.xlsx"));
-    writePackage(
-            path,
-            {{"_rels/.rels", kRootRels},
-             {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
-             {"book/_rels/main.xml.rels",
-              R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
-             {"book/s.xml", sheetXml(R"(<row r="1"><c r="A1"><v>1.23456789012E+11</v></c>)"
-                                     R"(<c r="B1"><v>0.30000000000000004</v></c><c r="C1"><v>1E-7</v></c>)"
-                                     R"(<c r="D1"><v>-0</v></c><c r="E1"><v>12.50</v></c></row>)")}});
+    const QString path = file(u"stored.xlsx"_s);
+    writeOneSheet(path, sheetXml(R"(<row r="1"><c r="A1"><v>1.23456789012E+11</v></c>)"
+                                 R"(<c r="B1"><v>0.30000000000000004</v></c><c r="C1"><v>1E-7</v></c>)"
+                                 R"(<c r="D1"><v>-0</v></c><c r="E1"><v>12.50</v></c></row>)"));
     EXPECT_EQ(readActiveSheet(path).rows.value(0),
               row({"123456789012", "0.30000000000000004", "0.0000001", "0", "12.5"}));
 }
 
 TEST_F(Workbook, datesAndTimesFollowTheCellsNumberFormat)
 {
-    const QString path = file(QStringLiteral("dates.xlsx"));
+    const QString path = file(u"dates.xlsx"_s);
     lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
     lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
     struct Case
@@ -218,7 +226,7 @@ TEST_F(Workbook, handMadePackageFollowsRelationshipsToTheActiveTab)
             R"(<row r="3"><c r="A3" t="s"><v>1</v></c><c r="B3" t="e"><v>#DIV/0!</v></c><c r="C3" t="str"><f>A1</f><v>x_x0009_y</v></c></row>)"
             R"(<row r="5"><c t="s"><v>2</v></c><c t="b"><v>0</v></c><c s="1"><v>0</v></c><c r="E5" s="1"/></row>)"
             R"(<row r="6"><c r="B6" t="s"><v>3</v></c></row>)");
-    const QString path = file(QStringLiteral("hand.xlsx"));
+    const QString path = file(u"hand.xlsx"_s);
     writePackage(path, {{"[Content_Types].xml", kContentTypes},
                         {"_rels/.rels", kRootRels},
                         {"book/main.xml", book},
@@ -229,7 +237,7 @@ TEST_F(Workbook, handMadePackageFollowsRelationshipsToTheActiveTab)
                         {"strings/sst.xml", sst},
                         {"book/st.xml", styles}});
     const SheetTable t = readActiveSheet(path);
-    EXPECT_EQ(t.sheetName, QStringLiteral("Students"));
+    EXPECT_EQ(t.sheetName, u"Students"_s);
     ASSERT_EQ(t.width, 3);
     ASSERT_EQ(t.rows.size(), 5); // rows 2 to 6, the missing row 4 as an empty record
     EXPECT_EQ(t.rows[0], row({"fname", "", "fmobileno"}));
@@ -244,7 +252,7 @@ TEST_F(Workbook, handMadePackageFollowsRelationshipsToTheActiveTab)
 
 TEST_F(Workbook, emptySheetGivesNoRecords)
 {
-    const QString path = file(QStringLiteral("empty.xlsx"));
+    const QString path = file(u"empty.xlsx"_s);
     lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
     workbook_add_worksheet(wb, nullptr);
     ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
@@ -256,42 +264,30 @@ TEST_F(Workbook, emptySheetGivesNoRecords)
 
 TEST_F(Workbook, unreadableFilesGiveAClearMessage)
 {
-    expectReadError(file(QStringLiteral("missing.xlsx")), QStringLiteral("cannot be opened"));
+    expectReadError(file(u"missing.xlsx"_s), u"cannot be opened"_s);
 
-    QFile text(file(QStringLiteral("notes.xlsx")));
+    QFile text(file(u"notes.xlsx"_s));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("fslno,fname\n1,Anu\n");
     text.close();
-    expectReadError(text.fileName(), QStringLiteral("is not an Excel workbook"));
+    expectReadError(text.fileName(), u"is not an Excel workbook"_s);
 
-    QFile empty(file(QStringLiteral("empty.xlsx")));
+    QFile empty(file(u"empty.xlsx"_s));
     ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
     empty.close();
-    expectReadError(empty.fileName(), QStringLiteral("is not an Excel workbook"));
+    expectReadError(empty.fileName(), u"is not an Excel workbook"_s);
 
     // A zip that is no workbook (a zipped folder of photos, say).
-    writePackage(file(QStringLiteral("photos.xlsx")), {{"photo1.txt", "not a sheet"}});
-    expectReadError(file(QStringLiteral("photos.xlsx")), QStringLiteral("is not an Excel workbook"));
+    writePackage(file(u"photos.xlsx"_s), {{"photo1.txt", "not a sheet"}});
+    expectReadError(file(u"photos.xlsx"_s), u"is not an Excel workbook"_s);
 
     // A workbook whose sheet part is cut short.
-    writePackage(
-            file(QStringLiteral("cut.xlsx")),
-            {{"_rels/.rels", kRootRels},
-             {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
-             {"book/_rels/main.xml.rels",
-              R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
-             {"book/s.xml", "<worksheet><sheetData><row><c t=\"s\"><v>0</v>"}});
-    expectReadError(file(QStringLiteral("cut.xlsx")), QStringLiteral("is damaged"));
+    writeOneSheet(file(u"cut.xlsx"_s), "<worksheet><sheetData><row><c t=\"s\"><v>0</v>");
+    expectReadError(file(u"cut.xlsx"_s), u"is damaged"_s);
 
     // A shared-string index past the table.
-    writePackage(
-            file(QStringLiteral("index.xlsx")),
-            {{"_rels/.rels", kRootRels},
-             {"book/main.xml", R"(<workbook><sheets><sheet name="S" r:id="r1"/></sheets></workbook>)"},
-             {"book/_rels/main.xml.rels",
-              R"(<Relationships><Relationship Id="r1" Type="x/worksheet" Target="s.xml"/></Relationships>)"},
-             {"book/s.xml", sheetXml(R"(<row r="1"><c r="A1" t="s"><v>7</v></c></row>)")}});
-    expectReadError(file(QStringLiteral("index.xlsx")), QStringLiteral("is damaged"));
+    writeOneSheet(file(u"index.xlsx"_s), sheetXml(R"(<row r="1"><c r="A1" t="s"><v>7</v></c></row>)"));
+    expectReadError(file(u"index.xlsx"_s), u"is damaged"_s);
 }
 
 TEST_F(Workbook, passwordProtectedWorkbookSaysSo)
@@ -302,16 +298,16 @@ TEST_F(Workbook, passwordProtectedWorkbookSaysSo)
     ole += QByteArray(504, '\0');
     const char name[] = "E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0";
     ole += QByteArray(name, sizeof name - 1);
-    QFile f(file(QStringLiteral("secret.xlsx")));
+    QFile f(file(u"secret.xlsx"_s));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(ole);
     f.close();
-    expectReadError(f.fileName(), QStringLiteral("is protected by a password"));
+    expectReadError(f.fileName(), u"is protected by a password"_s);
 }
 
 TEST_F(Workbook, legacyWorkbookWithoutLibreOfficeSuggestsXlsx)
 {
-    QFile f(file(QStringLiteral("old.xls")));
+    QFile f(file(u"old.xls"_s));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(1024, '\0'));
     f.close();
@@ -330,10 +326,10 @@ TEST_F(Workbook, legacyWorkbookWithoutLibreOfficeSuggestsXlsx)
 
 TEST_F(Workbook, legacyWorkbookIsConvertedByLibreOfficeKeepingItsActiveTab)
 {
-    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    const QString soffice = QStandardPaths::findExecutable(u"soffice"_s);
     if (soffice.isEmpty())
         GTEST_SKIP() << "LibreOffice is not installed";
-    const QString xlsx = file(QStringLiteral("two.xlsx"));
+    const QString xlsx = file(u"two.xlsx"_s);
     lxw_workbook *wb = workbook_new(QFile::encodeName(xlsx).constData());
     lxw_worksheet *first = workbook_add_worksheet(wb, "Notes");
     worksheet_write_string(first, 0, 0, "wrong tab", nullptr);
@@ -346,16 +342,14 @@ TEST_F(Workbook, legacyWorkbookIsConvertedByLibreOfficeKeepingItsActiveTab)
     ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
     // LibreOffice makes the .xls the way a college's old Excel would.
     QProcess make;
-    make.start(soffice, {QStringLiteral("-env:UserInstallation=") +
-                                 QUrl::fromLocalFile(dir.path() + QStringLiteral("/p")).toString(),
-                         QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("xls"),
-                         QStringLiteral("--outdir"), dir.path(), xlsx});
+    make.start(soffice, {u"-env:UserInstallation="_s + QUrl::fromLocalFile(dir.path() + u"/p"_s).toString(),
+                         u"--headless"_s, u"--convert-to"_s, u"xls"_s, u"--outdir"_s, dir.path(), xlsx});
     ASSERT_TRUE(make.waitForFinished(180000));
-    const QString xls = file(QStringLiteral("two.xls"));
+    const QString xls = file(u"two.xls"_s);
     ASSERT_TRUE(QFile::exists(xls));
     const SheetTable t = readActiveSheet(xls);
-    EXPECT_EQ(t.sheetName, QStringLiteral("Students"));
-    EXPECT_EQ(QString::fromUtf8(toCsv(t)), QStringLiteral("fslno,fmobileno\n0001,987654321012\n"));
+    EXPECT_EQ(t.sheetName, u"Students"_s);
+    EXPECT_EQ(QString::fromUtf8(toCsv(t)), u"fslno,fmobileno\n0001,987654321012\n"_s);
 }
 
 // The CSV through the real server: the load statement as the import writes
@@ -366,38 +360,37 @@ protected:
     void SetUp() override
     {
         DbTest::SetUp();
-        admin(QStringLiteral("drop table if exists corvane3_tsc.sheetload"));
-        admin(QStringLiteral("create table corvane3_tsc.sheetload (id int auto_increment primary key, "
-                             "c1 varchar(200), c2 varchar(200), c3 varchar(200), c4 varchar(200), "
-                             "c5 varchar(200), c6 varchar(200))"));
+        admin(u"drop table if exists corvane3_tsc.sheetload"_s);
+        admin(u"create table corvane3_tsc.sheetload (id int auto_increment primary key, "
+              "c1 varchar(200), c2 varchar(200), c3 varchar(200), c4 varchar(200), "
+              "c5 varchar(200), c6 varchar(200))"_s);
     }
     void TearDown() override
     {
-        admin(QStringLiteral("drop table if exists corvane3_tsc.sheetload"));
+        admin(u"drop table if exists corvane3_tsc.sheetload"_s);
         DbTest::TearDown();
     }
 
     void loadAndCompare(const SheetTable &t, CsvEscape escape, const QString &clause)
     {
-        admin(QStringLiteral("delete from corvane3_tsc.sheetload"));
-        const QString csvPath = dir.path() + QStringLiteral("/upload.csv");
+        admin(u"delete from corvane3_tsc.sheetload"_s);
+        const QString csvPath = dir.path() + u"/upload.csv"_s;
         QFile csv(csvPath);
         ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
         csv.write(toCsv(t, escape));
         csv.close();
         QString escapedPath = csvPath;
         escapedPath.replace(QLatin1String("\\"), QLatin1String("\\\\"));
-        Conn::execute(QStringLiteral("LOAD DATA local INFILE '") + escapedPath +
-                      QStringLiteral("' INTO TABLE corvane3_tsc.sheetload FIELDS TERMINATED BY ',' "
-                                     "ENCLOSED BY '\"'") +
-                      clause + QStringLiteral(" IGNORE 1 LINES (c1, c2, c3, c4, c5, c6)"));
-        const Rows rows =
-                Conn::query(QStringLiteral("select c1, c2, c3, c4, c5, c6 from corvane3_tsc.sheetload "
-                                           "order by id"));
+        Conn::execute(u"LOAD DATA local INFILE '"_s + escapedPath +
+                      u"' INTO TABLE corvane3_tsc.sheetload FIELDS TERMINATED BY ',' "
+                      "ENCLOSED BY '\"'"_s +
+                      clause + u" IGNORE 1 LINES (c1, c2, c3, c4, c5, c6)"_s);
+        const Rows rows = Conn::query(u"select c1, c2, c3, c4, c5, c6 from corvane3_tsc.sheetload "
+                                      "order by id"_s);
         ASSERT_EQ(rows.size(), t.rows.size() - 1);
         for (int r = 0; r < rows.size(); ++r)
             for (int c = 0; c < 6; ++c)
-                EXPECT_EQ(rows.value(QStringLiteral("c%1").arg(c + 1), r), t.rows[r + 1][c])
+                EXPECT_EQ(rows.value(u"c%1"_s.arg(c + 1), r), t.rows[r + 1][c])
                         << "row " << r << " column " << c;
     }
 
@@ -406,7 +399,7 @@ protected:
 
 TEST_F(WorkbookLoad, loadedValuesEqualTheCellsBackslashIncluded)
 {
-    const QString path = dir.path() + QStringLiteral("/load.xlsx");
+    const QString path = dir.path() + u"/load.xlsx"_s;
     lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
     lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
     const char *cells[][6] = {
@@ -425,17 +418,17 @@ TEST_F(WorkbookLoad, loadedValuesEqualTheCellsBackslashIncluded)
     ASSERT_EQ(t.rows.size(), 5);
     EXPECT_EQ(t.rows[4], row({"987654321012", "", "", "", "", ""}));
     loadAndCompare(t, CsvEscape::DoubledBackslash, QString());
-    loadAndCompare(t, CsvEscape::Plain, QStringLiteral(" ESCAPED BY ''"));
+    loadAndCompare(t, CsvEscape::Plain, u" ESCAPED BY ''"_s);
 }
 
 TEST_F(WorkbookLoad, savedCsvFileIsReplacedNotAppended)
 {
-    const QString csv = dir.path() + QStringLiteral("/out.csv");
+    const QString csv = dir.path() + u"/out.csv"_s;
     QFile old(csv);
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write(QByteArray(5000, 'x'));
     old.close();
-    const QString path = dir.path() + QStringLiteral("/small.xlsx");
+    const QString path = dir.path() + u"/small.xlsx"_s;
     lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
     worksheet_write_string(workbook_add_worksheet(wb, nullptr), 0, 0, "only", nullptr);
     ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);

@@ -9,6 +9,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using permissions::Change;
@@ -17,17 +19,17 @@ using permissions::Control;
 TEST(PermissionDecision, alwaysAllowedNonMenuAndSeparatorItemsAreLeftAlone)
 {
     const QVector<Control> controls = {
-            {QStringLiteral("mnuFile"), QStringLiteral("&Add"), true},
-            {QStringLiteral("NWindow"), QStringLiteral("&Window"), true},
-            {QStringLiteral("MnuExit"), QStringLiteral("E&xit"), true},
+            {u"mnuFile"_s, u"&Add"_s, true},
+            {u"NWindow"_s, u"&Window"_s, true},
+            {u"MnuExit"_s, u"E&xit"_s, true},
             // Not itself in the list, but "Filemain*" occurs inside "mnuFilemain*".
-            {QStringLiteral("Filemain"), QStringLiteral("x"), true},
-            {QStringLiteral("StatusBar1"), QString(), false},
-            {QStringLiteral("MMM1"), QStringLiteral("-"), true},
-            {QStringLiteral("N21"), QStringLiteral("Receive Query"), true},
-            {QStringLiteral("mnuWindow"), QStringLiteral("x"), true}, // "mnuWindow*" is not in the list
+            {u"Filemain"_s, u"x"_s, true},
+            {u"StatusBar1"_s, QString(), false},
+            {u"MMM1"_s, u"-"_s, true},
+            {u"N21"_s, u"Receive Query"_s, true},
+            {u"mnuWindow"_s, u"x"_s, true}, // "mnuWindow*" is not in the list
     };
-    const QVector<Change> got = permissions::decide(controls, {QStringLiteral("CLERK"), QString()});
+    const QVector<Change> got = permissions::decide(controls, {u"CLERK"_s, QString()});
     const QVector<Change> expected = {Change::Leave, Change::Leave, Change::Leave,   Change::Leave,
                                       Change::Leave, Change::Leave, Change::Disable, Change::Disable};
     EXPECT_EQ(got, expected);
@@ -36,12 +38,11 @@ TEST(PermissionDecision, alwaysAllowedNonMenuAndSeparatorItemsAreLeftAlone)
 TEST(PermissionDecision, adminInAnyCaseGetsEverythingAndAnUnnamedItemIsLeftAlone)
 {
     // An unnamed item: "" followed by "*" occurs in the always-allowed list.
-    const QVector<Control> controls = {{QStringLiteral("N21"), QStringLiteral("q"), true},
-                                       {QStringLiteral("N22"), QStringLiteral("r"), true},
-                                       {QString(), QStringLiteral("unnamed"), true}};
-    EXPECT_EQ(permissions::decide(controls, {QStringLiteral("aDmIn"), QString()}),
+    const QVector<Control> controls = {
+            {u"N21"_s, u"q"_s, true}, {u"N22"_s, u"r"_s, true}, {QString(), u"unnamed"_s, true}};
+    EXPECT_EQ(permissions::decide(controls, {u"aDmIn"_s, QString()}),
               (QVector<Change>{Change::Enable, Change::Enable, Change::Leave}));
-    EXPECT_EQ(permissions::decide(controls, {QStringLiteral("ADMIN2"), QStringLiteral("N21*")}),
+    EXPECT_EQ(permissions::decide(controls, {u"ADMIN2"_s, u"N21*"_s}),
               (QVector<Change>{Change::Enable, Change::Disable, Change::Leave}));
 }
 
@@ -62,11 +63,9 @@ protected:
     std::unique_ptr<MdiMainMenu> main;
 };
 
-const QStringList kCommands = {
-        QStringLiteral("N1"),  QStringLiteral("N11"), QStringLiteral("N2"),  QStringLiteral("N21"),
-        QStringLiteral("N22"), QStringLiteral("N23"), QStringLiteral("N24"), QStringLiteral("N25"),
-        QStringLiteral("N3"),  QStringLiteral("N31"), QStringLiteral("N4"),  QStringLiteral("N41"),
-        QStringLiteral("N42"), QStringLiteral("N43"), QStringLiteral("N44"), QStringLiteral("mnuhlpsearch")};
+const QStringList kCommands = {u"N1"_s,  u"N11"_s, u"N2"_s,  u"N21"_s,         u"N22"_s, u"N23"_s,
+                               u"N24"_s, u"N25"_s, u"N3"_s,  u"N31"_s,         u"N4"_s,  u"N41"_s,
+                               u"N42"_s, u"N43"_s, u"N44"_s, u"mnuhlpsearch"_s};
 
 TEST_F(MenuPermissions, permissionStringsEnableExactlyTheirSubstrings)
 {
@@ -78,19 +77,18 @@ TEST_F(MenuPermissions, permissionStringsEnableExactlyTheirSubstrings)
     };
     const QStringList all = kCommands;
     const Case cases[] = {
-            {QStringLiteral("CLERK"), QStringLiteral("N21*"), {QStringLiteral("N2"), QStringLiteral("N21")}},
-            {QStringLiteral("CLERK"), QStringLiteral("n21*"), {}},
-            {QStringLiteral("CLERK"), QString(), {}},
-            {QStringLiteral("CLERK"), QStringLiteral(""), {}},
-            {QStringLiteral("CLERK"),
-             QStringLiteral("N11*N43*"),
-             {QStringLiteral("N1"), QStringLiteral("N11"), QStringLiteral("N4"), QStringLiteral("N43")}},
-            {QStringLiteral("admin"), QString(), all},
+            {u"CLERK"_s, u"N21*"_s, {u"N2"_s, u"N21"_s}},
+            {u"CLERK"_s, u"n21*"_s, {}},
+            {u"CLERK"_s, QString(), {}},
+            {u"CLERK"_s, u""_s, {}},
+            {u"CLERK"_s, u"N11*N43*"_s, {u"N1"_s, u"N11"_s, u"N4"_s, u"N43"_s}},
+            {u"admin"_s, QString(), all},
+            {u"O'NEIL\\"_s, u"N31*"_s, {u"N3"_s, u"N31"_s}}, // the stored name quoted safely
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.user.toStdString() + " / " + c.permission.toStdString());
-        admin(QStringLiteral("delete from corvane3_tkt.masuser"));
-        addUser(c.user, QStringLiteral("pw"), QStringLiteral("A"), c.permission);
+        admin(u"delete from corvane3_tkt.masuser"_s);
+        addUser(c.user, u"pw"_s, u"A"_s, c.permission);
         main = std::make_unique<MdiMainMenu>();
         session().LoginUser = c.user;
         ASSERT_EQ(main->applyPermissions(), MdiMainMenu::Permissions::Applied);
@@ -102,66 +100,55 @@ TEST_F(MenuPermissions, permissionStringsEnableExactlyTheirSubstrings)
 
 TEST_F(MenuPermissions, separatorsAndAlwaysAllowedItemsKeepTheirState)
 {
-    addUser(QStringLiteral("ADMIN"), QStringLiteral("pw"), QStringLiteral("A"), QStringLiteral("MMM1*"));
-    for (const QString &name :
-         {QStringLiteral("MMM1"), QStringLiteral("mnuFile(3)"), QStringLiteral("NWindow"),
-          QStringLiteral("MnuExit"), QStringLiteral("mnuAlt")})
+    addUser(u"ADMIN"_s, u"pw"_s, u"A"_s, u"MMM1*"_s);
+    for (const QString &name : {u"MMM1"_s, u"mnuFile(3)"_s, u"NWindow"_s, u"MnuExit"_s, u"mnuAlt"_s})
         main->findChild<QAction *>(name)->setEnabled(false);
-    main->findChild<QAction *>(QStringLiteral("mnuFilemain"))->setEnabled(true);
-    session().LoginUser = QStringLiteral("ADMIN");
+    main->findChild<QAction *>(u"mnuFilemain"_s)->setEnabled(true);
+    session().LoginUser = u"ADMIN"_s;
     ASSERT_EQ(main->applyPermissions(), MdiMainMenu::Permissions::Applied);
-    EXPECT_FALSE(enabled(QStringLiteral("MMM1")));
-    EXPECT_FALSE(enabled(QStringLiteral("mnuFile(3)")));
-    EXPECT_FALSE(enabled(QStringLiteral("NWindow")));
-    EXPECT_FALSE(enabled(QStringLiteral("MnuExit")));
-    EXPECT_FALSE(enabled(QStringLiteral("mnuAlt")));
-    EXPECT_TRUE(enabled(QStringLiteral("mnuFile(0)")));
-    EXPECT_TRUE(enabled(QStringLiteral("N44")));
+    EXPECT_FALSE(enabled(u"MMM1"_s));
+    EXPECT_FALSE(enabled(u"mnuFile(3)"_s));
+    EXPECT_FALSE(enabled(u"NWindow"_s));
+    EXPECT_FALSE(enabled(u"MnuExit"_s));
+    EXPECT_FALSE(enabled(u"mnuAlt"_s));
+    EXPECT_TRUE(enabled(u"mnuFile(0)"_s));
+    EXPECT_TRUE(enabled(u"N44"_s));
 
     // A plain account with nothing allowed still has help, window and exit.
-    admin(QStringLiteral("delete from corvane3_tkt.masuser"));
-    addUser(QStringLiteral("CLERK"), QStringLiteral("pw"), QStringLiteral("A"), QString());
+    admin(u"delete from corvane3_tkt.masuser"_s);
+    addUser(u"CLERK"_s, u"pw"_s, u"A"_s, QString());
     main = std::make_unique<MdiMainMenu>();
-    session().LoginUser = QStringLiteral("CLERK");
+    session().LoginUser = u"CLERK"_s;
     ASSERT_EQ(main->applyPermissions(), MdiMainMenu::Permissions::Applied);
-    EXPECT_TRUE(enabled(QStringLiteral("MMM1")));
-    EXPECT_TRUE(enabled(QStringLiteral("MnuExit")));
-    EXPECT_TRUE(enabled(QStringLiteral("NWindow")));
-    EXPECT_TRUE(enabled(QStringLiteral("mnuFile(13)")));
-    EXPECT_FALSE(enabled(QStringLiteral("mnuhlpsearch")));
+    EXPECT_TRUE(enabled(u"MMM1"_s));
+    EXPECT_TRUE(enabled(u"MnuExit"_s));
+    EXPECT_TRUE(enabled(u"NWindow"_s));
+    EXPECT_TRUE(enabled(u"mnuFile(13)"_s));
+    EXPECT_FALSE(enabled(u"mnuhlpsearch"_s));
 }
 
 TEST_F(MenuPermissions, anAccountWithoutARowEndsTheApplication)
 {
-    session().LoginUser = QStringLiteral("GHOST");
+    session().LoginUser = u"GHOST"_s;
     EXPECT_EQ(main->applyPermissions(), MdiMainMenu::Permissions::Ended);
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.last().text, QStringLiteral("You have no permissions to use the Software, Contact Admin."));
+    EXPECT_EQ(ui.last().text, u"You have no permissions to use the Software, Contact Admin."_s);
     EXPECT_EQ(ui.last().icon, Icon::Critical);
     EXPECT_TRUE(ui.ended);
 }
 
-TEST_F(MenuPermissions, theStoredNameIsQuotedSafely)
-{
-    addUser(QStringLiteral("O'NEIL\\"), QStringLiteral("pw"), QStringLiteral("A"), QStringLiteral("N31*"));
-    session().LoginUser = QStringLiteral("O'NEIL\\");
-    ASSERT_EQ(main->applyPermissions(), MdiMainMenu::Permissions::Applied);
-    EXPECT_TRUE(enabled(QStringLiteral("N31")));
-    EXPECT_FALSE(enabled(QStringLiteral("N21")));
-}
-
 TEST_F(MenuPermissions, aDatabaseErrorIsThrownNotTakenAsPermission)
 {
-    addUser(QStringLiteral("CLERK"), QStringLiteral("pw"), QStringLiteral("A"), QStringLiteral("N21*"));
-    session().LoginUser = QStringLiteral("CLERK");
-    admin(QStringLiteral("rename table corvane3_tkt.masuser to corvane3_tkt.masuser_away"));
+    addUser(u"CLERK"_s, u"pw"_s, u"A"_s, u"N21*"_s);
+    session().LoginUser = u"CLERK"_s;
+    admin(u"rename table corvane3_tkt.masuser to corvane3_tkt.masuser_away"_s);
     bool thrown = false;
     try {
         main->applyPermissions();
     } catch (const AppError &) {
         thrown = true;
     }
-    admin(QStringLiteral("rename table corvane3_tkt.masuser_away to corvane3_tkt.masuser"));
+    admin(u"rename table corvane3_tkt.masuser_away to corvane3_tkt.masuser"_s);
     EXPECT_TRUE(thrown);
     EXPECT_FALSE(ui.ended);
 }

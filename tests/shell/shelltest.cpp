@@ -7,10 +7,12 @@
 #include <QApplication>
 #include <QWidget>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 QString literalOrNull(const QString &value)
 {
-    return value.isNull() ? QStringLiteral("null") : sql::quote(value);
+    return value.isNull() ? u"null"_s : sql::quote(value);
 }
 } // namespace
 
@@ -29,19 +31,17 @@ void ShellTest::TearDown()
 void ShellTest::addUser(const QString &name, const QString &typedPassword, const QString &group,
                         const QString &permission, const QString &held)
 {
-    admin(QStringLiteral("insert into corvane3_tkt.masuser(fusername, fpasswd, fgroup, fsection, "
-                         "fpermission, ftktid) "
-                         "values(%1, %2, %3, 'Desk', %4, %5)")
-                  .arg(sql::quote(name), sql::quote(EncodePassword(typedPassword)), literalOrNull(group),
-                       literalOrNull(permission), literalOrNull(held)));
+    admin(u"insert into corvane3_tkt.masuser(fusername, fpasswd, fgroup, fsection, "
+          "fpermission, ftktid) "
+          "values(%1, %2, %3, 'Desk', %4, %5)"_s.arg(
+                  sql::quote(name), sql::quote(EncodePassword(typedPassword)), literalOrNull(group),
+                  literalOrNull(permission), literalOrNull(held)));
 }
 
 void ShellTest::addUniv(const QString &code, const QString &name)
 {
-    admin(QStringLiteral(
-                  "insert into corvane3_tkt.masuniv(funivcode, funivname, fdbname, funivshort, femailid) "
-                  "values(%1, %2, 'corvane3_tsc', 'U', null)")
-                  .arg(sql::quote(code), sql::quote(name)));
+    admin(u"insert into corvane3_tkt.masuniv(funivcode, funivname, fdbname, funivshort, femailid) "
+          "values(%1, %2, 'corvane3_tsc', 'U', null)"_s.arg(sql::quote(code), sql::quote(name)));
 }
 
 void ShellTest::pressKey(QWidget *widget, int key, Qt::KeyboardModifiers modifiers, const QString &text)

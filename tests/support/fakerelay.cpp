@@ -3,6 +3,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 FakeRelay::FakeRelay()
 {
     m_server.listen(QHostAddress::LocalHost, 0);
@@ -11,7 +13,7 @@ FakeRelay::FakeRelay()
 
 QString FakeRelay::address() const
 {
-    return QStringLiteral("127.0.0.1:%1").arg(m_server.serverPort());
+    return u"127.0.0.1:%1"_s.arg(m_server.serverPort());
 }
 
 void FakeRelay::onConnection()

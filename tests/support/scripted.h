@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <string>
 
 // The interaction seam for tests: records every message box, answers from a
 // script (default button when the script is empty), fixes the clock, and
@@ -25,15 +26,16 @@ public:
 
     void reset();
     QStringList texts() const;
+    std::string dump() const { return texts().join(QLatin1Char('|')).toStdString(); }
     const MessageRequest &last() const { return messages.last(); }
 
     QList<MessageRequest> messages;
-    QList<Answer> answers;          // consumed in order
-    QStringList fileNames;          // answers of the open-file dialog
-    std::function<int(QObject *)> onModal; // what a modal window does (default: nothing)
+    QList<Answer> answers;                                 // consumed in order
+    QStringList fileNames;                                 // answers of the open-file dialog
+    std::function<int(QObject *)> onModal;                 // what a modal window does (default: nothing)
     std::function<void(const MessageRequest &)> onMessage; // side effects while a box is "up"
     QList<QObject *> modalWindows;
-    QDateTime clock;                // invalid: the real time
+    QDateTime clock; // invalid: the real time
     int pausedMs = 0;
     bool ended = false;
     int endCode = -1;

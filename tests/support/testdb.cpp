@@ -9,12 +9,14 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 QSqlDatabase adminDb()
 {
-    const QString name = QStringLiteral("test-admin");
+    const QString name = u"test-admin"_s;
     if (!QSqlDatabase::contains(name)) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QODBC"_s, name);
         db.setDatabaseName(Config::instance().connectionString());
     }
     QSqlDatabase db = QSqlDatabase::database(name, false);
@@ -41,7 +43,7 @@ void DbTest::admin(const QString &sql)
     QSqlQuery q(adminDb());
     if (!q.exec(sql)) {
         // One retry on a fresh link: an earlier test may have killed the server's idle links.
-        QSqlDatabase::database(QStringLiteral("test-admin"), false).close();
+        QSqlDatabase::database(u"test-admin"_s, false).close();
         QSqlQuery again(adminDb());
         if (!again.exec(sql))
             FAIL() << sql.toStdString() << "\n" << again.lastError().text().toStdString();
@@ -67,15 +69,26 @@ QString DbTest::adminValue(const QString &sql)
 void DbTest::resetCentral()
 {
     admin(QStringList{
-        QStringLiteral("delete from corvane3_tkt.masuser"), QStringLiteral("delete from corvane3_tkt.masuniv"),
-        QStringLiteral("delete from corvane3_tkt.control"), QStringLiteral("delete from corvane3_tkt.tkthead"),
-        QStringLiteral("delete from corvane3_tkt.tktdetl"),
-        QStringLiteral("insert into corvane3_tkt.control(FUnivCode, FUnivAdd1, FUnivAdd2, FUnivAdd3, FUnivAdd4, "
-                       "ftktversion, fstarted) values('041', 'Line 1', 'Line 2', null, null, '103', null)")});
+            u"delete from corvane3_tkt.masuser"_s, u"delete from corvane3_tkt.masuniv"_s,
+            u"delete from corvane3_tkt.control"_s, u"delete from corvane3_tkt.tkthead"_s,
+            u"delete from corvane3_tkt.tktdetl"_s,
+            u"insert into corvane3_tkt.control(FUnivCode, FUnivAdd1, FUnivAdd2, FUnivAdd3, FUnivAdd4, "
+            "ftktversion, fstarted) values('041', 'Line 1', 'Line 2', null, null, '103', null)"_s});
 }
 
 void DbTest::killConn()
 {
     const qint64 id = Conn::connectionId();
-    admin(QStringLiteral("kill connection %1").arg(id));
+    admin(u"kill connection %1"_s.arg(id));
+}
+
+DbTest::TableAway::TableAway(const QString &t)
+    : table(t)
+{
+    admin(u"rename table %1 to %1_away"_s.arg(table));
+}
+
+DbTest::TableAway::~TableAway()
+{
+    admin(u"rename table %1_away to %1"_s.arg(table));
 }

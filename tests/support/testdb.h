@@ -26,6 +26,15 @@ protected:
     static void resetCentral();
     // Kills the client's connection from the admin connection.
     static void killConn();
+    static int count(const QString &sql) { return adminValue(sql).toInt(); }
+
+    // Renames a table away for its lifetime, so statements on it fail.
+    struct TableAway
+    {
+        explicit TableAway(const QString &table);
+        ~TableAway();
+        QString table;
+    };
 
     ScriptedInteraction &ui = scripted();
 };
