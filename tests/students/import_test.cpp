@@ -384,7 +384,20 @@ TEST_F(CsvImport, fastStatementsGiveTheSameRowsAsTheLiteralOnes)
     admin(stored);
     const ImportRun fast = importFile(path, QStringLiteral("2001"), {}, ImportPlan::Fast);
     EXPECT_EQ(everything(), literalRows);
-    EXPECT_EQ(importSummary(fast), importSummary(literal));
+    // group_concat orders the degrees as the server happens to read them.
+    const auto canonical = [](const ImportRun &run) {
+        QStringList lines = importSummary(run).split(QStringLiteral("\r\n"));
+        for (QString &line : lines) {
+            const int colon = int(line.indexOf(QStringLiteral(" : ")));
+            if (colon < 0)
+                continue;
+            QStringList pairs = line.mid(colon + 3).split(QStringLiteral(", "));
+            pairs.sort();
+            line = line.left(colon + 3) + pairs.join(QStringLiteral(", "));
+        }
+        return lines.join(QLatin1Char('|'));
+    };
+    EXPECT_EQ(canonical(fast), canonical(literal));
     EXPECT_EQ(fast.counters.sheet, 8);
     EXPECT_EQ(fast.counters.finalUploaded, 2);
 }
