@@ -344,13 +344,17 @@ void frmimpstuddataxls::sheetPhase(const QString &univ, const QString &college, 
     m_spread->setRowCount(int(degrees.size()));
     for (int r = 0; r < degrees.size(); ++r) {
         const DegreeCount &d = degrees.at(r);
+        // Only the code and the tick are the operator's to change.
+        const QBrush fixed(QColor(240, 240, 240));
         auto *old = new QTableWidgetItem(d.code);
         old->setFlags(old->flags() & ~Qt::ItemIsEditable);
+        old->setBackground(fixed);
         auto *code = new QTableWidgetItem(d.code);
         auto *count = new QTableWidgetItem;
         count->setData(Qt::DisplayRole, d.count);
         count->setFlags(count->flags() & ~Qt::ItemIsEditable);
         count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        count->setBackground(fixed);
         auto *tick = new QTableWidgetItem;
         tick->setFlags((tick->flags() | Qt::ItemIsUserCheckable) & ~Qt::ItemIsEditable);
         tick->setCheckState(Qt::Checked);
