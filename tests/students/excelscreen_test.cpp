@@ -1,4 +1,5 @@
 #include "core/services/config.h"
+#include "core/services/session.h"
 #include "gui/services/formutil.h"
 #include "gui/students/frmimpstuddataxls.h"
 
@@ -180,6 +181,26 @@ TEST_F(ExcelScreen, studentListImportShowsTheGridThenTheExactSummaryAndResets)
     EXPECT_EQ(spread()->rowCount(), 1);
     EXPECT_EQ(cell(0, 0) + cell(0, 1), QString());
     EXPECT_TRUE(text(0)->hasFocus());
+}
+
+// The desk looks universities up while the operator checks the grid; the
+// grid and the import stay with the sheet's university.
+TEST_F(ExcelScreen, aLookUpByAnotherScreenDoesNotMoveTheImport)
+{
+    const QString path = workbook(QStringLiteral("2001.xlsx"),
+                                  {listHeading(),
+                                   {QStringLiteral("1"), QStringLiteral("2001"), QStringLiteral("BA"),
+                                    QStringLiteral("Anu"), QStringLiteral("9000000001"), QStringLiteral("a@x")}});
+    importSheet(QStringLiteral("041"), path);
+    ASSERT_TRUE(frame()->isVisible());
+    const int elsewhere = adminValue(QStringLiteral("select count(*) from corvane3_tnu.collstud")).toInt();
+    UnivName(QStringLiteral("042"));
+    chooseUniversity(QStringLiteral("042"));
+    spread()->item(0, 1)->setText(QStringLiteral("BCOM"));
+    cmd(2)->click();
+    ASSERT_EQ(ui.messages.size(), 1) << ui.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(count(QStringLiteral("collstud"), QStringLiteral("fdegree = 'BCOM' and fname = 'Anu'")), 1);
+    EXPECT_EQ(adminValue(QStringLiteral("select count(*) from corvane3_tnu.collstud")).toInt(), elsewhere);
 }
 
 // University 023: applications, with the counts the screen last recorded.

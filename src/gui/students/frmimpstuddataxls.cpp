@@ -386,7 +386,9 @@ QVector<DegreeDecision> frmimpstuddataxls::gridDecisions() const
 void frmimpstuddataxls::applyGrid()
 {
     const QVector<DegreeDecision> grid = gridDecisions();
-    if (!runHandled(buttonHandling(), [&](int) { applyDegreeDecisions(currentUniversityDb(), grid); })) {
+    // The staging table is the one of the sheet's university, even when
+    // another screen has looked a university up since.
+    if (!runHandled(buttonHandling(), [&](int) { applyDegreeDecisions(selectUniversity(m_sheetUniv), grid); })) {
         hideGrid();
         return;
     }
@@ -405,7 +407,10 @@ void frmimpstuddataxls::sendErrorMail()
     if (to.trimmed().isEmpty())
         return;
     mail::Result sent;
-    if (!runHandled(buttonHandling(), [&](int) { sent = students::sendErrorMail(to, currentUniversityDb()); }))
+    if (!runHandled(buttonHandling(), [&](int) {
+            const QString db = m_sheetUniv.isEmpty() ? currentUniversityDb() : selectUniversity(m_sheetUniv);
+            sent = students::sendErrorMail(to, db);
+        }))
         return;
     if (!sent.sent)
         msgBox(QStringLiteral("The error mail to %1 was not sent: %2.").arg(to, sent.reason), Icon::Exclamation);
