@@ -15,21 +15,24 @@ const QString ExcelTest::kAppDb = QStringLiteral("corvane3_023");
 void ExcelTest::SetUp()
 {
     StudentsTest::SetUp();
-    session().UnivList.append(UnivRow{QStringLiteral("023"), QStringLiteral("Halvern Open University"), kAppDb,
-                                      QStringLiteral("HOU"), QString()});
+    session().UnivList.append(UnivRow{QStringLiteral("023"), QStringLiteral("Halvern Open University"),
+                                      kAppDb, QStringLiteral("HOU"), QString()});
     QStringList setup;
     for (const QString &db : {kDb, kAppDb})
-        for (const char *table : {"collstud", "collstudnb", "collstuddup", "tmpcollstud", "tmpcollstud1",
-                                  "tmpcollstuddup", "studadm", "options", "studoc", "admfeedetl", "college", "degree",
-                                  "subject", "masdoc"})
+        for (const char *table :
+             {"collstud", "collstudnb", "collstuddup", "tmpcollstud", "tmpcollstud1", "tmpcollstuddup",
+              "studadm", "options", "studoc", "admfeedetl", "college", "degree", "subject", "masdoc"})
             setup << QStringLiteral("delete from %1.%2").arg(db, QLatin1String(table));
     setup << QStringLiteral("insert into corvane3_tsc.college(fcollcode, fcollname, femail) values"
-                            "('2001', 'Lakeside College', 'lakeside@colleges.example'), ('2002', 'Hill College', NULL)")
+                            "('2001', 'Lakeside College', 'lakeside@colleges.example'), ('2002', 'Hill "
+                            "College', NULL)")
           << QStringLiteral("insert into corvane3_023.college(fcollcode, fcollname, femail) values"
-                            "('2301', 'Halvern Arts College', 'h2301@colleges.example'), ('2302', 'Moor College', '')")
-          << QStringLiteral("insert into corvane3_023.subject(fdegree, fexamno, fsubcode, fsubshort) values"
-                            "('BA', 'A', 'BA01', 'ENG'), ('BA', 'A', 'BA02', 'HIS'), ('BA', 'A', 'BA03', 'ECO'),"
-                            "('BSC', 'A', 'BS01', 'ENG'), ('BSC', 'A', 'BS02', 'PHY'), ('BA', 'B', 'BB09', 'POL')")
+                            "('2301', 'Halvern Arts College', 'h2301@colleges.example'), ('2302', 'Moor "
+                            "College', '')")
+          << QStringLiteral(
+                     "insert into corvane3_023.subject(fdegree, fexamno, fsubcode, fsubshort) values"
+                     "('BA', 'A', 'BA01', 'ENG'), ('BA', 'A', 'BA02', 'HIS'), ('BA', 'A', 'BA03', 'ECO'),"
+                     "('BSC', 'A', 'BS01', 'ENG'), ('BSC', 'A', 'BS02', 'PHY'), ('BA', 'B', 'BB09', 'POL')")
           << QStringLiteral("insert into corvane3_023.masdoc(fdegree, ffilename) values"
                             "('BA', 'Photo'), ('BA', 'Signature'), ('BSC', 'Photo')");
     admin(setup);
@@ -89,12 +92,19 @@ QVariantList ExcelTest::appHeading()
     return out;
 }
 
-QVariantList ExcelTest::appRow(const QString &slno, const QString &degree, const QString &name, const QString &caste,
-                               const QVariant &fee, const QStringList &subjects, const QString &mobile,
-                               const QString &college)
+QVariantList ExcelTest::appRow(const QString &slno, const QString &degree, const QString &name,
+                               const QString &caste, const QVariant &fee, const QStringList &subjects,
+                               const QString &mobile, const QString &college)
 {
-    QVariantList row{slno, college, degree, name, QStringLiteral("Father of ") + name,
-                     QStringLiteral("Mother of ") + name, QStringLiteral("F"), caste, fee};
+    QVariantList row{slno,
+                     college,
+                     degree,
+                     name,
+                     QStringLiteral("Father of ") + name,
+                     QStringLiteral("Mother of ") + name,
+                     QStringLiteral("F"),
+                     caste,
+                     fee};
     for (int k = 0; k < 10; ++k)
         row << (k < subjects.size() && !subjects.at(k).isEmpty() ? QVariant(subjects.at(k)) : QVariant());
     row << mobile << QStringLiteral("s%1@mail.example").arg(mobile);

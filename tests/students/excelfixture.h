@@ -37,9 +37,9 @@ protected:
     static QVariantList listHeading();
     static QVariantList appHeading();
     // A row of the 023 layout.
-    static QVariantList appRow(const QString &slno, const QString &degree, const QString &name, const QString &caste,
-                               const QVariant &fee, const QStringList &subjects, const QString &mobile,
-                               const QString &college = QStringLiteral("2301"));
+    static QVariantList appRow(const QString &slno, const QString &degree, const QString &name,
+                               const QString &caste, const QVariant &fee, const QStringList &subjects,
+                               const QString &mobile, const QString &college = QStringLiteral("2301"));
 
     // The sheet phase as the screen runs it, without the screen.
     students::ImportCounters stage(const QString &univ, const QString &college, const QString &workbookPath);

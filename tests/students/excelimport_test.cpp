@@ -11,8 +11,7 @@ using namespace students;
 namespace {
 
 class ExcelSheet : public ExcelTest
-{
-};
+{};
 
 // Every kind of cell a college's sheet brings reaches the staging table as
 // the cell shows it: no exponent, no regional date, the backslash kept.
@@ -31,23 +30,25 @@ TEST_F(ExcelSheet, trickyCellsReachTheStagingTableAsTyped)
     const ImportCounters c = stage(QStringLiteral("041"), QStringLiteral("2001"), path);
     EXPECT_EQ(c.sheet, 4);
     EXPECT_EQ(c.nameEmpty, 0);
-    EXPECT_EQ(adminValue(QStringLiteral(
-                      "select group_concat(concat_ws('|', fslno, fcollcode, fdegree, fname, fmobileno, femail) "
-                      "order by fintid separator '#') from corvane3_tsc.tmpcollstud")),
-              QStringLiteral("0041|2001|BA|Rao, K. \"Kittu\"|987654321012|a\\b@x#"
-                             "7|2001|BSC|Zoë Ñandú 名前|9000000002|#"
-                             "2019-01-15|2001||Line\nbreak|9000000003|TRUE#"
-                             "12.5|2001|BA|O'Neil|9000000004|d,e@x"));
+    EXPECT_EQ(
+            adminValue(QStringLiteral(
+                    "select group_concat(concat_ws('|', fslno, fcollcode, fdegree, fname, fmobileno, femail) "
+                    "order by fintid separator '#') from corvane3_tsc.tmpcollstud")),
+            QStringLiteral("0041|2001|BA|Rao, K. \"Kittu\"|987654321012|a\\b@x#"
+                           "7|2001|BSC|Zoë Ñandú 名前|9000000002|#"
+                           "2019-01-15|2001||Line\nbreak|9000000003|TRUE#"
+                           "12.5|2001|BA|O'Neil|9000000004|d,e@x"));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("csv/2001 tricky.csv"))));
 }
 
 TEST_F(ExcelSheet, theActiveTabIsTheOneRead)
 {
-    const QString path = workbook(QStringLiteral("2001.xlsx"),
-                                  {listHeading(),
-                                   {QStringLiteral("1"), QStringLiteral("2001"), QStringLiteral("BA"),
-                                    QStringLiteral("Anu"), QStringLiteral("9000000001"), QStringLiteral("a@x")}},
-                                  true);
+    const QString path =
+            workbook(QStringLiteral("2001.xlsx"),
+                     {listHeading(),
+                      {QStringLiteral("1"), QStringLiteral("2001"), QStringLiteral("BA"),
+                       QStringLiteral("Anu"), QStringLiteral("9000000001"), QStringLiteral("a@x")}},
+                     true);
     EXPECT_EQ(stage(QStringLiteral("041"), QStringLiteral("2001"), path).sheet, 1);
     EXPECT_EQ(count(QStringLiteral("tmpcollstud"), QStringLiteral("fname = 'Anu'")), 1);
 }
@@ -58,8 +59,8 @@ TEST_F(ExcelSheet, rowsWithoutNamesAreCountedAndNoDegreeIsListed)
     for (int i = 1; i <= 3; ++i)
         rows.append({QString::number(i), QStringLiteral("2001"), QStringLiteral("BA"),
                      i == 2 ? QStringLiteral("   ") : QString(), QStringLiteral("900000000%1").arg(i)});
-    const ImportCounters c = stage(QStringLiteral("041"), QStringLiteral("2001"),
-                                   workbook(QStringLiteral("2001.xlsx"), rows));
+    const ImportCounters c =
+            stage(QStringLiteral("041"), QStringLiteral("2001"), workbook(QStringLiteral("2001.xlsx"), rows));
     EXPECT_EQ(c.sheet, 0);
     EXPECT_EQ(c.nameEmpty, 3);
     EXPECT_TRUE(stagedDegrees(kDb).isEmpty());
@@ -72,10 +73,12 @@ TEST_F(ExcelSheet, aSheetOfAnotherWidthIsDescribedWithBothHeadingRows)
     const SheetTable table = readActiveSheet(path);
     EXPECT_EQ(layoutMismatch(table, QStringLiteral("041")), QString());
     const QString text = layoutMismatch(table, QStringLiteral("023"));
-    EXPECT_TRUE(text.contains(QLatin1String("has 6 columns")) && text.contains(QLatin1String("has 21"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QLatin1String("has 6 columns")) && text.contains(QLatin1String("has 21")))
+            << text.toStdString();
     EXPECT_TRUE(text.contains(QLatin1String("Expected: fslno, fcollcode, fdegree, fname, ffatname")));
     EXPECT_TRUE(text.contains(QLatin1String("Found: Sl No, College, Degree, Name, Mobile, Email")));
-    EXPECT_TRUE(layoutMismatch(SheetTable(), QStringLiteral("041")).contains(QLatin1String("(an empty sheet)")));
+    EXPECT_TRUE(
+            layoutMismatch(SheetTable(), QStringLiteral("041")).contains(QLatin1String("(an empty sheet)")));
 }
 
 TEST_F(ExcelSheet, aFileThatIsNoWorkbookLeavesNoCsvBehind)
@@ -95,7 +98,8 @@ TEST_F(ExcelSheet, aFileThatIsNoWorkbookLeavesNoCsvBehind)
         FAIL() << "a text file was read as a workbook";
     } catch (const AppError &e) {
         EXPECT_EQ(e.number(), ErrNo::Workbook);
-        EXPECT_TRUE(e.description().contains(QLatin1String("not an Excel workbook"))) << e.description().toStdString();
+        EXPECT_TRUE(e.description().contains(QLatin1String("not an Excel workbook")))
+                << e.description().toStdString();
     }
     EXPECT_FALSE(QFile::exists(old));
 }
@@ -114,7 +118,8 @@ TEST_F(ExcelSheet, csvAndCompletedPathsFollowTheWorkbooksName)
                               {"/up/a.xlsx.xls", "/up/csv/a.csv.csv"}};
     for (const PathCase &pc : cases)
         EXPECT_EQ(csvPathFor(QLatin1String(pc.workbook)), QLatin1String(pc.csv)) << pc.workbook;
-    EXPECT_EQ(completedPathFor(QStringLiteral("/up/1234xyz.xlsx")), QStringLiteral("/up/completed/1234xyz.xlsx"));
+    EXPECT_EQ(completedPathFor(QStringLiteral("/up/1234xyz.xlsx")),
+              QStringLiteral("/up/completed/1234xyz.xlsx"));
     EXPECT_EQ(collegeFromFileName(QStringLiteral("/up/1234xyz.xlsx")), QStringLiteral("1234"));
     EXPECT_EQ(collegeFromFileName(QStringLiteral("/up/12.xlsx")), QStringLiteral("12.x"));
 }
@@ -243,10 +248,10 @@ TEST_F(ExcelList, oneMobileNumberOnEveryRowStoresNothing)
 {
     SheetRows rows{listHeading()};
     for (int i = 1; i <= 4; ++i)
-        rows.append({QString::number(i), QStringLiteral("2001"), QStringLiteral("BA"), QStringLiteral("S%1").arg(i),
-                     QStringLiteral("9000000001")});
-    const ImportRun run =
-            importList(stage(QStringLiteral("041"), QStringLiteral("2001"), workbook(QStringLiteral("2001.xlsx"), rows)));
+        rows.append({QString::number(i), QStringLiteral("2001"), QStringLiteral("BA"),
+                     QStringLiteral("S%1").arg(i), QStringLiteral("9000000001")});
+    const ImportRun run = importList(stage(QStringLiteral("041"), QStringLiteral("2001"),
+                                           workbook(QStringLiteral("2001.xlsx"), rows)));
     EXPECT_EQ(run.counters.dupSheet, 4);
     EXPECT_EQ(run.counters.finalUploaded, 0);
     EXPECT_EQ(count(QStringLiteral("collstuddup")), 4);
@@ -273,10 +278,13 @@ TEST_F(ExcelList, aKilledConnectionAnywhereStoresEachStudentOnce)
         EXPECT_EQ(count(QStringLiteral("collstud")), 2) << killAt;
         EXPECT_EQ(run.counters.finalUploaded, 2) << killAt;
         EXPECT_EQ(completionMessage(QStringLiteral("2001"), run.counters, run.beforeLine, run.afterLine),
-                  QStringLiteral("Importing data completed!!\r\n\r\nCollege : 2001\r\n\r\nExcel Sheet Count : 3\r\n\r\n"
-                                 "Name Empty Deleted : 1\r\n\r\nWithout Mobile No. : 1\r\n\r\nDuplicate in Excel Sheet "
-                                 ": 0\r\n\r\nDuplicate in DB : 0\r\n\r\nFinal Uploaded : 2\r\n\r\nRecords Before "
-                                 "Importing : 0\r\n\r\nRecords After Importing : BA - 2"))
+                  QStringLiteral(
+                          "Importing data completed!!\r\n\r\nCollege : 2001\r\n\r\nExcel Sheet Count : "
+                          "3\r\n\r\n"
+                          "Name Empty Deleted : 1\r\n\r\nWithout Mobile No. : 1\r\n\r\nDuplicate in Excel "
+                          "Sheet "
+                          ": 0\r\n\r\nDuplicate in DB : 0\r\n\r\nFinal Uploaded : 2\r\n\r\nRecords Before "
+                          "Importing : 0\r\n\r\nRecords After Importing : BA - 2"))
                 << killAt;
     }
 }

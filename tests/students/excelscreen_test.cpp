@@ -51,11 +51,17 @@ protected:
     }
 
     QLineEdit *text(int i) const { return screen->findChild<QLineEdit *>(QStringLiteral("text(%1)").arg(i)); }
-    QPushButton *cmd(int i) const { return screen->findChild<QPushButton *>(QStringLiteral("cmd(%1)").arg(i)); }
+    QPushButton *cmd(int i) const
+    {
+        return screen->findChild<QPushButton *>(QStringLiteral("cmd(%1)").arg(i));
+    }
     QComboBox *cmb() const { return screen->findChild<QComboBox *>(QStringLiteral("cmb")); }
     QFrame *frame() const { return screen->findChild<QFrame *>(QStringLiteral("Framespr")); }
     SpreadGrid *spread() const { return screen->findChild<SpreadGrid *>(QStringLiteral("spread")); }
-    QString cell(int r, int c) const { return spread()->item(r, c) ? spread()->item(r, c)->text() : QString(); }
+    QString cell(int r, int c) const
+    {
+        return spread()->item(r, c) ? spread()->item(r, c)->text() : QString();
+    }
 
     void chooseUniversity(const QString &code)
     {
@@ -111,7 +117,8 @@ TEST_F(ExcelScreen, enterAndUpFollowTheFieldChain)
 
 TEST_F(ExcelScreen, anUnknownCollegeLoadsNothing)
 {
-    admin(QStringLiteral("insert into corvane3_tsc.tmpcollstud(fname, fdegree) values ('Earlier upload', 'BA')"));
+    admin(QStringLiteral(
+            "insert into corvane3_tsc.tmpcollstud(fname, fdegree) values ('Earlier upload', 'BA')"));
     const QString path = workbook(QStringLiteral("2009.xlsx"), {listHeading()});
     importSheet(QStringLiteral("041"), path);
     ASSERT_EQ(ui.messages.size(), 1);
@@ -125,15 +132,17 @@ TEST_F(ExcelScreen, anUnknownCollegeLoadsNothing)
 
 TEST_F(ExcelScreen, aFileThatIsNoWorkbookIsNamedAndNothingIsLoaded)
 {
-    admin(QStringLiteral("insert into corvane3_tsc.tmpcollstud(fname, fdegree) values ('Earlier upload', 'BA')"));
+    admin(QStringLiteral(
+            "insert into corvane3_tsc.tmpcollstud(fname, fdegree) values ('Earlier upload', 'BA')"));
     QFile fake(dir.filePath(QStringLiteral("2001 list.xlsx")));
     ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
     fake.write("not a workbook");
     fake.close();
     importSheet(QStringLiteral("041"), fake.fileName());
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.last().text, QStringLiteral("1004, The file 2001 list.xlsx is not an Excel workbook (.xlsx) or is "
-                                             "damaged, and cannot be read."));
+    EXPECT_EQ(ui.last().text,
+              QStringLiteral("1004, The file 2001 list.xlsx is not an Excel workbook (.xlsx) or is "
+                             "damaged, and cannot be read."));
     EXPECT_EQ(count(QStringLiteral("tmpcollstud")), 1);
     EXPECT_FALSE(frame()->isVisible());
 }
@@ -142,18 +151,19 @@ TEST_F(ExcelScreen, aFileThatIsNoWorkbookIsNamedAndNothingIsLoaded)
 // completion text, the move into "completed" and the reset.
 TEST_F(ExcelScreen, studentListImportShowsTheGridThenTheExactSummaryAndResets)
 {
-    admin(QStringLiteral("insert into corvane3_tsc.collstud(fslno, fcollcode, fdegree, fmobileno, fname) values"
-                         "('1', '2001', 'BA', '9000000009', 'Old')"));
-    const QString path =
-            workbook(QStringLiteral("2001 list.xlsx"),
-                     {listHeading(),
-                      {QStringLiteral("1"), QStringLiteral("2001"), QStringLiteral("BA"), QStringLiteral("Anu"),
-                       9000000001.0, QStringLiteral("a@x")},
-                      {QStringLiteral("2"), QStringLiteral("2001"), QStringLiteral("BA"), QStringLiteral("Bala"),
-                       QStringLiteral(" "), QStringLiteral("b@x")},
-                      {QStringLiteral("3"), QStringLiteral("2001"), QStringLiteral("BSC"), QStringLiteral("Chitra"),
-                       9000000003.0, QStringLiteral("c@x")},
-                      {QStringLiteral("4"), QStringLiteral("2001"), QStringLiteral("MA"), QString(), 9000000004.0}});
+    admin(QStringLiteral(
+            "insert into corvane3_tsc.collstud(fslno, fcollcode, fdegree, fmobileno, fname) values"
+            "('1', '2001', 'BA', '9000000009', 'Old')"));
+    const QString path = workbook(
+            QStringLiteral("2001 list.xlsx"),
+            {listHeading(),
+             {QStringLiteral("1"), QStringLiteral("2001"), QStringLiteral("BA"), QStringLiteral("Anu"),
+              9000000001.0, QStringLiteral("a@x")},
+             {QStringLiteral("2"), QStringLiteral("2001"), QStringLiteral("BA"), QStringLiteral("Bala"),
+              QStringLiteral(" "), QStringLiteral("b@x")},
+             {QStringLiteral("3"), QStringLiteral("2001"), QStringLiteral("BSC"), QStringLiteral("Chitra"),
+              9000000003.0, QStringLiteral("c@x")},
+             {QStringLiteral("4"), QStringLiteral("2001"), QStringLiteral("MA"), QString(), 9000000004.0}});
     importSheet(QStringLiteral("041"), path);
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.texts().join(QLatin1Char('|')).toStdString();
     ASSERT_TRUE(frame()->isVisible());
@@ -167,11 +177,13 @@ TEST_F(ExcelScreen, studentListImportShowsTheGridThenTheExactSummaryAndResets)
     cmd(2)->click();
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.last().icon, Icon::Information);
-    EXPECT_EQ(ui.last().text,
-              QStringLiteral("Importing data completed!!\r\n\r\nCollege : 2001\r\n\r\nExcel Sheet Count : 3\r\n\r\n"
-                             "Name Empty Deleted : 1\r\n\r\nWithout Mobile No. : 1\r\n\r\nDuplicate in Excel Sheet : "
-                             "0\r\n\r\nDuplicate in DB : 0\r\n\r\nFinal Uploaded : 1\r\n\r\nRecords Before Importing "
-                             ": BA - 1\r\n\r\nRecords After Importing : BA - 2"));
+    EXPECT_EQ(
+            ui.last().text,
+            QStringLiteral(
+                    "Importing data completed!!\r\n\r\nCollege : 2001\r\n\r\nExcel Sheet Count : 3\r\n\r\n"
+                    "Name Empty Deleted : 1\r\n\r\nWithout Mobile No. : 1\r\n\r\nDuplicate in Excel Sheet : "
+                    "0\r\n\r\nDuplicate in DB : 0\r\n\r\nFinal Uploaded : 1\r\n\r\nRecords Before Importing "
+                    ": BA - 1\r\n\r\nRecords After Importing : BA - 2"));
     EXPECT_EQ(count(QStringLiteral("collstud"), QStringLiteral("fdegree = 'BSC'")), 0);
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("completed/2001 list.xlsx"))));
@@ -187,10 +199,11 @@ TEST_F(ExcelScreen, studentListImportShowsTheGridThenTheExactSummaryAndResets)
 // grid and the import stay with the sheet's university.
 TEST_F(ExcelScreen, aLookUpByAnotherScreenDoesNotMoveTheImport)
 {
-    const QString path = workbook(QStringLiteral("2001.xlsx"),
-                                  {listHeading(),
-                                   {QStringLiteral("1"), QStringLiteral("2001"), QStringLiteral("BA"),
-                                    QStringLiteral("Anu"), QStringLiteral("9000000001"), QStringLiteral("a@x")}});
+    const QString path =
+            workbook(QStringLiteral("2001.xlsx"),
+                     {listHeading(),
+                      {QStringLiteral("1"), QStringLiteral("2001"), QStringLiteral("BA"),
+                       QStringLiteral("Anu"), QStringLiteral("9000000001"), QStringLiteral("a@x")}});
     importSheet(QStringLiteral("041"), path);
     ASSERT_TRUE(frame()->isVisible());
     const int elsewhere = adminValue(QStringLiteral("select count(*) from corvane3_tnu.collstud")).toInt();
@@ -210,10 +223,10 @@ TEST_F(ExcelScreen, applicationImportEndsWithTheApplicationCountAndTheDateOfTheW
     const QString path = workbook(
             QStringLiteral("2301.xlsx"),
             {appHeading(),
-             appRow(QStringLiteral("1"), QStringLiteral("BA"), QStringLiteral("Anu"), QStringLiteral("CATI"), 100,
-                    {QStringLiteral("ENG")}, QStringLiteral("9000000001")),
-             appRow(QStringLiteral("2"), QStringLiteral("BAX"), QStringLiteral("Bala"), QStringLiteral("CATI"), 100,
-                    {QStringLiteral("HIS")}, QStringLiteral("9000000002")),
+             appRow(QStringLiteral("1"), QStringLiteral("BA"), QStringLiteral("Anu"), QStringLiteral("CATI"),
+                    100, {QStringLiteral("ENG")}, QStringLiteral("9000000001")),
+             appRow(QStringLiteral("2"), QStringLiteral("BAX"), QStringLiteral("Bala"),
+                    QStringLiteral("CATI"), 100, {QStringLiteral("HIS")}, QStringLiteral("9000000002")),
              appRow(QStringLiteral("3"), QStringLiteral("BSC"), QString(), QStringLiteral("CATI"), 100, {},
                     QStringLiteral("9000000003"))});
     importSheet(QStringLiteral("023"), path);
@@ -221,11 +234,13 @@ TEST_F(ExcelScreen, applicationImportEndsWithTheApplicationCountAndTheDateOfTheW
     spread()->item(1, 1)->setText(QStringLiteral("BA"));
     cmd(2)->click();
     ASSERT_EQ(ui.messages.size(), 1) << ui.texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(ui.last().text,
-              QStringLiteral("Importing data completed!!\r\n\r\nCollege : 2301\r\n\r\nExcel Sheet Count : 2\r\n\r\n"
-                             "Name Empty Deleted : 1\r\n\r\nWithout Mobile No. : 0\r\n\r\nDuplicate in Excel Sheet : "
-                             "0\r\n\r\nDuplicate in DB : 0\r\n\r\nFinal Uploaded : 2\r\n\r\nRecords Before Importing "
-                             ": 0\r\n\r\nRecords After Importing : BA - 2"));
+    EXPECT_EQ(
+            ui.last().text,
+            QStringLiteral(
+                    "Importing data completed!!\r\n\r\nCollege : 2301\r\n\r\nExcel Sheet Count : 2\r\n\r\n"
+                    "Name Empty Deleted : 1\r\n\r\nWithout Mobile No. : 0\r\n\r\nDuplicate in Excel Sheet : "
+                    "0\r\n\r\nDuplicate in DB : 0\r\n\r\nFinal Uploaded : 2\r\n\r\nRecords Before Importing "
+                    ": 0\r\n\r\nRecords After Importing : BA - 2"));
     EXPECT_EQ(appValue(QStringLiteral("select group_concat(concat(fslno, fadmdate) order by fslno) from "
                                       "corvane3_023.studadm")),
               QStringLiteral("00012026-03-09,00022026-03-09"));
@@ -236,11 +251,13 @@ TEST_F(ExcelScreen, applicationImportEndsWithTheApplicationCountAndTheDateOfTheW
 // decline; nothing is loaded, and the error mail goes to the college.
 TEST_F(ExcelScreen, aWrongLayoutIsShownBeforeLoadingAndTheErrorMailCanBeSent)
 {
-    admin(QStringLiteral("insert into corvane3_023.tmpcollstud(fname, fdegree) values ('Earlier upload', 'BA')"));
-    const QString path = workbook(QStringLiteral("2301.xlsx"),
-                                  {listHeading(),
-                                   {QStringLiteral("1"), QStringLiteral("2301"), QStringLiteral("BA"),
-                                    QStringLiteral("Anu"), QStringLiteral("9000000001"), QStringLiteral("a@x")}});
+    admin(QStringLiteral(
+            "insert into corvane3_023.tmpcollstud(fname, fdegree) values ('Earlier upload', 'BA')"));
+    const QString path =
+            workbook(QStringLiteral("2301.xlsx"),
+                     {listHeading(),
+                      {QStringLiteral("1"), QStringLiteral("2301"), QStringLiteral("BA"),
+                       QStringLiteral("Anu"), QStringLiteral("9000000001"), QStringLiteral("a@x")}});
     ui.answers = {Answer::No};
     importSheet(QStringLiteral("023"), path);
     ASSERT_EQ(ui.messages.size(), 1);
@@ -259,9 +276,10 @@ TEST_F(ExcelScreen, aWrongLayoutIsShownBeforeLoadingAndTheErrorMailCanBeSent)
     ASSERT_EQ(q.size(), 4);
     EXPECT_EQ(q[0].second, QStringLiteral("h2301@colleges.example"));
     EXPECT_EQ(q[1].second, QStringLiteral("023: Error in Uploaded Excel File"));
-    EXPECT_EQ(q[2].second, QStringLiteral("Dear Sir / Madam,<br><br> The excel sheet uploaded by you is not matching "
-                                          "with our format. Requesting you to download the fresh format from college "
-                                          "portal and upload it.<br><br>Regards,<br>Help Desk<br>TSC"));
+    EXPECT_EQ(q[2].second,
+              QStringLiteral("Dear Sir / Madam,<br><br> The excel sheet uploaded by you is not matching "
+                             "with our format. Requesting you to download the fresh format from college "
+                             "portal and upload it.<br><br>Regards,<br>Help Desk<br>TSC"));
     EXPECT_EQ(q[3].second, kHelpDeskMailbox);
     EXPECT_EQ(ui.messages.size(), 1) << "a mail handed over shows nothing";
 
@@ -283,7 +301,8 @@ TEST_F(ExcelScreen, aCollegeWithoutEmailGetsNoMailAndAFailedMailIsReported)
     cmd(4)->click();
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.last().icon, Icon::Exclamation);
-    EXPECT_TRUE(ui.last().text.startsWith(QLatin1String("The error mail to moor@colleges.example was not sent")));
+    EXPECT_TRUE(
+            ui.last().text.startsWith(QLatin1String("The error mail to moor@colleges.example was not sent")));
 }
 
 // A legacy workbook goes through LibreOffice and the same reader; the

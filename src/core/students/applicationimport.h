@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/students/studentimport.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -20,6 +22,9 @@ struct ApplicationRequest
     // Longest statement sent, in bytes; 0: a safe share of the server's
     // max_allowed_packet.
     qint64 maxStatementBytes = 0;
+    // Literal: the subject codes replaced column by column as first
+    // written; Fast: the same replacement in one pass.
+    ImportPlan plan = ImportPlan::Fast;
 };
 
 // One bounded insert and the key that tells whether it was stored.
@@ -51,9 +56,9 @@ struct ApplicationRun
     qint64 total = 0;  // applications stored (the final count)
     qint64 staged = 0; // applications to store
     QVector<DegreePlan> plans;
-    int degree = 0; // plan being written
-    int stage = 0;  // 0 applications, 1 subjects, 2 finishing statements
-    int item = 0;   // batch or statement within the stage
+    int degree = 0;       // plan being written
+    int stage = 0;        // 0 applications, 1 subjects, 2 finishing statements
+    int item = 0;         // batch or statement within the stage
     bool inDoubt = false; // the statement at the cursor was sent without a reply
     qint64 largestStatement = 0;
     qint64 statements = 0;

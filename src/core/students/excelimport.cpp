@@ -63,7 +63,8 @@ void makeUploadFolders(const QString &workbookPath)
         if (QFileInfo(folder.filePath(sub)).isDir())
             continue;
         if (!folder.mkdir(sub))
-            fileError(QStringLiteral("The folder %1 cannot be created.").arg(folder.filePath(sub)), workbookPath);
+            fileError(QStringLiteral("The folder %1 cannot be created.").arg(folder.filePath(sub)),
+                      workbookPath);
     }
 }
 
@@ -72,18 +73,21 @@ void moveToCompleted(const QString &workbookPath)
     const QString target = completedPathFor(workbookPath);
     const QString folder = QFileInfo(target).absolutePath();
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
-        fileError(QStringLiteral("The students were stored, but the folder %1 cannot be created; the workbook %2 "
-                                 "stays where it is.")
+        fileError(QStringLiteral(
+                          "The students were stored, but the folder %1 cannot be created; the workbook %2 "
+                          "stays where it is.")
                           .arg(folder, workbookPath),
                   workbookPath);
     if (QFileInfo::exists(target) && !QFile::remove(target))
-        fileError(QStringLiteral("The students were stored, but %1 cannot be replaced; the workbook %2 stays where "
-                                 "it is.")
+        fileError(QStringLiteral(
+                          "The students were stored, but %1 cannot be replaced; the workbook %2 stays where "
+                          "it is.")
                           .arg(target, workbookPath),
                   workbookPath);
     if (!QFile::copy(workbookPath, target))
-        fileError(QStringLiteral("The students were stored, but the workbook %1 cannot be copied to %2; it stays "
-                                 "where it is.")
+        fileError(QStringLiteral(
+                          "The students were stored, but the workbook %1 cannot be copied to %2; it stays "
+                          "where it is.")
                           .arg(workbookPath, target),
                   workbookPath);
     if (!QFile::remove(workbookPath))
@@ -96,21 +100,22 @@ void moveToCompleted(const QString &workbookPath)
 QStringList sheetColumns(const QString &univCode)
 {
     if (univCode == kApplicationUniv)
-        return {QStringLiteral("fslno"),  QStringLiteral("fcollcode"), QStringLiteral("fdegree"),
-                QStringLiteral("fname"),  QStringLiteral("ffatname"),  QStringLiteral("fmotname"),
-                QStringLiteral("fgender"), QStringLiteral("fcatcode"), QStringLiteral("ffee"),
-                QStringLiteral("fsub01"), QStringLiteral("fsub02"),    QStringLiteral("fsub03"),
-                QStringLiteral("fsub04"), QStringLiteral("fsub05"),    QStringLiteral("fsub06"),
-                QStringLiteral("fsub07"), QStringLiteral("fsub08"),    QStringLiteral("fsub09"),
-                QStringLiteral("fsub10"), QStringLiteral("fmobileno"), QStringLiteral("femail")};
+        return {QStringLiteral("fslno"),   QStringLiteral("fcollcode"), QStringLiteral("fdegree"),
+                QStringLiteral("fname"),   QStringLiteral("ffatname"),  QStringLiteral("fmotname"),
+                QStringLiteral("fgender"), QStringLiteral("fcatcode"),  QStringLiteral("ffee"),
+                QStringLiteral("fsub01"),  QStringLiteral("fsub02"),    QStringLiteral("fsub03"),
+                QStringLiteral("fsub04"),  QStringLiteral("fsub05"),    QStringLiteral("fsub06"),
+                QStringLiteral("fsub07"),  QStringLiteral("fsub08"),    QStringLiteral("fsub09"),
+                QStringLiteral("fsub10"),  QStringLiteral("fmobileno"), QStringLiteral("femail")};
     return {QStringLiteral("fslno"), QStringLiteral("fcollcode"), QStringLiteral("fdegree"),
             QStringLiteral("fname"), QStringLiteral("fmobileno"), QStringLiteral("femail")};
 }
 
 CollegeInfo lookUpCollege(const QString &db, const QString &college)
 {
-    const Rows rows = Conn::query(QStringLiteral("select fcollcode, fcollname, femail from %1 where fcollcode = %2")
-                                          .arg(sql::table(db, QStringLiteral("college")), sql::quote(college)));
+    const Rows rows =
+            Conn::query(QStringLiteral("select fcollcode, fcollname, femail from %1 where fcollcode = %2")
+                                .arg(sql::table(db, QStringLiteral("college")), sql::quote(college)));
     CollegeInfo info;
     info.found = !rows.isEmpty();
     if (info.found)
@@ -133,8 +138,9 @@ QString layoutMismatch(const SheetTable &table, const QString &univCode)
     QStringList found = table.headings();
     for (QString &h : found)
         h = h.isEmpty() ? QStringLiteral("(empty)") : h;
-    return QStringLiteral("The sheet \"%1\" has %2 columns, but the workbook of this university has %3.\r\n\r\n"
-                          "Expected: %4\r\n\r\nFound: %5")
+    return QStringLiteral(
+                   "The sheet \"%1\" has %2 columns, but the workbook of this university has %3.\r\n\r\n"
+                   "Expected: %4\r\n\r\nFound: %5")
             .arg(table.sheetName)
             .arg(table.width)
             .arg(expected.size())
@@ -146,20 +152,23 @@ QVector<ImportStep> sheetLoadSteps(const QString &db, const QString &csvPath, co
 {
     const QString raw = sql::table(db, QStringLiteral("tmpcollstud1"));
     const QString tmp = sql::table(db, QStringLiteral("tmpcollstud"));
-    const QString all = QStringLiteral("fslno, fcollcode, fdegree, fname, ffatname, fmotname, fgender, fcatcode, ffee, "
-                                       "fsub01, fsub02, fsub03, fsub04, fsub05, fsub06, fsub07, fsub08, fsub09, "
-                                       "fsub10, fmobileno, femail");
+    const QString all =
+            QStringLiteral("fslno, fcollcode, fdegree, fname, ffatname, fmotname, fgender, fcatcode, ffee, "
+                           "fsub01, fsub02, fsub03, fsub04, fsub05, fsub06, fsub07, fsub08, fsub09, "
+                           "fsub10, fmobileno, femail");
     QVector<ImportStep> steps;
     steps << step(QStringLiteral("Emptying the load table"), QStringLiteral("delete from %1").arg(raw))
           << step(QStringLiteral("Emptying the staging table"), QStringLiteral("delete from %1").arg(tmp))
           << step(QStringLiteral("Emptying the table of repeated numbers"),
                   QStringLiteral("truncate table %1").arg(sql::table(db, QStringLiteral("tmpcollstuddup"))))
           << step(QStringLiteral("Loading the sheet"),
-                  QStringLiteral("LOAD DATA local INFILE %1 INTO TABLE %2 FIELDS TERMINATED BY ',' ENCLOSED BY '\"' "
-                                 "IGNORE 1 LINES (%3)")
+                  QStringLiteral(
+                          "LOAD DATA local INFILE %1 INTO TABLE %2 FIELDS TERMINATED BY ',' ENCLOSED BY '\"' "
+                          "IGNORE 1 LINES (%3)")
                           .arg(sql::quote(csvPath), raw, sheetColumns(univCode).join(QStringLiteral(", "))))
           << step(QStringLiteral("Removing the rows without a name"),
-                  QStringLiteral("delete from %1 where ltrim(ifnull(fname,'')) = ''").arg(raw), Counter::NameEmpty)
+                  QStringLiteral("delete from %1 where ltrim(ifnull(fname,'')) = ''").arg(raw),
+                  Counter::NameEmpty)
           << step(QStringLiteral("Staging the rows"),
                   QStringLiteral("insert into %1(%3) select %3 from %2").arg(tmp, raw, all))
           << step(QStringLiteral("Setting the import date"),
@@ -169,12 +178,14 @@ QVector<ImportStep> sheetLoadSteps(const QString &db, const QString &csvPath, co
 
 QVector<DegreeCount> stagedDegrees(const QString &db)
 {
-    const Rows rows = Conn::query(QStringLiteral("select fdegree, count(fmobileno) as fcount from %1 group by fdegree "
-                                                 "order by fdegree")
-                                          .arg(sql::table(db, QStringLiteral("tmpcollstud"))));
+    const Rows rows =
+            Conn::query(QStringLiteral("select fdegree, count(fmobileno) as fcount from %1 group by fdegree "
+                                       "order by fdegree")
+                                .arg(sql::table(db, QStringLiteral("tmpcollstud"))));
     QVector<DegreeCount> out;
     for (int r = 0; r < rows.size(); ++r)
-        out.append({rows.value(QStringLiteral("fdegree"), r), rows.value(QStringLiteral("fcount"), r).toLongLong()});
+        out.append({rows.value(QStringLiteral("fdegree"), r),
+                    rows.value(QStringLiteral("fcount"), r).toLongLong()});
     return out;
 }
 
@@ -187,7 +198,8 @@ void applyDegreeDecisions(const QString &db, const QVector<DegreeDecision> &grid
             Conn::execute(QStringLiteral("update %1 set fdegree = %2 where fdegree = %3")
                                   .arg(tmp, sql::quote(code), sql::quote(d.oldCode)));
         else if (!d.ticked)
-            Conn::execute(QStringLiteral("delete from %1 where fdegree = %2").arg(tmp, sql::quote(d.oldCode)));
+            Conn::execute(
+                    QStringLiteral("delete from %1 where fdegree = %2").arg(tmp, sql::quote(d.oldCode)));
     }
 }
 
@@ -202,7 +214,8 @@ QStringList degreesToImport(const QVector<DegreeDecision> &grid)
     return out;
 }
 
-void importStudentList(const QString &univCode, const QString &college, ImportRun &run, const StepObserver &observer)
+void importStudentList(const QString &univCode, const QString &college, ImportRun &run,
+                       const StepObserver &observer)
 {
     if (!run.started) {
         const ImportCounters fromSheet = run.counters;
@@ -229,8 +242,8 @@ void importStudentList(const QString &univCode, const QString &college, ImportRu
 QString completionMessage(const QString &college, const ImportCounters &counters, const QString &beforeLine,
                           const QString &afterLine)
 {
-    return QStringLiteral("Importing data completed!!") + kCrlf2 + QStringLiteral("College : ") + college + kCrlf2 +
-           countsText(counters, beforeLine, afterLine);
+    return QStringLiteral("Importing data completed!!") + kCrlf2 + QStringLiteral("College : ") + college +
+           kCrlf2 + countsText(counters, beforeLine, afterLine);
 }
 
 QString errorMailSubject(const QString &db)
@@ -240,16 +253,18 @@ QString errorMailSubject(const QString &db)
 
 QString errorMailBody()
 {
-    return QStringLiteral("Dear Sir / Madam,<br><br> The excel sheet uploaded by you is not matching with our format. "
-                          "Requesting you to download the fresh format from college portal and upload it.<br><br>"
-                          "Regards,<br>Help Desk<br>TSC");
+    return QStringLiteral(
+            "Dear Sir / Madam,<br><br> The excel sheet uploaded by you is not matching with our format. "
+            "Requesting you to download the fresh format from college portal and upload it.<br><br>"
+            "Regards,<br>Help Desk<br>TSC");
 }
 
 mail::Result sendErrorMail(const QString &recipient, const QString &db)
 {
     if (recipient.trimmed().isEmpty())
         return {};
-    return SendMail(QStringLiteral("N01"), recipient, errorMailSubject(db), errorMailBody(), kHelpDeskMailbox);
+    return SendMail(QStringLiteral("N01"), recipient, errorMailSubject(db), errorMailBody(),
+                    kHelpDeskMailbox);
 }
 
 } // namespace students

@@ -244,10 +244,12 @@ QString collegeCounts(const QString &db, const QString &college)
 
 QString collegeCounts(const QString &db, const QString &college, const QString &table, const QString &countedColumn)
 {
+    // The degrees in code order: the server's own order may differ between
+    // the before and the after count, which then cannot be compared.
     const Rows rows = Conn::query(
-            QStringLiteral("select a.fcollcode, group_concat(a.fdegree, ' - ', a.fcount separator ', ') as fcnt from  "
-                           "(select fcollcode, fdegree, count(%3) as fcount from %1 where fcollcode = %2 group "
-                           "by fcollcode, fdegree) a group by a.fcollcode")
+            QStringLiteral("select a.fcollcode, group_concat(a.fdegree, ' - ', a.fcount order by a.fdegree separator "
+                           "', ') as fcnt from  (select fcollcode, fdegree, count(%3) as fcount from %1 where "
+                           "fcollcode = %2 group by fcollcode, fdegree) a group by a.fcollcode")
                     .arg(sql::table(db, sql::identifier(table)), sql::quote(college), sql::identifier(countedColumn)));
     return rows.isEmpty() ? QString() : rows.value(QStringLiteral("fcnt"));
 }
@@ -329,13 +331,15 @@ QString countsText(const ImportCounters &c, const QString &beforeLine, const QSt
            QStringLiteral("Name Empty Deleted : ") + QString::number(c.nameEmpty) + crlf2 +
            QStringLiteral("Without Mobile No. : ") + QString::number(c.noMobile) + crlf2 +
            QStringLiteral("Duplicate in Excel Sheet : ") + QString::number(c.dupSheet) + crlf2 +
-           QStringLiteral("Duplicate in DB : ") + QString::number(c.dupDb) + crlf2 + QStringLiteral("Final Uploaded : ") +
-           QString::number(c.finalUploaded) + crlf2 + beforeLine + crlf2 + afterLine;
+           QStringLiteral("Duplicate in DB : ") + QString::number(c.dupDb) + crlf2 +
+           QStringLiteral("Final Uploaded : ") + QString::number(c.finalUploaded) + crlf2 + beforeLine + crlf2 +
+           afterLine;
 }
 
 QString importSummary(const ImportRun &run)
 {
-    return QStringLiteral("Importing data completed!!\r\n\r\n") + countsText(run.counters, run.beforeLine, run.afterLine);
+    return QStringLiteral("Importing data completed!!\r\n\r\n") +
+           countsText(run.counters, run.beforeLine, run.afterLine);
 }
 
 } // namespace students

@@ -54,7 +54,11 @@ HandlerOptions buttonHandling()
 class PhaseProgress
 {
 public:
-    explicit PhaseProgress(QWidget *screen) : m_screen(screen) { m_clock.start(); }
+    explicit PhaseProgress(QWidget *screen)
+        : m_screen(screen)
+    {
+        m_clock.start();
+    }
 
     void report(int done, int total, const QString &text)
     {
@@ -82,8 +86,9 @@ private:
 
 QString countsSoFar(const ImportCounters &c)
 {
-    return QStringLiteral("Rows with a name: %1   Without name: %2\nWithout mobile no.: %3   Duplicates: %4 in the "
-                          "sheet, %5 in the database")
+    return QStringLiteral(
+                   "Rows with a name: %1   Without name: %2\nWithout mobile no.: %3   Duplicates: %4 in the "
+                   "sheet, %5 in the database")
             .arg(c.sheet)
             .arg(c.nameEmpty)
             .arg(c.noMobile)
@@ -93,7 +98,8 @@ QString countsSoFar(const ImportCounters &c)
 
 } // namespace
 
-frmimpstuddataxls::frmimpstuddataxls(QWidget *parent) : QWidget(parent)
+frmimpstuddataxls::frmimpstuddataxls(QWidget *parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmimpstuddataxls"));
     setWindowTitle(kCaption);
@@ -128,7 +134,8 @@ frmimpstuddataxls::frmimpstuddataxls(QWidget *parent) : QWidget(parent)
 
     const char *captions[] = {"&Import", "...", "&Update", "&Cancel", "&Send Error Mail"};
     for (int i = 0; i < 5; ++i) {
-        m_cmd[i] = new QPushButton(QLatin1String(captions[i]), i >= 2 ? static_cast<QWidget *>(m_frame) : this);
+        m_cmd[i] =
+                new QPushButton(QLatin1String(captions[i]), i >= 2 ? static_cast<QWidget *>(m_frame) : this);
         m_cmd[i]->setObjectName(QStringLiteral("cmd(%1)").arg(i));
         m_cmd[i]->installEventFilter(this);
     }
@@ -308,8 +315,8 @@ void frmimpstuddataxls::sheetPhase(const QString &univ, const QString &college, 
         const QString mismatch = layoutMismatch(table, univ);
         if (!mismatch.isEmpty() && !accepted) {
             busy.reset();
-            accepted = askYesNo(mismatch + QStringLiteral("\r\n\r\nLoad the sheet anyway?"), Icon::Question) ==
-                       Answer::Yes;
+            accepted = askYesNo(mismatch + QStringLiteral("\r\n\r\nLoad the sheet anyway?"),
+                                Icon::Question) == Answer::Yes;
             busy.emplace();
             if (!accepted) {
                 refused = true;
@@ -374,7 +381,9 @@ QVector<DegreeDecision> frmimpstuddataxls::gridDecisions() const
 {
     QVector<DegreeDecision> out;
     for (int r = 0; r < m_spread->rowCount(); ++r) {
-        const auto text = [&](int c) { return m_spread->item(r, c) ? m_spread->item(r, c)->text() : QString(); };
+        const auto text = [&](int c) {
+            return m_spread->item(r, c) ? m_spread->item(r, c)->text() : QString();
+        };
         if (text(OldCode).isEmpty() && text(DegreeCode).isEmpty())
             continue;
         const QTableWidgetItem *tick = m_spread->item(r, Import);
@@ -388,7 +397,8 @@ void frmimpstuddataxls::applyGrid()
     const QVector<DegreeDecision> grid = gridDecisions();
     // The staging table is the one of the sheet's university, even when
     // another screen has looked a university up since.
-    if (!runHandled(buttonHandling(), [&](int) { applyDegreeDecisions(selectUniversity(m_sheetUniv), grid); })) {
+    if (!runHandled(buttonHandling(),
+                    [&](int) { applyDegreeDecisions(selectUniversity(m_sheetUniv), grid); })) {
         hideGrid();
         return;
     }
@@ -413,7 +423,8 @@ void frmimpstuddataxls::sendErrorMail()
         }))
         return;
     if (!sent.sent)
-        msgBox(QStringLiteral("The error mail to %1 was not sent: %2.").arg(to, sent.reason), Icon::Exclamation);
+        msgBox(QStringLiteral("The error mail to %1 was not sent: %2.").arg(to, sent.reason),
+               Icon::Exclamation);
 }
 
 void frmimpstuddataxls::studentListPhase(const QString &univ, const QString &college)
@@ -446,8 +457,9 @@ void frmimpstuddataxls::applicationPhase(const QString &univ, const QString &col
     ApplicationRun run;
     const bool ok = runHandled(importHandling(), [&](int) {
         importApplications(request, run, [&](qint64 done, qint64 total, const QString &caption) {
-            progress.report(int(done), int(total),
-                            caption + QStringLiteral(" . . .\n%1 of %2 applications stored").arg(done).arg(total));
+            progress.report(
+                    int(done), int(total),
+                    caption + QStringLiteral(" . . .\n%1 of %2 applications stored").arg(done).arg(total));
         });
     });
     busy.reset();
@@ -460,8 +472,8 @@ void frmimpstuddataxls::applicationPhase(const QString &univ, const QString &col
     finish(college, shown, run.beforeLine, run.afterLine);
 }
 
-void frmimpstuddataxls::finish(const QString &college, const ImportCounters &counters, const QString &beforeLine,
-                               const QString &afterLine)
+void frmimpstuddataxls::finish(const QString &college, const ImportCounters &counters,
+                               const QString &beforeLine, const QString &afterLine)
 {
     std::optional<AppError> moveFailed;
     try {
