@@ -195,6 +195,29 @@ TEST_F(ExcelScreen, studentListImportShowsTheGridThenTheExactSummaryAndResets)
     EXPECT_TRUE(text(0)->hasFocus());
 }
 
+// A path typed after choosing another file: the CSV and the move into
+// "completed" follow the workbook actually read; the chosen file is untouched.
+TEST_F(ExcelScreen, aTypedPathIsTheWorkbookReadCopiedAndMoved)
+{
+    const SheetRows rows{listHeading(),
+                         {QStringLiteral("1"), QStringLiteral("2001"), QStringLiteral("BA"),
+                          QStringLiteral("Anu"), QStringLiteral("9000000001"), QStringLiteral("a@x")}};
+    const QString chosen = workbook(QStringLiteral("2001 chosen.xlsx"), rows);
+    const QString typed = workbook(QStringLiteral("2001 typed.xlsx"), rows);
+    chooseUniversity(QStringLiteral("041"));
+    ui.fileNames = {chosen};
+    cmd(1)->click();
+    text(0)->setText(typed);
+    cmd(0)->click();
+    ASSERT_TRUE(frame()->isVisible()) << ui.texts().join(QLatin1Char('|')).toStdString();
+    cmd(2)->click();
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("csv/2001 typed.csv"))));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("csv/2001 chosen.csv"))));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("completed/2001 typed.xlsx"))));
+    EXPECT_FALSE(QFile::exists(typed));
+    EXPECT_TRUE(QFile::exists(chosen));
+}
+
 // The desk looks universities up while the operator checks the grid; the
 // grid and the import stay with the sheet's university.
 TEST_F(ExcelScreen, aLookUpByAnotherScreenDoesNotMoveTheImport)
