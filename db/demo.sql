@@ -244,10 +244,10 @@ INSERT INTO examcntr (fcollcode, fcollname, fcentre) VALUES
 USE corvane3_023;
 
 INSERT INTO college (fcollcode, fcollname, ftown, femail, fconst, fmobile, fphone, fpgthcntrmba, fdeleted, ffaculty) VALUES
-    ('H101', 'Hillview Arts College', 'Halvern', 'h101@colleges.example.edu', 'Const-10', '9443010000', '0412-2240000', NULL, NULL, 'PG Arts'),
-    ('H102', 'St. Ann''s College for Women', 'Stoneleigh', 'h102@colleges.example.edu', 'Const-11', '9443010137', '0412-2240311', NULL, NULL, 'UG Arts and Science'),
-    ('H103', 'Riverside College of Science', 'Wexham', 'h103@colleges.example.edu', 'Const-12', '9443010274', '0412-2240622', NULL, NULL, 'PG Science'),
-    ('H104', 'Lakeside College of Commerce', 'Halvern', 'h104@colleges.example.edu', 'Const-13', '9443010411', '0412-2240933', NULL, NULL, 'UG Arts and Science');
+    ('2301', 'Hillview Arts College', 'Halvern', 'h101@colleges.example.edu', 'Const-10', '9443010000', '0412-2240000', NULL, NULL, 'PG Arts'),
+    ('2302', 'St. Ann''s College for Women', 'Stoneleigh', 'h102@colleges.example.edu', 'Const-11', '9443010137', '0412-2240311', NULL, NULL, 'UG Arts and Science'),
+    ('2303', 'Riverside College of Science', 'Wexham', 'h103@colleges.example.edu', 'Const-12', '9443010274', '0412-2240622', NULL, NULL, 'PG Science'),
+    ('2304', 'Lakeside College of Commerce', 'Halvern', 'h104@colleges.example.edu', 'Const-13', '9443010411', '0412-2240933', NULL, NULL, 'UG Arts and Science');
 
 INSERT INTO degree (fdegree, fdescpn) VALUES
     ('BA', 'Bachelor of Arts'), ('BSC', 'Bachelor of Science'), ('BCOM', 'Bachelor of Commerce'),
@@ -270,11 +270,11 @@ INSERT INTO masdoc (fdegree, ffilename) VALUES
     ('MBA', 'Photo'), ('MBA', 'Signature'), ('MBA', 'Degree Certificate');
 
 INSERT INTO examcntr (fcollcode, fcollname, fcentre) VALUES
-    ('H101', 'Hillview Arts College', 'Centre 01'),
-    ('H103', 'Riverside College of Science', 'Centre 02');
+    ('2301', 'Hillview Arts College', 'Centre 01'),
+    ('2303', 'Riverside College of Science', 'Centre 02');
 
 INSERT INTO collstud (fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate) VALUES
-    ('1', 'H101', 'BA', '9790011122', 'latha.p@mail.example.com', 'Latha P', now() - interval 5 day);
+    ('1', '2301', 'BA', '9790011122', 'latha.p@mail.example.com', 'Latha P', now() - interval 5 day);
 
 
 -- ---------------------------------------------------------------- corvane3_tnu

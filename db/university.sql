@@ -73,7 +73,9 @@ CREATE TABLE IF NOT EXISTS collstudnb (
 
 -- Staging table of one upload. The column order matters: the application
 -- import reads the ten subjects by position (fsub01 at position 9) and
--- collstuddup is filled with "select *" from here.
+-- collstuddup is filled with "select *" from here. The fee is kept as typed
+-- in the sheet: a number column would turn an empty or mistyped fee into 0
+-- on loading, and the application import must refuse such a fee instead.
 CREATE TABLE IF NOT EXISTS tmpcollstud (
     fslno     VARCHAR(10)   NULL,
     fcollcode VARCHAR(10)   NULL,
@@ -83,7 +85,7 @@ CREATE TABLE IF NOT EXISTS tmpcollstud (
     fmotname  VARCHAR(100)  NULL,
     fgender   VARCHAR(10)   NULL,
     fcatcode  VARCHAR(20)   NULL,
-    ffee      DECIMAL(12,2) NULL,
+    ffee      VARCHAR(30)   NULL,
     fsub01    VARCHAR(30)   NULL,
     fsub02    VARCHAR(30)   NULL,
     fsub03    VARCHAR(30)   NULL,
@@ -114,7 +116,7 @@ CREATE TABLE IF NOT EXISTS tmpcollstud1 (
     fmotname  VARCHAR(100)  NULL,
     fgender   VARCHAR(10)   NULL,
     fcatcode  VARCHAR(20)   NULL,
-    ffee      DECIMAL(12,2) NULL,
+    ffee      VARCHAR(30)   NULL,
     fsub01    VARCHAR(30)   NULL,
     fsub02    VARCHAR(30)   NULL,
     fsub03    VARCHAR(30)   NULL,
@@ -149,7 +151,7 @@ CREATE TABLE IF NOT EXISTS collstuddup (
     fmotname  VARCHAR(100)  NULL,
     fgender   VARCHAR(10)   NULL,
     fcatcode  VARCHAR(20)   NULL,
-    ffee      DECIMAL(12,2) NULL,
+    ffee      VARCHAR(30)   NULL,
     fsub01    VARCHAR(30)   NULL,
     fsub02    VARCHAR(30)   NULL,
     fsub03    VARCHAR(30)   NULL,
@@ -266,3 +268,8 @@ CREATE TABLE IF NOT EXISTS examcntr (
     fcentre   VARCHAR(60)  NULL,
     KEY ix_examcntr_coll (fcollcode)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+-- Databases made before the fee was kept as typed.
+ALTER TABLE tmpcollstud1 MODIFY ffee VARCHAR(30) NULL;
+ALTER TABLE tmpcollstud MODIFY ffee VARCHAR(30) NULL;
+ALTER TABLE collstuddup MODIFY ffee VARCHAR(30) NULL;

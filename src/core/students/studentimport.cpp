@@ -239,11 +239,18 @@ QVector<ImportStep> csvImportSteps(const QString &db, const QString &path, const
 
 QString collegeCounts(const QString &db, const QString &college)
 {
+    return collegeCounts(db, college, QStringLiteral("collstud"), QStringLiteral("fmobileno"));
+}
+
+QString collegeCounts(const QString &db, const QString &college, const QString &table, const QString &countedColumn)
+{
+    // The degrees in code order: the server's own order may differ between
+    // the before and the after count, which then cannot be compared.
     const Rows rows = Conn::query(
-            QStringLiteral("select a.fcollcode, group_concat(a.fdegree, ' - ', a.fcount separator ', ') as fcnt from  "
-                           "(select fcollcode, fdegree, count(fmobileno) as fcount from %1 where fcollcode = %2 group "
-                           "by fcollcode, fdegree) a group by a.fcollcode")
-                    .arg(sql::table(db, QStringLiteral("collstud")), sql::quote(college)));
+            QStringLiteral("select a.fcollcode, group_concat(a.fdegree, ' - ', a.fcount order by a.fdegree separator "
+                           "', ') as fcnt from  (select fcollcode, fdegree, count(%3) as fcount from %1 where "
+                           "fcollcode = %2 group by fcollcode, fdegree) a group by a.fcollcode")
+                    .arg(sql::table(db, sql::identifier(table)), sql::quote(college), sql::identifier(countedColumn)));
     return rows.isEmpty() ? QString() : rows.value(QStringLiteral("fcnt"));
 }
 
@@ -260,16 +267,25 @@ void runImportSteps(const QVector<ImportStep> &steps, ImportRun &run, const Step
     }
 }
 
-ImportRefusal checkCsvImport(const QString &univEntryTrimmed, const CsvImportRequest &request, CsvShape *shape)
+ImportRefusal checkImportFields(const QString &univEntryTrimmed, const QString &univCode, const QString &college,
+                                const QString &path)
 {
-    if (univEntryTrimmed.isEmpty() || request.college.trimmed().isEmpty() || request.path.trimmed().isEmpty())
+    if (univEntryTrimmed.isEmpty() || college.trimmed().isEmpty() || path.trimmed().isEmpty())
         return {QStringLiteral("Information should be entered!!"), false};
     bool ok = false;
-    const double range = request.college.trimmed().toDouble(&ok);
+    const double range = college.trimmed().toDouble(&ok);
     if (!ok)
         throw AppError(ErrNo::TypeMismatch, QStringLiteral("Type mismatch"), QStringLiteral("college range"));
-    if (request.univCode == QLatin1String("041") && range > 6000)
+    if (univCode == QLatin1String("041") && range > 6000)
         return {QStringLiteral("Error in university selection!!"), true};
+    return {};
+}
+
+ImportRefusal checkCsvImport(const QString &univEntryTrimmed, const CsvImportRequest &request, CsvShape *shape)
+{
+    const ImportRefusal refusal = checkImportFields(univEntryTrimmed, request.univCode, request.college, request.path);
+    if (!refusal.text.isEmpty())
+        return refusal;
     *shape = inspectCsv(request.path);
     return {};
 }
@@ -308,16 +324,22 @@ void importCsv(const CsvImportRequest &request, const CsvShape &shape, ImportRun
         run.afterLine = QStringLiteral("Records After Importing : ") + after;
 }
 
-QString importSummary(const ImportRun &run)
+QString countsText(const ImportCounters &c, const QString &beforeLine, const QString &afterLine)
 {
     const QString crlf2 = QStringLiteral("\r\n\r\n");
-    const ImportCounters &c = run.counters;
-    return QStringLiteral("Importing data completed!!") + crlf2 + QStringLiteral("Excel Sheet Count : ") +
-           QString::number(c.sheet) + crlf2 + QStringLiteral("Name Empty Deleted : ") + QString::number(c.nameEmpty) +
-           crlf2 + QStringLiteral("Without Mobile No. : ") + QString::number(c.noMobile) + crlf2 +
+    return QStringLiteral("Excel Sheet Count : ") + QString::number(c.sheet) + crlf2 +
+           QStringLiteral("Name Empty Deleted : ") + QString::number(c.nameEmpty) + crlf2 +
+           QStringLiteral("Without Mobile No. : ") + QString::number(c.noMobile) + crlf2 +
            QStringLiteral("Duplicate in Excel Sheet : ") + QString::number(c.dupSheet) + crlf2 +
-           QStringLiteral("Duplicate in DB : ") + QString::number(c.dupDb) + crlf2 + QStringLiteral("Final Uploaded : ") +
-           QString::number(c.finalUploaded) + crlf2 + run.beforeLine + crlf2 + run.afterLine;
+           QStringLiteral("Duplicate in DB : ") + QString::number(c.dupDb) + crlf2 +
+           QStringLiteral("Final Uploaded : ") + QString::number(c.finalUploaded) + crlf2 + beforeLine + crlf2 +
+           afterLine;
+}
+
+QString importSummary(const ImportRun &run)
+{
+    return QStringLiteral("Importing data completed!!\r\n\r\n") +
+           countsText(run.counters, run.beforeLine, run.afterLine);
 }
 
 } // namespace students

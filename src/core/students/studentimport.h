@@ -61,7 +61,10 @@ QVector<ImportStep> csvImportSteps(const QString &db, const QString &path, const
                                    ImportPlan plan = ImportPlan::Fast);
 
 // The per-degree counts of a college: "BA - 12, BSC - 3", or "" without rows.
+// By default the students of collstud counted by mobile number; the
+// application import counts studadm by application number.
 QString collegeCounts(const QString &db, const QString &college);
+QString collegeCounts(const QString &db, const QString &college, const QString &table, const QString &countedColumn);
 
 // Progress of one import, kept by the caller across reconnects so that a
 // retry resumes instead of repeating finished statements.
@@ -98,6 +101,12 @@ struct ImportRefusal
     bool critical = false;
 };
 
+// The checks both imports make first: the three fields filled in, and the
+// college range of university "041" (the college must be a number for every
+// university: the type-mismatch error otherwise).
+ImportRefusal checkImportFields(const QString &univEntryTrimmed, const QString &univCode, const QString &college,
+                                const QString &path);
+
 // The checks made once before an import (empty fields, the college range of
 // university "041", the file). Returns the refusal, or an empty text when the
 // import may run. Throws the type-mismatch error for a college that is no
@@ -108,6 +117,9 @@ ImportRefusal checkCsvImport(const QString &univEntryTrimmed, const CsvImportReq
 // the same `run` after a dropped connection.
 void importCsv(const CsvImportRequest &request, const CsvShape &shape, ImportRun &run,
                const StepObserver &observer = {});
+
+// The six counts with the before and after lines, as both imports show them.
+QString countsText(const ImportCounters &counters, const QString &beforeLine, const QString &afterLine);
 
 // The summary shown at the end of an import.
 QString importSummary(const ImportRun &run);

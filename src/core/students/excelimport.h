@@ -1,0 +1,115 @@
+#pragma once
+
+#include "core/services/mail.h"
+#include "core/services/workbook.h"
+#include "core/students/studentimport.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// The Excel import: a college's workbook is read into a CSV beside it, staged
+// in tmpcollstud1/tmpcollstud, listed by degree for the operator to check,
+// and then stored either in the student list (every university but one) or
+// as complete applications (university "023", see applicationimport.h).
+namespace students {
+
+// The university whose uploads become applications.
+inline const QString kApplicationUniv = QStringLiteral("023");
+
+// ---------------------------------------------------------------- folders
+
+// Where the CSV copy of a workbook goes: "csv" beside it, the name with
+// ".xlsx" and then ".xls" replaced by ".csv" (case-sensitive, every
+// occurrence, so "1234.XLSX" keeps its extension).
+QString csvPathFor(const QString &workbookPath);
+// Where an imported workbook is moved: "completed" beside it, same name.
+QString completedPathFor(const QString &workbookPath);
+// The college code a file name carries: its first four characters.
+QString collegeFromFileName(const QString &workbookPath);
+// Creates the "csv" and "completed" folders beside the workbook when missing.
+// Throws AppError when one cannot be created.
+void makeUploadFolders(const QString &workbookPath);
+// Moves the workbook into "completed" (an older copy there is replaced). The
+// workbook is only deleted once its copy is in place. Throws AppError.
+void moveToCompleted(const QString &workbookPath);
+
+// ---------------------------------------------------------------- sheet phase
+
+// The staging columns a university's sheet is loaded into, in sheet order.
+QStringList sheetColumns(const QString &univCode);
+
+// The college's row: whether it exists and its e-mail address.
+struct CollegeInfo
+{
+    bool found = false;
+    QString email;
+};
+CollegeInfo lookUpCollege(const QString &db, const QString &college);
+
+// The workbook read and written as CSV (an old CSV of the same name is
+// deleted first, so a failed read leaves none behind). Throws AppError with a
+// message for the operator when the workbook cannot be read.
+SheetTable writeSheetCsv(const QString &workbookPath, const QString &csvPath);
+
+// When the sheet's width differs from the expected columns: a message naming
+// the expected and the found headings; otherwise "".
+QString layoutMismatch(const SheetTable &table, const QString &univCode);
+
+// The statements that stage a CSV: emptying the staging tables, the load, the
+// removal of nameless rows (name-empty counter), the copy into tmpcollstud
+// and the import date (sheet counter). All of them touch staging tables only,
+// so a retry starts them again from the first.
+QVector<ImportStep> sheetLoadSteps(const QString &db, const QString &csvPath, const QString &univCode);
+
+// One line of the degree grid as the sheet phase fills it.
+struct DegreeCount
+{
+    QString code;
+    qint64 count = 0; // rows with a mobile-number value
+};
+QVector<DegreeCount> stagedDegrees(const QString &db);
+
+// ---------------------------------------------------------------- the grid
+
+// One grid line as the operator left it.
+struct DegreeDecision
+{
+    QString oldCode;
+    QString code; // as typed
+    bool ticked = true;
+};
+
+// Applies the grid to the staging table in grid order: a ticked line whose
+// code was changed rewrites the old code, an unticked one deletes it.
+void applyDegreeDecisions(const QString &db, const QVector<DegreeDecision> &grid);
+
+// The ticked degree codes (trimmed) in grid order, each once: two lines that
+// end in the same code import that degree once.
+QStringList degreesToImport(const QVector<DegreeDecision> &grid);
+
+// ---------------------------------------------------------------- student list
+
+// The student-list path: the shared de-duplication, the append to collstud
+// and the counts before and after. `run` carries the sheet and name-empty
+// counters in and the rest out; resumable after a dropped connection.
+void importStudentList(const QString &univCode, const QString &college, ImportRun &run,
+                       const StepObserver &observer = {});
+
+// "Importing data completed!!" with the college and the counts.
+QString completionMessage(const QString &college, const ImportCounters &counters, const QString &beforeLine,
+                          const QString &afterLine);
+
+// ---------------------------------------------------------------- error mail
+
+// The help desk's mailbox that receives a copy of every format-error mail.
+inline const QString kHelpDeskMailbox = QStringLiteral("desk@corvane.example.com");
+
+QString errorMailSubject(const QString &db);
+QString errorMailBody();
+
+// Sends the format-error mail to the college; nothing is sent (and sent is
+// false with an empty reason) when the address is blank.
+mail::Result sendErrorMail(const QString &recipient, const QString &db);
+
+} // namespace students

@@ -1,0 +1,156 @@
+#include "excelfixture.h"
+
+#include "core/services/handler.h"
+#include "core/services/session.h"
+#include "core/students/university.h"
+
+#include <QFile>
+
+#include <xlsxwriter.h>
+
+using namespace students;
+
+const QString ExcelTest::kAppDb = QStringLiteral("corvane3_023");
+
+void ExcelTest::SetUp()
+{
+    StudentsTest::SetUp();
+    session().UnivList.append(UnivRow{QStringLiteral("023"), QStringLiteral("Halvern Open University"),
+                                      kAppDb, QStringLiteral("HOU"), QString()});
+    QStringList setup;
+    for (const QString &db : {kDb, kAppDb})
+        for (const char *table :
+             {"collstud", "collstudnb", "collstuddup", "tmpcollstud", "tmpcollstud1", "tmpcollstuddup",
+              "studadm", "options", "studoc", "admfeedetl", "college", "degree", "subject", "masdoc"})
+            setup << QStringLiteral("delete from %1.%2").arg(db, QLatin1String(table));
+    setup << QStringLiteral("insert into corvane3_tsc.college(fcollcode, fcollname, femail) values"
+                            "('2001', 'Lakeside College', 'lakeside@colleges.example'), ('2002', 'Hill "
+                            "College', NULL)")
+          << QStringLiteral("insert into corvane3_023.college(fcollcode, fcollname, femail) values"
+                            "('2301', 'Halvern Arts College', 'h2301@colleges.example'), ('2302', 'Moor "
+                            "College', '')")
+          << QStringLiteral(
+                     "insert into corvane3_023.subject(fdegree, fexamno, fsubcode, fsubshort) values"
+                     "('BA', 'A', 'BA01', 'ENG'), ('BA', 'A', 'BA02', 'HIS'), ('BA', 'A', 'BA03', 'ECO'),"
+                     "('BSC', 'A', 'BS01', 'ENG'), ('BSC', 'A', 'BS02', 'PHY'), ('BA', 'B', 'BB09', 'POL')")
+          << QStringLiteral("insert into corvane3_023.masdoc(fdegree, ffilename) values"
+                            "('BA', 'Photo'), ('BA', 'Signature'), ('BSC', 'Photo')");
+    admin(setup);
+}
+
+QString ExcelTest::workbook(const QString &name, const SheetRows &rows, bool activeSecond)
+{
+    const QString path = dir.filePath(name);
+    lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
+    if (activeSecond) {
+        lxw_worksheet *notes = workbook_add_worksheet(wb, "Notes");
+        worksheet_write_string(notes, 0, 0, "not the students", nullptr);
+    }
+    lxw_worksheet *ws = workbook_add_worksheet(wb, "Students");
+    lxw_format *date = workbook_add_format(wb);
+    format_set_num_format(date, "dd/mm/yyyy");
+    for (int r = 0; r < rows.size(); ++r) {
+        for (int c = 0; c < rows.at(r).size(); ++c) {
+            const QVariant &v = rows.at(r).at(c);
+            const auto row = lxw_row_t(r);
+            const auto col = lxw_col_t(c);
+            if (!v.isValid())
+                continue;
+            if (v.canConvert<Formula>() && v.userType() == qMetaTypeId<Formula>()) {
+                const Formula f = v.value<Formula>();
+                worksheet_write_formula_num(ws, row, col, f.text.toUtf8().constData(), nullptr, f.value);
+            } else if (v.userType() == QMetaType::Bool) {
+                worksheet_write_boolean(ws, row, col, v.toBool(), nullptr);
+            } else if (v.userType() == QMetaType::QDate) {
+                const QDate d = v.toDate();
+                lxw_datetime dt = {d.year(), d.month(), d.day(), 0, 0, 0};
+                worksheet_write_datetime(ws, row, col, &dt, date);
+            } else if (v.userType() == QMetaType::QString) {
+                worksheet_write_string(ws, row, col, v.toString().toUtf8().constData(), nullptr);
+            } else {
+                worksheet_write_number(ws, row, col, v.toDouble(), nullptr);
+            }
+        }
+    }
+    if (activeSecond)
+        worksheet_activate(ws);
+    EXPECT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    return path;
+}
+
+QVariantList ExcelTest::listHeading()
+{
+    return {QStringLiteral("Sl No"), QStringLiteral("College"), QStringLiteral("Degree"),
+            QStringLiteral("Name"),  QStringLiteral("Mobile"),  QStringLiteral("Email")};
+}
+
+QVariantList ExcelTest::appHeading()
+{
+    QVariantList out;
+    for (const QString &c : sheetColumns(QStringLiteral("023")))
+        out << c.toUpper();
+    return out;
+}
+
+QVariantList ExcelTest::appRow(const QString &slno, const QString &degree, const QString &name,
+                               const QString &caste, const QVariant &fee, const QStringList &subjects,
+                               const QString &mobile, const QString &college)
+{
+    QVariantList row{slno,
+                     college,
+                     degree,
+                     name,
+                     QStringLiteral("Father of ") + name,
+                     QStringLiteral("Mother of ") + name,
+                     QStringLiteral("F"),
+                     caste,
+                     fee};
+    for (int k = 0; k < 10; ++k)
+        row << (k < subjects.size() && !subjects.at(k).isEmpty() ? QVariant(subjects.at(k)) : QVariant());
+    row << mobile << QStringLiteral("s%1@mail.example").arg(mobile);
+    return row;
+}
+
+ImportCounters ExcelTest::stage(const QString &univ, const QString &college, const QString &workbookPath)
+{
+    ImportRun run;
+    const bool ok = runHandled(ErrorStyle::NumberCommaDescription, [&] {
+        const QString db = selectUniversity(univ);
+        EXPECT_TRUE(lookUpCollege(db, college).found);
+        makeUploadFolders(workbookPath);
+        const SheetTable table = writeSheetCsv(workbookPath, csvPathFor(workbookPath));
+        EXPECT_EQ(layoutMismatch(table, univ), QString());
+        runImportSteps(sheetLoadSteps(db, csvPathFor(workbookPath), univ), run, {});
+    });
+    EXPECT_TRUE(ok) << ui.texts().join(QLatin1Char('|')).toStdString();
+    return run.counters;
+}
+
+ApplicationRun ExcelTest::importApps(const QStringList &degrees, qint64 maxStatementBytes,
+                                     const ApplicationObserver &observer, const QString &college)
+{
+    ApplicationRequest request;
+    request.univCode = QStringLiteral("023");
+    request.college = college;
+    request.degrees = degrees;
+    request.admDate = QStringLiteral("2026-06-01");
+    request.maxStatementBytes = maxStatementBytes;
+    ApplicationRun run;
+    HandlerOptions options;
+    options.style = ErrorStyle::NumberCommaDescription;
+    options.icon = Icon::None;
+    runHandled(options, [&](int) { importApplications(request, run, observer); });
+    return run;
+}
+
+int ExcelTest::appCount(const QString &table, const QString &where)
+{
+    return adminValue(QStringLiteral("select count(*) from corvane3_023.%1 %2")
+                              .arg(table, where.isEmpty() ? QString() : QStringLiteral("where ") + where))
+            .toInt();
+}
+
+QString ExcelTest::appValue(const QString &sql)
+{
+    return adminValue(sql);
+}

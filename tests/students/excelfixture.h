@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/students/applicationimport.h"
+#include "core/students/excelimport.h"
+
+#include "studentsfixture.h"
+
+#include <QDate>
+#include <QVariant>
+
+// A workbook cell: text, number, boolean, date, a formula with its cached
+// value (Formula), or nothing (an invalid QVariant).
+struct Formula
+{
+    QString text;
+    double value = 0;
+};
+Q_DECLARE_METATYPE(Formula)
+
+using SheetRows = QVector<QVariantList>;
+
+// Student tables of corvane3_tsc ("041") and corvane3_023 ("023") emptied,
+// with a college of each, degrees, subjects and documents, and workbooks
+// written by libxlsxwriter into the test's folder.
+class ExcelTest : public StudentsTest
+{
+protected:
+    void SetUp() override;
+
+    static const QString kAppDb;
+
+    // Writes an .xlsx; with `activeSecond` a first tab "Notes" comes before
+    // the students' tab, which is made the active one.
+    QString workbook(const QString &name, const SheetRows &rows, bool activeSecond = false);
+
+    // The heading rows of the two layouts.
+    static QVariantList listHeading();
+    static QVariantList appHeading();
+    // A row of the 023 layout.
+    static QVariantList appRow(const QString &slno, const QString &degree, const QString &name,
+                               const QString &caste, const QVariant &fee, const QStringList &subjects,
+                               const QString &mobile, const QString &college = QStringLiteral("2301"));
+
+    // The sheet phase as the screen runs it, without the screen.
+    students::ImportCounters stage(const QString &univ, const QString &college, const QString &workbookPath);
+    // The application path over the staged rows.
+    students::ApplicationRun importApps(const QStringList &degrees, qint64 maxStatementBytes = 0,
+                                        const students::ApplicationObserver &observer = {},
+                                        const QString &college = QStringLiteral("2301"));
+
+    static int appCount(const QString &table, const QString &where = QString());
+    static QString appValue(const QString &sql);
+};
