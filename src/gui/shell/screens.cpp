@@ -1,7 +1,6 @@
 #include "gui/shell/screens.h"
 
 #include "core/admin/permtree.h"
-#include "core/services/interaction.h"
 #include "gui/admin/frmpasswd.h"
 #include "gui/admin/frmusers.h"
 #include "gui/desk/frmrectkt.h"
@@ -9,35 +8,13 @@
 #include "gui/shell/mdimainmenu.h"
 #include "gui/students/frmchangedeg.h"
 #include "gui/students/frmimpstuddata.h"
+#include "gui/students/frmimpstuddataxls.h"
 
 #include <QAction>
 #include <QPointer>
-
-#include <QLabel>
-#include <QVBoxLayout>
 #include <QWidget>
 
 namespace {
-
-// Captions of the commands whose screens are still to come.
-QString pendingTitle(const QString &menuName)
-{
-    if (menuName == QLatin1String("N24"))
-        return QStringLiteral("Import Student Basic Data (Excel)");
-    return QString();
-}
-
-QWidget *pendingScreen(const QString &menuName, const QString &title, QWidget *parent)
-{
-    auto *screen = new QWidget(parent);
-    screen->setObjectName(QStringLiteral("pending_") + menuName);
-    screen->setWindowTitle(title);
-    auto *layout = new QVBoxLayout(screen);
-    layout->addWidget(
-            new QLabel(QStringLiteral("%1 comes in a later version of the client.").arg(title), screen));
-    screen->resize(360, 120);
-    return screen;
-}
 
 // The main window's menu as the users screen's permission tree reads it.
 QVector<permtree::MenuEntry> menuEntries(const MdiMainMenu *mainWindow)
@@ -65,14 +42,13 @@ QWidget *createScreen(const QString &menuName, MdiMainMenu *mainWindow)
         return new frmimpstuddata();
     if (menuName == QLatin1String("N23"))
         return new frmchangedeg();
+    if (menuName == QLatin1String("N24"))
+        return new frmimpstuddataxls();
     if (menuName == QLatin1String("N42"))
         return new frmpasswd();
     if (menuName == QLatin1String("N43")) {
         QPointer<MdiMainMenu> main(mainWindow);
         return new frmusers([main] { return menuEntries(main); });
     }
-    const QString title = pendingTitle(menuName);
-    if (title.isEmpty())
-        return nullptr;
-    return pendingScreen(menuName, title, nullptr);
+    return nullptr;
 }
