@@ -40,13 +40,14 @@ HandlerOptions commandOptions()
 
 } // namespace
 
-frmchangedeg::frmchangedeg(QWidget *parent) : QWidget(parent)
+frmchangedeg::frmchangedeg(QWidget *parent) : UniversityScreen(parent)
 {
     setObjectName(QStringLiteral("frmchangedeg"));
     setWindowTitle(QStringLiteral("Change Degree..."));
     setFont(QFont(QStringLiteral("Calibri"), 10));
 
     m_cmb = new QComboBox(this);
+    setUniversityList(m_cmb);
     m_cmb->setObjectName(QStringLiteral("cmb"));
     for (int i : {4, 14, 0, 10, 1, 11, 2, 12, 3, 13, 15}) {
         m_text[i] = new QLineEdit(this);
@@ -102,33 +103,6 @@ frmchangedeg::frmchangedeg(QWidget *parent) : QWidget(parent)
     resize(560, 330);
 }
 
-bool frmchangedeg::event(QEvent *e)
-{
-    if (e->type() == QEvent::WindowActivate) {
-        fillUniversities(m_cmb);
-        m_cmb->setFocus();
-    }
-    return QWidget::event(e);
-}
-
-void frmchangedeg::showEvent(QShowEvent *e)
-{
-    QWidget::showEvent(e);
-    if (!m_placed) {
-        m_placed = true;
-        centreInHost(this);
-    }
-}
-
-void frmchangedeg::keyPressEvent(QKeyEvent *e)
-{
-    if (e->key() == Qt::Key_Escape) {
-        closeScreen(this);
-        return;
-    }
-    QWidget::keyPressEvent(e);
-}
-
 bool frmchangedeg::eventFilter(QObject *watched, QEvent *e)
 {
     if (e->type() == QEvent::FocusOut && watched == text(4)) {
@@ -140,7 +114,7 @@ bool frmchangedeg::eventFilter(QObject *watched, QEvent *e)
         return false;
     }
     if (e->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, e);
+        return UniversityScreen::eventFilter(watched, e);
     const int key = static_cast<QKeyEvent *>(e)->key();
     if (key == Qt::Key_Escape) {
         closeScreen(this);
@@ -152,13 +126,13 @@ bool frmchangedeg::eventFilter(QObject *watched, QEvent *e)
         return true;
     }
     if (!enter && key != Qt::Key_Up)
-        return QWidget::eventFilter(watched, e);
+        return UniversityScreen::eventFilter(watched, e);
     int at = -1;
     for (int i = 1; i <= 5; ++i)
         if (watched == text(kChain[i]))
             at = i;
     if (at < 0)
-        return QWidget::eventFilter(watched, e);
+        return UniversityScreen::eventFilter(watched, e);
     const int to = kChain[enter ? at + 1 : at - 1];
     if (to == -1)
         m_cmb->setFocus(Qt::BacktabFocusReason);

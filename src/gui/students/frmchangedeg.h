@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "gui/students/screenutil.h"
 
 class QComboBox;
 class QLineEdit;
@@ -8,7 +8,7 @@ class QPushButton;
 
 // "Change Degree...": moves one student, found by mobile or application
 // number, to another college and/or degree of the chosen university.
-class frmchangedeg : public QWidget
+class frmchangedeg : public students::UniversityScreen
 {
     Q_OBJECT
 public:
@@ -20,9 +20,6 @@ public:
     void changeDegree();
 
 protected:
-    bool event(QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -31,5 +28,4 @@ private:
     QComboBox *m_cmb;
     QLineEdit *m_text[16] = {};
     QPushButton *m_cmd;
-    bool m_placed = false;
 };

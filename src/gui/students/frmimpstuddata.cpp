@@ -25,12 +25,13 @@ bool isSilent(const AppError &e)
 }
 } // namespace
 
-frmimpstuddata::frmimpstuddata(QWidget *parent) : QWidget(parent)
+frmimpstuddata::frmimpstuddata(QWidget *parent) : UniversityScreen(parent)
 {
     setObjectName(QStringLiteral("frmimpstuddata"));
     setWindowTitle(QStringLiteral("Import Student Data . . ."));
 
     m_cmb = new QComboBox(this);
+    setUniversityList(m_cmb);
     m_cmb->setObjectName(QStringLiteral("cmb"));
     m_cmb->setMinimumWidth(360);
     for (int i = 0; i < 2; ++i) {
@@ -74,37 +75,10 @@ frmimpstuddata::frmimpstuddata(QWidget *parent) : QWidget(parent)
     resize(520, 170);
 }
 
-bool frmimpstuddata::event(QEvent *e)
-{
-    if (e->type() == QEvent::WindowActivate) {
-        fillUniversities(m_cmb);
-        m_cmb->setFocus();
-    }
-    return QWidget::event(e);
-}
-
-void frmimpstuddata::showEvent(QShowEvent *e)
-{
-    QWidget::showEvent(e);
-    if (!m_placed) {
-        m_placed = true;
-        centreInHost(this);
-    }
-}
-
-void frmimpstuddata::keyPressEvent(QKeyEvent *e)
-{
-    if (e->key() == Qt::Key_Escape) {
-        closeScreen(this);
-        return;
-    }
-    QWidget::keyPressEvent(e);
-}
-
 bool frmimpstuddata::eventFilter(QObject *watched, QEvent *e)
 {
     if (e->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, e);
+        return UniversityScreen::eventFilter(watched, e);
     const int key = static_cast<QKeyEvent *>(e)->key();
     if (key == Qt::Key_Escape) {
         closeScreen(this);
@@ -121,7 +95,7 @@ bool frmimpstuddata::eventFilter(QObject *watched, QEvent *e)
     }
     if (watched == m_text[1] && key == Qt::Key_Up)
         return true;
-    return QWidget::eventFilter(watched, e);
+    return UniversityScreen::eventFilter(watched, e);
 }
 
 void frmimpstuddata::chooseFile()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "gui/students/screenutil.h"
 
 class QComboBox;
 class QLabel;
@@ -9,7 +9,7 @@ class QPushButton;
 
 // "Import Student Data . . .": appends a college's CSV list of students to
 // the chosen university's student list and shows what happened to each line.
-class frmimpstuddata : public QWidget
+class frmimpstuddata : public students::UniversityScreen
 {
     Q_OBJECT
 public:
@@ -19,9 +19,6 @@ public:
     void Import_Data();
 
 protected:
-    bool event(QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -31,5 +28,4 @@ private:
     QLineEdit *m_text[2];
     QPushButton *m_cmd[2];
     QLabel *m_lbreg[3];
-    bool m_placed = false;
 };

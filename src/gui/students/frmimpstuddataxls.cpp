@@ -99,12 +99,13 @@ QString countsSoFar(const ImportCounters &c)
 } // namespace
 
 frmimpstuddataxls::frmimpstuddataxls(QWidget *parent)
-    : QWidget(parent)
+    : UniversityScreen(parent)
 {
     setObjectName(QStringLiteral("frmimpstuddataxls"));
     setWindowTitle(kCaption);
 
     m_cmb = new QComboBox(this);
+    setUniversityList(m_cmb);
     m_cmb->setObjectName(QStringLiteral("cmb"));
     m_cmb->setMinimumWidth(360);
     for (int i = 0; i < 3; ++i) {
@@ -180,47 +181,30 @@ frmimpstuddataxls::frmimpstuddataxls(QWidget *parent)
     m_frame->hide();
 }
 
-bool frmimpstuddataxls::event(QEvent *e)
+void frmimpstuddataxls::activated()
 {
     // Qt activates the screen again after every message box and progress
     // window; only the first activation after opening moves the focus, and
     // the grid stays as the operator is checking it.
-    if (e->type() == QEvent::WindowActivate) {
-        fillUniversities(m_cmb);
-        if (m_freshShow) {
-            m_freshShow = false;
-            m_cmb->setFocus();
-        }
+    if (m_freshShow) {
+        m_freshShow = false;
+        UniversityScreen::activated();
     }
-    return QWidget::event(e);
 }
 
 void frmimpstuddataxls::showEvent(QShowEvent *e)
 {
-    QWidget::showEvent(e);
     if (!e->spontaneous()) {
         m_freshShow = true;
         hideGrid();
     }
-    if (!m_placed) {
-        m_placed = true;
-        centreInHost(this);
-    }
-}
-
-void frmimpstuddataxls::keyPressEvent(QKeyEvent *e)
-{
-    if (e->key() == Qt::Key_Escape) {
-        closeScreen(this);
-        return;
-    }
-    QWidget::keyPressEvent(e);
+    UniversityScreen::showEvent(e);
 }
 
 bool frmimpstuddataxls::eventFilter(QObject *watched, QEvent *e)
 {
     if (e->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, e);
+        return UniversityScreen::eventFilter(watched, e);
     const int key = static_cast<QKeyEvent *>(e)->key();
     if (key == Qt::Key_Escape) {
         closeScreen(this);
@@ -242,7 +226,7 @@ bool frmimpstuddataxls::eventFilter(QObject *watched, QEvent *e)
             return true;
         }
     }
-    return QWidget::eventFilter(watched, e);
+    return UniversityScreen::eventFilter(watched, e);
 }
 
 void frmimpstuddataxls::chooseFile()

@@ -2,7 +2,7 @@
 
 #include "core/students/studentimport.h"
 
-#include <QWidget>
+#include "gui/students/screenutil.h"
 
 class QComboBox;
 class QFrame;
@@ -18,7 +18,7 @@ struct DegreeDecision;
 // "Import Student Data (Excel). . .": stages a college's workbook, lists its
 // degrees for the operator to check, and stores the students (or, for
 // university "023", complete applications).
-class frmimpstuddataxls : public QWidget
+class frmimpstuddataxls : public students::UniversityScreen
 {
     Q_OBJECT
 public:
@@ -29,9 +29,8 @@ public:
     void Import_Data(int phase);
 
 protected:
-    bool event(QEvent *event) override;
+    void activated() override;
     void showEvent(QShowEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -63,6 +62,5 @@ private:
     QString m_workbookPath;
     // Counters kept between imports, as the summary shows them.
     students::ImportCounters m_counters;
-    bool m_placed = false;
     bool m_freshShow = true;
 };

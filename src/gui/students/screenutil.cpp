@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
+#include <QEvent>
+#include <QKeyEvent>
 #include <QMdiSubWindow>
+#include <QShowEvent>
 
 namespace students {
 
@@ -29,6 +31,8 @@ void BusyCursor::restore()
 
 void fillUniversities(QComboBox *combo)
 {
+    if (!combo)
+        return;
     // The window is activated again whenever a message box closes; the
     // person's choice must survive that, so it is kept when still listed.
     const QString chosen = combo->currentIndex() < 0 ? QString() : combo->currentText();
@@ -36,18 +40,6 @@ void fillUniversities(QComboBox *combo)
     for (const UnivRow &row : session().UnivList)
         combo->addItem(univEntry(row.name, row.code));
     combo->setCurrentIndex(chosen.isEmpty() ? -1 : combo->findText(chosen));
-}
-
-void upperCaseTyping(QLineEdit *edit)
-{
-    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString &text) {
-        const QString upper = text.toUpper();
-        if (upper == text)
-            return;
-        const int cursor = edit->cursorPosition();
-        edit->setText(upper);
-        edit->setCursorPosition(cursor);
-    });
 }
 
 namespace {
@@ -71,6 +63,39 @@ void centreInHost(QWidget *screen)
 void closeScreen(QWidget *screen)
 {
     frameOf(screen)->close();
+}
+
+void UniversityScreen::activated()
+{
+    if (m_universities)
+        m_universities->setFocus();
+}
+
+bool UniversityScreen::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate) {
+        fillUniversities(m_universities);
+        activated();
+    }
+    return QWidget::event(event);
+}
+
+void UniversityScreen::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_placed) {
+        m_placed = true;
+        centreInHost(this);
+    }
+}
+
+void UniversityScreen::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        closeScreen(this);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace students

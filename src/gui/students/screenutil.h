@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QWidget>
+
 class QComboBox;
-class QLineEdit;
-class QWidget;
 
 namespace students {
 
@@ -25,13 +25,35 @@ private:
 // the chosen entry stays chosen when it is still listed.
 void fillUniversities(QComboBox *combo);
 
-// Turns every typed character into its upper-case form.
-void upperCaseTyping(QLineEdit *edit);
-
 // Places the screen (or the MDI window holding it) in the middle of its host.
 void centreInHost(QWidget *screen);
 
 // Closes the screen, or the MDI window holding it.
 void closeScreen(QWidget *screen);
+
+// What the student-records screens share: the university list is filled
+// afresh on every activation (keeping the choice), the screen opens in the
+// middle of its host once, and Esc closes it.
+class UniversityScreen : public QWidget
+{
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+protected:
+    // The drop-down of universities; set by the screen once it is built.
+    void setUniversityList(QComboBox *combo) { m_universities = combo; }
+    // Called on activation after the list is filled; moves the focus to it.
+    virtual void activated();
+
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+    QComboBox *m_universities = nullptr;
+
+private:
+    bool m_placed = false;
+};
 
 } // namespace students
