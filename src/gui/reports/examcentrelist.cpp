@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -20,8 +21,34 @@ WorkbookOpener &opener()
     return instance;
 }
 
+// A spreadsheet program on the path that can show a window. LibreOffice's
+// headless build (kept for converting workbooks) has no window system
+// plug-in and fails to open a file for a person to see.
+QString spreadsheetProgram()
+{
+    for (const char *name : {"soffice", "libreoffice", "localc", "gnumeric", "et", "onlyoffice-desktopeditors"}) {
+        const QString program = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (program.isEmpty())
+            continue;
+        const QString real = QFileInfo(program).canonicalFilePath();
+        const bool libreOffice = QFileInfo(real).fileName() == QLatin1String("soffice") ||
+                                 QFileInfo(real).fileName() == QLatin1String("soffice.bin");
+        if (libreOffice &&
+            QDir(QFileInfo(real).absolutePath()).entryList({QStringLiteral("libvclplug_*")}, QDir::Files).isEmpty())
+            continue;
+        return program;
+    }
+    return QString();
+}
+
+// The program is started directly: the desktop's opener (xdg-open) reports
+// success even where no desktop session can act on it, which would leave the
+// user with nothing on screen and no message.
 bool openWithDesktop(const QString &path)
 {
+    const QString program = spreadsheetProgram();
+    if (!program.isEmpty())
+        return QProcess::startDetached(program, {path});
     return spreadsheetApplicationInstalled() && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
@@ -34,10 +61,8 @@ void setWorkbookOpener(WorkbookOpener replacement)
 
 bool spreadsheetApplicationInstalled()
 {
-    for (const char *name :
-         {"soffice", "libreoffice", "localc", "gnumeric", "et", "onlyoffice-desktopeditors"})
-        if (!QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty())
-            return true;
+    if (!spreadsheetProgram().isEmpty())
+        return true;
     const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
     if (xdgMime.isEmpty())
         return false;
@@ -45,7 +70,10 @@ bool spreadsheetApplicationInstalled()
     query.start(xdgMime,
                 {QStringLiteral("query"), QStringLiteral("default"),
                  QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet")});
-    return query.waitForFinished(5000) && !query.readAllStandardOutput().trimmed().isEmpty();
+    const bool answered = query.waitForFinished(5000);
+    const QString handler = QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
+    // A LibreOffice desktop entry is only of use with a windowed LibreOffice.
+    return answered && !handler.isEmpty() && !handler.startsWith(QLatin1String("libreoffice"));
 }
 
 void runExamCentreList(QWidget *parent)
