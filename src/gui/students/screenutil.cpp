@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QShowEvent>
+#include <QStyledItemDelegate>
 
 namespace students {
 
@@ -29,10 +30,28 @@ void BusyCursor::restore()
     m_active = false;
 }
 
+namespace {
+// Shows an entry's name only: the code behind the 100 blanks is for the
+// program, and the drop-down would otherwise widen to show it.
+class NameOnlyDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant &value, const QLocale &locale) const override
+    {
+        const QString text = QStyledItemDelegate::displayText(value, locale);
+        const int blanks = int(text.indexOf(QString(100, QLatin1Char(' '))));
+        return blanks < 0 ? text : text.left(blanks);
+    }
+};
+} // namespace
+
 void fillUniversities(QComboBox *combo)
 {
     if (!combo)
         return;
+    if (!dynamic_cast<NameOnlyDelegate *>(combo->itemDelegate()))
+        combo->setItemDelegate(new NameOnlyDelegate(combo));
     // The window is activated again whenever a message box closes; the
     // person's choice must survive that, so it is kept when still listed.
     const QString chosen = combo->currentIndex() < 0 ? QString() : combo->currentText();
