@@ -68,21 +68,17 @@ protected:
     }
 };
 
-TEST_F(DegreeChange, lookupByMobileFillsTheStudent)
+// The look-up by mobile number, by application number (followed once only),
+// of unknown or quoted numbers, and before any university is chosen.
+TEST_F(DegreeChange, lookUpFindsByMobileOrApplicationNumberOnly)
 {
     const StudentLookup s = lookupStudent(QStringLiteral("041"), QStringLiteral("9100000001"));
     ASSERT_TRUE(s.found);
-    EXPECT_EQ(s.name, QStringLiteral("Anu"));
-    EXPECT_EQ(s.college, QStringLiteral("C101"));
-    EXPECT_EQ(s.collegeText, QStringLiteral("Hillview Arts College, Tessaly"));
-    EXPECT_EQ(s.degreeText, QStringLiteral("Bachelor of Arts"));
-}
-
-TEST_F(DegreeChange, applicationNumberIsReplacedByItsContactNumberOnce)
-{
-    const StudentLookup s = lookupStudent(QStringLiteral("041"), QStringLiteral("5231"));
-    EXPECT_TRUE(s.found);
-    EXPECT_EQ(s.mobile, QStringLiteral("9100000001"));
+    EXPECT_EQ(QStringList({s.name, s.college, s.collegeText, s.degreeText}),
+              QStringList({"Anu", "C101", "Hillview Arts College, Tessaly", "Bachelor of Arts"}));
+    const StudentLookup byApp = lookupStudent(QStringLiteral("041"), QStringLiteral("5231"));
+    EXPECT_TRUE(byApp.found);
+    EXPECT_EQ(byApp.mobile, QStringLiteral("9100000001"));
     // An application whose contact number is itself only another application
     // number is not followed a second time.
     admin(QStringLiteral("insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree, fcontact_no, fappno) "
@@ -90,20 +86,13 @@ TEST_F(DegreeChange, applicationNumberIsReplacedByItsContactNumberOnce)
     const StudentLookup chain = lookupStudent(QStringLiteral("041"), QStringLiteral("777"));
     EXPECT_FALSE(chain.found);
     EXPECT_EQ(chain.mobile, QStringLiteral("5231"));
-}
-
-TEST_F(DegreeChange, unknownOrEmptyOrQuotedNumberIsNotFound)
-{
     for (const char *text : {"", "123", "1' or '1' = '1"})
         EXPECT_FALSE(lookupStudent(QStringLiteral("041"), QLatin1String(text)).found) << text;
-}
 
-TEST_F(DegreeChange, lookupBeforeAnyUniversityIsChosenSaysSo)
-{
     session().SelUnivDb.clear();
     try {
         lookupStudent(QString(), QStringLiteral("9100000001"));
-        FAIL() << "looked up without a university";
+        ADD_FAILURE() << "looked up without a university";
     } catch (const AppError &e) {
         EXPECT_EQ(e.number(), kNoUniversity);
         EXPECT_EQ(e.description(), QStringLiteral("Select the university first!!"));
@@ -111,58 +100,46 @@ TEST_F(DegreeChange, lookupBeforeAnyUniversityIsChosenSaysSo)
     EXPECT_THROW(currentUniversityDb(), AppError);
 }
 
-TEST_F(DegreeChange, inputChecksComeBeforeAnything)
+// Input checks, unknown new codes (with quotes) and only a lower-case
+// "verified" application stop the change before anything is written.
+TEST_F(DegreeChange, refusalsComeBeforeAnything)
 {
-    struct Case
+    const struct
     {
-        ChangeRequest r;
-        const char *text;
+        const char *mobile, *newColl, *newDeg, *status, *text;
+    } cases[] = {
+            {"", "C102", "BA", "", "All entries mandatory!!"},
+            {"9100000001", "C101", "", "", "All entries mandatory!!"},
+            {"9100000001", "C101", "BA", "", "No Modification done!!"},
+            {"9100000001", "C'9", "BA", "", "Invalid New College code"},
+            {"9100000001", "C101", "X\\'", "", "Invalid New Degree Code"},
+            {"9100000001", "C102", "BA", "verified", "Application is already submitted. Modification is not allowed!!"},
+            {"9100000001", "C102", "BA", "Verified", ""},
+            {"9100000001", "C102", "BA", "VERIFIED", ""},
+            {"9100000001", "C101", "BSC", "", ""},
     };
-    const Case cases[] = {
-            {ChangeRequest{QString(), QStringLiteral("C101"), QStringLiteral("C102"), QStringLiteral("BA"),
-                           QStringLiteral("BA"), {}},
-             "All entries mandatory!!"},
-            {ChangeRequest{QStringLiteral("1"), QStringLiteral("C101"), QStringLiteral("C101"), QStringLiteral("BA"),
-                           QString(), {}},
-             "All entries mandatory!!"},
-            {ChangeRequest{QStringLiteral("1"), QStringLiteral("C101"), QStringLiteral("C101"), QStringLiteral("BA"),
-                           QStringLiteral("BA"), {}},
-             "No Modification done!!"},
-            {ChangeRequest{QStringLiteral("1"), QStringLiteral("C101"), QStringLiteral("C101"), QStringLiteral("BA"),
-                           QStringLiteral("BSC"), {}},
-             ""},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(checkChangeInput(c.r).text, QLatin1String(c.text));
-}
-
-TEST_F(DegreeChange, unknownNewCollegeOrDegreeIsRefusedEvenWithQuotes)
-{
     selectUniversity(QStringLiteral("041"));
-    ChangeRun run;
-    EXPECT_EQ(prepareChange(request(QStringLiteral("9100000001"), QStringLiteral("C'9"), QStringLiteral("BA")), run).text,
-              QStringLiteral("Invalid New College code"));
-    EXPECT_EQ(prepareChange(request(QStringLiteral("9100000001"), QStringLiteral("C101"), QStringLiteral("X\\'")), run)
-                      .text,
-              QStringLiteral("Invalid New Degree Code"));
-}
-
-TEST_F(DegreeChange, onlyLowerCaseVerifiedBlocksTheChange)
-{
-    selectUniversity(QStringLiteral("041"));
-    for (const char *status : {"verified", "Verified", "VERIFIED"}) {
-        admin(QStringLiteral("update corvane3_tsc.studadm set fappstatus = '%1'").arg(QLatin1String(status)));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        admin(QStringLiteral("update corvane3_tsc.studadm set fappstatus = '%1'").arg(QLatin1String(c.status)));
+        const ChangeRequest r = request(QLatin1String(c.mobile), QLatin1String(c.newColl), QLatin1String(c.newDeg));
         ChangeRun run;
-        const ChangeRefusal refusal =
-                prepareChange(request(QStringLiteral("9100000001"), QStringLiteral("C102"), QStringLiteral("BA")), run);
-        EXPECT_EQ(refusal.refused(), QLatin1String(status) == QLatin1String("verified")) << status;
+        const ChangeRefusal input = checkChangeInput(r);
+        EXPECT_EQ(input.refused() ? input.text : prepareChange(r, run).text, QLatin1String(c.text));
     }
+    EXPECT_EQ(count(QStringLiteral("colldegchange")), 0);
 }
 
-TEST_F(DegreeChange, collegeOnlyChangeMovesTheSubjectsWithTheNewSerial)
+TEST_F(DegreeChange, collegeOnlyChangeMovesTheSubjectsWithTheNextSerial)
 {
     admin(QStringLiteral("insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree, fcontact_no, fappno) "
-                         "values('0007', 'C102', 'BA', '9199999999', '5299')"));
+                         "values('0007', 'C102', 'BA', '9199999999', '5299'), ('0042', 'C102', 'BSC', '1', '1')"));
+    ui.answers = {Answer::No};
+    change(request(QStringLiteral("9100000001"), QStringLiteral("C102"), QStringLiteral("BA")));
+    EXPECT_EQ(ui.last().defaultButton, Answer::No);
+    EXPECT_EQ(count(QStringLiteral("colldegchange")) + count(QStringLiteral("collstud"), QStringLiteral("fcollcode = 'C102'")), 0)
+            << "declined: nothing written";
+
     ASSERT_TRUE(change(request(QStringLiteral("9100000001"), QStringLiteral("C102"), QStringLiteral("BA"))));
     EXPECT_EQ(adminValue(QStringLiteral("select concat_ws('|', fcollcode, fdegree, fslno, ffinsub, "
                                         "ifnull(fappstatus, 'null')) from corvane3_tsc.studadm where fappno = '5231'")),
@@ -182,26 +159,16 @@ TEST_F(DegreeChange, degreeChangeDropsTheSubjectsAndStartsSerialsAt0001)
     EXPECT_EQ(adminValue(QStringLiteral("select fslno from corvane3_tsc.studadm where fappno = '5231'")),
               QStringLiteral("0001"));
     EXPECT_EQ(count(QStringLiteral("studoc"), QStringLiteral("fdegree = 'BSC'")), 1);
-}
 
-TEST_F(DegreeChange, studentWithoutApplicationChangesOnlyTheUploadAndLogsEmptyAppno)
-{
+    // Bala has no application: only the upload row moves, the log has no fappno.
     ChangeRun run;
     ASSERT_TRUE(change(request(QStringLiteral("9100000002"), QStringLiteral("C102"), QStringLiteral("BSC")), {}, &run));
     EXPECT_FALSE(run.hasApplication);
     EXPECT_EQ(count(QStringLiteral("collstud"), QStringLiteral("fmobileno = '9100000002' and fcollcode = 'C102'")), 1);
-    EXPECT_EQ(adminValue(QStringLiteral("select concat('[', fappno, ']') from corvane3_tsc.colldegchange")),
+    EXPECT_EQ(adminValue(QStringLiteral("select concat('[', fappno, ']') from corvane3_tsc.colldegchange "
+                                        "where fmobileno = '9100000002'")),
               QStringLiteral("[]"));
-    EXPECT_EQ(count(QStringLiteral("studadm"), QStringLiteral("fcollcode = 'C101'")), 1);
-}
-
-TEST_F(DegreeChange, declinedConfirmationWritesNothing)
-{
-    ui.answers = {Answer::No};
-    change(request(QStringLiteral("9100000001"), QStringLiteral("C102"), QStringLiteral("BA")));
-    EXPECT_EQ(ui.last().defaultButton, Answer::No);
-    EXPECT_EQ(count(QStringLiteral("colldegchange")), 0);
-    EXPECT_EQ(count(QStringLiteral("collstud"), QStringLiteral("fcollcode = 'C102'")), 0);
+    EXPECT_EQ(count(QStringLiteral("studadm"), QStringLiteral("fcollcode = 'C102'")), 0);
 }
 
 // Killed before each statement in turn: the retry asks again, finishes the
@@ -231,14 +198,6 @@ TEST_F(DegreeChange, killedConnectionFinishesTheChangeOnceWithOneLogRow)
                 << "asked again after the reconnect";
         ui.reset();
     }
-}
-
-TEST_F(DegreeChange, nextSerialIsLargestPlusOneInFourDigits)
-{
-    EXPECT_EQ(nextSerial(kDb, QStringLiteral("C102"), QStringLiteral("BA")), QStringLiteral("0001"));
-    admin(QStringLiteral("insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree) values"
-                         "('0007', 'C102', 'BA'), ('0003', 'C102', 'BA'), ('0042', 'C102', 'BSC')"));
-    EXPECT_EQ(nextSerial(kDb, QStringLiteral("C102"), QStringLiteral("BA")), QStringLiteral("0008"));
 }
 
 // Two clients change students into one college and degree at the same moment;

@@ -53,3 +53,9 @@ int StudentsTest::count(const QString &table, const QString &where)
                               .arg(kDb, table, where.isEmpty() ? QString() : QStringLiteral("where ") + where))
             .toInt();
 }
+
+QString StudentsTest::dump(const QString &table, const QString &columns, const QString &db)
+{
+    return adminValue(QStringLiteral("select group_concat(concat_ws('|', %3) order by %3 separator '\\n') from %1.%2")
+                              .arg(db, table, columns));
+}
