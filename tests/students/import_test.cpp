@@ -33,7 +33,8 @@ class CsvImport : public StudentsTest
 protected:
     static void seed()
     {
-        admin(u"insert into corvane3_tsc.collstud(fslno, fcollcode, fdegree, fmobileno, fname, fimpdate) values"
+        admin(u"insert into corvane3_tsc.collstud(fslno, fcollcode, fdegree, fmobileno, fname, fimpdate) "
+              u"values"
               "('9', '2002', 'BA', '9000000003', 'Elsewhere', '2020-01-01'), "
               "('8', '2001', 'BA', '9000000004', 'Here', '2020-01-01'), "
               "('1', '2001', 'BA', '   ', 'Old blank', '2020-01-01')"_s);
@@ -49,7 +50,8 @@ protected:
     static QString stored(bool full = false)
     {
         const QString cols = u"fslno, fcollcode, fdegree, fname, fmobileno, femail"_s;
-        QString all = dump(u"collstud"_s, cols + u", fimpdate is null"_s) + u'#' + dump(u"collstudnb"_s, cols) + u'#' +
+        QString all = dump(u"collstud"_s, cols + u", fimpdate is null"_s) + u'#' +
+                      dump(u"collstudnb"_s, cols) + u'#' +
                       dump(u"collstuddup"_s, cols + u", fdeleted, fimpdate is null"_s);
         if (full)
             all += u'#' + dump(u"tmpcollstud"_s, cols + u", fdeleted, fintid, fimpdate is null"_s) + u'#' +
@@ -58,7 +60,8 @@ protected:
     }
 
     // Runs an import the way the screen does, reconnecting on a dropped link.
-    ImportRun importFile(const QString &path, const StepObserver &observer = {}, ImportPlan plan = ImportPlan::Fast)
+    ImportRun importFile(const QString &path, const StepObserver &observer = {},
+                         ImportPlan plan = ImportPlan::Fast)
     {
         CsvImportRequest request{u"041"_s, path, u"2001"_s, plan};
         CsvShape shape;
@@ -78,7 +81,8 @@ protected:
     {
         CsvShape shape;
         try {
-            const ImportRefusal r = checkCsvImport(entry, CsvImportRequest{univ, path, college, ImportPlan::Fast}, &shape);
+            const ImportRefusal r =
+                    checkCsvImport(entry, CsvImportRequest{univ, path, college, ImportPlan::Fast}, &shape);
             return r.text.isEmpty() ? u"ok"_s : r.text + (r.critical ? u" (critical)"_s : QString());
         } catch (const AppError &e) {
             return formatError(ErrorStyle::NumberCommaDescription, e);
@@ -153,11 +157,14 @@ TEST_F(CsvImport, checksRefuseBadEntriesAndUnusableFilesBeforeAnythingRuns)
             {u"042"_s, ok, u"ABC"_s, u"13, Type mismatch"_s},
             {u"041"_s, u"   "_s, u"2001"_s, u"Information should be entered!!"_s},
             {u"041"_s, ok, u"  "_s, u"Information should be entered!!"_s},
-            {u"041"_s, missing, u"2001"_s, u"53, The file %1 cannot be imported: it does not exist."_s.arg(missing)},
+            {u"041"_s, missing, u"2001"_s,
+             u"53, The file %1 cannot be imported: it does not exist."_s.arg(missing)},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(checked(c.univ, c.path, c.college), c.outcome) << c.univ.toStdString() << " " << c.college.toStdString();
-    EXPECT_EQ(checked(u"041"_s, ok, u"2001"_s, QString()), u"Information should be entered!!"_s) << "no university";
+        EXPECT_EQ(checked(c.univ, c.path, c.college), c.outcome)
+                << c.univ.toStdString() << " " << c.college.toStdString();
+    EXPECT_EQ(checked(u"041"_s, ok, u"2001"_s, QString()), u"Information should be entered!!"_s)
+            << "no university";
 
     const struct
     {
@@ -167,9 +174,11 @@ TEST_F(CsvImport, checksRefuseBadEntriesAndUnusableFilesBeforeAnythingRuns)
     } files[] = {
             {dir.path(), "75, ", "not a file"},
             {writeCsv(u"zero.csv"_s, {}, QString()), "5, ", "empty"},
-            {writeCsv(u"five.csv"_s, {kHeading, u"1,2001,BA,Anu,9000000001"_s}), "5, ", "line 2 has 5 fields"},
+            {writeCsv(u"five.csv"_s, {kHeading, u"1,2001,BA,Anu,9000000001"_s}), "5, ",
+             "line 2 has 5 fields"},
             {writeCsv(u"head.csv"_s, {u"Sl No;College;Degree"_s}), "5, ", "line 1 has 1 fields"},
-            {writeCsv(u"seven.csv"_s, {kHeading, u"1,2001,BA,Anu,9000000001,a@x"_s, u"2,2001,BA,Bala,9,b@x,extra"_s}),
+            {writeCsv(u"seven.csv"_s,
+                      {kHeading, u"1,2001,BA,Anu,9000000001,a@x"_s, u"2,2001,BA,Bala,9,b@x,extra"_s}),
              "5, ", "line 3 has 7 fields"},
     };
     for (const auto &f : files) {
@@ -181,8 +190,9 @@ TEST_F(CsvImport, checksRefuseBadEntriesAndUnusableFilesBeforeAnythingRuns)
     EXPECT_EQ(count(u"tmpcollstud"_s), 1);
 
     // A quoted field may hold a comma and a line end without making a record.
-    const CsvShape shape = inspectCsv(writeCsv(u"q.csv"_s, {kHeading, u"1,2001,BA,\"Anu,\nRaman\",9000000001,a@x"_s,
-                                                            u"2,2001,BA,Bala \\, K,9000000002,b@x"_s}));
+    const CsvShape shape =
+            inspectCsv(writeCsv(u"q.csv"_s, {kHeading, u"1,2001,BA,\"Anu,\nRaman\",9000000001,a@x"_s,
+                                             u"2,2001,BA,Bala \\, K,9000000002,b@x"_s}));
     EXPECT_EQ(shape.records, 3);
     EXPECT_FALSE(shape.crlf);
 }
@@ -249,9 +259,10 @@ TEST_F(CsvImport, retriedAppendNeverStoresAStudentTwice)
         if (index == append && !done) {
             done = true;
             // The statement went through but its answer never came back.
-            Conn::execute(u"insert into corvane3_tsc.collstud(fslno, fcollcode, fdegree, fmobileno, femail, fname, "
-                          "fimpdate) select fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate "
-                          "from corvane3_tsc.tmpcollstud"_s);
+            Conn::execute(
+                    u"insert into corvane3_tsc.collstud(fslno, fcollcode, fdegree, fmobileno, femail, fname, "
+                    "fimpdate) select fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate "
+                    "from corvane3_tsc.tmpcollstud"_s);
             killConn();
         }
     });
