@@ -305,29 +305,4 @@ TEST_F(ExcelScreen, aCollegeWithoutEmailGetsNoMailAndAFailedMailIsReported)
             ui.last().text.startsWith(QLatin1String("The error mail to moor@colleges.example was not sent")));
 }
 
-// A legacy workbook goes through LibreOffice and the same reader; the
-// capital extension stays in the CSV's name.
-TEST_F(ExcelScreen, aLegacyXlsWorkbookIsImportedLikeAnXlsxOne)
-{
-    const QString soffice = QStandardPaths::findExecutable(u"soffice"_s);
-    if (soffice.isEmpty())
-        GTEST_SKIP() << "LibreOffice is not installed";
-    const QString xlsx =
-            workbook(u"2001legacy.xlsx"_s,
-                     {listHeading(), {u"1"_s, u"2001"_s, u"BA"_s, u"Anu"_s, 987654321012.0, u"a@x"_s}});
-    QDir(dir.path()).mkdir(u"made"_s);
-    QProcess make;
-    make.start(soffice,
-               {u"-env:UserInstallation="_s + QUrl::fromLocalFile(dir.filePath(u"profile"_s)).toString(),
-                u"--headless"_s, u"--convert-to"_s, u"xls"_s, u"--outdir"_s, dir.filePath(u"made"_s), xlsx});
-    ASSERT_TRUE(make.waitForFinished(180000));
-    const QString xls = dir.filePath(u"2001legacy.XLS"_s);
-    ASSERT_TRUE(QFile::rename(dir.filePath(u"made/2001legacy.xls"_s), xls));
-    importSheet(u"041"_s, xls);
-    EXPECT_TRUE(ui.messages.isEmpty()) << ui.dump();
-    EXPECT_TRUE(QFile::exists(dir.filePath(u"csv/2001legacy.XLS"_s)));
-    EXPECT_EQ(adminValue(u"select fmobileno from corvane3_tsc.tmpcollstud"_s), u"987654321012"_s);
-    EXPECT_EQ(cell(0, 0), u"BA"_s);
-}
-
 } // namespace
