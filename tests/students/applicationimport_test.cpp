@@ -3,6 +3,8 @@
 
 #include "excelfixture.h"
 
+using namespace Qt::StringLiterals;
+
 using namespace students;
 
 namespace {
@@ -15,140 +17,94 @@ protected:
     {
         SheetRows all{appHeading()};
         all += rows;
-        stage(QStringLiteral("023"), QStringLiteral("2301"), workbook(QStringLiteral("2301.xlsx"), all));
+        stage(u"023"_s, u"2301"_s, workbook(u"2301.xlsx"_s, all));
     }
-    static QString rowsOf(const QString &sql) { return appValue(sql); }
 };
 
 TEST_F(Applications, serialsContinueAfterTheHighestStoredAndEveryTableIsFilled)
 {
-    admin(QStringLiteral("insert into corvane3_023.studadm(fslno, fcollcode, fdegree, fappno) values"
-                         "('0041', '2301', 'BA', '5239'), ('0007', '2301', 'BA', '5238'), ('0100', '2302', "
-                         "'BA', '5237')"));
-    stageRows(
-            {appRow(QStringLiteral("1"), QStringLiteral("BA"), QStringLiteral("Anu"), QStringLiteral("CAT-I"),
-                    12500, {QStringLiteral("ENG"), QStringLiteral("HIS")}, QStringLiteral("9000000001")),
-             appRow(QStringLiteral("2"), QStringLiteral("BA"), QStringLiteral("Bala"), QStringLiteral("2-A"),
-                    12500.5, {QStringLiteral("ECO")}, QStringLiteral("9000000002"))});
-    const ApplicationRun run = importApps({QStringLiteral("BA")});
+    admin(u"insert into corvane3_023.studadm(fslno, fcollcode, fdegree, fappno) values"
+          "('0041', '2301', 'BA', '5239'), ('0007', '2301', 'BA', '5238'), ('0100', '2302', "
+          "'BA', '5237')"_s);
+    stageRows({appRow(u"1"_s, u"BA"_s, u"Anu"_s, u"CAT-I"_s, 12500, {u"ENG"_s, u"HIS"_s}, u"9000000001"_s),
+               appRow(u"2"_s, u"BA"_s, u"Bala"_s, u"2-A"_s, 12500.5, {u"ECO"_s}, u"9000000002"_s)});
+    const ApplicationRun run = importApps({u"BA"_s});
     EXPECT_EQ(run.total, 2);
-    EXPECT_EQ(run.beforeLine, QStringLiteral("Records Before Importing : BA - 2"));
-    EXPECT_EQ(run.afterLine, QStringLiteral("Records After Importing : BA - 4"));
-    EXPECT_EQ(rowsOf(QStringLiteral("select group_concat(concat_ws('|', fslno, fname, fcaste, ftotfee, "
-                                    "fappno = concat('523', "
-                                    "internal_code), fxlsintno is not null, fappstatus, ffinsub, fexamno, "
-                                    "fcombcode, fcreateuser, "
-                                    "fackuser, fblood_group, fadmdate, freligion, fconstype, fcatbirth, "
-                                    "farea) order by fslno "
-                                    "separator '#') from corvane3_023.studadm where fcreateuser = 'XLS'")),
-              QStringLiteral(
-                      "0042|Anu|CAT-I|12500.00|1|1|verified|T|A|GEN|XLS|XLS|NOT KNOWN|2026-06-01|Others|No|.|"
-                      "Rural#0043|Bala|2A|12500.50|1|1|verified|T|A|GEN|XLS|XLS|NOT KNOWN|2026-06-01|Others|"
-                      "No|.|Rural"));
+    EXPECT_EQ(run.beforeLine, u"Records Before Importing : BA - 2"_s);
+    EXPECT_EQ(run.afterLine, u"Records After Importing : BA - 4"_s);
+    EXPECT_EQ(adminValue(u"select group_concat(concat_ws('|', fslno, fname, fcaste, ftotfee, "
+                         "fappno = concat('523', "
+                         "internal_code), fxlsintno is not null, fappstatus, ffinsub, fexamno, "
+                         "fcombcode, fcreateuser, "
+                         "fackuser, fblood_group, fadmdate, freligion, fconstype, fcatbirth, "
+                         "farea) order by fslno "
+                         "separator '#') from corvane3_023.studadm where fcreateuser = 'XLS'"_s),
+              u"0042|Anu|CAT-I|12500.00|1|1|verified|T|A|GEN|XLS|XLS|NOT KNOWN|2026-06-01|Others|No|.|"
+              "Rural#0043|Bala|2A|12500.50|1|1|verified|T|A|GEN|XLS|XLS|NOT KNOWN|2026-06-01|Others|"
+              "No|.|Rural"_s);
     // Subjects by code, under the final application number.
     EXPECT_EQ(
-            rowsOf(QStringLiteral(
-                    "select group_concat(concat(o.fslno, ':', o.fsubcode) order by o.fslno, o.fsubcode) from "
+            adminValue(
+                    u"select group_concat(concat(o.fslno, ':', o.fsubcode) order by o.fslno, o.fsubcode) "
+                    u"from "
                     "corvane3_023.options o join corvane3_023.studadm a on a.fappno = o.fappno and a.fslno = "
-                    "o.fslno and a.fcollcode = o.fcollcode")),
-            QStringLiteral("0042:BA01,0042:BA02,0043:BA03"));
-    EXPECT_EQ(rowsOf(QStringLiteral(
-                      "select group_concat(concat(d.app_no, ':', d.fdoctype) order by d.app_no, d.fdoctype) "
+                    "o.fslno and a.fcollcode = o.fcollcode"_s),
+            u"0042:BA01,0042:BA02,0043:BA03"_s);
+    EXPECT_EQ(adminValue(
+                      u"select group_concat(concat(d.app_no, ':', d.fdoctype) order by d.app_no, d.fdoctype) "
                       "from "
-                      "corvane3_023.studoc d join corvane3_023.studadm a on a.fappno = d.login_cnt")),
-              QStringLiteral("0042:Photo,0042:Signature,0043:Photo,0043:Signature"));
-    EXPECT_EQ(rowsOf(QStringLiteral(
-                      "select group_concat(concat(f.fslno, ':', f.fheadcode, ':', f.famount, ':', f.fyear) "
-                      "order by "
-                      "f.fslno, f.fheadcode) from corvane3_023.admfeedetl f join corvane3_023.studadm a on "
-                      "a.fappno = f.fappno")),
-              QStringLiteral("0042:01 University Total Fee:12500.00:2018,0042:02 Fine:0.00:2018,"
-                             "0043:01 University Total Fee:12500.50:2018,0043:02 Fine:0.00:2018"));
-}
-
-struct CasteCase
-{
-    const char *typed;
-    const char *stored;
-};
-
-TEST_F(Applications, casteCategoriesAreNormalised)
-{
-    const CasteCase cases[] = {{"CAT-I", "CAT-I"}, {"CATI", "CAT-I"}, {"CAT-II", "CAT-II"}, {"2-A", "2A"}};
-    SheetRows rows;
-    int i = 0;
-    for (const CasteCase &c : cases) {
-        ++i;
-        rows.append(appRow(QString::number(i), QStringLiteral("BA"), QStringLiteral("S%1").arg(i),
-                           QLatin1String(c.typed), 100, {}, QStringLiteral("900000000%1").arg(i)));
-    }
-    stageRows(rows);
-    importApps({QStringLiteral("BA")});
-    i = 0;
-    for (const CasteCase &c : cases) {
-        ++i;
-        EXPECT_EQ(
-                appValue(
-                        QStringLiteral("select fcaste from corvane3_023.studadm where fname = 'S%1'").arg(i)),
-                QLatin1String(c.stored))
-                << c.typed;
-    }
+                      "corvane3_023.studoc d join corvane3_023.studadm a on a.fappno = d.login_cnt"_s),
+              u"0042:Photo,0042:Signature,0043:Photo,0043:Signature"_s);
+    EXPECT_EQ(
+            adminValue(u"select group_concat(concat(f.fslno, ':', f.fheadcode, ':', f.famount, ':', f.fyear) "
+                       "order by "
+                       "f.fslno, f.fheadcode) from corvane3_023.admfeedetl f join corvane3_023.studadm a on "
+                       "a.fappno = f.fappno"_s),
+            u"0042:01 University Total Fee:12500.00:2018,0042:02 Fine:0.00:2018,"
+            "0043:01 University Total Fee:12500.50:2018,0043:02 Fine:0.00:2018"_s);
 }
 
 // Repeated subjects once, empty cells nothing, a code inside an earlier code
-// still taken, a degree without subjects no options rows at all.
-TEST_F(Applications, subjectsAreTakenOnceEachAndEmptyCellsAddNothing)
+// still taken, a degree without subjects no options rows at all; caste
+// categories normalised; apostrophes in names become backquotes while other
+// values are stored as typed.
+TEST_F(Applications, subjectsCastesAndQuotesAreStoredAsTheColumnsWant)
 {
-    stageRows({appRow(QStringLiteral("1"), QStringLiteral("BA"), QStringLiteral("Anu"),
-                      QStringLiteral("CATI"), 100,
-                      {QStringLiteral("ENG"), QString(), QStringLiteral("ENG"), QStringLiteral("  "),
-                       QStringLiteral("XHIS"), QStringLiteral("HIS"), QStringLiteral("POL")},
-                      QStringLiteral("9000000001")),
-               appRow(QStringLiteral("2"), QStringLiteral("BSC"), QStringLiteral("Bala"),
-                      QStringLiteral("CATI"), 100, {}, QStringLiteral("9000000002"))});
-    const ApplicationRun run = importApps({QStringLiteral("BA"), QStringLiteral("BSC")});
-    EXPECT_EQ(run.total, 2);
+    QVariantList souza = appRow("3", "BA", "D'Souza", "CAT'I", 100, {}, "9000000003");
+    souza[6] = "M'";
+    souza[20] = "o'brien\\x@mail.example";
+    stageRows({appRow("1", "BA", "Anu", "CATI", 100, {"ENG", "", "ENG", "  ", "XHIS", "HIS", "POL"},
+                      "9000000001"),
+               appRow("2", "BSC", "Bala", "CAT-II", 100, {}, "9000000002"), souza,
+               appRow("4", "BA", "Chitra", "CAT-I", 100, {}, "9000000004"),
+               appRow("5", "BA", "Devi", "2-A", 100, {}, "9000000005")});
+    EXPECT_EQ(importApps({"BA", "BSC"}).total, 5);
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.dump();
     // POL belongs to another examination, so it stays as typed.
-    EXPECT_EQ(appValue(QStringLiteral(
-                      "select group_concat(fsubcode order by fsubcode) from corvane3_023.options "
-                      "where fdegree = 'BA'")),
-              QStringLiteral("BA01,BA02,POL,XHIS"));
-    EXPECT_EQ(appCount(QStringLiteral("options"), QStringLiteral("fdegree = 'BSC'")), 0);
-    EXPECT_EQ(appCount(QStringLiteral("studadm"), QStringLiteral("fdegree = 'BSC'")), 1);
-    EXPECT_EQ(appCount(QStringLiteral("studoc"), QStringLiteral("fdegree = 'BSC'")), 1);
-}
-
-TEST_F(Applications, apostrophesInNamesBecomeBackquotesAndOtherValuesAreStoredAsTyped)
-{
-    QVariantList row = appRow(QStringLiteral("1"), QStringLiteral("BA"), QStringLiteral("D'Souza"),
-                              QStringLiteral("CAT'I"), 100, {}, QStringLiteral("9000000001"));
-    row[6] = QStringLiteral("M'");
-    row[20] = QStringLiteral("o'brien\\x@mail.example");
-    stageRows({row});
-    EXPECT_EQ(importApps({QStringLiteral("BA")}).total, 1);
-    EXPECT_TRUE(ui.messages.isEmpty()) << ui.texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(appValue(QStringLiteral(
-                      "select concat_ws('|', fname, ffatname, fmotname, fgender, fcaste, femail) from "
-                      "corvane3_023.studadm")),
-              QStringLiteral("D`Souza|Father of D`Souza|Mother of D`Souza|M'|CAT'I|o'brien\\x@mail.example"));
+    EXPECT_EQ(adminValue("select group_concat(fsubcode order by fsubcode) from corvane3_023.options "
+                         "where fdegree = 'BA'"),
+              "BA01,BA02,POL,XHIS");
+    EXPECT_EQ(appCount("options", "fdegree = 'BSC'"), 0);
+    EXPECT_EQ(appCount("studoc", "fdegree = 'BSC'"), 1);
+    EXPECT_EQ(adminValue("select group_concat(fcaste order by fslno, fdegree) from corvane3_023.studadm"),
+              "CAT-I,CAT-II,CAT'I,CAT-I,2A");
+    EXPECT_EQ(adminValue("select concat_ws('|', fname, ffatname, fmotname, fgender, fcaste, femail) from "
+                         "corvane3_023.studadm where fgender = 'M'''"),
+              "D`Souza|Father of D`Souza|Mother of D`Souza|M'|CAT'I|o'brien\\x@mail.example");
 }
 
 // A fee that is empty or no number stops the import before any degree is
 // written, naming the student.
 TEST_F(Applications, anEmptyOrMistypedFeeStopsTheImportBeforeAnythingIsStored)
 {
-    for (const QVariant &fee :
-         {QVariant(), QVariant(QStringLiteral("12,500")), QVariant(QStringLiteral("1e3; drop"))}) {
+    for (const QVariant &fee : {QVariant(), QVariant(u"12,500"_s), QVariant(u"1e3; drop"_s)}) {
         ui.reset();
-        stageRows(
-                {appRow(QStringLiteral("1"), QStringLiteral("BA"), QStringLiteral("Anu"),
-                        QStringLiteral("CATI"), 100, {QStringLiteral("ENG")}, QStringLiteral("9000000001")),
-                 appRow(QStringLiteral("7"), QStringLiteral("BSC"), QStringLiteral("Bala"),
-                        QStringLiteral("CATI"), fee, {QStringLiteral("ENG")}, QStringLiteral("9000000002"))});
-        const ApplicationRun run = importApps({QStringLiteral("BA"), QStringLiteral("BSC")});
+        stageRows({appRow(u"1"_s, u"BA"_s, u"Anu"_s, u"CATI"_s, 100, {u"ENG"_s}, u"9000000001"_s),
+                   appRow(u"7"_s, u"BSC"_s, u"Bala"_s, u"CATI"_s, fee, {u"ENG"_s}, u"9000000002"_s)});
+        const ApplicationRun run = importApps({u"BA"_s, u"BSC"_s});
         EXPECT_EQ(run.total, 0);
-        EXPECT_EQ(appCount(QStringLiteral("studadm")), 0);
-        EXPECT_EQ(appCount(QStringLiteral("options")), 0);
+        EXPECT_EQ(appCount(u"studadm"_s), 0);
+        EXPECT_EQ(appCount(u"options"_s), 0);
         ASSERT_EQ(ui.messages.size(), 1);
         EXPECT_TRUE(ui.last().text.startsWith(
                 QLatin1String("5, The fee of Bala (serial number 7, degree BSC) is ")))
@@ -158,36 +114,29 @@ TEST_F(Applications, anEmptyOrMistypedFeeStopsTheImportBeforeAnythingIsStored)
 
 TEST_F(Applications, theSameWorkbookTwiceCreatesEveryApplicationTwiceWithNewSerials)
 {
-    const SheetRows rows{appRow(QStringLiteral("1"), QStringLiteral("BA"), QStringLiteral("Anu"),
-                                QStringLiteral("CATI"), 100, {QStringLiteral("ENG")},
-                                QStringLiteral("9000000001"))};
+    const SheetRows rows{appRow(u"1"_s, u"BA"_s, u"Anu"_s, u"CATI"_s, 100, {u"ENG"_s}, u"9000000001"_s)};
     stageRows(rows);
-    importApps({QStringLiteral("BA")});
+    importApps({u"BA"_s});
     stageRows(rows);
-    EXPECT_EQ(importApps({QStringLiteral("BA")}).total, 1);
-    EXPECT_EQ(appValue(QStringLiteral("select group_concat(fslno order by fslno) from corvane3_023.studadm")),
-              QStringLiteral("0001,0002"));
-    EXPECT_EQ(appCount(QStringLiteral("options")), 2);
-    EXPECT_EQ(appCount(QStringLiteral("admfeedetl")), 4);
+    EXPECT_EQ(importApps({u"BA"_s}).total, 1);
+    EXPECT_EQ(adminValue(u"select group_concat(fslno order by fslno) from corvane3_023.studadm"_s),
+              u"0001,0002"_s);
+    EXPECT_EQ(appCount(u"options"_s), 2);
+    EXPECT_EQ(appCount(u"admfeedetl"_s), 4);
 }
 
 TEST_F(Applications, aDegreeNamedTwiceIsImportedOnceAndAnUntickedOneNotAtAll)
 {
-    stageRows({appRow(QStringLiteral("1"), QStringLiteral("BA"), QStringLiteral("Anu"),
-                      QStringLiteral("CATI"), 100, {}, QStringLiteral("9000000001")),
-               appRow(QStringLiteral("2"), QStringLiteral("XBA"), QStringLiteral("Bala"),
-                      QStringLiteral("CATI"), 100, {}, QStringLiteral("9000000002")),
-               appRow(QStringLiteral("3"), QStringLiteral("BSC"), QStringLiteral("Chitra"),
-                      QStringLiteral("CATI"), 100, {}, QStringLiteral("9000000003"))});
-    const QVector<DegreeDecision> grid{{QStringLiteral("BA"), QStringLiteral("BA"), true},
-                                       {QStringLiteral("BSC"), QStringLiteral("BSC"), false},
-                                       {QStringLiteral("XBA"), QStringLiteral("BA"), true}};
+    stageRows({appRow(u"1"_s, u"BA"_s, u"Anu"_s, u"CATI"_s, 100, {}, u"9000000001"_s),
+               appRow(u"2"_s, u"XBA"_s, u"Bala"_s, u"CATI"_s, 100, {}, u"9000000002"_s),
+               appRow(u"3"_s, u"BSC"_s, u"Chitra"_s, u"CATI"_s, 100, {}, u"9000000003"_s)});
+    const QVector<DegreeDecision> grid{
+            {u"BA"_s, u"BA"_s, true}, {u"BSC"_s, u"BSC"_s, false}, {u"XBA"_s, u"BA"_s, true}};
     applyDegreeDecisions(kAppDb, grid);
     EXPECT_EQ(importApps(degreesToImport(grid)).total, 2);
-    EXPECT_EQ(
-            appValue(QStringLiteral("select group_concat(concat(fdegree, fslno, fname) order by fslno) from "
-                                    "corvane3_023.studadm")),
-            QStringLiteral("BA0001Anu,BA0002Bala"));
+    EXPECT_EQ(adminValue(u"select group_concat(concat(fdegree, fslno, fname) order by fslno) from "
+                         "corvane3_023.studadm"_s),
+              u"BA0001Anu,BA0002Bala"_s);
 }
 
 // Small statements: the rows are split into several inserts with the same
@@ -196,22 +145,20 @@ TEST_F(Applications, largeDegreesAreSentInBoundedStatements)
 {
     SheetRows rows;
     for (int i = 1; i <= 60; ++i)
-        rows.append(appRow(QString::number(i), QStringLiteral("BA"), QStringLiteral("Student %1").arg(i),
-                           QStringLiteral("CATI"), 1000 + i, {QStringLiteral("ENG"), QStringLiteral("HIS")},
-                           QStringLiteral("90000%1").arg(i, 5, 10, QLatin1Char('0'))));
+        rows.append(appRow(QString::number(i), u"BA"_s, u"Student %1"_s.arg(i), u"CATI"_s, 1000 + i,
+                           {u"ENG"_s, u"HIS"_s}, u"90000%1"_s.arg(i, 5, 10, QLatin1Char('0'))));
     stageRows(rows);
-    const ApplicationRun run = importApps({QStringLiteral("BA")}, 2000);
+    const ApplicationRun run = importApps({u"BA"_s}, 2000);
     EXPECT_EQ(run.total, 60);
     ASSERT_EQ(run.plans.size(), 1);
     EXPECT_GT(run.plans.at(0).applications.size(), 5);
     EXPECT_GT(run.plans.at(0).subjects.size(), 2);
     EXPECT_LE(run.largestStatement, 2000);
-    EXPECT_EQ(appValue(QStringLiteral(
-                      "select concat(count(*), '/', count(distinct fslno), '/', min(fslno), '/', "
-                      "max(fslno), '/', sum(ftotfee)) from corvane3_023.studadm")),
-              QStringLiteral("60/60/0001/0060/61830.00"));
-    EXPECT_EQ(appCount(QStringLiteral("options")), 120);
-    EXPECT_EQ(appCount(QStringLiteral("admfeedetl")), 120);
+    EXPECT_EQ(adminValue(u"select concat(count(*), '/', count(distinct fslno), '/', min(fslno), '/', "
+                         "max(fslno), '/', sum(ftotfee)) from corvane3_023.studadm"_s),
+              u"60/60/0001/0060/61830.00"_s);
+    EXPECT_EQ(appCount(u"options"_s), 120);
+    EXPECT_EQ(appCount(u"admfeedetl"_s), 120);
 }
 
 // The connection is killed before each statement in turn; in one variant
@@ -221,25 +168,23 @@ TEST_F(Applications, aKilledConnectionNeverStoresABatchTwice)
 {
     SheetRows rows;
     for (int i = 1; i <= 12; ++i)
-        rows.append(appRow(QString::number(i), i % 3 ? QStringLiteral("BA") : QStringLiteral("BSC"),
-                           QStringLiteral("S%1").arg(i), QStringLiteral("CATI"), 100, {QStringLiteral("ENG")},
-                           QStringLiteral("90000000%1").arg(i, 2, 10, QLatin1Char('0'))));
+        rows.append(appRow(QString::number(i), i % 3 ? u"BA"_s : u"BSC"_s, u"S%1"_s.arg(i), u"CATI"_s, 100,
+                           {u"ENG"_s}, u"90000000%1"_s.arg(i, 2, 10, QLatin1Char('0'))));
     for (bool storedBeforeKill : {false, true}) {
         for (int killAt = 0; killAt < 16; ++killAt) {
-            admin(QStringList{QStringLiteral("delete from corvane3_023.studadm"),
-                              QStringLiteral("delete from corvane3_023.options"),
-                              QStringLiteral("delete from corvane3_023.studoc"),
-                              QStringLiteral("delete from corvane3_023.admfeedetl")});
+            admin(QStringList{u"delete from corvane3_023.studadm"_s, u"delete from corvane3_023.options"_s,
+                              u"delete from corvane3_023.studoc"_s,
+                              u"delete from corvane3_023.admfeedetl"_s});
             stageRows(rows);
             int calls = 0;
             bool killed = false;
             ApplicationRun *current = nullptr;
             ApplicationRun run;
             ApplicationRequest request;
-            request.univCode = QStringLiteral("023");
-            request.college = QStringLiteral("2301");
-            request.degrees = {QStringLiteral("BA"), QStringLiteral("BSC")};
-            request.admDate = QStringLiteral("2026-06-01");
+            request.univCode = u"023"_s;
+            request.college = u"2301"_s;
+            request.degrees = {u"BA"_s, u"BSC"_s};
+            request.admDate = u"2026-06-01"_s;
             request.maxStatementBytes = 900;
             current = &run;
             const auto observer = [&](qint64, qint64, const QString &) {
@@ -259,15 +204,14 @@ TEST_F(Applications, aKilledConnectionNeverStoresABatchTwice)
                     << ui.texts().join(QLatin1Char('|')).toStdString();
             const std::string label = std::to_string(killAt) + (storedBeforeKill ? " stored" : "");
             EXPECT_EQ(run.total, 12) << label;
-            EXPECT_EQ(appValue(QStringLiteral("select concat(count(*), '/', count(distinct fxlsintno), '/', "
-                                              "sum(fappno like '523%')) from corvane3_023.studadm")),
-                      QStringLiteral("12/12/12"))
+            EXPECT_EQ(adminValue(u"select concat(count(*), '/', count(distinct fxlsintno), '/', "
+                                 "sum(fappno like '523%')) from corvane3_023.studadm"_s),
+                      u"12/12/12"_s)
                     << label;
-            EXPECT_EQ(appCount(QStringLiteral("options")), 12) << label;
-            EXPECT_EQ(appCount(QStringLiteral("options"), QStringLiteral("fappno not like '523%'")), 0)
-                    << label;
-            EXPECT_EQ(appCount(QStringLiteral("admfeedetl")), 24) << label;
-            EXPECT_EQ(appCount(QStringLiteral("studoc")), 8 * 2 + 4) << label;
+            EXPECT_EQ(appCount(u"options"_s), 12) << label;
+            EXPECT_EQ(appCount(u"options"_s, u"fappno not like '523%'"_s), 0) << label;
+            EXPECT_EQ(appCount(u"admfeedetl"_s), 24) << label;
+            EXPECT_EQ(appCount(u"studoc"_s), 8 * 2 + 4) << label;
         }
     }
 }
@@ -277,41 +221,33 @@ TEST_F(Applications, aKilledConnectionNeverStoresABatchTwice)
 // other examinations kept, rows of another college left alone.
 TEST_F(Applications, subjectCodesInOnePassMatchTheColumnByColumnUpdates)
 {
-    QVariantList otherCollege =
-            appRow(QStringLiteral("3"), QStringLiteral("BA"), QStringLiteral("Chitra"),
-                   QStringLiteral("CATI"), 100, {QStringLiteral("ENG"), QStringLiteral("HIS")},
-                   QStringLiteral("9000000003"), QStringLiteral("2302"));
+    QVariantList otherCollege = appRow(u"3"_s, u"BA"_s, u"Chitra"_s, u"CATI"_s, 100, {u"ENG"_s, u"HIS"_s},
+                                       u"9000000003"_s, u"2302"_s);
     const SheetRows rows{
-            appRow(QStringLiteral("1"), QStringLiteral("BA"), QStringLiteral("Anu"), QStringLiteral("CATI"),
-                   100,
-                   {QStringLiteral("eng"), QStringLiteral("HIS "), QStringLiteral("XYZ"), QString(),
-                    QStringLiteral("POL"), QStringLiteral("ECO"), QStringLiteral("ENG"),
-                    QStringLiteral("PHY"), QStringLiteral("HIS"), QStringLiteral("ECO")},
-                   QStringLiteral("9000000001")),
-            appRow(QStringLiteral("2"), QStringLiteral("BSC"), QStringLiteral("Bala"), QStringLiteral("CATI"),
-                   100, {QStringLiteral("PHY"), QStringLiteral("ENG")}, QStringLiteral("9000000002")),
+            appRow(u"1"_s, u"BA"_s, u"Anu"_s, u"CATI"_s, 100,
+                   {u"eng"_s, u"HIS "_s, u"XYZ"_s, QString(), u"POL"_s, u"ECO"_s, u"ENG"_s, u"PHY"_s,
+                    u"HIS"_s, u"ECO"_s},
+                   u"9000000001"_s),
+            appRow(u"2"_s, u"BSC"_s, u"Bala"_s, u"CATI"_s, 100, {u"PHY"_s, u"ENG"_s}, u"9000000002"_s),
             otherCollege};
     QStringList results;
     for (ImportPlan plan : {ImportPlan::Literal, ImportPlan::Fast}) {
-        admin(QStringList{QStringLiteral("delete from corvane3_023.studadm"),
-                          QStringLiteral("delete from corvane3_023.options")});
+        admin(QStringList{u"delete from corvane3_023.studadm"_s, u"delete from corvane3_023.options"_s});
         stageRows(rows);
         ApplicationRequest request;
-        request.univCode = QStringLiteral("023");
-        request.college = QStringLiteral("2301");
-        request.degrees = {QStringLiteral("BA"), QStringLiteral("BSC")};
-        request.admDate = QStringLiteral("2026-06-01");
+        request.univCode = u"023"_s;
+        request.college = u"2301"_s;
+        request.degrees = {u"BA"_s, u"BSC"_s};
+        request.admDate = u"2026-06-01"_s;
         request.plan = plan;
         ApplicationRun run;
         ASSERT_TRUE(
                 runHandled(ErrorStyle::NumberCommaDescription, [&] { importApplications(request, run); }));
-        results << appValue(QStringLiteral(
-                           "select group_concat(concat_ws(':', o.fdegree, o.fslno, o.fsubcode) order "
-                           "by o.fdegree, o.fslno, o.fsubcode) from corvane3_023.options o")) +
+        results << adminValue(u"select group_concat(concat_ws(':', o.fdegree, o.fslno, o.fsubcode) order "
+                              "by o.fdegree, o.fslno, o.fsubcode) from corvane3_023.options o"_s) +
                            QLatin1Char('#') +
-                           appValue(QStringLiteral(
-                                   "select group_concat(concat_ws(':', fname, fsub01, fsub02, fsub03, "
-                                   "fsub05, fsub08) order by fintid) from corvane3_023.tmpcollstud"));
+                           adminValue(u"select group_concat(concat_ws(':', fname, fsub01, fsub02, fsub03, "
+                                      "fsub05, fsub08) order by fintid) from corvane3_023.tmpcollstud"_s);
     }
     EXPECT_EQ(results.at(0), results.at(1));
     EXPECT_TRUE(results.at(1).startsWith(

@@ -8,33 +8,33 @@
 
 #include <xlsxwriter.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace students;
 
-const QString ExcelTest::kAppDb = QStringLiteral("corvane3_023");
+const QString ExcelTest::kAppDb = u"corvane3_023"_s;
 
 void ExcelTest::SetUp()
 {
     StudentsTest::SetUp();
-    session().UnivList.append(UnivRow{QStringLiteral("023"), QStringLiteral("Halvern Open University"),
-                                      kAppDb, QStringLiteral("HOU"), QString()});
+    session().UnivList.append(UnivRow{u"023"_s, u"Halvern Open University"_s, kAppDb, u"HOU"_s, QString()});
     QStringList setup;
     for (const QString &db : {kDb, kAppDb})
         for (const char *table :
              {"collstud", "collstudnb", "collstuddup", "tmpcollstud", "tmpcollstud1", "tmpcollstuddup",
               "studadm", "options", "studoc", "admfeedetl", "college", "degree", "subject", "masdoc"})
-            setup << QStringLiteral("delete from %1.%2").arg(db, QLatin1String(table));
-    setup << QStringLiteral("insert into corvane3_tsc.college(fcollcode, fcollname, femail) values"
-                            "('2001', 'Lakeside College', 'lakeside@colleges.example'), ('2002', 'Hill "
-                            "College', NULL)")
-          << QStringLiteral("insert into corvane3_023.college(fcollcode, fcollname, femail) values"
-                            "('2301', 'Halvern Arts College', 'h2301@colleges.example'), ('2302', 'Moor "
-                            "College', '')")
-          << QStringLiteral(
-                     "insert into corvane3_023.subject(fdegree, fexamno, fsubcode, fsubshort) values"
-                     "('BA', 'A', 'BA01', 'ENG'), ('BA', 'A', 'BA02', 'HIS'), ('BA', 'A', 'BA03', 'ECO'),"
-                     "('BSC', 'A', 'BS01', 'ENG'), ('BSC', 'A', 'BS02', 'PHY'), ('BA', 'B', 'BB09', 'POL')")
-          << QStringLiteral("insert into corvane3_023.masdoc(fdegree, ffilename) values"
-                            "('BA', 'Photo'), ('BA', 'Signature'), ('BSC', 'Photo')");
+            setup << u"delete from %1.%2"_s.arg(db, QLatin1String(table));
+    setup << u"insert into corvane3_tsc.college(fcollcode, fcollname, femail) values"
+             "('2001', 'Lakeside College', 'lakeside@colleges.example'), ('2002', 'Hill "
+             "College', NULL)"_s
+          << u"insert into corvane3_023.college(fcollcode, fcollname, femail) values"
+             "('2301', 'Halvern Arts College', 'h2301@colleges.example'), ('2302', 'Moor "
+             "College', '')"_s
+          << u"insert into corvane3_023.subject(fdegree, fexamno, fsubcode, fsubshort) values"
+             "('BA', 'A', 'BA01', 'ENG'), ('BA', 'A', 'BA02', 'HIS'), ('BA', 'A', 'BA03', 'ECO'),"
+             "('BSC', 'A', 'BS01', 'ENG'), ('BSC', 'A', 'BS02', 'PHY'), ('BA', 'B', 'BB09', 'POL')"_s
+          << u"insert into corvane3_023.masdoc(fdegree, ffilename) values"
+             "('BA', 'Photo'), ('BA', 'Signature'), ('BSC', 'Photo')"_s;
     admin(setup);
 }
 
@@ -80,14 +80,19 @@ QString ExcelTest::workbook(const QString &name, const SheetRows &rows, bool act
 
 QVariantList ExcelTest::listHeading()
 {
-    return {QStringLiteral("Sl No"), QStringLiteral("College"), QStringLiteral("Degree"),
-            QStringLiteral("Name"),  QStringLiteral("Mobile"),  QStringLiteral("Email")};
+    return {u"Sl No"_s, u"College"_s, u"Degree"_s, u"Name"_s, u"Mobile"_s, u"Email"_s};
+}
+
+QVariantList ExcelTest::listRow(int slno, const QString &degree, const QString &name, const QVariant &mobile,
+                                const QVariant &email)
+{
+    return {QString::number(slno), u"2001"_s, degree, name, mobile, email};
 }
 
 QVariantList ExcelTest::appHeading()
 {
     QVariantList out;
-    for (const QString &c : sheetColumns(QStringLiteral("023")))
+    for (const QString &c : sheetColumns(u"023"_s))
         out << c.toUpper();
     return out;
 }
@@ -96,18 +101,11 @@ QVariantList ExcelTest::appRow(const QString &slno, const QString &degree, const
                                const QString &caste, const QVariant &fee, const QStringList &subjects,
                                const QString &mobile, const QString &college)
 {
-    QVariantList row{slno,
-                     college,
-                     degree,
-                     name,
-                     QStringLiteral("Father of ") + name,
-                     QStringLiteral("Mother of ") + name,
-                     QStringLiteral("F"),
-                     caste,
-                     fee};
+    QVariantList row{slno,   college, degree, name, u"Father of "_s + name, u"Mother of "_s + name,
+                     u"F"_s, caste,   fee};
     for (int k = 0; k < 10; ++k)
         row << (k < subjects.size() && !subjects.at(k).isEmpty() ? QVariant(subjects.at(k)) : QVariant());
-    row << mobile << QStringLiteral("s%1@mail.example").arg(mobile);
+    row << mobile << u"s%1@mail.example"_s.arg(mobile);
     return row;
 }
 
@@ -130,10 +128,10 @@ ApplicationRun ExcelTest::importApps(const QStringList &degrees, qint64 maxState
                                      const ApplicationObserver &observer, const QString &college)
 {
     ApplicationRequest request;
-    request.univCode = QStringLiteral("023");
+    request.univCode = u"023"_s;
     request.college = college;
     request.degrees = degrees;
-    request.admDate = QStringLiteral("2026-06-01");
+    request.admDate = u"2026-06-01"_s;
     request.maxStatementBytes = maxStatementBytes;
     ApplicationRun run;
     HandlerOptions options;
@@ -145,12 +143,7 @@ ApplicationRun ExcelTest::importApps(const QStringList &degrees, qint64 maxState
 
 int ExcelTest::appCount(const QString &table, const QString &where)
 {
-    return adminValue(QStringLiteral("select count(*) from corvane3_023.%1 %2")
-                              .arg(table, where.isEmpty() ? QString() : QStringLiteral("where ") + where))
+    return adminValue(u"select count(*) from corvane3_023.%1 %2"_s.arg(
+                              table, where.isEmpty() ? QString() : u"where "_s + where))
             .toInt();
-}
-
-QString ExcelTest::appValue(const QString &sql)
-{
-    return adminValue(sql);
 }

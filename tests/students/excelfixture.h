@@ -36,6 +36,9 @@ protected:
     // The heading rows of the two layouts.
     static QVariantList listHeading();
     static QVariantList appHeading();
+    // A row of the student-list layout: serial number as text, college 2001.
+    static QVariantList listRow(int slno, const QString &degree, const QString &name, const QVariant &mobile,
+                                const QVariant &email = QVariant());
     // A row of the 023 layout.
     static QVariantList appRow(const QString &slno, const QString &degree, const QString &name,
                                const QString &caste, const QVariant &fee, const QStringList &subjects,
@@ -49,5 +52,4 @@ protected:
                                         const QString &college = QStringLiteral("2301"));
 
     static int appCount(const QString &table, const QString &where = QString());
-    static QString appValue(const QString &sql);
 };

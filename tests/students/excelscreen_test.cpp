@@ -19,6 +19,8 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+using namespace Qt::StringLiterals;
+
 using namespace students;
 
 namespace {
@@ -50,14 +52,11 @@ protected:
         ExcelTest::TearDown();
     }
 
-    QLineEdit *text(int i) const { return screen->findChild<QLineEdit *>(QStringLiteral("text(%1)").arg(i)); }
-    QPushButton *cmd(int i) const
-    {
-        return screen->findChild<QPushButton *>(QStringLiteral("cmd(%1)").arg(i));
-    }
-    QComboBox *cmb() const { return screen->findChild<QComboBox *>(QStringLiteral("cmb")); }
-    QFrame *frame() const { return screen->findChild<QFrame *>(QStringLiteral("Framespr")); }
-    SpreadGrid *spread() const { return screen->findChild<SpreadGrid *>(QStringLiteral("spread")); }
+    QLineEdit *text(int i) const { return screen->findChild<QLineEdit *>(u"text(%1)"_s.arg(i)); }
+    QPushButton *cmd(int i) const { return screen->findChild<QPushButton *>(u"cmd(%1)"_s.arg(i)); }
+    QComboBox *cmb() const { return screen->findChild<QComboBox *>(u"cmb"_s); }
+    QFrame *frame() const { return screen->findChild<QFrame *>(u"Framespr"_s); }
+    SpreadGrid *spread() const { return screen->findChild<SpreadGrid *>(u"spread"_s); }
     QString cell(int r, int c) const
     {
         return spread()->item(r, c) ? spread()->item(r, c)->text() : QString();
@@ -83,29 +82,23 @@ protected:
     frmimpstuddataxls *screen = nullptr;
 };
 
-TEST_F(ExcelScreen, theFileButtonTakesTheCollegeFromTheNameAndMakesBothFolders)
+TEST_F(ExcelScreen, fileButtonTakesTheCollegeFromTheNameAndEnterAndUpFollowTheFields)
 {
-    EXPECT_EQ(screen->windowTitle(), QStringLiteral("Import Student Data (Excel). . ."));
+    EXPECT_EQ(screen->windowTitle(), u"Import Student Data (Excel). . ."_s);
     EXPECT_FALSE(frame()->isVisible());
-    ui.fileNames = {dir.filePath(QStringLiteral("1234xyz.xlsx")), QString()};
+    ui.fileNames = {dir.filePath(u"1234xyz.xlsx"_s), QString()};
     cmd(1)->click();
-    EXPECT_EQ(text(1)->text(), QStringLiteral("1234"));
-    EXPECT_EQ(text(0)->text(), dir.filePath(QStringLiteral("1234xyz.xlsx")));
-    EXPECT_EQ(screen->windowTitle(), QStringLiteral("Import Student Data (Excel). . .1234"));
-    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("csv"))).isDir());
-    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("completed"))).isDir());
+    EXPECT_EQ(text(1)->text(), u"1234"_s);
+    EXPECT_EQ(text(0)->text(), dir.filePath(u"1234xyz.xlsx"_s));
+    EXPECT_EQ(screen->windowTitle(), u"Import Student Data (Excel). . .1234"_s);
+    EXPECT_TRUE(QFileInfo(dir.filePath(u"csv"_s)).isDir());
+    EXPECT_TRUE(QFileInfo(dir.filePath(u"completed"_s)).isDir());
     cmd(1)->click();
-    EXPECT_EQ(text(1)->text(), QStringLiteral("1234"));
-}
+    EXPECT_EQ(text(1)->text(), u"1234"_s);
 
-TEST_F(ExcelScreen, enterAndUpFollowTheFieldChain)
-{
-    text(0)->setFocus();
     const struct
     {
-        int from;
-        int key;
-        int to;
+        int from, key, to;
     } moves[] = {{0, Qt::Key_Return, 1}, {1, Qt::Key_Return, 2}, {2, Qt::Key_Return, 0},
                  {0, Qt::Key_Up, 2},     {2, Qt::Key_Up, 1},     {1, Qt::Key_Up, 1}};
     for (const auto &m : moves) {
@@ -115,79 +108,77 @@ TEST_F(ExcelScreen, enterAndUpFollowTheFieldChain)
     }
 }
 
-TEST_F(ExcelScreen, anUnknownCollegeLoadsNothing)
+// An unknown college, and a file that is no workbook (the CSV of an earlier
+// run of that name removed): named, and the staging table untouched.
+TEST_F(ExcelScreen, anUnknownCollegeOrAFileThatIsNoWorkbookLoadsNothing)
 {
-    admin(QStringLiteral(
-            "insert into corvane3_tsc.tmpcollstud(fname, fdegree) values ('Earlier upload', 'BA')"));
-    const QString path = workbook(QStringLiteral("2009.xlsx"), {listHeading()});
-    importSheet(QStringLiteral("041"), path);
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.last().text, QStringLiteral("Invalid college code"));
-    EXPECT_EQ(ui.last().icon, Icon::Exclamation);
-    EXPECT_EQ(count(QStringLiteral("tmpcollstud")), 1);
-    EXPECT_FALSE(frame()->isVisible());
-    EXPECT_TRUE(text(0)->hasFocus());
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-TEST_F(ExcelScreen, aFileThatIsNoWorkbookIsNamedAndNothingIsLoaded)
-{
-    admin(QStringLiteral(
-            "insert into corvane3_tsc.tmpcollstud(fname, fdegree) values ('Earlier upload', 'BA')"));
-    QFile fake(dir.filePath(QStringLiteral("2001 list.xlsx")));
-    ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
-    fake.write("not a workbook");
-    fake.close();
-    importSheet(QStringLiteral("041"), fake.fileName());
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.last().text,
-              QStringLiteral("1004, The file 2001 list.xlsx is not an Excel workbook (.xlsx) or is "
-                             "damaged, and cannot be read."));
-    EXPECT_EQ(count(QStringLiteral("tmpcollstud")), 1);
-    EXPECT_FALSE(frame()->isVisible());
+    admin("insert into corvane3_tsc.tmpcollstud(fname, fdegree) values ('Earlier upload', 'BA')");
+    QDir(dir.path()).mkdir("csv");
+    const QString stale = dir.filePath("csv/2001 list.csv");
+    for (const QString &name : {dir.filePath("2001 list.xlsx"), stale}) {
+        QFile fake(name);
+        ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
+        fake.write("Sl No,College\n1,2001\n");
+    }
+    const struct
+    {
+        QString path, message;
+        Icon icon;
+    } cases[] = {
+            {workbook("2009.xlsx", {listHeading()}), "Invalid college code", Icon::Exclamation},
+            {dir.filePath("2001 list.xlsx"),
+             "1004, The file 2001 list.xlsx is not an Excel workbook (.xlsx) or is damaged, and cannot be "
+             "read.",
+             Icon::None},
+    };
+    for (const auto &c : cases) {
+        ui.reset();
+        importSheet("041", c.path);
+        ASSERT_EQ(ui.messages.size(), 1);
+        EXPECT_EQ(ui.last().text, c.message);
+        EXPECT_EQ(ui.last().icon, c.icon);
+        EXPECT_EQ(count("tmpcollstud"), 1);
+        EXPECT_FALSE(frame()->isVisible());
+        EXPECT_TRUE(text(0)->hasFocus());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+    EXPECT_FALSE(QFile::exists(stale));
 }
 
 // The whole student-list path on the screen: grid, an unticked degree, the
 // completion text, the move into "completed" and the reset.
 TEST_F(ExcelScreen, studentListImportShowsTheGridThenTheExactSummaryAndResets)
 {
-    admin(QStringLiteral(
-            "insert into corvane3_tsc.collstud(fslno, fcollcode, fdegree, fmobileno, fname) values"
-            "('1', '2001', 'BA', '9000000009', 'Old')"));
-    const QString path = workbook(
-            QStringLiteral("2001 list.xlsx"),
-            {listHeading(),
-             {QStringLiteral("1"), QStringLiteral("2001"), QStringLiteral("BA"), QStringLiteral("Anu"),
-              9000000001.0, QStringLiteral("a@x")},
-             {QStringLiteral("2"), QStringLiteral("2001"), QStringLiteral("BA"), QStringLiteral("Bala"),
-              QStringLiteral(" "), QStringLiteral("b@x")},
-             {QStringLiteral("3"), QStringLiteral("2001"), QStringLiteral("BSC"), QStringLiteral("Chitra"),
-              9000000003.0, QStringLiteral("c@x")},
-             {QStringLiteral("4"), QStringLiteral("2001"), QStringLiteral("MA"), QString(), 9000000004.0}});
-    importSheet(QStringLiteral("041"), path);
-    EXPECT_TRUE(ui.messages.isEmpty()) << ui.texts().join(QLatin1Char('|')).toStdString();
+    admin(u"insert into corvane3_tsc.collstud(fslno, fcollcode, fdegree, fmobileno, fname) values"
+          "('1', '2001', 'BA', '9000000009', 'Old')"_s);
+    const QString path =
+            workbook(u"2001 list.xlsx"_s, {listHeading(),
+                                           {u"1"_s, u"2001"_s, u"BA"_s, u"Anu"_s, 9000000001.0, u"a@x"_s},
+                                           {u"2"_s, u"2001"_s, u"BA"_s, u"Bala"_s, u" "_s, u"b@x"_s},
+                                           {u"3"_s, u"2001"_s, u"BSC"_s, u"Chitra"_s, 9000000003.0, u"c@x"_s},
+                                           {u"4"_s, u"2001"_s, u"MA"_s, QString(), 9000000004.0}});
+    importSheet(u"041"_s, path);
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.dump();
     ASSERT_TRUE(frame()->isVisible());
-    EXPECT_EQ(text(2)->text(), QStringLiteral("lakeside@colleges.example"));
+    EXPECT_EQ(text(2)->text(), u"lakeside@colleges.example"_s);
     ASSERT_EQ(spread()->rowCount(), 2);
-    EXPECT_EQ(spread()->horizontalHeaderItem(3)->text(), QStringLiteral("Import ?"));
-    EXPECT_EQ(cell(0, 0) + cell(0, 1) + cell(0, 2), QStringLiteral("BABA2"));
-    EXPECT_EQ(cell(1, 0) + cell(1, 1) + cell(1, 2), QStringLiteral("BSCBSC1"));
+    EXPECT_EQ(spread()->horizontalHeaderItem(3)->text(), u"Import ?"_s);
+    EXPECT_EQ(cell(0, 0) + cell(0, 1) + cell(0, 2), u"BABA2"_s);
+    EXPECT_EQ(cell(1, 0) + cell(1, 1) + cell(1, 2), u"BSCBSC1"_s);
     EXPECT_EQ(spread()->item(1, 3)->checkState(), Qt::Checked);
     spread()->item(1, 3)->setCheckState(Qt::Unchecked);
     cmd(2)->click();
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.last().icon, Icon::Information);
-    EXPECT_EQ(
-            ui.last().text,
-            QStringLiteral(
-                    "Importing data completed!!\r\n\r\nCollege : 2001\r\n\r\nExcel Sheet Count : 3\r\n\r\n"
-                    "Name Empty Deleted : 1\r\n\r\nWithout Mobile No. : 1\r\n\r\nDuplicate in Excel Sheet : "
-                    "0\r\n\r\nDuplicate in DB : 0\r\n\r\nFinal Uploaded : 1\r\n\r\nRecords Before Importing "
-                    ": BA - 1\r\n\r\nRecords After Importing : BA - 2"));
-    EXPECT_EQ(count(QStringLiteral("collstud"), QStringLiteral("fdegree = 'BSC'")), 0);
+    EXPECT_EQ(ui.last().text,
+              u"Importing data completed!!\r\n\r\nCollege : 2001\r\n\r\nExcel Sheet Count : 3\r\n\r\n"
+              "Name Empty Deleted : 1\r\n\r\nWithout Mobile No. : 1\r\n\r\nDuplicate in Excel Sheet : "
+              "0\r\n\r\nDuplicate in DB : 0\r\n\r\nFinal Uploaded : 1\r\n\r\nRecords Before Importing "
+              ": BA - 1\r\n\r\nRecords After Importing : BA - 2"_s);
+    EXPECT_EQ(count(u"collstud"_s, u"fdegree = 'BSC'"_s), 0);
     EXPECT_FALSE(QFile::exists(path));
-    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("completed/2001 list.xlsx"))));
-    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("csv/2001 list.csv"))));
+    EXPECT_TRUE(QFile::exists(dir.filePath(u"completed/2001 list.xlsx"_s)));
+    EXPECT_TRUE(QFile::exists(dir.filePath(u"csv/2001 list.csv"_s)));
     EXPECT_FALSE(frame()->isVisible());
     EXPECT_EQ(text(0)->text() + text(1)->text() + text(2)->text(), QString());
     EXPECT_EQ(spread()->rowCount(), 1);
@@ -199,21 +190,19 @@ TEST_F(ExcelScreen, studentListImportShowsTheGridThenTheExactSummaryAndResets)
 // "completed" follow the workbook actually read; the chosen file is untouched.
 TEST_F(ExcelScreen, aTypedPathIsTheWorkbookReadCopiedAndMoved)
 {
-    const SheetRows rows{listHeading(),
-                         {QStringLiteral("1"), QStringLiteral("2001"), QStringLiteral("BA"),
-                          QStringLiteral("Anu"), QStringLiteral("9000000001"), QStringLiteral("a@x")}};
-    const QString chosen = workbook(QStringLiteral("2001 chosen.xlsx"), rows);
-    const QString typed = workbook(QStringLiteral("2001 typed.xlsx"), rows);
-    chooseUniversity(QStringLiteral("041"));
+    const SheetRows rows{listHeading(), {u"1"_s, u"2001"_s, u"BA"_s, u"Anu"_s, u"9000000001"_s, u"a@x"_s}};
+    const QString chosen = workbook(u"2001 chosen.xlsx"_s, rows);
+    const QString typed = workbook(u"2001 typed.xlsx"_s, rows);
+    chooseUniversity(u"041"_s);
     ui.fileNames = {chosen};
     cmd(1)->click();
     text(0)->setText(typed);
     cmd(0)->click();
-    ASSERT_TRUE(frame()->isVisible()) << ui.texts().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(frame()->isVisible()) << ui.dump();
     cmd(2)->click();
-    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("csv/2001 typed.csv"))));
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("csv/2001 chosen.csv"))));
-    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("completed/2001 typed.xlsx"))));
+    EXPECT_TRUE(QFile::exists(dir.filePath(u"csv/2001 typed.csv"_s)));
+    EXPECT_FALSE(QFile::exists(dir.filePath(u"csv/2001 chosen.csv"_s)));
+    EXPECT_TRUE(QFile::exists(dir.filePath(u"completed/2001 typed.xlsx"_s)));
     EXPECT_FALSE(QFile::exists(typed));
     EXPECT_TRUE(QFile::exists(chosen));
 }
@@ -223,20 +212,18 @@ TEST_F(ExcelScreen, aTypedPathIsTheWorkbookReadCopiedAndMoved)
 TEST_F(ExcelScreen, aLookUpByAnotherScreenDoesNotMoveTheImport)
 {
     const QString path =
-            workbook(QStringLiteral("2001.xlsx"),
-                     {listHeading(),
-                      {QStringLiteral("1"), QStringLiteral("2001"), QStringLiteral("BA"),
-                       QStringLiteral("Anu"), QStringLiteral("9000000001"), QStringLiteral("a@x")}});
-    importSheet(QStringLiteral("041"), path);
+            workbook(u"2001.xlsx"_s,
+                     {listHeading(), {u"1"_s, u"2001"_s, u"BA"_s, u"Anu"_s, u"9000000001"_s, u"a@x"_s}});
+    importSheet(u"041"_s, path);
     ASSERT_TRUE(frame()->isVisible());
-    const int elsewhere = adminValue(QStringLiteral("select count(*) from corvane3_tnu.collstud")).toInt();
-    UnivName(QStringLiteral("042"));
-    chooseUniversity(QStringLiteral("042"));
-    spread()->item(0, 1)->setText(QStringLiteral("BCOM"));
+    const int elsewhere = adminValue(u"select count(*) from corvane3_tnu.collstud"_s).toInt();
+    UnivName(u"042"_s);
+    chooseUniversity(u"042"_s);
+    spread()->item(0, 1)->setText(u"BCOM"_s);
     cmd(2)->click();
-    ASSERT_EQ(ui.messages.size(), 1) << ui.texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(count(QStringLiteral("collstud"), QStringLiteral("fdegree = 'BCOM' and fname = 'Anu'")), 1);
-    EXPECT_EQ(adminValue(QStringLiteral("select count(*) from corvane3_tnu.collstud")).toInt(), elsewhere);
+    ASSERT_EQ(ui.messages.size(), 1) << ui.dump();
+    EXPECT_EQ(count(u"collstud"_s, u"fdegree = 'BCOM' and fname = 'Anu'"_s), 1);
+    EXPECT_EQ(adminValue(u"select count(*) from corvane3_tnu.collstud"_s).toInt(), elsewhere);
 }
 
 // University 023: applications, with the counts the screen last recorded.
@@ -244,65 +231,55 @@ TEST_F(ExcelScreen, applicationImportEndsWithTheApplicationCountAndTheDateOfTheW
 {
     ui.clock = QDateTime(QDate(2026, 3, 9), QTime(10, 0));
     const QString path = workbook(
-            QStringLiteral("2301.xlsx"),
-            {appHeading(),
-             appRow(QStringLiteral("1"), QStringLiteral("BA"), QStringLiteral("Anu"), QStringLiteral("CATI"),
-                    100, {QStringLiteral("ENG")}, QStringLiteral("9000000001")),
-             appRow(QStringLiteral("2"), QStringLiteral("BAX"), QStringLiteral("Bala"),
-                    QStringLiteral("CATI"), 100, {QStringLiteral("HIS")}, QStringLiteral("9000000002")),
-             appRow(QStringLiteral("3"), QStringLiteral("BSC"), QString(), QStringLiteral("CATI"), 100, {},
-                    QStringLiteral("9000000003"))});
-    importSheet(QStringLiteral("023"), path);
+            u"2301.xlsx"_s,
+            {appHeading(), appRow(u"1"_s, u"BA"_s, u"Anu"_s, u"CATI"_s, 100, {u"ENG"_s}, u"9000000001"_s),
+             appRow(u"2"_s, u"BAX"_s, u"Bala"_s, u"CATI"_s, 100, {u"HIS"_s}, u"9000000002"_s),
+             appRow(u"3"_s, u"BSC"_s, QString(), u"CATI"_s, 100, {}, u"9000000003"_s)});
+    importSheet(u"023"_s, path);
     ASSERT_EQ(spread()->rowCount(), 2);
-    spread()->item(1, 1)->setText(QStringLiteral("BA"));
+    spread()->item(1, 1)->setText(u"BA"_s);
     cmd(2)->click();
-    ASSERT_EQ(ui.messages.size(), 1) << ui.texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(
-            ui.last().text,
-            QStringLiteral(
-                    "Importing data completed!!\r\n\r\nCollege : 2301\r\n\r\nExcel Sheet Count : 2\r\n\r\n"
-                    "Name Empty Deleted : 1\r\n\r\nWithout Mobile No. : 0\r\n\r\nDuplicate in Excel Sheet : "
-                    "0\r\n\r\nDuplicate in DB : 0\r\n\r\nFinal Uploaded : 2\r\n\r\nRecords Before Importing "
-                    ": 0\r\n\r\nRecords After Importing : BA - 2"));
-    EXPECT_EQ(appValue(QStringLiteral("select group_concat(concat(fslno, fadmdate) order by fslno) from "
-                                      "corvane3_023.studadm")),
-              QStringLiteral("00012026-03-09,00022026-03-09"));
-    EXPECT_EQ(appCount(QStringLiteral("options")), 2);
+    ASSERT_EQ(ui.messages.size(), 1) << ui.dump();
+    EXPECT_EQ(ui.last().text,
+              u"Importing data completed!!\r\n\r\nCollege : 2301\r\n\r\nExcel Sheet Count : 2\r\n\r\n"
+              "Name Empty Deleted : 1\r\n\r\nWithout Mobile No. : 0\r\n\r\nDuplicate in Excel Sheet : "
+              "0\r\n\r\nDuplicate in DB : 0\r\n\r\nFinal Uploaded : 2\r\n\r\nRecords Before Importing "
+              ": 0\r\n\r\nRecords After Importing : BA - 2"_s);
+    EXPECT_EQ(adminValue(u"select group_concat(concat(fslno, fadmdate) order by fslno) from "
+                         "corvane3_023.studadm"_s),
+              u"00012026-03-09,00022026-03-09"_s);
+    EXPECT_EQ(appCount(u"options"_s), 2);
 }
 
 // A sheet of another layout: the operator sees both heading rows and may
 // decline; nothing is loaded, and the error mail goes to the college.
 TEST_F(ExcelScreen, aWrongLayoutIsShownBeforeLoadingAndTheErrorMailCanBeSent)
 {
-    admin(QStringLiteral(
-            "insert into corvane3_023.tmpcollstud(fname, fdegree) values ('Earlier upload', 'BA')"));
+    admin(u"insert into corvane3_023.tmpcollstud(fname, fdegree) values ('Earlier upload', 'BA')"_s);
     const QString path =
-            workbook(QStringLiteral("2301.xlsx"),
-                     {listHeading(),
-                      {QStringLiteral("1"), QStringLiteral("2301"), QStringLiteral("BA"),
-                       QStringLiteral("Anu"), QStringLiteral("9000000001"), QStringLiteral("a@x")}});
+            workbook(u"2301.xlsx"_s,
+                     {listHeading(), {u"1"_s, u"2301"_s, u"BA"_s, u"Anu"_s, u"9000000001"_s, u"a@x"_s}});
     ui.answers = {Answer::No};
-    importSheet(QStringLiteral("023"), path);
+    importSheet(u"023"_s, path);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.last().buttons, Buttons::YesNo);
     EXPECT_EQ(ui.last().defaultButton, Answer::No);
     EXPECT_TRUE(ui.last().text.contains(QLatin1String("Found: Sl No, College, Degree, Name, Mobile, Email")));
-    EXPECT_EQ(appCount(QStringLiteral("tmpcollstud")), 1);
+    EXPECT_EQ(appCount(u"tmpcollstud"_s), 1);
     ASSERT_TRUE(frame()->isVisible());
     EXPECT_FALSE(cmd(2)->isEnabled());
     EXPECT_EQ(spread()->rowCount(), 0);
 
     cmd(4)->click();
     ASSERT_EQ(relay.requests.size(), 1);
-    const QUrl url(QStringLiteral("http://x") + QString::fromLatin1(relay.requests.at(0).target));
+    const QUrl url(u"http://x"_s + QString::fromLatin1(relay.requests.at(0).target));
     const auto q = QUrlQuery(url).queryItems(QUrl::FullyDecoded);
     ASSERT_EQ(q.size(), 4);
-    EXPECT_EQ(q[0].second, QStringLiteral("h2301@colleges.example"));
-    EXPECT_EQ(q[1].second, QStringLiteral("023: Error in Uploaded Excel File"));
-    EXPECT_EQ(q[2].second,
-              QStringLiteral("Dear Sir / Madam,<br><br> The excel sheet uploaded by you is not matching "
-                             "with our format. Requesting you to download the fresh format from college "
-                             "portal and upload it.<br><br>Regards,<br>Help Desk<br>TSC"));
+    EXPECT_EQ(q[0].second, u"h2301@colleges.example"_s);
+    EXPECT_EQ(q[1].second, u"023: Error in Uploaded Excel File"_s);
+    EXPECT_EQ(q[2].second, u"Dear Sir / Madam,<br><br> The excel sheet uploaded by you is not matching "
+                           "with our format. Requesting you to download the fresh format from college "
+                           "portal and upload it.<br><br>Regards,<br>Help Desk<br>TSC"_s);
     EXPECT_EQ(q[3].second, kHelpDeskMailbox);
     EXPECT_EQ(ui.messages.size(), 1) << "a mail handed over shows nothing";
 
@@ -312,7 +289,7 @@ TEST_F(ExcelScreen, aWrongLayoutIsShownBeforeLoadingAndTheErrorMailCanBeSent)
 
 TEST_F(ExcelScreen, aCollegeWithoutEmailGetsNoMailAndAFailedMailIsReported)
 {
-    importSheet(QStringLiteral("023"), workbook(QStringLiteral("2302.xlsx"), {appHeading()}));
+    importSheet(u"023"_s, workbook(u"2302.xlsx"_s, {appHeading()}));
     ASSERT_TRUE(frame()->isVisible());
     EXPECT_EQ(text(2)->text(), QString());
     cmd(4)->click();
@@ -320,40 +297,12 @@ TEST_F(ExcelScreen, aCollegeWithoutEmailGetsNoMailAndAFailedMailIsReported)
     EXPECT_TRUE(ui.messages.isEmpty());
 
     relay.status = 500;
-    text(2)->setText(QStringLiteral("moor@colleges.example"));
+    text(2)->setText(u"moor@colleges.example"_s);
     cmd(4)->click();
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.last().icon, Icon::Exclamation);
     EXPECT_TRUE(
             ui.last().text.startsWith(QLatin1String("The error mail to moor@colleges.example was not sent")));
-}
-
-// A legacy workbook goes through LibreOffice and the same reader; the
-// capital extension stays in the CSV's name.
-TEST_F(ExcelScreen, aLegacyXlsWorkbookIsImportedLikeAnXlsxOne)
-{
-    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    if (soffice.isEmpty())
-        GTEST_SKIP() << "LibreOffice is not installed";
-    const QString xlsx = workbook(QStringLiteral("2001legacy.xlsx"),
-                                  {listHeading(),
-                                   {QStringLiteral("1"), QStringLiteral("2001"), QStringLiteral("BA"),
-                                    QStringLiteral("Anu"), 987654321012.0, QStringLiteral("a@x")}});
-    QDir(dir.path()).mkdir(QStringLiteral("made"));
-    QProcess make;
-    make.start(soffice, {QStringLiteral("-env:UserInstallation=") +
-                                 QUrl::fromLocalFile(dir.filePath(QStringLiteral("profile"))).toString(),
-                         QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("xls"),
-                         QStringLiteral("--outdir"), dir.filePath(QStringLiteral("made")), xlsx});
-    ASSERT_TRUE(make.waitForFinished(180000));
-    const QString xls = dir.filePath(QStringLiteral("2001legacy.XLS"));
-    ASSERT_TRUE(QFile::rename(dir.filePath(QStringLiteral("made/2001legacy.xls")), xls));
-    importSheet(QStringLiteral("041"), xls);
-    EXPECT_TRUE(ui.messages.isEmpty()) << ui.texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("csv/2001legacy.XLS"))));
-    EXPECT_EQ(adminValue(QStringLiteral("select fmobileno from corvane3_tsc.tmpcollstud")),
-              QStringLiteral("987654321012"));
-    EXPECT_EQ(cell(0, 0), QStringLiteral("BA"));
 }
 
 } // namespace

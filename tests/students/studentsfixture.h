@@ -23,9 +23,12 @@ protected:
     static void addCollegesAndDegrees();
 
     // Writes a CSV file under the test's folder; `lines` are joined with `eol`.
-    QString writeCsv(const QString &name, const QStringList &lines, const QString &eol = QStringLiteral("\n"));
+    QString writeCsv(const QString &name, const QStringList &lines,
+                     const QString &eol = QStringLiteral("\n"));
 
     static int count(const QString &table, const QString &where = QString());
+    // Every row of a table, one '|'-joined text per row, ordered by the columns.
+    static QString dump(const QString &table, const QString &columns, const QString &db = kDb);
 
     QTemporaryDir dir;
 };
