@@ -70,14 +70,24 @@ protected:
     QPointer<frmrectkt> form;
 };
 
-TEST_F(Desk, aPickFillsEveryFieldAndStopsThePoller)
+// One desk through its states: nothing waiting, a pick, Refresh onto a
+// grievance of an unknown university, and a summary that finds no rows.
+TEST_F(Desk, waitingPickingRefreshingAndTheSummary)
 {
-    addGrievance(5, u"'C'"_s, u"null"_s, u"041"_s, u"null"_s);
-    admin(u"update corvane3_tkt.tkthead set fstudemail = 'alt@mail.example' where ftktid = 5"_s);
+    addGrievance(8, u"'B'"_s, u"null"_s); // another level
     EXPECT_FALSE(get<QFrame>(u"frame(1)"_s)->isEnabled());
     EXPECT_TRUE(timer()->isActive());
     EXPECT_EQ(timer()->interval(), 1000);
+    form->Timer1_Timer();
+    EXPECT_TRUE(get<QLabel>(u"lbalert"_s)->isVisible());
+    EXPECT_EQ(label(u"lbalert"_s), u"No Inquiries!!"_s);
+    EXPECT_EQ(text(0), QString());
+    EXPECT_TRUE(timer()->isActive());
+    EXPECT_EQ(lockFlag(), QString());
 
+    addGrievance(6, u"'C'"_s, u"null"_s, u"777"_s);
+    addGrievance(5, u"'C'"_s, u"null"_s, u"041"_s, u"null"_s);
+    admin(u"update corvane3_tkt.tkthead set fstudemail = 'alt@mail.example' where ftktid = 5"_s);
     form->Timer1_Timer();
     const std::pair<int, QString> fields[] = {{0, u"5"_s},
                                               {9, u"03:05:09 PM"_s},
@@ -106,14 +116,7 @@ TEST_F(Desk, aPickFillsEveryFieldAndStopsThePoller)
     EXPECT_EQ(gridCell(2, 1), u"1"_s);
     EXPECT_EQ(label(u"Panels(1)"_s), u"Grievance Pending : 1"_s);
     EXPECT_EQ(label(u"Panels(2)"_s), u"Grievances Replied : 0"_s);
-}
 
-TEST_F(Desk, unknownUniversityShowsCodeAndKeepsThePreviousDatabase)
-{
-    addGrievance(5, u"'C'"_s, u"null"_s);
-    addGrievance(6, u"'C'"_s, u"null"_s, u"777"_s);
-    form->Timer1_Timer();
-    ASSERT_EQ(text(0), u"5"_s);
     admin(u"update corvane3_tkt.tkthead set ftktstatus = 'C' where ftktid = 5"_s);
     cmd(6)->click(); // Refresh
     EXPECT_EQ(heldBy(u"U1"_s), QString());
@@ -122,22 +125,14 @@ TEST_F(Desk, unknownUniversityShowsCodeAndKeepsThePreviousDatabase)
     form->Timer1_Timer();
     EXPECT_EQ(text(0), u"6"_s);
     EXPECT_EQ(text(11), u"777 - "_s);
-    EXPECT_EQ(label(u"lbdbname"_s), u"corvane3_tsc"_s);
-}
+    EXPECT_EQ(label(u"lbdbname"_s), u"corvane3_tsc"_s); // the previous one kept
 
-TEST_F(Desk, nothingWaitingShowsNoInquiriesAndKeepsPolling)
-{
-    addGrievance(5, u"'B'"_s, u"null"_s); // another level
-    form->Timer1_Timer();
-    EXPECT_TRUE(get<QLabel>(u"lbalert"_s)->isVisible());
-    EXPECT_EQ(label(u"lbalert"_s), u"No Inquiries!!"_s);
-    EXPECT_EQ(text(0), QString());
-    EXPECT_TRUE(timer()->isActive());
-    EXPECT_EQ(lockFlag(), QString());
-    addGrievance(7, u"'C'"_s, u"'A'"_s);
-    form->Timer1_Timer();
-    EXPECT_EQ(text(0), u"7"_s);
-    EXPECT_FALSE(get<QLabel>(u"lbalert"_s)->isVisible());
+    // A summary without rows leaves the grid and the status bar as they were.
+    const QString pending = label(u"Panels(1)"_s);
+    admin(u"delete from corvane3_tkt.tkthead"_s);
+    form->Tkt_Status();
+    EXPECT_EQ(gridCell(1, 0), u"ALU - Student"_s);
+    EXPECT_EQ(label(u"Panels(1)"_s), pending);
 }
 
 // The unbroken-run and clock-set-back rules are proven on StaleLockWatch itself.
@@ -160,28 +155,9 @@ TEST_F(Desk, aLockLeftByAStoppedClientIsClearedAfterAMinuteOfHeldTicks)
     EXPECT_TRUE(ui.messages.isEmpty());
 }
 
-TEST_F(Desk, forwardWritesMovesOnAndReturnsToWaiting)
-{
-    addGrievance(5, u"'C'"_s, u"null"_s);
-    form->Timer1_Timer();
-    cmd(1)->click();
-    EXPECT_TRUE(get<QFrame>(u"frame(3)"_s)->isVisible());
-    get<QPlainTextEdit>(u"text(8)"_s)->setPlainText(u"It's for the registrar"_s);
-    cmd(5)->click();
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.last().text, u"Forwarded to next level"_s);
-    EXPECT_EQ(ui.last().icon, Icon::Information);
-    EXPECT_FALSE(get<QFrame>(u"frame(3)"_s)->isVisible());
-    EXPECT_EQ(text(0), QString());
-    EXPECT_EQ(text(8), QString());
-    EXPECT_TRUE(timer()->isActive());
-    EXPECT_EQ(adminValue(u"select ftkttranmsg from corvane3_tkt.tktdetl where ftktid = 5"_s),
-              u"It's for the registrar"_s);
-    EXPECT_EQ(tkthead("ftktgroup"), u"B"_s);
-}
-
-// Each refusal shows its message, writes nothing and leaves the level alone.
-TEST_F(Desk, refusedForwardsWriteNothing)
+// Forward on the screen: the one that goes through, and the refusals, which
+// write nothing and leave the level alone.
+TEST_F(Desk, forwardAndItsRefusals)
 {
     struct Case
     {
@@ -192,6 +168,7 @@ TEST_F(Desk, refusedForwardsWriteNothing)
         bool stillShown;
     };
     const Case cases[] = {
+            {"forwarded", [] {}, u"Forwarded to next level"_s, Icon::Information, false},
             {"smallest level", [] { admin(u"delete from corvane3_tkt.masuser where fusername = 'U9'"_s); },
              u"No More levels to attend the issue!!"_s, Icon::Critical, true},
             {"released by the administrator and picked by another",
@@ -208,7 +185,9 @@ TEST_F(Desk, refusedForwardsWriteNothing)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        admin(QStringList{u"delete from corvane3_tkt.tkthead"_s, u"delete from corvane3_tkt.masuser"_s});
+        const bool forwarded = c.icon == Icon::Information;
+        admin(QStringList{u"delete from corvane3_tkt.tkthead"_s, u"delete from corvane3_tkt.tktdetl"_s,
+                          u"delete from corvane3_tkt.masuser"_s});
         addUser(u"U1"_s, u"C"_s);
         addUser(u"U9"_s, u"B"_s);
         addGrievance(5, u"'C'"_s, u"null"_s);
@@ -217,49 +196,45 @@ TEST_F(Desk, refusedForwardsWriteNothing)
         ASSERT_EQ(text(0), u"5"_s);
         c.meanwhile();
         cmd(1)->click();
+        EXPECT_TRUE(get<QFrame>(u"frame(3)"_s)->isVisible());
+        get<QPlainTextEdit>(u"text(8)"_s)->setPlainText(u"It's for the registrar"_s);
         cmd(5)->click();
         ASSERT_EQ(ui.messages.size(), 1);
         EXPECT_EQ(ui.last().icon, c.icon);
         EXPECT_EQ(ui.last().text, c.text);
-        EXPECT_EQ(count(u"select count(*) from corvane3_tkt.tktdetl"_s), 0);
-        EXPECT_EQ(tkthead("ftktgroup"), u"C"_s);
+        EXPECT_EQ(adminValue(u"select ifnull(max(ftkttranmsg),'') from corvane3_tkt.tktdetl"_s),
+                  forwarded ? u"It's for the registrar"_s : QString());
+        EXPECT_EQ(tkthead("ftktgroup"), forwarded ? u"B"_s : u"C"_s);
         EXPECT_EQ(text(0), c.stillShown ? u"5"_s : QString());
         EXPECT_EQ(timer()->isActive(), !c.stillShown);
+        if (forwarded) {
+            EXPECT_FALSE(get<QFrame>(u"frame(3)"_s)->isVisible());
+            EXPECT_EQ(text(8), QString());
+        }
         if (count(u"select count(*) from corvane3_tkt.masuser where fusername = 'U2'"_s)) {
             EXPECT_EQ(heldBy(u"U2"_s), u"5"_s); // the other user keeps it
         }
     }
 }
 
-TEST_F(Desk, aReplyClosedWithoutSendingLeavesNoWaitWindow)
-{
-    addGrievance(5, u"'C'"_s, u"null"_s);
-    form->Timer1_Timer();
-    QString handed;
-    ui.onModal = [&handed](QObject *w) {
-        if (auto *reply = qobject_cast<frmreplytkt *>(w))
-            handed = reply->tktid();
-        return 0;
-    };
-    cmd(0)->click();
-    EXPECT_EQ(handed, u"5"_s);
-    ASSERT_EQ(ui.modalWindows.size(), 1); // the reply screen only
-    EXPECT_EQ(text(0), u"5"_s);
-    EXPECT_FALSE(timer()->isActive());
-}
-
-TEST_F(Desk, aSentReplyShowsTheWaitWindowWhichTheNextTickCloses)
+// Closed without sending: no wait window, the grievance stays. Sent: the
+// wait window comes up and the next tick closes it.
+TEST_F(Desk, replyScreenClosedWithAndWithoutSending)
 {
     addGrievance(5, u"'C'"_s, u"null"_s);
     addGrievance(6, u"'C'"_s, u"null"_s);
     form->Timer1_Timer();
+    QString handed;
+    bool send = false;
     bool waitShown = false;
     ui.onModal = [&](QObject *w) {
-        if (qobject_cast<frmreplytkt *>(w)) {
-            // What a send does to the desk.
-            admin(u"update corvane3_tkt.tkthead set ftktstatus = 'C' where ftktid = 5"_s);
-            admin(u"update corvane3_tkt.masuser set ftktid = null where fusername = 'U1'"_s);
-            form->enablePoller();
+        if (auto *reply = qobject_cast<frmreplytkt *>(w)) {
+            handed = reply->tktid();
+            if (send) { // what a send does to the desk
+                admin(u"update corvane3_tkt.tkthead set ftktstatus = 'C' where ftktid = 5"_s);
+                admin(u"update corvane3_tkt.masuser set ftktid = null where fusername = 'U1'"_s);
+                form->enablePoller();
+            }
         } else if (w == frmwait::instance()) {
             waitShown = true;
             frmwait::instance()->show();
@@ -268,6 +243,14 @@ TEST_F(Desk, aSentReplyShowsTheWaitWindowWhichTheNextTickCloses)
         }
         return 0;
     };
+    cmd(0)->click();
+    EXPECT_EQ(handed, u"5"_s);
+    ASSERT_EQ(ui.modalWindows.size(), 1); // the reply screen only
+    EXPECT_FALSE(waitShown);
+    EXPECT_EQ(text(0), u"5"_s);
+    EXPECT_FALSE(timer()->isActive());
+
+    send = true;
     cmd(0)->click();
     EXPECT_TRUE(waitShown);
     EXPECT_EQ(text(0), u"6"_s);
@@ -297,24 +280,12 @@ TEST_F(Desk, closeAndEscapeOnAButtonGiveTheGrievanceBack)
     }
 }
 
-TEST_F(Desk, summaryWithoutRowsLeavesGridAndStatusBar)
-{
-    addGrievance(5, u"'C'"_s, u"null"_s);
-    form->Tkt_Status();
-    ASSERT_EQ(gridCell(1, 1), u"1"_s);
-    admin(u"delete from corvane3_tkt.tkthead"_s);
-    form->Tkt_Status();
-    EXPECT_EQ(gridCell(1, 1), u"1"_s);
-    EXPECT_EQ(label(u"Panels(1)"_s), u"Grievance Pending : 1"_s);
-}
-
 TEST_F(Desk, aFailingTickIsReportedOnceNotEverySecondAndFreesTheLock)
 {
     {
         const TableAway away(u"corvane3_tkt.tkthead"_s);
-        form->Timer1_Timer();
-        form->Timer1_Timer();
-        form->Timer1_Timer();
+        for (int i = 0; i < 3; ++i)
+            form->Timer1_Timer();
     }
     EXPECT_EQ(lockFlag(), QString());
     // One for the assignment step, one for the summary; then silence.

@@ -13,62 +13,58 @@ namespace {
 class Queue : public DeskTest
 {};
 
-TEST_F(Queue, lowestNumberFirstAndTheSameAgainAfterRefresh)
+// Lowest number first, the same again after a give-back; others' holds are
+// excluded (and no "not in" clause when nobody holds one); quoted names and
+// held values reach the server as data.
+TEST_F(Queue, pickOrderAndExclusion)
 {
-    addUser(u"U1"_s, u"B"_s);
-    addGrievance(7, u"'B'"_s, u"null"_s);
-    addGrievance(5, u"'B'"_s, u"null"_s);
-
-    AssignResult first = assignNext(u"U1"_s, u"B"_s);
-    ASSERT_EQ(first.outcome, AssignOutcome::Picked);
-    EXPECT_EQ(first.grievance.tktid, u"5"_s);
-    EXPECT_EQ(heldBy(u"U1"_s), u"5"_s);
-    EXPECT_EQ(lockFlag(), QString()); // released after the pick
-
-    releaseHeld(u"U1"_s);
-    AssignResult again = assignNext(u"U1"_s, u"B"_s);
-    ASSERT_EQ(again.outcome, AssignOutcome::Picked);
-    EXPECT_EQ(again.grievance.tktid, u"5"_s);
-}
-
-struct StatusCase
-{
-    const char *literal;
-    bool offered;
-};
-
-TEST_F(Queue, openStatusesAreOfferedAndClosedOrOtherNever)
-{
-    const StatusCase cases[] = {{"null", true}, {"''", true},   {"'A'", true},
-                                {"'C'", false}, {"'X'", false}, {"' '", true}};
-    addUser(u"U1"_s, u"B"_s);
-    for (const StatusCase &c : cases) {
-        admin(u"delete from corvane3_tkt.tkthead"_s);
-        admin(u"update corvane3_tkt.masuser set ftktid = null"_s);
-        addGrievance(3, u"'B'"_s, QString::fromLatin1(c.literal));
-        const AssignResult r = assignNext(u"U1"_s, u"B"_s);
-        EXPECT_EQ(r.outcome, c.offered ? AssignOutcome::Picked : AssignOutcome::NoneWaiting) << c.literal;
-        EXPECT_EQ(lockFlag(), QString()) << "lock must be released found or not: " << c.literal;
-    }
-}
-
-TEST_F(Queue, heldByOthersAreSkippedAndNoExclusionWhenNoneIsHeld)
-{
-    addUser(u"U1"_s, u"B"_s);
+    addUser(u"O'Brien"_s, u"B"_s);
     addUser(u"U2"_s, u"B"_s);
+    addGrievance(7, u"'B'"_s, u"null"_s);
     addGrievance(5, u"'B'"_s, u"null"_s);
     addGrievance(6, u"'B'"_s, u"'A'"_s);
 
-    Assignment alone(u"U1"_s, u"B"_s);
-    EXPECT_EQ(alone.run().grievance.tktid, u"5"_s);
+    Assignment alone(u"O'Brien"_s, u"B"_s);
+    const AssignResult first = alone.run();
+    ASSERT_EQ(first.outcome, AssignOutcome::Picked);
+    EXPECT_EQ(first.grievance.tktid, u"5"_s);
+    EXPECT_EQ(heldBy(u"O'Brien"_s), u"5"_s);
+    EXPECT_EQ(lockFlag(), QString()); // released after the pick
     EXPECT_FALSE(alone.lastPickSql().contains(QLatin1String("not in")));
     EXPECT_TRUE(alone.lastPickSql().contains(QLatin1String("  order by g.ftktid limit 1")));
+    EXPECT_TRUE(holdsGrievance(u"O'Brien"_s, u"5"_s));
+    EXPECT_FALSE(holdsGrievance(u"O'Brien"_s, u"6"_s));
 
     Assignment second(u"U2"_s, u"B"_s);
-    const AssignResult r = second.run();
-    ASSERT_EQ(r.outcome, AssignOutcome::Picked);
-    EXPECT_EQ(r.grievance.tktid, u"6"_s);
+    EXPECT_EQ(second.run().grievance.tktid, u"6"_s);
     EXPECT_TRUE(second.lastPickSql().contains(QLatin1String(" and g.ftktid not in('5') order by")));
+
+    releaseHeld(u"O'Brien"_s);
+    admin(u"update corvane3_tkt.masuser set ftktid = '7'') or (''1''=''1' where fusername = 'U2'"_s);
+    EXPECT_EQ(assignNext(u"O'Brien"_s, u"B"_s).grievance.tktid, u"5"_s);
+}
+
+// Open statuses are offered, closed or other never; the sender kind follows
+// the stored value with NULL as Student.
+TEST_F(Queue, statusesAndSenderKinds)
+{
+    const std::tuple<const char *, const char *, const char *> cases[] = {
+            {"null", "null", "Student"},       {"''", "'Student'", "Student"},
+            {"'A'", "'GOVT ARTS COLLEGE'", "College"}, {"' '", "''", "College"},
+            {"'C'", "null", nullptr},          {"'X'", "null", nullptr}};
+    addUser(u"U1"_s, u"B"_s);
+    for (const auto &[status, sender, kind] : cases) {
+        SCOPED_TRACE(std::string(status) + " " + sender);
+        admin(u"delete from corvane3_tkt.tkthead"_s);
+        releaseHeld(u"U1"_s);
+        addGrievance(3, u"'B'"_s, QString::fromLatin1(status), u"041"_s, QString::fromLatin1(sender));
+        const AssignResult r = assignNext(u"U1"_s, u"B"_s);
+        EXPECT_EQ(r.outcome, kind ? AssignOutcome::Picked : AssignOutcome::NoneWaiting);
+        if (kind) {
+            EXPECT_EQ(r.grievance.kind, QString::fromLatin1(kind));
+        }
+        EXPECT_EQ(lockFlag(), QString()) << "the lock is released found or not";
+    }
 }
 
 TEST_F(Queue, aUserWhoHoldsOneGetsNothingAndTheLockIsNotTouched)
@@ -80,21 +76,6 @@ TEST_F(Queue, aUserWhoHoldsOneGetsNothingAndTheLockIsNotTouched)
     EXPECT_EQ(assignNext(u"U1"_s, u"B"_s).outcome, AssignOutcome::AlreadyHolding);
     EXPECT_EQ(lockFlag(), u"T"_s);
     EXPECT_EQ(heldBy(u"U1"_s), u"9"_s);
-}
-
-TEST_F(Queue, senderKindFollowsTheStoredValueWithNullAsStudent)
-{
-    addUser(u"U1"_s, u"B"_s);
-    const std::pair<const char *, const char *> cases[] = {{"null", "Student"},
-                                                           {"'Student'", "Student"},
-                                                           {"'GOVT ARTS COLLEGE'", "College"},
-                                                           {"''", "College"}};
-    for (const auto &c : cases) {
-        admin(u"delete from corvane3_tkt.tkthead"_s);
-        releaseHeld(u"U1"_s);
-        addGrievance(3, u"'B'"_s, u"null"_s, u"041"_s, QString::fromLatin1(c.first));
-        EXPECT_EQ(assignNext(u"U1"_s, u"B"_s).grievance.kind, QString::fromLatin1(c.second)) << c.first;
-    }
 }
 
 // The connection counts found rows, so an update that finds its row but
@@ -141,18 +122,6 @@ TEST_F(Queue, killedWhileWritingTheHoldResumesUnderTheLockAndReleasesIt)
     EXPECT_EQ(result.grievance.tktid, u"5"_s);
     EXPECT_EQ(heldBy(u"U1"_s), u"5"_s);
     EXPECT_EQ(lockFlag(), QString());
-}
-
-TEST_F(Queue, quotesInNamesAndHeldValuesReachTheServerAsData)
-{
-    addUser(u"O'Brien"_s, u"B"_s);
-    addUser(u"U2"_s, u"B"_s, u"7') or ('1'='1"_s);
-    addGrievance(5, u"'B'"_s, u"null"_s);
-    const AssignResult r = assignNext(u"O'Brien"_s, u"B"_s);
-    ASSERT_EQ(r.outcome, AssignOutcome::Picked);
-    EXPECT_EQ(heldBy(u"O'Brien"_s), u"5"_s);
-    EXPECT_TRUE(holdsGrievance(u"O'Brien"_s, u"5"_s));
-    EXPECT_FALSE(holdsGrievance(u"O'Brien"_s, u"6"_s));
 }
 
 // Well over the server's 1024-byte group_concat() limit of held numbers.

@@ -1,8 +1,26 @@
 #include "core/desk/reply.h"
+#include "core/services/config.h"
 #include "core/services/database.h"
 #include "core/services/handler.h"
+#include "core/services/session.h"
+#include "gui/desk/frmreplytkt.h"
 
+#include "support/fakerelay.h"
 #include "support/testdb.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QTimer>
+#include <QUrlQuery>
+#include <QtTest/QTest>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -10,12 +28,10 @@ namespace {
 
 TEST(ReplyText, recipientSubjectAndBody)
 {
-    EXPECT_EQ(reply::recipient(u" alt@x.in "_s, u"s@x.in"_s), u"alt@x.in"_s);
-    EXPECT_EQ(reply::recipient(u"alt@xin"_s, u"s@x.in"_s), u"s@x.in"_s);
-    EXPECT_EQ(reply::recipient(u"alt.x.in"_s, u"s@x.in"_s), u"s@x.in"_s);
-    EXPECT_EQ(reply::recipient(u"   "_s, u"s@x.in"_s), u"s@x.in"_s);
-
-    EXPECT_EQ(reply::subject(u"1001"_s, u"Fee receipt"_s), u"Re: Tkt. No. - 1001 : Fee receipt"_s);
+    const std::pair<const char *, const char *> recipients[] = {
+            {" alt@x.in ", "alt@x.in"}, {"alt@xin", "s@x.in"}, {"alt.x.in", "s@x.in"}, {"   ", "s@x.in"}};
+    for (const auto &[alt, to] : recipients)
+        EXPECT_EQ(reply::recipient(QString::fromLatin1(alt), u"s@x.in"_s), QString::fromLatin1(to)) << alt;
     EXPECT_EQ(reply::subject(u"1001"_s, u"  "_s), QString());
 
     const QString univ = u"041 - Tessaly Central University"_s;
@@ -33,6 +49,7 @@ TEST(ReplyText, recipientSubjectAndBody)
                         .endsWith(QLatin1String("Help Desk<br>")));
 }
 
+// DESK31 holds grievance 1001; four applications in the university database.
 class Reply : public DbTest
 {
 protected:
@@ -43,15 +60,15 @@ protected:
         admin(QStringList{
                 u"insert into corvane3_tkt.masuser(fusername, fgroup, ftktid) values('DESK31', '3', '1001')"_s,
                 u"insert into corvane3_tkt.tkthead(ftktid, ftktsub, ftktgroup, funivcode) "
-                "values(1001, 'Fee', '3', '041')"_s,
+                "values(1001, 'Fee & refund', '3', '041')"_s,
                 u"delete from corvane3_tsc.studadm"_s,
                 u"insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree, fcontact_no, ffinsub, "
-                u"fappstatus) "
-                "values('0001', 'C1', 'BA', '9000000001', 'T', null), "
+                "fappstatus) values('0001', 'C1', 'BA', '9000000001', 'T', null), "
                 "('0002', 'C1', 'BA', '9000000002', 'T', 'verified'), "
                 "('0003', 'C1', 'BA', '9000000003', 'T', 'pending'), "
                 "('0004', 'C1', 'BA', '9000000004', 'F', null)"_s});
     }
+    static QString details() { return adminValue(u"select count(*) from corvane3_tkt.tktdetl"_s); }
 
     reply::Reply sample() const
     {
@@ -73,14 +90,18 @@ TEST_F(Reply, resetOfferDependsOnInstallationAndApplication)
 {
     using reply::ResetOffer;
     const QString db = u"corvane3_tsc"_s;
-    EXPECT_EQ(reply::resetOffer(u"041"_s, db, u"9000000001"_s), ResetOffer::Offer);
-    EXPECT_EQ(reply::resetOffer(u"042"_s, db, u"9000000002"_s), ResetOffer::AcknowledgementDone);
-    EXPECT_EQ(reply::resetOffer(u"041"_s, db, u"9000000003"_s), ResetOffer::Offer);
-    EXPECT_EQ(reply::resetOffer(u"041"_s, db, u"9000000004"_s), ResetOffer::NotOffered);
-    EXPECT_EQ(reply::resetOffer(u"041"_s, db, QString()), ResetOffer::NotOffered);
-    // Other installations never offer it, and "04" is not a prefix match.
-    EXPECT_EQ(reply::resetOffer(u"003"_s, db, u"9000000001"_s), ResetOffer::NotOffered);
-    EXPECT_EQ(reply::resetOffer(u"04"_s, db, u"9000000001"_s), ResetOffer::NotOffered);
+    const std::tuple<const char *, const char *, ResetOffer> cases[] = {
+            {"041", "9000000001", ResetOffer::Offer},
+            {"042", "9000000002", ResetOffer::AcknowledgementDone},
+            {"041", "9000000003", ResetOffer::Offer},
+            {"041", "9000000004", ResetOffer::NotOffered},
+            {"041", "", ResetOffer::NotOffered},
+            // Other installations never offer it, and "04" is not a prefix match.
+            {"003", "9000000001", ResetOffer::NotOffered},
+            {"04", "9000000001", ResetOffer::NotOffered}};
+    for (const auto &[inst, mobile, offer] : cases)
+        EXPECT_EQ(reply::resetOffer(QString::fromLatin1(inst), db, QString::fromLatin1(mobile)), offer)
+                << inst << " " << mobile;
     // A database name from the data that is not a plain name never reaches the server.
     EXPECT_THROW(reply::resetOffer(u"041"_s, u"x;drop"_s, u"1"_s), AppError);
 }
@@ -90,8 +111,7 @@ TEST_F(Reply, recordWritesDetailCloseReleaseAndResetWithQuotesAsTyped)
     reply::Progress progress;
     reply::recordReply(sample(), progress);
     EXPECT_EQ(adminValue(u"select concat_ws('|', ftkttranto, ftkttrancc, ftkttransub, "
-                         u"ifnull(ftkttranfile,'NULL'), "
-                         "ftkttrangroup, ffromuser) from corvane3_tkt.tktdetl"_s),
+                         "ifnull(ftkttranfile,'NULL'), ftkttrangroup, ffromuser) from corvane3_tkt.tktdetl"_s),
               u"o'neil@x.in|help@tsc.in|Re: Tkt. No. - 1001 : it's \\done|NULL|XX|DESK31"_s);
     EXPECT_EQ(adminValue(u"select ftkttranmsg from corvane3_tkt.tktdetl"_s), sample().body);
     EXPECT_EQ(adminValue(u"select concat(ftktstatus, ffinaluser, date(ffinaldate) = curdate()) "
@@ -102,20 +122,18 @@ TEST_F(Reply, recordWritesDetailCloseReleaseAndResetWithQuotesAsTyped)
     EXPECT_EQ(adminValue(u"select group_concat(concat(fcontact_no,'=',ifnull(ffinsub,'NULL')) order by "
                          "fslno) from corvane3_tsc.studadm"_s),
               u"9000000001=NULL,9000000002=T,9000000003=T,9000000004=F"_s);
-}
 
-TEST_F(Reply, pendingStatusIsNotResetButTheWritesStillHappen)
-{
-    reply::Reply r = sample();
-    r.mobile = u"9000000003"_s;
-    reply::Progress progress;
-    reply::recordReply(r, progress);
+    // A pending application is not reset, though the writes still happen.
+    reply::Reply pending = sample();
+    pending.mobile = u"9000000003"_s;
+    reply::Progress again;
+    reply::recordReply(pending, again);
     EXPECT_EQ(adminValue(u"select ffinsub from corvane3_tsc.studadm where fcontact_no = '9000000003'"_s),
               u"T"_s);
-    EXPECT_EQ(adminValue(u"select count(*) from corvane3_tkt.tktdetl"_s), u"1"_s);
+    EXPECT_EQ(details(), u"2"_s);
 }
 
-TEST_F(Reply, killedConnectionMidwayWritesOneDetailRow)
+TEST_F(Reply, killedConnectionOrALostAnswerWritesOneDetailRow)
 {
     reply::Progress progress;
     int runs = 0;
@@ -124,9 +142,8 @@ TEST_F(Reply, killedConnectionMidwayWritesOneDetailRow)
         ++runs;
         if (runs == 1) {
             // The reset and the detail row are done, then the link dies.
-            reply::Reply partial = sample();
             reply::Progress p;
-            reply::recordReply(partial, p);
+            reply::recordReply(sample(), p);
             progress.reset = progress.logging = progress.logged = true;
             admin(u"update corvane3_tkt.tkthead set ftktstatus = null"_s);
             killConn();
@@ -135,20 +152,202 @@ TEST_F(Reply, killedConnectionMidwayWritesOneDetailRow)
     });
     EXPECT_TRUE(ok);
     EXPECT_EQ(runs, 2);
-    EXPECT_EQ(adminValue(u"select count(*) from corvane3_tkt.tktdetl"_s), u"1"_s);
+    EXPECT_EQ(details(), u"1"_s);
     EXPECT_EQ(adminValue(u"select ftktstatus from corvane3_tkt.tkthead"_s), u"C"_s);
-}
 
-TEST_F(Reply, lostAnswerToTheInsertDoesNotLogTwice)
-{
-    reply::Progress progress;
-    reply::recordReply(sample(), progress);
     // As if the insert reached the server but its answer was lost.
     reply::Progress lost;
     lost.reset = true;
     lost.logging = true;
     reply::recordReply(sample(), lost);
-    EXPECT_EQ(adminValue(u"select count(*) from corvane3_tkt.tktdetl"_s), u"1"_s);
+    EXPECT_EQ(details(), u"1"_s);
+}
+
+// Stands in for the desk screen: the reply screen reads these fields by name.
+struct DeskFields
+{
+    QWidget desk;
+    QTimer *timer = new QTimer(&desk);
+    QPushButton *refresh = new QPushButton(&desk);
+    int refreshes = 0;
+
+    DeskFields(const QString &type, const QString &altEmail)
+    {
+        timer->setObjectName(u"Timer1"_s);
+        refresh->setObjectName(u"cmd(6)"_s);
+        QObject::connect(refresh, &QPushButton::clicked, [this] { ++refreshes; });
+        const QList<QPair<QString, QString>> values = {{u"text(0)"_s, u"1001"_s},
+                                                       {u"text(1)"_s, type},
+                                                       {u"text(5)"_s, u"REG1"_s},
+                                                       {u"text(2)"_s, u"Asha"_s},
+                                                       {u"text(3)"_s, u"Fee & refund"_s},
+                                                       {u"text(6)"_s, u"9000000001"_s},
+                                                       {u"text(7)"_s, u"asha@mail.in"_s},
+                                                       {u"text(10)"_s, altEmail},
+                                                       {u"text(11)"_s, u"041 - Tessaly Central University"_s},
+                                                       {u"mskdt"_s, u"01/12/2026"_s}};
+        for (const auto &v : values)
+            (new QLineEdit(v.second, &desk))->setObjectName(v.first);
+        (new QPlainTextEdit(u"Please refund"_s, &desk))->setObjectName(u"text(4)"_s);
+        (new QLabel(u"corvane3_tsc"_s, &desk))->setObjectName(u"lbdbname"_s);
+    }
+};
+
+class ReplyScreen : public Reply
+{
+protected:
+    void SetUp() override
+    {
+        Reply::SetUp();
+        session().LoginUser = u"DESK31"_s;
+        session().InstUnivCode = u"041"_s;
+        session().SelUnivEmail = u"help@tsc.in"_s;
+        Config::instance().relay = relay.address();
+        Config::instance().relayTimeoutMs = 700;
+        Config::instance().programDir = dir.path();
+    }
+    void TearDown() override
+    {
+        Config::instance() = saved;
+        Reply::TearDown();
+    }
+
+    // The reply screen over the stand-in desk, shown, with a reply typed.
+    std::unique_ptr<frmreplytkt> open(DeskFields &d, const QString &tktid, const QString &reply = u"ok"_s)
+    {
+        auto screen = std::make_unique<frmreplytkt>(&d.desk, tktid);
+        screen->show();
+        screen->findChild<QTextEdit *>(u"rtb"_s)->setPlainText(reply);
+        return screen;
+    }
+    QString mailed(const QString &key)
+    {
+        const QUrl url(u"http://x"_s + QString::fromLatin1(relay.requests.at(0).target));
+        return QUrlQuery(url).queryItemValue(key, QUrl::FullyDecoded);
+    }
+    QString field(const frmreplytkt &s, int i) { return s.findChild<QLineEdit *>(u"text(%1)"_s.arg(i))->text(); }
+
+    Config saved = Config::instance();
+    FakeRelay relay;
+    QTemporaryDir dir;
+};
+
+TEST_F(ReplyScreen, sendRecordsClosesMailsAndRestartsTheDesk)
+{
+    DeskFields d(u"Student"_s, u"alt@mail.in"_s);
+    const auto screen = open(d, u"1001"_s, u"It's done; 100% & more"_s);
+    EXPECT_EQ(field(*screen, 0), u"alt@mail.in"_s);
+    EXPECT_EQ(field(*screen, 1), u"help@tsc.in"_s);
+    EXPECT_EQ(field(*screen, 2), u"Re: Tkt. No. - 1001 : Fee & refund"_s);
+    auto *reset = screen->findChild<QCheckBox *>(u"chk(0)"_s);
+    EXPECT_TRUE(reset->isVisible());
+    reset->setChecked(true);
+
+    screen->findChild<QPushButton *>(u"cmd(0)"_s)->click();
+
+    EXPECT_EQ(ui.texts(), QStringList{u"Reply Sent Successfully"_s});
+    EXPECT_EQ(ui.last().icon, Icon::Information);
+    const QString body = u"Dear Student,<br><br>It's done; 100% & more<br>We are resetting the final "
+                         "submission that you have made on your request. Login and make the corrections "
+                         "and do the final submission once again.<br><br>Regards,<br>Help Desk<br>"
+                         "Tessaly Central University"_s;
+    ASSERT_EQ(relay.requests.size(), 1);
+    EXPECT_EQ(mailed(u"body"_s), body);
+    EXPECT_EQ(mailed(u"subject"_s), u"Re: Tkt. No. - 1001 : Fee & refund"_s);
+    EXPECT_EQ(mailed(u"cc"_s), u"help@tsc.in"_s);
+    EXPECT_EQ(adminValue(u"select ftkttranmsg from corvane3_tkt.tktdetl"_s), body);
+    EXPECT_EQ(adminValue(u"select ftktstatus from corvane3_tkt.tkthead"_s), u"C"_s);
+    EXPECT_EQ(adminValue(u"select ifnull(ffinsub,'NULL') from corvane3_tsc.studadm where fslno = '0001'"_s),
+              u"NULL"_s);
+    EXPECT_TRUE(d.timer->isActive());
+    EXPECT_TRUE(screen->sent());
+    EXPECT_FALSE(screen->isVisible());
+}
+
+TEST_F(ReplyScreen, collegeWithoutRecipientIsRecordedButNotMailed)
+{
+    DeskFields d(u"College"_s, u"x@y"_s);
+    d.desk.findChild<QLineEdit *>(u"text(7)"_s)->clear();
+    session().InstUnivCode = u"003"_s;
+    const auto screen = open(d, u"1001"_s);
+    EXPECT_FALSE(screen->findChild<QCheckBox *>(u"chk(0)"_s)->isVisible());
+    EXPECT_EQ(field(*screen, 0), QString());
+    screen->send();
+    EXPECT_EQ(ui.texts(), QStringList{u"Reply Sent Successfully"_s});
+    EXPECT_TRUE(relay.requests.isEmpty());
+    EXPECT_EQ(details(), u"1"_s);
+    EXPECT_TRUE(adminValue(u"select ftkttranmsg from corvane3_tkt.tktdetl"_s)
+                        .startsWith(QLatin1String("Dear Sir / Madam,<br><br>ok")));
+}
+
+TEST_F(ReplyScreen, noEmailLogAnsweredNoSkipsTheMail)
+{
+    QFile flag(dir.filePath(u"noemail.log"_s));
+    ASSERT_TRUE(flag.open(QIODevice::WriteOnly));
+    flag.close();
+    DeskFields d(u"Student"_s, QString());
+    ui.answers = {Answer::No};
+    open(d, u"1001"_s)->send();
+    ASSERT_EQ(ui.messages.size(), 2);
+    EXPECT_EQ(ui.messages[0].text, u"Send Email / SMS?"_s);
+    EXPECT_EQ(ui.messages[0].icon, Icon::Question);
+    EXPECT_EQ(ui.messages[0].defaultButton, Answer::No);
+    EXPECT_EQ(ui.messages[1].text, u"Reply Sent Successfully"_s);
+    EXPECT_TRUE(relay.requests.isEmpty());
+    EXPECT_EQ(adminValue(u"select ftktstatus from corvane3_tkt.tkthead"_s), u"C"_s);
+}
+
+TEST_F(ReplyScreen, relayFailureIsToldNotHidden)
+{
+    relay.status = 500;
+    DeskFields d(u"Student"_s, QString());
+    open(d, u"1001"_s)->send();
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.last().icon, Icon::Exclamation);
+    EXPECT_TRUE(ui.last().text.startsWith(QLatin1String(
+            "The reply was saved and the grievance closed, but the mail to asha@mail.in was not sent: ")))
+            << ui.last().text.toStdString();
+    EXPECT_TRUE(ui.last().text.contains(QLatin1String("500")));
+    EXPECT_EQ(details(), u"1"_s);
+}
+
+TEST_F(ReplyScreen, refusalsWriteNothing)
+{
+    DeskFields d(u"Student"_s, QString());
+    {
+        // Empty reply without the reset; Esc then closes without writing.
+        const auto screen = open(d, u"1001"_s, QString());
+        screen->send();
+        EXPECT_EQ(ui.texts(), QStringList{u"Enter email message!!"_s});
+        QTest::keyClick(screen.get(), Qt::Key_Escape);
+        EXPECT_FALSE(screen->isVisible());
+        EXPECT_FALSE(screen->sent());
+    }
+    ui.reset();
+    open(d, QString())->send(); // an empty desk
+    EXPECT_EQ(ui.texts(), QStringList{u"There is no grievance on the desk to reply to."_s});
+    {
+        // Released by the administrator while displayed.
+        ui.reset();
+        admin(u"update corvane3_tkt.masuser set ftktid = null"_s);
+        const auto screen = open(d, u"1001"_s);
+        screen->send();
+        ASSERT_EQ(ui.messages.size(), 1);
+        EXPECT_EQ(ui.last().text,
+                  u"This grievance has been released by the administrator and may be handled by "
+                  "another user; the reply has not been sent."_s);
+        EXPECT_EQ(d.refreshes, 1);
+        EXPECT_FALSE(screen->isVisible());
+    }
+    EXPECT_EQ(details(), u"0"_s);
+    EXPECT_EQ(adminValue(u"select ifnull(ftktstatus,'') from corvane3_tkt.tkthead"_s), QString());
+    EXPECT_TRUE(relay.requests.isEmpty());
+
+    // A verified application shows the acknowledgement instead of the reset box.
+    admin(u"update corvane3_tsc.studadm set fappstatus = 'verified'"_s);
+    const auto verified = open(d, u"1001"_s);
+    EXPECT_FALSE(verified->findChild<QCheckBox *>(u"chk(0)"_s)->isVisible());
+    EXPECT_TRUE(verified->findChild<QLabel *>(u"lback"_s)->isVisible());
 }
 
 } // namespace
