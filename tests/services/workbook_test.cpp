@@ -73,86 +73,11 @@ class Workbook : public ::testing::Test
 protected:
     QTemporaryDir dir;
     QString file(const QString &name) const { return dir.path() + QLatin1Char('/') + name; }
-
-    // The tricky cells an upload brings, in one sheet made by libxlsxwriter.
-    QString trickyWorkbook()
-    {
-        const QString path = file(u"1234tricky.xlsx"_s);
-        lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
-        lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
-        lxw_format *date = workbook_add_format(wb);
-        format_set_num_format(date, "dd/mm/yyyy");
-        const char *heads[] = {"fslno", "fname", "fmobileno", "ffee", "fdate", "fnote"};
-        for (int c = 0; c < 6; ++c)
-            worksheet_write_string(ws, 0, lxw_col_t(c), heads[c], nullptr);
-        // row 2: comma, 12-digit number, decimal, date, quote
-        worksheet_write_string(ws, 1, 0, "0041", nullptr);
-        worksheet_write_string(ws, 1, 1, "Rao, K.", nullptr);
-        worksheet_write_number(ws, 1, 2, 987654321012, nullptr);
-        worksheet_write_number(ws, 1, 3, 1234.75, nullptr);
-        lxw_datetime dt = {2019, 1, 15, 0, 0, 0};
-        worksheet_write_datetime(ws, 1, 4, &dt, date);
-        worksheet_write_string(ws, 1, 5, "He said \"yes\"", nullptr);
-        // row 3: line break, unicode, empty middle cell, formula, backslash
-        worksheet_write_string(ws, 2, 0, "0042", nullptr);
-        worksheet_write_string(ws, 2, 1, "Zoë Ñandú\nநாகராஜ்", nullptr);
-        worksheet_write_formula_num(ws, 2, 3, "=1000+500", nullptr, 1500);
-        worksheet_write_string(ws, 2, 5, "C:\\new\\N \\", nullptr);
-        // row 4: short row with a boolean
-        worksheet_write_string(ws, 3, 0, "0043", nullptr);
-        worksheet_write_boolean(ws, 3, 1, 1, nullptr);
-        EXPECT_EQ(workbook_close(wb), LXW_NO_ERROR);
-        return path;
-    }
 };
 
-TEST_F(Workbook, trickyCellsBecomeTheCsvTheLoadExpects)
-{
-    const SheetTable t = readActiveSheet(trickyWorkbook());
-    EXPECT_EQ(t.width, 6);
-    EXPECT_EQ(t.headings(), row({"fslno", "fname", "fmobileno", "ffee", "fdate", "fnote"}));
-    EXPECT_EQ(QString::fromUtf8(toCsv(t, CsvEscape::Plain)),
-              QString::fromUtf8("fslno,fname,fmobileno,ffee,fdate,fnote\n"
-                                "0041,\"Rao, K.\",987654321012,1234.75,2019-01-15,\"He said \"\"yes\"\"\"\n"
-                                "0042,\"Zoë Ñandú\nநாகராஜ்\",,1500,,C:\\new\\N \\\n"
-                                "0043,TRUE,,,,\n"));
-    // For the load's default escape character every backslash is doubled.
-    EXPECT_TRUE(toCsv(t, CsvEscape::DoubledBackslash).contains(",C:\\\\new\\\\N \\\\\n"));
-}
-
-TEST_F(Workbook, numbersAreWrittenByValueNotAsDisplayed)
-{
-    const QString path = file(u"numbers.xlsx"_s);
-    lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
-    lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
-    lxw_format *twoPlaces = workbook_add_format(wb);
-    format_set_num_format(twoPlaces, "#,##0.00");
-    lxw_format *scientific = workbook_add_format(wb);
-    format_set_num_format(scientific, "0.00E+00");
-    const double values[] = {987654321012, 1e20, 0.375, -5, 1e-7, 123456789012345, 2.5, -0.0};
-    for (int i = 0; i < 8; ++i)
-        worksheet_write_number(ws, lxw_row_t(i), 0, values[i], i % 2 ? twoPlaces : scientific);
-    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
-    const SheetTable t = readActiveSheet(path);
-    QStringList got;
-    for (const QStringList &r : t.rows)
-        got << r.first();
-    EXPECT_EQ(got, row({"987654321012", "100000000000000000000", "0.375", "-5", "0.0000001",
-                        "123456789012345", "2.5", "0"}));
-}
-
-TEST_F(Workbook, storedNumberTextIsReadByValue)
-{
-    // Other writers store numbers with exponents and 17 digits.
-    const QString path = file(u"stored.xlsx"_s);
-    writeOneSheet(path, sheetXml(R"(<row r="1"><c r="A1"><v>1.23456789012E+11</v></c>)"
-                                 R"(<c r="B1"><v>0.30000000000000004</v></c><c r="C1"><v>1E-7</v></c>)"
-                                 R"(<c r="D1"><v>-0</v></c><c r="E1"><v>12.50</v></c></row>)"));
-    EXPECT_EQ(readActiveSheet(path).rows.value(0),
-              row({"123456789012", "0.30000000000000004", "0.0000001", "0", "12.5"}));
-}
-
-TEST_F(Workbook, datesAndTimesFollowTheCellsNumberFormat)
+// Dates and times follow the cell's number format; other numbers are read by
+// value, not as displayed.
+TEST_F(Workbook, cellsFollowTheirNumberFormatOnlyForDates)
 {
     const QString path = file(u"dates.xlsx"_s);
     lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
@@ -180,6 +105,12 @@ TEST_F(Workbook, datesAndTimesFollowTheCellsNumberFormat)
             {"[Red]0.00;[Blue]-0.00", 0, 3.25, "3.25"},     // brackets hold colours
             {"0.00\\h", 0, 4, "4"},                         // an escaped h is a literal
             {"dd/mm/yyyy", 0, 43480.9999999, "2019-01-16"}, // rounds to the nearest second
+            {"#,##0.00", 0, 987654321012, "987654321012"},
+            {"0.00E+00", 0, 1e20, "100000000000000000000"},
+            {"#,##0.00", 0, 0.375, "0.375"},
+            {"0.00E+00", 0, 1e-7, "0.0000001"},
+            {"#,##0.00", 0, 123456789012345, "123456789012345"},
+            {"0.00E+00", 0, -0.0, "0"},
     };
     int r = 0;
     for (const Case &c : cases) {
@@ -336,8 +267,7 @@ TEST_F(Workbook, legacyWorkbookIsConvertedByLibreOfficeKeepingItsActiveTab)
     EXPECT_EQ(QString::fromUtf8(toCsv(t)), u"fslno,fmobileno\n0001,987654321012\n"_s);
 }
 
-// The CSV through the real server: the load statement as the import writes
-// it, with and without the ESCAPED BY clause, gives back every cell.
+// The CSV through the real server.
 class WorkbookLoad : public DbTest
 {
 protected:
@@ -353,6 +283,42 @@ protected:
     {
         admin(u"drop table if exists corvane3_tsc.sheetload"_s);
         DbTest::TearDown();
+    }
+
+    // The tricky cells an upload brings, in one sheet made by libxlsxwriter.
+    QString trickyWorkbook()
+    {
+        const QString path = dir.path() + u"/1234tricky.xlsx"_s;
+        lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
+        lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
+        lxw_format *date = workbook_add_format(wb);
+        format_set_num_format(date, "dd/mm/yyyy");
+        const char *heads[] = {"fslno", "fname", "fmobileno", "ffee", "fdate", "fnote"};
+        for (int c = 0; c < 6; ++c)
+            worksheet_write_string(ws, 0, lxw_col_t(c), heads[c], nullptr);
+        // row 2: comma, 12-digit number, decimal, date, quote
+        worksheet_write_string(ws, 1, 0, "0041", nullptr);
+        worksheet_write_string(ws, 1, 1, "Rao, K.", nullptr);
+        worksheet_write_number(ws, 1, 2, 987654321012, nullptr);
+        worksheet_write_number(ws, 1, 3, 1234.75, nullptr);
+        lxw_datetime dt = {2019, 1, 15, 0, 0, 0};
+        worksheet_write_datetime(ws, 1, 4, &dt, date);
+        worksheet_write_string(ws, 1, 5, "He said \"yes\"", nullptr);
+        // row 3: line break, unicode, empty middle cell, formula, backslash
+        worksheet_write_string(ws, 2, 0, "0042", nullptr);
+        worksheet_write_string(ws, 2, 1, "Zoë Ñandú\nநாகராஜ்", nullptr);
+        worksheet_write_formula_num(ws, 2, 3, "=1000+500", nullptr, 1500);
+        worksheet_write_string(ws, 2, 5, "C:\\new\\N \\", nullptr);
+        // row 4: short row with a boolean
+        worksheet_write_string(ws, 3, 0, "0043", nullptr);
+        worksheet_write_boolean(ws, 3, 1, 1, nullptr);
+        // row 5: the load's escapes and separators as plain text
+        const char *plain[] = {"\\N", "end\\", "\"", ",", "", "tab\there"};
+        for (int c = 0; c < 6; ++c)
+            if (*plain[c])
+                worksheet_write_string(ws, 4, lxw_col_t(c), plain[c], nullptr);
+        EXPECT_EQ(workbook_close(wb), LXW_NO_ERROR);
+        return path;
     }
 
     void loadAndCompare(const SheetTable &t, CsvEscape escape, const QString &clause)
@@ -381,26 +347,21 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(WorkbookLoad, loadedValuesEqualTheCellsBackslashIncluded)
+// The tricky cells become the CSV the load expects, and the load statement
+// as the import writes it, with and without ESCAPED BY, gives back every cell.
+TEST_F(WorkbookLoad, trickyCellsBecomeTheCsvAndLoadBackUnchanged)
 {
-    const QString path = dir.path() + u"/load.xlsx"_s;
-    lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
-    lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
-    const char *cells[][6] = {
-            {"h1", "h2", "h3", "h4", "h5", "h6"},
-            {"0041", "Rao, K.", "He said \"yes\"", "two\nlines", "C:\\new\\N", "\\"},
-            {"\\N", "end\\", "\"", ",", "Zoë Ñandú", "tab\there"},
-            {"x", "", "", "", "", "last"},
-    };
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 6; ++c)
-            if (*cells[r][c])
-                worksheet_write_string(ws, lxw_row_t(r), lxw_col_t(c), cells[r][c], nullptr);
-    worksheet_write_number(ws, 4, 0, 987654321012, nullptr);
-    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
-    const SheetTable t = readActiveSheet(path);
-    ASSERT_EQ(t.rows.size(), 5);
-    EXPECT_EQ(t.rows[4], row({"987654321012", "", "", "", "", ""}));
+    const SheetTable t = readActiveSheet(trickyWorkbook());
+    EXPECT_EQ(t.width, 6);
+    EXPECT_EQ(t.headings(), row({"fslno", "fname", "fmobileno", "ffee", "fdate", "fnote"}));
+    EXPECT_EQ(QString::fromUtf8(toCsv(t, CsvEscape::Plain)),
+              QString::fromUtf8("fslno,fname,fmobileno,ffee,fdate,fnote\n"
+                                "0041,\"Rao, K.\",987654321012,1234.75,2019-01-15,\"He said \"\"yes\"\"\"\n"
+                                "0042,\"Zoë Ñandú\nநாகராஜ்\",,1500,,C:\\new\\N \\\n"
+                                "0043,TRUE,,,,\n"
+                                "\\N,end\\,\"\"\"\",\",\",,tab\there\n"));
+    // For the load's default escape character every backslash is doubled.
+    EXPECT_TRUE(toCsv(t, CsvEscape::DoubledBackslash).contains(",C:\\\\new\\\\N \\\\\n"));
     loadAndCompare(t, CsvEscape::DoubledBackslash, QString());
     loadAndCompare(t, CsvEscape::Plain, u" ESCAPED BY ''"_s);
 }
