@@ -48,14 +48,12 @@ TEST_F(Accounts, newAccountSignsInWithItsNameAndKeepsSectionAndPermissions)
     EXPECT_EQ(adminValue(u"select concat(count(*),'|',max(fsection),'|',max(fpermission)) from "
                          "corvane3_tkt.masuser"_s),
               u"1|BACK|N4*N42*"_s);
-}
 
-TEST_F(Accounts, valuesWithQuotesAreStoredSafely)
-{
+    // Quotes and backslashes are stored as typed.
     EXPECT_TRUE(accounts::save(u"O'NEIL"_s, u"A'B\\"_s, u"N2*"_s));
-    EXPECT_EQ(adminValue(u"select fsection from corvane3_tkt.masuser"_s), u"A'B\\"_s);
+    EXPECT_EQ(adminValue(u"select fsection from corvane3_tkt.masuser where fusername = 'O''NEIL'"_s),
+              u"A'B\\"_s);
     EXPECT_TRUE(accounts::lookup(u"O'NEIL"_s).found);
-    EXPECT_EQ(adminValue(u"select count(*) from corvane3_tkt.masuser"_s), u"1"_s);
 }
 
 TEST_F(Accounts, passwordChangeRules)
