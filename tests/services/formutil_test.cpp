@@ -157,6 +157,22 @@ TEST(Keys, enterPressesTheFocusedButtonAndWalksTheChain)
     EXPECT_EQ(clicks, 1);
 }
 
+TEST(Keys, theLastControlOfTheChainKeepsTheUpArrow)
+{
+    QWidget form;
+    auto *box = new QLineEdit(&form);
+    auto *list = new QListWidget(&form);
+    list->addItems({u"N1"_s, u"N11"_s});
+    keyChain({box, list});
+    form.show();
+    form.activateWindow();
+    list->setFocus();
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(form.focusWidget(), list);
+    EXPECT_EQ(list->currentRow(), 0);
+}
+
 TEST(Keys, typedCharactersAreUpperCasedPastedOnesAreNot)
 {
     QLineEdit edit;
