@@ -115,7 +115,21 @@ TEST(ClearForm, maskTable)
     }
 }
 
+TEST(ClearForm, aFormWithoutTextBoxesOnlyLosesItsOtherInputs)
+{
+    QWidget form;
+    auto *check = new QCheckBox(&form);
+    check->setChecked(true);
+    auto *label = new QLabel(u"stays"_s, &form);
+    ClearForm(&form);
+    EXPECT_FALSE(check->isChecked());
+    EXPECT_EQ(label->text(), u"stays"_s);
+    ClearForm(nullptr); // no crash
+}
 
+} // namespace
+
+namespace {
 TEST(Keys, enterPressesTheFocusedButtonAndWalksTheChain)
 {
     enterPressesButtons();
@@ -143,4 +157,32 @@ TEST(Keys, enterPressesTheFocusedButtonAndWalksTheChain)
     EXPECT_EQ(clicks, 1);
 }
 
+TEST(Keys, theLastControlOfTheChainKeepsTheUpArrow)
+{
+    QWidget form;
+    auto *box = new QLineEdit(&form);
+    auto *list = new QListWidget(&form);
+    list->addItems({u"N1"_s, u"N11"_s});
+    keyChain({box, list});
+    form.show();
+    form.activateWindow();
+    list->setFocus();
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(form.focusWidget(), list);
+    EXPECT_EQ(list->currentRow(), 0);
+}
+
+TEST(Keys, typedCharactersAreUpperCasedPastedOnesAreNot)
+{
+    QLineEdit edit;
+    upperCaseTyping(&edit);
+    edit.show();
+    QTest::keyClicks(&edit, u"ab1"_s);
+    QKeyEvent accented(QEvent::KeyPress, 0, Qt::NoModifier, u"é"_s);
+    QApplication::sendEvent(&edit, &accented);
+    EXPECT_EQ(edit.text(), u"AB1É"_s);
+    edit.insert(u"pasted"_s);
+    EXPECT_EQ(edit.text(), u"AB1Épasted"_s);
+}
 } // namespace

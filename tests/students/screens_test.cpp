@@ -234,6 +234,10 @@ TEST_F(ChangeScreenRows, verifiedApplicationIsRefusedWithTheCriticalIcon)
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.last().text, u"Application is already submitted. Modification is not allowed!!"_s);
     EXPECT_EQ(ui.last().icon, Icon::Critical);
+    EXPECT_EQ(text(15)->text(),
+              adminValue(u"select fappno from corvane3_tsc.studadm where fcontact_no = '9100000001'"_s))
+            << "the application number is shown before the refusal";
+    EXPECT_FALSE(text(13)->text().isEmpty()) << "the new degree passed its check";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(count(u"colldegchange"_s), 0);
 }

@@ -176,7 +176,9 @@ public:
             m_chain[at + 1]->setFocus(Qt::TabFocusReason);
             return true;
         }
-        if (key == Qt::Key_Up && at > 0 && m_chain[at - 1]) {
+        // Up walks back from the boxes only: on the chain's last control (a
+        // button, a tree) the key keeps its own meaning.
+        if (key == Qt::Key_Up && at > 0 && at + 1 < m_chain.size() && m_chain[at - 1]) {
             m_chain[at - 1]->setFocus(Qt::BacktabFocusReason);
             return true;
         }

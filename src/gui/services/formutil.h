@@ -71,8 +71,9 @@ void selectAllOnFocus(QWidget *form);
 // pasted text stays as pasted.
 void upperCaseTyping(QWidget *edit);
 
-// Enter moves the focus along `chain`, the Up arrow back; a widget mapped to
-// nullptr keeps the key for itself.
+// Enter moves the focus along `chain`, the Up arrow back (not from the last
+// control, which keeps the key); a widget mapped to nullptr keeps the key for
+// itself.
 void keyChain(const QList<QWidget *> &chain);
 
 // Makes Enter on a focused push button press it, as the help desk's keyboard

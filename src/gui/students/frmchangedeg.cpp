@@ -219,16 +219,19 @@ void frmchangedeg::changeDegree()
             noUniversity = true;
             return;
         }
+        // What the checks found before a refusal is shown as well: the new
+        // college before the degree check, the application number before the
+        // test for a verified application.
+        if (request.newCollege != request.oldCollege && !run.newCollegeText.isEmpty())
+            text(11)->setText(run.newCollegeText);
+        if (request.newDegree != request.oldDegree && !run.newDegreeText.isEmpty())
+            text(13)->setText(run.newDegreeText);
+        if (run.hasApplication)
+            text(15)->setText(run.appno);
         if (refusal.refused()) {
             refuse(refusal);
             return;
         }
-        if (request.newCollege != request.oldCollege)
-            text(11)->setText(run.newCollegeText);
-        if (request.newDegree != request.oldDegree)
-            text(13)->setText(run.newDegreeText);
-        if (run.hasApplication)
-            text(15)->setText(run.appno);
         if (askYesNo(QStringLiteral("Are you sure about changing the details"), Icon::Question) != Answer::Yes) {
             text(4)->setFocus();
             return;
