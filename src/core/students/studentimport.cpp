@@ -137,8 +137,11 @@ QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
                   QStringLiteral("update %1 a, %2 b set a.fdeleted = 'X' where a.fmobileno = b.fmobileno").arg(tmp, dup))
           // One look-up per line in collstud settles both questions: stored
           // under another college at all ('D'), or only under this one ('K').
+          // The grouped look-up is built once; left to itself the optimizer
+          // may instead repeat it for every line of the staging table.
           << step(QStringLiteral("Finding students already stored"),
-                  QStringLiteral("update %1 tmpcollstud join (select tmpcollstud.fintid, max(collstud.fcollcode <> "
+                  QStringLiteral("SET STATEMENT optimizer_switch = 'split_materialized=off' FOR "
+                                 "update %1 tmpcollstud join (select tmpcollstud.fintid, max(collstud.fcollcode <> "
                                  "tmpcollstud.fcollcode) as felsewhere from %1 tmpcollstud join %2 collstud on "
                                  "collstud.fmobileno = tmpcollstud.fmobileno where tmpcollstud.fdeleted is null and "
                                  "not %3 group by tmpcollstud.fintid) stored on stored.fintid = tmpcollstud.fintid "
