@@ -115,8 +115,8 @@ QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
     }
 
     // The same outcome with fewer passes over the staging table: the lines
-    // to drop are marked in three passes (repeated in the file 'X', stored
-    // under another college 'D', stored under this college 'K'), copied to
+    // to drop are marked by two joins (repeated in the file 'X'; stored under
+    // another college 'D', stored under this college only 'K'), copied to
     // collstuddup by mark, and removed together with the lines without a
     // mobile number in one delete. Every statement leaves the lines without
     // a mobile number alone, as if they were already gone; the marks 'D' and
