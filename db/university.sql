@@ -47,7 +47,9 @@ CREATE TABLE IF NOT EXISTS masdoc (
 -- Students uploaded by colleges; the mobile number is the student's key.
 -- The imports join every uploaded line to this table by mobile number and
 -- compare the college, so the mobile index carries the college too: the
--- join is answered from the index alone.
+-- join is answered from the index alone. The college index carries the
+-- mobile number for the same reason: the per-degree counts before and after
+-- an import count mobile numbers and then never read the rows themselves.
 CREATE TABLE IF NOT EXISTS collstud (
     fslno     VARCHAR(10)  NULL,
     fcollcode VARCHAR(10)  NULL,
@@ -57,7 +59,7 @@ CREATE TABLE IF NOT EXISTS collstud (
     fname     VARCHAR(100) NULL,
     fimpdate  DATETIME     NULL,
     KEY ix_collstud_mobile (fmobileno, fcollcode),
-    KEY ix_collstud_coll (fcollcode, fdegree)
+    KEY ix_collstud_coll (fcollcode, fdegree, fmobileno)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 -- Students of an upload that had no mobile number.

@@ -232,8 +232,10 @@ void importStudentList(const QString &univCode, const QString &college, ImportRu
     const QVector<ImportStep> steps = dedupSteps(run.db);
     // A statement whose reply was lost may have run: resume where that is
     // harmless (the append first drops what is already stored).
-    if (run.next < steps.size() && steps.at(run.next).resumeFrom >= 0)
+    if (run.next < steps.size() && steps.at(run.next).resumeFrom >= 0) {
         run.next = steps.at(run.next).resumeFrom;
+        run.resumed = true;
+    }
     runImportSteps(steps, run, observer);
     const QString after = collegeCounts(run.db, college);
     run.afterLine = after.isEmpty() ? QString() : QStringLiteral("Records After Importing : ") + after;

@@ -64,52 +64,113 @@ QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
     const QString stud = sql::table(db, QStringLiteral("collstud"));
     const QString nb = sql::table(db, QStringLiteral("collstudnb"));
     const QString dupStore = sql::table(db, QStringLiteral("collstuddup"));
-    Q_UNUSED(plan);
+    const QString blank = QStringLiteral("replace(ifnull(tmpcollstud.fmobileno,''),' ','') = ''");
 
     QVector<ImportStep> steps;
+    if (plan == ImportPlan::Literal) {
+        steps << step(QStringLiteral("Storing the lines without a mobile number"),
+                      QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname) select fslno, "
+                                     "fcollcode, fdegree, fmobileno, femail, fname from %2 where "
+                                     "replace(ifnull(tmpcollstud.fmobileno,''),' ','') = ''")
+                              .arg(nb, tmp),
+                      Counter::NoMobile)
+              << step(QStringLiteral("Removing the lines without a mobile number"),
+                      QStringLiteral("delete from %1 where replace(ifnull(tmpcollstud.fmobileno,''),' ','') = ''").arg(tmp))
+              << step(QStringLiteral("Finding mobile numbers repeated in the file"),
+                      QStringLiteral("insert into %1 select fmobileno, count(fmobileno) as fcnt from %2 group by fmobileno "
+                                     "having count(fmobileno) > 1")
+                              .arg(dup, tmp))
+              << step(QStringLiteral("Marking mobile numbers repeated in the file"),
+                      QStringLiteral("update %1 a, %2 b set a.fdeleted = 'X' where a.fmobileno = b.fmobileno").arg(tmp, dup))
+              << step(QStringLiteral("Storing the lines repeated in the file"),
+                      QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'").arg(dupStore, tmp),
+                      Counter::DupSheet)
+              << step(QStringLiteral("Removing the lines repeated in the file"),
+                      QStringLiteral("delete from %1 where fdeleted = 'X'").arg(tmp))
+              << step(QStringLiteral("Finding students stored under another college"),
+                      QStringLiteral("update %1 tmpcollstud, %2 collstud set tmpcollstud.fdeleted = 'X' where "
+                                     "collstud.fmobileno = tmpcollstud.fmobileno and collstud.fcollcode <> "
+                                     "tmpcollstud.fcollcode and replace(ifnull(tmpcollstud.fmobileno,''),' ','') <> ''")
+                              .arg(tmp, stud))
+              << step(QStringLiteral("Storing the students stored under another college"),
+                      QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'").arg(dupStore, tmp),
+                      Counter::DupDb)
+              << step(QStringLiteral("Finding students already stored"),
+                      QStringLiteral("update %1 tmpcollstud, %2 collstud set tmpcollstud.fdeleted = 'X' where "
+                                     "collstud.fmobileno = tmpcollstud.fmobileno and "
+                                     "replace(ifnull(tmpcollstud.fmobileno,''),' ','') <> ''")
+                              .arg(tmp, stud))
+              << step(QStringLiteral("Removing the students already stored"),
+                      QStringLiteral("delete from %1 where fdeleted = 'X'").arg(tmp))
+              << step(QStringLiteral("Adding the new students"),
+                      QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate) select "
+                                     "fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate from %2")
+                              .arg(stud, tmp),
+                      Counter::Final);
+        // The append repeats the look-up of stored students first, so a retry
+        // after a lost reply cannot add a student twice.
+        const int count = int(steps.size());
+        steps[count - 1].resumeFrom = count - 3;
+        return steps;
+    }
+
+    // The same outcome with fewer passes over the staging table: the lines
+    // to drop are marked by two joins (repeated in the file 'X'; stored under
+    // another college 'D', stored under this college only 'K'), copied to
+    // collstuddup by mark, and removed together with the lines without a
+    // mobile number in one delete. Every statement leaves the lines without
+    // a mobile number alone, as if they were already gone; the marks 'D' and
+    // 'K' never outlive the delete, and the copies carry 'X' as before.
+    const QString all = QStringLiteral("fslno, fcollcode, fdegree, fname, ffatname, fmotname, fgender, fcatcode, ffee, "
+                                       "fsub01, fsub02, fsub03, fsub04, fsub05, fsub06, fsub07, fsub08, fsub09, "
+                                       "fsub10, fmobileno, femail, fimpdate");
     steps << step(QStringLiteral("Storing the lines without a mobile number"),
                   QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname) select fslno, "
-                                 "fcollcode, fdegree, fmobileno, femail, fname from %2 where "
-                                 "replace(ifnull(tmpcollstud.fmobileno,''),' ','') = ''")
-                          .arg(nb, tmp),
+                                 "fcollcode, fdegree, fmobileno, femail, fname from %2 where %3")
+                          .arg(nb, tmp, blank),
                   Counter::NoMobile)
-          << step(QStringLiteral("Removing the lines without a mobile number"),
-                  QStringLiteral("delete from %1 where replace(ifnull(tmpcollstud.fmobileno,''),' ','') = ''").arg(tmp))
           << step(QStringLiteral("Finding mobile numbers repeated in the file"),
-                  QStringLiteral("insert into %1 select fmobileno, count(fmobileno) as fcnt from %2 group by fmobileno "
-                                 "having count(fmobileno) > 1")
-                          .arg(dup, tmp))
+                  QStringLiteral("insert into %1 select fmobileno, count(fmobileno) as fcnt from %2 where not %3 "
+                                 "group by fmobileno having count(fmobileno) > 1")
+                          .arg(dup, tmp, blank))
           << step(QStringLiteral("Marking mobile numbers repeated in the file"),
                   QStringLiteral("update %1 a, %2 b set a.fdeleted = 'X' where a.fmobileno = b.fmobileno").arg(tmp, dup))
+          // One look-up per line in collstud settles both questions: stored
+          // under another college at all ('D'), or only under this one ('K').
+          // The grouped look-up is built once; left to itself the optimizer
+          // may instead repeat it for every line of the staging table.
+          << step(QStringLiteral("Finding students already stored"),
+                  QStringLiteral("SET STATEMENT optimizer_switch = 'split_materialized=off' FOR "
+                                 "update %1 tmpcollstud join (select tmpcollstud.fintid, max(collstud.fcollcode <> "
+                                 "tmpcollstud.fcollcode) as felsewhere from %1 tmpcollstud join %2 collstud on "
+                                 "collstud.fmobileno = tmpcollstud.fmobileno where tmpcollstud.fdeleted is null and "
+                                 "not %3 group by tmpcollstud.fintid) stored on stored.fintid = tmpcollstud.fintid "
+                                 "set tmpcollstud.fdeleted = if(stored.felsewhere, 'D', 'K')")
+                          .arg(tmp, stud, blank))
           << step(QStringLiteral("Storing the lines repeated in the file"),
                   QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'").arg(dupStore, tmp),
                   Counter::DupSheet)
-          << step(QStringLiteral("Removing the lines repeated in the file"),
-                  QStringLiteral("delete from %1 where fdeleted = 'X'").arg(tmp))
-          << step(QStringLiteral("Finding students stored under another college"),
-                  QStringLiteral("update %1 tmpcollstud, %2 collstud set tmpcollstud.fdeleted = 'X' where "
-                                 "collstud.fmobileno = tmpcollstud.fmobileno and collstud.fcollcode <> "
-                                 "tmpcollstud.fcollcode and replace(ifnull(tmpcollstud.fmobileno,''),' ','') <> ''")
-                          .arg(tmp, stud))
           << step(QStringLiteral("Storing the students stored under another college"),
-                  QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'").arg(dupStore, tmp),
+                  QStringLiteral("insert into %1 select %3, 'X', fintid from %2 where fdeleted = 'D'")
+                          .arg(dupStore, tmp, all),
                   Counter::DupDb)
-          << step(QStringLiteral("Finding students already stored"),
-                  QStringLiteral("update %1 tmpcollstud, %2 collstud set tmpcollstud.fdeleted = 'X' where "
-                                 "collstud.fmobileno = tmpcollstud.fmobileno and "
-                                 "replace(ifnull(tmpcollstud.fmobileno,''),' ','') <> ''")
-                          .arg(tmp, stud))
-          << step(QStringLiteral("Removing the students already stored"),
-                  QStringLiteral("delete from %1 where fdeleted = 'X'").arg(tmp))
+          << step(QStringLiteral("Removing the lines dropped"),
+                  QStringLiteral("delete from %1 where fdeleted in ('X', 'D', 'K') or %2").arg(tmp, blank));
+    // Only when the append is retried after a lost reply: what the append may
+    // already have stored is dropped, so no student is stored twice.
+    ImportStep recheck = step(QStringLiteral("Removing the students already stored"),
+                              QStringLiteral("delete tmpcollstud from %1 tmpcollstud where not %3 and exists (select 1 "
+                                             "from %2 collstud where collstud.fmobileno = tmpcollstud.fmobileno)")
+                                      .arg(tmp, stud, blank));
+    recheck.onRetryOnly = true;
+    steps << recheck
           << step(QStringLiteral("Adding the new students"),
                   QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate) select "
                                  "fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate from %2")
                           .arg(stud, tmp),
                   Counter::Final);
-    // The append repeats the look-up of stored students first, so a retry
-    // after a lost reply cannot add a student twice.
     const int count = int(steps.size());
-    steps[count - 1].resumeFrom = count - 3;
+    steps[count - 1].resumeFrom = count - 2;
     return steps;
 }
 
@@ -257,10 +318,15 @@ QString collegeCounts(const QString &db, const QString &college, const QString &
 void runImportSteps(const QVector<ImportStep> &steps, ImportRun &run, const StepObserver &observer)
 {
     const int count = int(steps.size());
+    const int first = run.next;
+    const bool resumed = run.resumed;
+    run.resumed = false;
     for (; run.next < count; ++run.next) {
         const ImportStep &s = steps.at(run.next);
         if (observer)
             observer(run.next, count, s.caption);
+        if (s.onRetryOnly && !(resumed && run.next == first))
+            continue;
         const qint64 affected = Conn::execute(s.sql);
         if (s.counter != Counter::None)
             counterOf(run.counters, s.counter) = affected;
@@ -308,8 +374,10 @@ void importCsv(const CsvImportRequest &request, const CsvShape &shape, ImportRun
         run.started = true;
     }
     const QVector<ImportStep> steps = csvImportSteps(run.db, request.path, shape, request.plan);
-    if (!restart && run.next < steps.size() && steps.at(run.next).resumeFrom >= 0)
+    if (!restart && run.next < steps.size() && steps.at(run.next).resumeFrom >= 0) {
         run.next = steps.at(run.next).resumeFrom;
+        run.resumed = true;
+    }
     try {
         runImportSteps(steps, run, observer);
     } catch (const AppError &e) {

@@ -32,6 +32,8 @@ struct ImportStep
     // ran: an append whose success is unknown is preceded by the statements
     // that drop what is already stored, so it cannot store a row twice.
     int resumeFrom = -1; // -1: the statement itself
+    // Run only when a retry resumes at this statement; skipped otherwise.
+    bool onRetryOnly = false;
 };
 
 // Which statement texts to run. Literal: the statements exactly as they have
@@ -72,6 +74,7 @@ struct ImportRun
 {
     bool started = false;
     int next = 0; // first statement not known to be done
+    bool resumed = false; // run.next was moved back to a statement's resume point
     QString db;
     ImportCounters counters;
     QString beforeLine;
