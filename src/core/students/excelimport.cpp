@@ -16,15 +16,6 @@ namespace {
 const QString kBeforeNone = QStringLiteral("Records Before Importing : 0");
 const QString kCrlf2 = QStringLiteral("\r\n\r\n");
 
-ImportStep step(const QString &caption, const QString &sql, Counter counter = Counter::None)
-{
-    ImportStep s;
-    s.caption = caption;
-    s.sql = sql;
-    s.counter = counter;
-    return s;
-}
-
 [[noreturn]] void fileError(const QString &text, const QString &path)
 {
     throw AppError(ErrNo::FileAccess, text, path);
@@ -157,21 +148,21 @@ QVector<ImportStep> sheetLoadSteps(const QString &db, const QString &csvPath, co
                            "fsub01, fsub02, fsub03, fsub04, fsub05, fsub06, fsub07, fsub08, fsub09, "
                            "fsub10, fmobileno, femail");
     QVector<ImportStep> steps;
-    steps << step(QStringLiteral("Emptying the load table"), QStringLiteral("delete from %1").arg(raw))
-          << step(QStringLiteral("Emptying the staging table"), QStringLiteral("delete from %1").arg(tmp))
-          << step(QStringLiteral("Emptying the table of repeated numbers"),
+    steps << importStep(QStringLiteral("Emptying the load table"), QStringLiteral("delete from %1").arg(raw))
+          << importStep(QStringLiteral("Emptying the staging table"), QStringLiteral("delete from %1").arg(tmp))
+          << importStep(QStringLiteral("Emptying the table of repeated numbers"),
                   QStringLiteral("truncate table %1").arg(sql::table(db, QStringLiteral("tmpcollstuddup"))))
-          << step(QStringLiteral("Loading the sheet"),
+          << importStep(QStringLiteral("Loading the sheet"),
                   QStringLiteral(
                           "LOAD DATA local INFILE %1 INTO TABLE %2 FIELDS TERMINATED BY ',' ENCLOSED BY '\"' "
                           "IGNORE 1 LINES (%3)")
                           .arg(sql::quote(csvPath), raw, sheetColumns(univCode).join(QStringLiteral(", "))))
-          << step(QStringLiteral("Removing the rows without a name"),
+          << importStep(QStringLiteral("Removing the rows without a name"),
                   QStringLiteral("delete from %1 where ltrim(ifnull(fname,'')) = ''").arg(raw),
                   Counter::NameEmpty)
-          << step(QStringLiteral("Staging the rows"),
+          << importStep(QStringLiteral("Staging the rows"),
                   QStringLiteral("insert into %1(%3) select %3 from %2").arg(tmp, raw, all))
-          << step(QStringLiteral("Setting the import date"),
+          << importStep(QStringLiteral("Setting the import date"),
                   QStringLiteral("update %1 set fimpdate = sysdate()").arg(tmp), Counter::Sheet);
     return steps;
 }

@@ -17,14 +17,6 @@ constexpr qint64 kFileNotFound = 53;
 
 const QString kBeforeNone = QStringLiteral("Records Before Importing : 0");
 
-ImportStep step(const QString &caption, const QString &sql, Counter counter = Counter::None)
-{
-    ImportStep s;
-    s.caption = caption;
-    s.sql = sql;
-    s.counter = counter;
-    return s;
-}
 
 qint64 &counterOf(ImportCounters &c, Counter which)
 {
@@ -57,6 +49,15 @@ qint64 &counterOf(ImportCounters &c, Counter which)
 
 } // namespace
 
+ImportStep importStep(const QString &caption, const QString &sql, Counter counter)
+{
+    ImportStep s;
+    s.caption = caption;
+    s.sql = sql;
+    s.counter = counter;
+    return s;
+}
+
 QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
 {
     const QString tmp = sql::table(db, QStringLiteral("tmpcollstud"));
@@ -68,41 +69,41 @@ QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
 
     QVector<ImportStep> steps;
     if (plan == ImportPlan::Literal) {
-        steps << step(QStringLiteral("Storing the lines without a mobile number"),
+        steps << importStep(QStringLiteral("Storing the lines without a mobile number"),
                       QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname) select fslno, "
                                      "fcollcode, fdegree, fmobileno, femail, fname from %2 where "
                                      "replace(ifnull(tmpcollstud.fmobileno,''),' ','') = ''")
                               .arg(nb, tmp),
                       Counter::NoMobile)
-              << step(QStringLiteral("Removing the lines without a mobile number"),
+              << importStep(QStringLiteral("Removing the lines without a mobile number"),
                       QStringLiteral("delete from %1 where replace(ifnull(tmpcollstud.fmobileno,''),' ','') = ''").arg(tmp))
-              << step(QStringLiteral("Finding mobile numbers repeated in the file"),
+              << importStep(QStringLiteral("Finding mobile numbers repeated in the file"),
                       QStringLiteral("insert into %1 select fmobileno, count(fmobileno) as fcnt from %2 group by fmobileno "
                                      "having count(fmobileno) > 1")
                               .arg(dup, tmp))
-              << step(QStringLiteral("Marking mobile numbers repeated in the file"),
+              << importStep(QStringLiteral("Marking mobile numbers repeated in the file"),
                       QStringLiteral("update %1 a, %2 b set a.fdeleted = 'X' where a.fmobileno = b.fmobileno").arg(tmp, dup))
-              << step(QStringLiteral("Storing the lines repeated in the file"),
+              << importStep(QStringLiteral("Storing the lines repeated in the file"),
                       QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'").arg(dupStore, tmp),
                       Counter::DupSheet)
-              << step(QStringLiteral("Removing the lines repeated in the file"),
+              << importStep(QStringLiteral("Removing the lines repeated in the file"),
                       QStringLiteral("delete from %1 where fdeleted = 'X'").arg(tmp))
-              << step(QStringLiteral("Finding students stored under another college"),
+              << importStep(QStringLiteral("Finding students stored under another college"),
                       QStringLiteral("update %1 tmpcollstud, %2 collstud set tmpcollstud.fdeleted = 'X' where "
                                      "collstud.fmobileno = tmpcollstud.fmobileno and collstud.fcollcode <> "
                                      "tmpcollstud.fcollcode and replace(ifnull(tmpcollstud.fmobileno,''),' ','') <> ''")
                               .arg(tmp, stud))
-              << step(QStringLiteral("Storing the students stored under another college"),
+              << importStep(QStringLiteral("Storing the students stored under another college"),
                       QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'").arg(dupStore, tmp),
                       Counter::DupDb)
-              << step(QStringLiteral("Finding students already stored"),
+              << importStep(QStringLiteral("Finding students already stored"),
                       QStringLiteral("update %1 tmpcollstud, %2 collstud set tmpcollstud.fdeleted = 'X' where "
                                      "collstud.fmobileno = tmpcollstud.fmobileno and "
                                      "replace(ifnull(tmpcollstud.fmobileno,''),' ','') <> ''")
                               .arg(tmp, stud))
-              << step(QStringLiteral("Removing the students already stored"),
+              << importStep(QStringLiteral("Removing the students already stored"),
                       QStringLiteral("delete from %1 where fdeleted = 'X'").arg(tmp))
-              << step(QStringLiteral("Adding the new students"),
+              << importStep(QStringLiteral("Adding the new students"),
                       QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate) select "
                                      "fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate from %2")
                               .arg(stud, tmp),
@@ -124,22 +125,22 @@ QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
     const QString all = QStringLiteral("fslno, fcollcode, fdegree, fname, ffatname, fmotname, fgender, fcatcode, ffee, "
                                        "fsub01, fsub02, fsub03, fsub04, fsub05, fsub06, fsub07, fsub08, fsub09, "
                                        "fsub10, fmobileno, femail, fimpdate");
-    steps << step(QStringLiteral("Storing the lines without a mobile number"),
+    steps << importStep(QStringLiteral("Storing the lines without a mobile number"),
                   QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname) select fslno, "
                                  "fcollcode, fdegree, fmobileno, femail, fname from %2 where %3")
                           .arg(nb, tmp, blank),
                   Counter::NoMobile)
-          << step(QStringLiteral("Finding mobile numbers repeated in the file"),
+          << importStep(QStringLiteral("Finding mobile numbers repeated in the file"),
                   QStringLiteral("insert into %1 select fmobileno, count(fmobileno) as fcnt from %2 where not %3 "
                                  "group by fmobileno having count(fmobileno) > 1")
                           .arg(dup, tmp, blank))
-          << step(QStringLiteral("Marking mobile numbers repeated in the file"),
+          << importStep(QStringLiteral("Marking mobile numbers repeated in the file"),
                   QStringLiteral("update %1 a, %2 b set a.fdeleted = 'X' where a.fmobileno = b.fmobileno").arg(tmp, dup))
           // One look-up per line in collstud settles both questions: stored
           // under another college at all ('D'), or only under this one ('K').
           // The grouped look-up is built once; left to itself the optimizer
           // may instead repeat it for every line of the staging table.
-          << step(QStringLiteral("Finding students already stored"),
+          << importStep(QStringLiteral("Finding students already stored"),
                   QStringLiteral("SET STATEMENT optimizer_switch = 'split_materialized=off' FOR "
                                  "update %1 tmpcollstud join (select tmpcollstud.fintid, max(collstud.fcollcode <> "
                                  "tmpcollstud.fcollcode) as felsewhere from %1 tmpcollstud join %2 collstud on "
@@ -147,24 +148,24 @@ QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
                                  "not %3 group by tmpcollstud.fintid) stored on stored.fintid = tmpcollstud.fintid "
                                  "set tmpcollstud.fdeleted = if(stored.felsewhere, 'D', 'K')")
                           .arg(tmp, stud, blank))
-          << step(QStringLiteral("Storing the lines repeated in the file"),
+          << importStep(QStringLiteral("Storing the lines repeated in the file"),
                   QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'").arg(dupStore, tmp),
                   Counter::DupSheet)
-          << step(QStringLiteral("Storing the students stored under another college"),
+          << importStep(QStringLiteral("Storing the students stored under another college"),
                   QStringLiteral("insert into %1 select %3, 'X', fintid from %2 where fdeleted = 'D'")
                           .arg(dupStore, tmp, all),
                   Counter::DupDb)
-          << step(QStringLiteral("Removing the lines dropped"),
+          << importStep(QStringLiteral("Removing the lines dropped"),
                   QStringLiteral("delete from %1 where fdeleted in ('X', 'D', 'K') or %2").arg(tmp, blank));
     // Only when the append is retried after a lost reply: what the append may
     // already have stored is dropped, so no student is stored twice.
-    ImportStep recheck = step(QStringLiteral("Removing the students already stored"),
+    ImportStep recheck = importStep(QStringLiteral("Removing the students already stored"),
                               QStringLiteral("delete tmpcollstud from %1 tmpcollstud where not %3 and exists (select 1 "
                                              "from %2 collstud where collstud.fmobileno = tmpcollstud.fmobileno)")
                                       .arg(tmp, stud, blank));
     recheck.onRetryOnly = true;
     steps << recheck
-          << step(QStringLiteral("Adding the new students"),
+          << importStep(QStringLiteral("Adding the new students"),
                   QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate) select "
                                  "fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate from %2")
                           .arg(stud, tmp),
@@ -274,20 +275,20 @@ QVector<ImportStep> csvImportSteps(const QString &db, const QString &path, const
     const QString load = QStringLiteral("LOAD DATA local INFILE %1 INTO TABLE %2 FIELDS TERMINATED BY ',' ENCLOSED "
                                         "BY '\"' %3IGNORE 1 LINES (fslno, fcollcode, fdegree, fname, fmobileno, femail)")
                                  .arg(sql::quote(path), tmp, lines);
-    steps << step(QStringLiteral("Emptying the staging table"), QStringLiteral("truncate table %1").arg(tmp))
-          << step(QStringLiteral("Emptying the table of repeated numbers"),
+    steps << importStep(QStringLiteral("Emptying the staging table"), QStringLiteral("truncate table %1").arg(tmp))
+          << importStep(QStringLiteral("Emptying the table of repeated numbers"),
                   QStringLiteral("truncate table %1").arg(sql::table(db, QStringLiteral("tmpcollstuddup"))));
     if (plan == ImportPlan::Literal) {
-        steps << step(QStringLiteral("Loading the file"), load)
-              << step(QStringLiteral("Setting the import date"),
+        steps << importStep(QStringLiteral("Loading the file"), load)
+              << importStep(QStringLiteral("Setting the import date"),
                       QStringLiteral("update %1 set fimpdate = sysdate()").arg(tmp), Counter::Sheet);
     } else {
         // Dating the rows while they are loaded spares a second write of
         // every row; the load reports the same number of lines.
-        steps << step(QStringLiteral("Loading the file"), load + QStringLiteral(" SET fimpdate = sysdate()"),
+        steps << importStep(QStringLiteral("Loading the file"), load + QStringLiteral(" SET fimpdate = sysdate()"),
                       Counter::Sheet);
     }
-    steps << step(QStringLiteral("Removing the lines without a name"),
+    steps << importStep(QStringLiteral("Removing the lines without a name"),
                   QStringLiteral("delete from %1 where ltrim(ifnull(fname,'')) = ''").arg(tmp), Counter::NameEmpty);
     const int prefix = int(steps.size());
     for (ImportStep s : dedupSteps(db, plan)) {

@@ -36,6 +36,9 @@ struct ImportStep
     bool onRetryOnly = false;
 };
 
+// A step with its caption, statement and counter.
+ImportStep importStep(const QString &caption, const QString &sql, Counter counter = Counter::None);
+
 // Which statement texts to run. Literal: the statements exactly as they have
 // always been written. Fast: equivalent statements that give the same rows and
 // values with far fewer passes over a large collstud.
