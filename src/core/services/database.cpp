@@ -125,7 +125,6 @@ AppError Conn::translate(const QSqlError &error, bool connecting, const QString 
     bool nativeOk = false;
     // The driver may report several records ("2013;..."); the first one counts.
     const int native = error.nativeErrorCode().section(QLatin1Char(';'), 0, 0).trimmed().toInt(&nativeOk);
-    const QString sqlState = text.left(5);
 
     if (connecting) {
         if (native == 1045 || native == 1044 || native == 1698)
@@ -139,7 +138,6 @@ AppError Conn::translate(const QSqlError &error, bool connecting, const QString 
             description += QStringLiteral(" (MySQL server has gone away)");
         return AppError(ErrNo::Unreachable, description, context);
     }
-    Q_UNUSED(sqlState);
     return AppError(nativeOk ? native : ErrNo::Unreachable, text, context);
 }
 

@@ -66,15 +66,23 @@ QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
     const QString nb = sql::table(db, QStringLiteral("collstudnb"));
     const QString dupStore = sql::table(db, QStringLiteral("collstuddup"));
     const QString blank = QStringLiteral("replace(ifnull(tmpcollstud.fmobileno,''),' ','') = ''");
+    // The first and the last statement are the same in both plans.
+    const ImportStep storeNoMobile = importStep(
+            QStringLiteral("Storing the lines without a mobile number"),
+            QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname) select fslno, "
+                           "fcollcode, fdegree, fmobileno, femail, fname from %2 where %3")
+                    .arg(nb, tmp, blank),
+            Counter::NoMobile);
+    const ImportStep append = importStep(
+            QStringLiteral("Adding the new students"),
+            QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate) select "
+                           "fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate from %2")
+                    .arg(stud, tmp),
+            Counter::Final);
 
     QVector<ImportStep> steps;
     if (plan == ImportPlan::Literal) {
-        steps << importStep(QStringLiteral("Storing the lines without a mobile number"),
-                      QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname) select fslno, "
-                                     "fcollcode, fdegree, fmobileno, femail, fname from %2 where "
-                                     "replace(ifnull(tmpcollstud.fmobileno,''),' ','') = ''")
-                              .arg(nb, tmp),
-                      Counter::NoMobile)
+        steps << storeNoMobile
               << importStep(QStringLiteral("Removing the lines without a mobile number"),
                       QStringLiteral("delete from %1 where replace(ifnull(tmpcollstud.fmobileno,''),' ','') = ''").arg(tmp))
               << importStep(QStringLiteral("Finding mobile numbers repeated in the file"),
@@ -103,11 +111,7 @@ QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
                               .arg(tmp, stud))
               << importStep(QStringLiteral("Removing the students already stored"),
                       QStringLiteral("delete from %1 where fdeleted = 'X'").arg(tmp))
-              << importStep(QStringLiteral("Adding the new students"),
-                      QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate) select "
-                                     "fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate from %2")
-                              .arg(stud, tmp),
-                      Counter::Final);
+              << append;
         // The append repeats the look-up of stored students first, so a retry
         // after a lost reply cannot add a student twice.
         const int count = int(steps.size());
@@ -125,11 +129,7 @@ QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
     const QString all = QStringLiteral("fslno, fcollcode, fdegree, fname, ffatname, fmotname, fgender, fcatcode, ffee, "
                                        "fsub01, fsub02, fsub03, fsub04, fsub05, fsub06, fsub07, fsub08, fsub09, "
                                        "fsub10, fmobileno, femail, fimpdate");
-    steps << importStep(QStringLiteral("Storing the lines without a mobile number"),
-                  QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname) select fslno, "
-                                 "fcollcode, fdegree, fmobileno, femail, fname from %2 where %3")
-                          .arg(nb, tmp, blank),
-                  Counter::NoMobile)
+    steps << storeNoMobile
           << importStep(QStringLiteral("Finding mobile numbers repeated in the file"),
                   QStringLiteral("insert into %1 select fmobileno, count(fmobileno) as fcnt from %2 where not %3 "
                                  "group by fmobileno having count(fmobileno) > 1")
@@ -165,11 +165,7 @@ QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
                                       .arg(tmp, stud, blank));
     recheck.onRetryOnly = true;
     steps << recheck
-          << importStep(QStringLiteral("Adding the new students"),
-                  QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate) select "
-                                 "fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate from %2")
-                          .arg(stud, tmp),
-                  Counter::Final);
+          << append;
     const int count = int(steps.size());
     steps[count - 1].resumeFrom = count - 2;
     return steps;

@@ -79,11 +79,9 @@ bool frmimpstuddata::eventFilter(QObject *watched, QEvent *e)
 {
     if (e->type() != QEvent::KeyPress)
         return UniversityScreen::eventFilter(watched, e);
+    if (UniversityScreen::eventFilter(watched, e))
+        return true; // Esc
     const int key = static_cast<QKeyEvent *>(e)->key();
-    if (key == Qt::Key_Escape) {
-        closeScreen(this);
-        return true;
-    }
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (watched == m_text[0] && (enter || key == Qt::Key_Up)) {
         m_text[1]->setFocus();

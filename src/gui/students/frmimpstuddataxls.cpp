@@ -205,11 +205,9 @@ bool frmimpstuddataxls::eventFilter(QObject *watched, QEvent *e)
 {
     if (e->type() != QEvent::KeyPress)
         return UniversityScreen::eventFilter(watched, e);
+    if (UniversityScreen::eventFilter(watched, e))
+        return true; // Esc
     const int key = static_cast<QKeyEvent *>(e)->key();
-    if (key == Qt::Key_Escape) {
-        closeScreen(this);
-        return true;
-    }
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     for (int i = 0; i < 3; ++i) {
         if (watched != m_text[i])

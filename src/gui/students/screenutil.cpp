@@ -99,6 +99,15 @@ bool UniversityScreen::event(QEvent *event)
     return QWidget::event(event);
 }
 
+bool UniversityScreen::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        closeScreen(this);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void UniversityScreen::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);

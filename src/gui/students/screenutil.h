@@ -47,6 +47,9 @@ protected:
     virtual void activated();
 
     bool event(QEvent *event) override;
+    // Esc in any control the screen watches closes it; screens that filter
+    // their controls' keys call this first.
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
