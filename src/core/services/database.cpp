@@ -165,6 +165,16 @@ bool Conn::open()
         lastErrorRef() = translate(db.lastError(), true, QStringLiteral("open"));
         return false;
     }
+    // Units of work read what other clients have committed by the time each
+    // statement runs, as every statement did before transactions: a desk that
+    // waited for the assignment lock must see the grievance its holder just
+    // recorded, not a snapshot taken before the wait.
+    QSqlQuery isolation(db);
+    if (!isolation.exec(QStringLiteral("set session transaction isolation level read committed"))) {
+        lastErrorRef() = translate(isolation.lastError(), true, QStringLiteral("open"));
+        db.close();
+        return false;
+    }
     return true;
 }
 

@@ -1,10 +1,11 @@
 #include "core/services/errors.h"
 
 AppError::AppError(qint64 number, QString description, QString context)
-    : m_number(number), m_description(std::move(description)), m_context(std::move(context)),
-      m_what((QString::number(m_number) + QLatin1Char(' ') + m_description).toStdString())
-{
-}
+    : m_number(number)
+    , m_description(std::move(description))
+    , m_context(std::move(context))
+    , m_what((QString::number(m_number) + QLatin1Char(' ') + m_description).toStdString())
+{}
 
 bool AppError::isGoneAway() const
 {
@@ -14,4 +15,18 @@ bool AppError::isGoneAway() const
 bool AppError::isDataNotReady() const
 {
     return m_description.contains(QLatin1String("The data necessary"));
+}
+
+AppError AppError::reported(const AppError &error)
+{
+    AppError copy = error;
+    copy.m_reported = true;
+    return copy;
+}
+
+AppError AppError::spent(const AppError &error)
+{
+    AppError copy = error;
+    copy.m_spent = true;
+    return copy;
 }

@@ -8,11 +8,11 @@
 // Error numbers that callers compare against. They keep the values that the
 // start-up and main-window handlers have always tested for.
 namespace ErrNo {
-constexpr qint64 LoginRefused = -2147217843;  // the server refused the account
-constexpr qint64 Unreachable = -2147467259;   // no server answered, or the link failed
-constexpr qint64 NoCurrentRow = 3021;         // a field read on a result without rows
+constexpr qint64 LoginRefused = -2147217843; // the server refused the account
+constexpr qint64 Unreachable = -2147467259;  // no server answered, or the link failed
+constexpr qint64 NoCurrentRow = 3021;        // a field read on a result without rows
 constexpr qint64 TypeMismatch = 13;
-constexpr qint64 InvalidValue = 5;            // a value that may not be spliced into SQL
+constexpr qint64 InvalidValue = 5; // a value that may not be spliced into SQL
 constexpr qint64 FileAccess = 75;
 } // namespace ErrNo
 
@@ -31,6 +31,17 @@ public:
     bool isGoneAway() const;
     // True for an HTTP reply that is not yet available: cleared silently.
     bool isDataNotReady() const;
+    // True when the server ended the transaction itself (a deadlock): the
+    // unit it belonged to was rolled back whole and may be replayed.
+    bool isDeadlock() const { return m_number == 1213; }
+    // True when the user has been told already (a failed reopen, reported by
+    // OpenConn): handlers pass it over silently.
+    bool isReported() const { return m_reported; }
+    static AppError reported(const AppError &error);
+    // True for a dropped connection that a unit of work already replayed as
+    // often as it may: handlers report it instead of running the command again.
+    bool isSpent() const { return m_spent; }
+    static AppError spent(const AppError &error);
 
     const char *what() const noexcept override { return m_what.c_str(); }
 
@@ -39,4 +50,6 @@ private:
     QString m_description;
     QString m_context;
     std::string m_what;
+    bool m_reported = false;
+    bool m_spent = false;
 };

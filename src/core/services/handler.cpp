@@ -40,9 +40,9 @@ bool runHandled(const HandlerOptions &options, const std::function<void(int atte
             work(attempt);
             return true;
         } catch (const AppError &error) {
-            if (error.isDataNotReady())
+            if (error.isDataNotReady() || error.isReported())
                 return false;
-            if (error.isGoneAway() && attempt < options.maxReconnects) {
+            if (error.isGoneAway() && !error.isSpent() && attempt < options.maxReconnects) {
                 if (!OpenConn())
                     return false;
                 continue;
@@ -51,7 +51,8 @@ bool runHandled(const HandlerOptions &options, const std::function<void(int atte
             return false;
         } catch (const std::exception &e) {
             // Nothing may escape a handler; report it like any other failure.
-            show(options, AppError(51, QStringLiteral("Internal error: %1").arg(QString::fromLocal8Bit(e.what()))));
+            show(options,
+                 AppError(51, QStringLiteral("Internal error: %1").arg(QString::fromLocal8Bit(e.what()))));
             return false;
         }
     }

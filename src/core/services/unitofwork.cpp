@@ -1,0 +1,123 @@
+#include "core/services/unitofwork.h"
+
+#include "core/services/database.h"
+#include "core/services/errors.h"
+#include "core/services/handler.h"
+
+namespace {
+
+bool &transactionOpen()
+{
+    static bool open = false;
+    return open;
+}
+
+void rollbackQuietly()
+{
+    try {
+        Conn::execute(QStringLiteral("rollback"));
+    } catch (const AppError &) {
+        // The error that brought us here is the one to report; a link too
+        // broken to roll back is rolled back by the server when it closes.
+    }
+}
+
+} // namespace
+
+bool inUnitOfWork()
+{
+    return transactionOpen();
+}
+
+UnitOfWork::UnitOfWork(QString name)
+    : m_name(std::move(name))
+{}
+
+UnitOfWork &UnitOfWork::step(const QString &name, Step run)
+{
+    m_steps.push_back(Entry{name, std::move(run)});
+    return *this;
+}
+
+UnitOfWork &UnitOfWork::committedWhen(std::function<bool()> check)
+{
+    m_check = std::move(check);
+    return *this;
+}
+
+UnitOfWork &UnitOfWork::onAttempt(std::function<void()> reset)
+{
+    m_reset = std::move(reset);
+    return *this;
+}
+
+void UnitOfWork::reopen(const AppError &cause)
+{
+    if (m_replays >= kMaxReplays)
+        throw AppError::spent(cause);
+    ++m_replays;
+    if (!OpenConn())
+        throw AppError::reported(Conn::lastError());
+}
+
+bool UnitOfWork::committedAfterAll()
+{
+    try {
+        return m_check();
+    } catch (const AppError &error) {
+        // Whether the commit went through is unknown: report rather than
+        // risk applying the unit twice.
+        throw AppError::spent(error);
+    }
+}
+
+QVector<qint64> UnitOfWork::attempt()
+{
+    m_finished = false;
+    if (m_reset)
+        m_reset();
+    QVector<qint64> rows(m_steps.size(), -1);
+    for (int i = 0; i < m_steps.size() && !m_finished; ++i)
+        rows[i] = m_steps[i].run();
+    return rows;
+}
+
+QVector<qint64> UnitOfWork::run()
+{
+    Q_ASSERT_X(!transactionOpen(), "UnitOfWork::run", "units do not nest");
+    m_replays = 0;
+    m_settledByCheck = false;
+    for (;;) {
+        bool committing = false;
+        try {
+            Conn::execute(QStringLiteral("start transaction"));
+            transactionOpen() = true;
+            QVector<qint64> rows = attempt();
+            committing = true;
+            Conn::execute(QStringLiteral("commit"));
+            transactionOpen() = false;
+            return rows;
+        } catch (const AppError &error) {
+            transactionOpen() = false;
+            if (error.isGoneAway()) {
+                // The server rolled back what it had not committed.
+                reopen(error);
+                if (committing && m_check && committedAfterAll()) {
+                    m_settledByCheck = true;
+                    return QVector<qint64>(m_steps.size(), -1);
+                }
+                continue;
+            }
+            rollbackQuietly();
+            if (error.isDeadlock() && m_replays < kMaxReplays) {
+                ++m_replays;
+                continue;
+            }
+            throw;
+        } catch (...) {
+            transactionOpen() = false;
+            rollbackQuietly();
+            throw;
+        }
+    }
+}
