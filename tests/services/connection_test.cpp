@@ -75,13 +75,6 @@ TEST_F(Connection, handlerShowsOtherErrorsInTheScreensStyle)
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_TRUE(ui.last().text.startsWith(QLatin1String("1054, "))) << ui.last().text.toStdString();
     EXPECT_EQ(ui.last().icon, Icon::Exclamation);
-
-    // "The data necessary" is cleared without a message.
-    ui.reset();
-    EXPECT_FALSE(runHandled(ErrorStyle::DescriptionNumber, [] {
-        throw AppError(-2147483638, u"The data necessary to complete this operation is not yet available."_s);
-    }));
-    EXPECT_TRUE(ui.messages.isEmpty());
 }
 
 TEST_F(Connection, handlerGivesUpWhenTheServerStaysAway)

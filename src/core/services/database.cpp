@@ -109,11 +109,6 @@ QDateTime Rows::dateTime(const QString &column, int row) const
     return QDateTime::fromString(v.toString(), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
 }
 
-QString Conn::name()
-{
-    return kConnName;
-}
-
 const AppError &Conn::lastError()
 {
     return lastErrorRef();

@@ -61,9 +61,6 @@ public:
     // The server's id of this connection (for tests that kill it).
     static qint64 connectionId();
 
-    // Name of the QSqlDatabase connection, for code that needs the handle.
-    static QString name();
-
 private:
     static AppError translate(const QSqlError &error, bool connecting, const QString &context);
 };

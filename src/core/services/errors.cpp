@@ -12,11 +12,6 @@ bool AppError::isGoneAway() const
     return m_description.contains(QLatin1String("gone away"));
 }
 
-bool AppError::isDataNotReady() const
-{
-    return m_description.contains(QLatin1String("The data necessary"));
-}
-
 AppError AppError::reported(const AppError &error)
 {
     AppError copy = error;

@@ -29,8 +29,6 @@ public:
 
     // True when the server dropped the connection: handlers reopen and retry.
     bool isGoneAway() const;
-    // True for an HTTP reply that is not yet available: cleared silently.
-    bool isDataNotReady() const;
     // True when the server ended the transaction itself (a deadlock): the
     // unit it belonged to was rolled back whole and may be replayed.
     bool isDeadlock() const { return m_number == 1213; }

@@ -40,7 +40,7 @@ bool runHandled(const HandlerOptions &options, const std::function<void(int atte
             work(attempt);
             return true;
         } catch (const AppError &error) {
-            if (error.isDataNotReady() || error.isReported())
+            if (error.isReported())
                 return false;
             if (error.isGoneAway() && !error.isSpent() && attempt < options.maxReconnects) {
                 if (!OpenConn())

@@ -29,10 +29,11 @@ struct HandlerOptions
 };
 
 // The handler convention, in one place. Runs `work`; when the server dropped
-// the connection ("gone away") it reopens with OpenConn and runs `work` again,
-// passing the attempt number (0 first) so work that keeps its own progress can
-// resume from its restart point instead of repeating finished statements.
-// "The data necessary" is cleared silently; any other error is shown in the
-// screen's style. Returns true when the work ran to its end.
+// the connection ("gone away") it reopens with OpenConn and runs `work` again
+// from the start (attempt 0 first). Changes inside `work` run as units of work
+// (unitofwork.h), which replay themselves, so a rerun never repeats a change
+// that was applied. An error already reported (a failed reopen) is passed over
+// silently; any other error is shown in the screen's style. Returns true when
+// the work ran to its end.
 bool runHandled(const HandlerOptions &options, const std::function<void(int attempt)> &work);
 bool runHandled(ErrorStyle style, const std::function<void()> &work);

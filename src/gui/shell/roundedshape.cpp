@@ -12,22 +12,9 @@ void applyRoundedShape(QWidget *window)
     window->setMask(QRegion(path.toFillPolygon().toPolygon()));
 }
 
-namespace {
-qreal dpi(const QWidget *window, bool horizontal)
-{
-    const QScreen *screen = window->screen();
-    if (!screen)
-        return 96.0;
-    return horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY();
-}
-} // namespace
-
-int twipsToPixelsX(const QWidget *window, int twips)
-{
-    return qRound(twips * dpi(window, true) / 1440.0);
-}
-
 int twipsToPixelsY(const QWidget *window, int twips)
 {
-    return qRound(twips * dpi(window, false) / 1440.0);
+    const QScreen *screen = window->screen();
+    const qreal dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+    return qRound(twips * dpi / 1440.0);
 }

@@ -7,5 +7,4 @@ class QWidget;
 void applyRoundedShape(QWidget *window);
 
 // Converts twips (1/1440 inch) to pixels on the window's screen.
-int twipsToPixelsX(const QWidget *window, int twips);
 int twipsToPixelsY(const QWidget *window, int twips);
