@@ -16,8 +16,16 @@ QSqlDatabase adminDb()
 {
     const QString name = u"test-admin"_s;
     if (!QSqlDatabase::contains(name)) {
+        // Set-up works as the server's root; the client's own account is
+        // narrowed to what the client uses, and the code under test uses it.
+        // Built from the environment, not Config::instance(), which tests
+        // point elsewhere (a proxy, a dead port) for a while.
+        Config root;
+        root.server = qEnvironmentVariable("GMS_DB_SERVER", u"127.0.0.1"_s);
+        root.port = qEnvironmentVariable("GMS_DB_PORT");
+        root.user = u"root"_s;
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QODBC"_s, name);
-        db.setDatabaseName(Config::instance().connectionString());
+        db.setDatabaseName(root.connectionString());
     }
     QSqlDatabase db = QSqlDatabase::database(name, false);
     if (!db.isOpen() && !db.open())

@@ -17,7 +17,8 @@ Config &Config::instance()
         c.server = env("GMS_DB_SERVER", QStringLiteral("127.0.0.1"));
         c.port = env("GMS_DB_PORT", QString());
         c.relay = env("GMS_RELAY", QStringLiteral("127.0.0.1"));
-        c.password = QStringLiteral("Brindle5830");
+        c.user = env("GMS_DB_USER", QStringLiteral("admin"));
+        c.password = env("GMS_DB_PASSWORD", QStringLiteral("Brindle5830"));
         c.programDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
         return c;
     }();
@@ -30,5 +31,5 @@ QString Config::connectionString() const
     if (!port.isEmpty())
         serverPart += QStringLiteral("PORT=") + port + QLatin1Char(';');
     return QStringLiteral("DRIVER={MySQL ODBC 3.51 Driver};") + serverPart +
-           QStringLiteral("DATABASE=corvane3_tkt;UID=admin;PWD=") + password + QStringLiteral("; OPTION=3");
+           QStringLiteral("DATABASE=corvane3_tkt;UID=") + user + QStringLiteral(";PWD=") + password + QStringLiteral("; OPTION=3");
 }
