@@ -1,6 +1,7 @@
 #include "core/services/session.h"
 #include "gui/students/frmchangedeg.h"
 #include "gui/students/frmimpstuddata.h"
+#include "gui/students/frmimpstuddataxls.h"
 
 #include "studentsfixture.h"
 
@@ -8,7 +9,12 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTest>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -266,6 +272,44 @@ TEST_F(ChangeScreenRows, enterAndUpWalkTheBoxesInTheirOrder)
     EXPECT_EQ(text(14)->text(), u"Anu"_s) << "leaving the mobile box looked the student up";
     EXPECT_EQ(text(4)->maxLength(), 11);
     EXPECT_EQ(text(3)->maxLength(), 5);
+}
+
+// A student screen opened, or opened again, inside a main window that is
+// already active gets no activation of its own; its list must be filled all
+// the same.
+class StudentScreens : public StudentsTest
+{};
+
+TEST_F(StudentScreens, listUniversitiesWhenOpenedInAnActiveWindow)
+{
+    QWidget host;
+    auto *mdi = new QMdiArea(&host);
+    host.resize(900, 700);
+    mdi->resize(900, 700);
+    host.show();
+    host.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    const struct
+    {
+        const char *name;
+        std::function<QWidget *()> open;
+    } screens[] = {
+            {"change of degree", [] { return new frmchangedeg; }},
+            {"CSV import", [] { return new frmimpstuddata; }},
+            {"Excel import", [] { return new frmimpstuddataxls; }},
+    };
+    for (const auto &s : screens) {
+        for (int round = 1; round <= 2; ++round) {
+            QMdiSubWindow *sub = mdi->addSubWindow(s.open());
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+            sub->show();
+            mdi->setActiveSubWindow(sub);
+            QApplication::processEvents();
+            EXPECT_EQ(sub->widget()->findChild<QComboBox *>(u"cmb"_s)->count(), 2) << s.name << " " << round;
+            sub->close();
+            QApplication::processEvents();
+        }
+    }
 }
 
 } // namespace
