@@ -206,14 +206,22 @@ TEST_F(ChangeScreenRows, lookUpSaysSoWithoutUniversityOrNumberAndFillsByApplicat
                                   "Bachelor of Arts"}));
 }
 
-TEST_F(ChangeScreenRows, changeAsksWithNoAsDefaultThenClearsTheForm)
+// A second click or Enter on Change while the first is in its confirmation
+// or its success message is ignored: one change, one log row.
+TEST_F(ChangeScreenRows, changeAsksWithNoAsDefaultThenClearsTheFormOnce)
 {
     chooseUniversity(u"041"_s);
     text(4)->setText(u"9100000001"_s);
     screen->lookupStudent();
     text(1)->setText(u"C102"_s);
-    ui.answers = {Answer::Yes};
-    watchPointer();
+    ui.answers = {Answer::Yes, Answer::Ok, Answer::Yes, Answer::Yes};
+    ui.onMessage = [this](const MessageRequest &) {
+        busyDuringMessages << (QApplication::overrideCursor() != nullptr);
+        if (ui.messages.size() > 2)
+            return; // a change that ran again anyway: enough to fail, without endless nesting
+        screen->changeDegree();
+        key(cmd(0), Qt::Key_Return);
+    };
     cmd(0)->click();
     ASSERT_EQ(ui.messages.size(), 2) << ui.dump();
     EXPECT_EQ(ui.messages.at(0).text, u"Are you sure about changing the details"_s);
@@ -226,7 +234,92 @@ TEST_F(ChangeScreenRows, changeAsksWithNoAsDefaultThenClearsTheForm)
     for (int i : {4, 0, 1, 2, 3, 10, 11, 12, 13, 14, 15})
         EXPECT_TRUE(text(i)->text().isEmpty()) << i;
     EXPECT_EQ(cmb()->currentIndex(), -1);
+    EXPECT_TRUE(cmd(0)->isEnabled());
     EXPECT_EQ(adminValue(u"select fslno from corvane3_tsc.studadm where fcollcode = 'C102'"_s), u"0001"_s);
+    EXPECT_EQ(count(u"colldegchange"_s), 1);
+}
+
+// The change goes to the university the student was looked up in, whatever
+// another screen selected meanwhile (the desk's pick of a grievance of
+// another university, or no university at all).
+TEST_F(ChangeScreenRows, changeWritesIntoTheLookedUpUniversityOnly)
+{
+    const QStringList other = {u"delete from corvane3_tnu.collstud"_s, u"delete from corvane3_tnu.studadm"_s,
+                               u"delete from corvane3_tnu.colldegchange"_s,
+                               u"delete from corvane3_tnu.college"_s, u"delete from corvane3_tnu.degree"_s};
+    const struct
+    {
+        const char *name;
+        std::function<void()> meanwhile;
+    } cases[] = {
+            {"desk picks a grievance of the other university", [] { UnivName(u"042"_s); }},
+            {"no university selected", [] { session().SelUnivDb.clear(); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        admin(other);
+        admin(QStringList{u"delete from corvane3_tsc.colldegchange"_s,
+                          u"update corvane3_tsc.collstud set fcollcode = 'C101'"_s,
+                          u"update corvane3_tsc.studadm set fcollcode = 'C101'"_s});
+        admin(QStringList{u"insert into corvane3_tnu.college select * from corvane3_tsc.college"_s,
+                          u"insert into corvane3_tnu.degree select * from corvane3_tsc.degree"_s,
+                          u"insert into corvane3_tnu.collstud select * from corvane3_tsc.collstud"_s,
+                          u"insert into corvane3_tnu.studadm select * from corvane3_tsc.studadm"_s});
+        chooseUniversity(u"041"_s);
+        text(4)->setText(u"9100000001"_s);
+        screen->lookupStudent();
+        c.meanwhile();
+        text(1)->setText(u"C102"_s);
+        ui.reset();
+        ui.answers = {Answer::Yes};
+        cmd(0)->click();
+        EXPECT_EQ(ui.dump(), "Are you sure about changing the details|Updated!!");
+        EXPECT_EQ(count(u"collstud"_s, u"fcollcode = 'C102'"_s), 1);
+        EXPECT_EQ(count(u"colldegchange"_s), 1);
+        EXPECT_EQ(adminValue(u"select concat((select count(*) from corvane3_tnu.colldegchange), "
+                             "(select group_concat(fcollcode) from corvane3_tnu.collstud), "
+                             "(select group_concat(fcollcode) from corvane3_tnu.studadm))"_s),
+                  u"0C101C101"_s);
+    }
+    admin(other);
+}
+
+// Change never reports success for a student it did not look up: after a
+// failed look-up the boxes still show the previous student, and codes typed
+// without any look-up lead nowhere either. Nothing is written or logged.
+TEST_F(ChangeScreenRows, changeWithoutASuccessfulLookUpWritesNothing)
+{
+    const struct
+    {
+        const char *name, *lookedUp, *thenTyped;
+    } cases[] = {
+            {"failed look-up after a good one", "9100000001", "9100000009"},
+            {"no look-up at all", nullptr, "9100000001"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        chooseUniversity(u"041"_s);
+        if (c.lookedUp) {
+            text(4)->setText(QLatin1String(c.lookedUp));
+            screen->lookupStudent();
+            text(4)->setText(QLatin1String(c.thenTyped));
+            screen->lookupStudent();
+        } else {
+            for (int i : {0, 1})
+                text(i)->setText(u"C101"_s);
+            for (int i : {2, 3})
+                text(i)->setText(u"BA"_s);
+            text(4)->setText(QLatin1String(c.thenTyped));
+        }
+        text(1)->setText(u"C102"_s);
+        ui.reset();
+        ui.answers = {Answer::Yes};
+        cmd(0)->click();
+        ASSERT_EQ(ui.messages.size(), 1) << ui.dump();
+        EXPECT_EQ(ui.last().text, u"Look up the student by a valid mobile or application number first!!"_s);
+        EXPECT_EQ(ui.last().icon, Icon::Exclamation);
+        EXPECT_EQ(count(u"colldegchange"_s) + count(u"collstud"_s, u"fcollcode = 'C102'"_s), 0);
+    }
 }
 
 TEST_F(ChangeScreenRows, verifiedApplicationIsRefusedWithTheCriticalIcon)
