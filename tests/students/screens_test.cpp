@@ -239,106 +239,83 @@ TEST_F(ChangeScreenRows, changeAsksWithNoAsDefaultThenClearsTheFormOnce)
     EXPECT_EQ(count(u"colldegchange"_s), 1);
 }
 
-// The change goes to the university the student was looked up in, whatever
-// another screen selected meanwhile (the desk's pick of a grievance of
-// another university, or no university at all).
+// The change goes to the university the student was looked up in, even
+// after the desk's pick of a grievance of another university selected that
+// one.
 TEST_F(ChangeScreenRows, changeWritesIntoTheLookedUpUniversityOnly)
 {
-    const QStringList other = {u"delete from corvane3_tnu.collstud"_s, u"delete from corvane3_tnu.studadm"_s,
-                               u"delete from corvane3_tnu.colldegchange"_s,
-                               u"delete from corvane3_tnu.college"_s, u"delete from corvane3_tnu.degree"_s};
-    const struct
-    {
-        const char *name;
-        std::function<void()> meanwhile;
-    } cases[] = {
-            {"desk picks a grievance of the other university", [] { UnivName(u"042"_s); }},
-            {"no university selected", [] { session().SelUnivDb.clear(); }},
+    const QStringList tnu = {u"collstud"_s, u"studadm"_s, u"college"_s, u"degree"_s, u"colldegchange"_s};
+    const auto empty = [&tnu] {
+        for (const QString &table : tnu)
+            admin(u"delete from corvane3_tnu.%1"_s.arg(table));
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        admin(other);
-        admin(QStringList{u"delete from corvane3_tsc.colldegchange"_s,
-                          u"update corvane3_tsc.collstud set fcollcode = 'C101'"_s,
-                          u"update corvane3_tsc.studadm set fcollcode = 'C101'"_s});
-        admin(QStringList{u"insert into corvane3_tnu.college select * from corvane3_tsc.college"_s,
-                          u"insert into corvane3_tnu.degree select * from corvane3_tsc.degree"_s,
-                          u"insert into corvane3_tnu.collstud select * from corvane3_tsc.collstud"_s,
-                          u"insert into corvane3_tnu.studadm select * from corvane3_tsc.studadm"_s});
-        chooseUniversity(u"041"_s);
-        text(4)->setText(u"9100000001"_s);
-        screen->lookupStudent();
-        c.meanwhile();
-        text(1)->setText(u"C102"_s);
-        ui.reset();
-        ui.answers = {Answer::Yes};
-        cmd(0)->click();
-        EXPECT_EQ(ui.dump(), "Are you sure about changing the details|Updated!!");
-        EXPECT_EQ(count(u"collstud"_s, u"fcollcode = 'C102'"_s), 1);
-        EXPECT_EQ(count(u"colldegchange"_s), 1);
-        EXPECT_EQ(adminValue(u"select concat((select count(*) from corvane3_tnu.colldegchange), "
-                             "(select group_concat(fcollcode) from corvane3_tnu.collstud), "
-                             "(select group_concat(fcollcode) from corvane3_tnu.studadm))"_s),
-                  u"0C101C101"_s);
-    }
-    admin(other);
+    empty();
+    for (const QString &table : tnu.mid(0, 4))
+        admin(u"insert into corvane3_tnu.%1 select * from corvane3_tsc.%1"_s.arg(table));
+    chooseUniversity(u"041"_s);
+    text(4)->setText(u"9100000001"_s);
+    screen->lookupStudent();
+    UnivName(u"042"_s);
+    text(1)->setText(u"C102"_s);
+    ui.answers = {Answer::Yes};
+    cmd(0)->click();
+    EXPECT_EQ(ui.dump(), "Are you sure about changing the details|Updated!!");
+    EXPECT_EQ(count(u"collstud"_s, u"fcollcode = 'C102'"_s) + count(u"colldegchange"_s), 2);
+    EXPECT_EQ(adminValue(u"select concat((select count(*) from corvane3_tnu.colldegchange), "
+                         "(select group_concat(fcollcode) from corvane3_tnu.collstud), "
+                         "(select group_concat(fcollcode) from corvane3_tnu.studadm))"_s),
+              u"0C101C101"_s);
+    empty();
 }
 
-// Change never reports success for a student it did not look up: after a
-// failed look-up the boxes still show the previous student, and codes typed
-// without any look-up lead nowhere either. Nothing is written or logged.
-TEST_F(ChangeScreenRows, changeWithoutASuccessfulLookUpWritesNothing)
+// Refusals at the screen: no success, nothing written, the pointer back. The
+// boxes still show the previous student after a failed look-up, and codes
+// typed without a look-up lead nowhere. A verified application is refused
+// with its number and the new degree already shown.
+TEST_F(ChangeScreenRows, refusalsWriteNothing)
 {
+    const QString lookUpFirst = u"Look up the student by a valid mobile or application number first!!"_s;
     const struct
     {
-        const char *name, *lookedUp, *thenTyped;
+        const char *name, *lookedUp, *typed, *status;
+        QString text;
+        Icon icon;
     } cases[] = {
-            {"failed look-up after a good one", "9100000001", "9100000009"},
-            {"no look-up at all", nullptr, "9100000001"},
+            {"failed look-up after a good one", "9100000001", "9100000009", "", lookUpFirst,
+             Icon::Exclamation},
+            {"no look-up at all", nullptr, "9100000001", "", lookUpFirst, Icon::Exclamation},
+            {"verified application", "9100000001", nullptr, "verified",
+             u"Application is already submitted. Modification is not allowed!!"_s, Icon::Critical},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
+        admin(u"update corvane3_tsc.studadm set fappstatus = '%1'"_s.arg(QLatin1String(c.status)));
         chooseUniversity(u"041"_s);
+        for (int i : {0, 1, 2})
+            text(i)->setText(i == 2 ? u"BA"_s : u"C101"_s);
         if (c.lookedUp) {
             text(4)->setText(QLatin1String(c.lookedUp));
             screen->lookupStudent();
-            text(4)->setText(QLatin1String(c.thenTyped));
-            screen->lookupStudent();
-        } else {
-            for (int i : {0, 1})
-                text(i)->setText(u"C101"_s);
-            for (int i : {2, 3})
-                text(i)->setText(u"BA"_s);
-            text(4)->setText(QLatin1String(c.thenTyped));
         }
-        text(1)->setText(u"C102"_s);
+        if (c.typed) {
+            text(4)->setText(QLatin1String(c.typed));
+            if (c.lookedUp)
+                screen->lookupStudent();
+        }
+        text(3)->setText(u"BSC"_s);
         ui.reset();
         ui.answers = {Answer::Yes};
         cmd(0)->click();
         ASSERT_EQ(ui.messages.size(), 1) << ui.dump();
-        EXPECT_EQ(ui.last().text, u"Look up the student by a valid mobile or application number first!!"_s);
-        EXPECT_EQ(ui.last().icon, Icon::Exclamation);
-        EXPECT_EQ(count(u"colldegchange"_s) + count(u"collstud"_s, u"fcollcode = 'C102'"_s), 0);
+        EXPECT_EQ(ui.last().text, c.text);
+        EXPECT_EQ(ui.last().icon, c.icon);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(count(u"colldegchange"_s) + count(u"collstud"_s, u"fdegree = 'BSC'"_s), 0);
+        if (c.icon == Icon::Critical) {
+            EXPECT_EQ(QStringList({text(15)->text(), text(13)->text()}),
+                      QStringList({"5231", "Bachelor of Science"}));
+        }
     }
-}
-
-TEST_F(ChangeScreenRows, verifiedApplicationIsRefusedWithTheCriticalIcon)
-{
-    admin(u"update corvane3_tsc.studadm set fappstatus = 'verified'"_s);
-    chooseUniversity(u"041"_s);
-    text(4)->setText(u"9100000001"_s);
-    screen->lookupStudent();
-    text(3)->setText(u"BSC"_s);
-    cmd(0)->click();
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.last().text, u"Application is already submitted. Modification is not allowed!!"_s);
-    EXPECT_EQ(ui.last().icon, Icon::Critical);
-    EXPECT_EQ(text(15)->text(),
-              adminValue(u"select fappno from corvane3_tsc.studadm where fcontact_no = '9100000001'"_s))
-            << "the application number is shown before the refusal";
-    EXPECT_FALSE(text(13)->text().isEmpty()) << "the new degree passed its check";
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(count(u"colldegchange"_s), 0);
 }
 
 TEST_F(ChangeScreenRows, enterAndUpWalkTheBoxesInTheirOrder)
