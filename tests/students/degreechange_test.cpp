@@ -3,11 +3,17 @@
 #include "core/services/session.h"
 #include "core/students/degreechange.h"
 #include "core/students/university.h"
+#include "gui/students/frmchangedeg.h"
 
 #include "studentsfixture.h"
+#include "support/faultproxy.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QThread>
 
 using namespace Qt::StringLiterals;
@@ -22,13 +28,21 @@ protected:
     void SetUp() override
     {
         StudentsTest::SetUp();
+        addRows();
+    }
+
+    // Anu has an application with two subjects and a document; Bala has
+    // none; C102/BA already holds serial 0007.
+    static void addRows()
+    {
+        emptyStudentTables();
         addCollegesAndDegrees();
-        // Anu has an application with two subjects and a document; Bala has none.
         admin(QStringList{
                 u"insert into corvane3_tsc.collstud(fslno, fcollcode, fdegree, fmobileno, fname) values"
                 "('1', 'C101', 'BA', '9100000001', 'Anu'), ('2', 'C101', 'BA', '9100000002', 'Bala')"_s,
                 u"insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree, fcontact_no, fappno, "
-                "fappstatus, ffinsub) values('0001', 'C101', 'BA', '9100000001', '5231', NULL, 'T')"_s,
+                "fappstatus, ffinsub) values('0001', 'C101', 'BA', '9100000001', '5231', NULL, 'T'), "
+                "('0007', 'C102', 'BA', '9199999999', '5299', 'verified', 'T')"_s,
                 u"insert into corvane3_tsc.options(fdegree, fexamno, fcollcode, fslno, fsubcode, fappno) "
                 "values('BA', 'A', 'C101', '0001', 'BA01', '5231'), "
                 "('BA', 'A', 'C101', '0001', 'BA02', '5231')"_s,
@@ -38,50 +52,44 @@ protected:
 
     static ChangeRequest request(const QString &mobile, const QString &newColl, const QString &newDeg)
     {
-        return ChangeRequest{mobile, u"C101"_s, newColl, u"BA"_s, newDeg, u"DESK21"_s};
+        return ChangeRequest{kDb, mobile, u"C101"_s, newColl, u"BA"_s, newDeg, u"DESK21"_s};
     }
 
-    // Runs the command from its retry point as the screen does, answering Yes.
-    bool change(const ChangeRequest &r, const ChangeObserver &observer = {}, ChangeRun *out = nullptr)
+    // Every row the change may touch, and whether the serial locks are free.
+    static QString tables()
     {
-        selectUniversity(u"041"_s);
-        if (ui.answers.isEmpty())
-            ui.answers = {Answer::Yes, Answer::Yes, Answer::Yes};
-        ChangeRun run;
-        HandlerOptions options;
-        options.style = ErrorStyle::NumberCommaDescription;
-        options.icon = Icon::None;
-        bool refused = false;
-        const bool ok = runHandled(options, [&](int) {
-            const ChangeRefusal refusal = prepareChange(r, run);
-            if (refusal.refused()) {
-                refused = true;
-                msgBox(refusal.text, refusal.critical ? Icon::Critical : Icon::Exclamation);
-                return;
-            }
-            if (askYesNo(u"Are you sure about changing the details"_s, Icon::Question) != Answer::Yes)
-                return;
-            applyChange(r, run, observer);
-        });
-        if (out)
-            *out = run;
-        return ok && !refused;
+        QString locks;
+        // A dropped link frees its locks once the server has noticed.
+        for (const QDeadlineTimer deadline(3000);; QThread::msleep(50)) {
+            locks = adminValue(
+                    u"select concat(is_free_lock(concat('studadm.fslno.', md5('corvane3_tsc.C102.BA'))), "
+                    "is_free_lock(concat('studadm.fslno.', md5('corvane3_tsc.C101.BSC'))))"_s);
+            if (locks == u"11"_s || deadline.hasExpired())
+                break;
+        }
+        return QStringList{dump(u"collstud"_s, u"fmobileno, fcollcode, fdegree"_s),
+                           dump(u"studadm"_s, u"fappno, fcollcode, fdegree, fslno, ffinsub, "
+                                              "ifnull(fappstatus, '-')"_s),
+                           dump(u"options"_s, u"fappno, fcollcode, fdegree, fslno, fsubcode"_s),
+                           dump(u"studoc"_s, u"login_cnt, fcollcode, fdegree"_s),
+                           dump(u"colldegchange"_s,
+                                u"fmobileno, foldcoll, fnewcoll, folddeg, fnewdeg, fappno, fusername"_s),
+                           u"locks free: "_s + locks}
+                .join(u" / "_s)
+                .replace(u'\n', u';');
     }
 };
 
-// The look-up by mobile number, by application number (followed once only),
-// of unknown or quoted numbers, and before any university is chosen.
-TEST_F(DegreeChange, lookUpFindsByMobileOrApplicationNumberOnly)
+// The look-up keeps the database it read from; an application number whose
+// contact number is itself only another application number is not followed
+// a second time; unknown or quoted numbers find nobody.
+TEST_F(DegreeChange, lookUpFindsByMobileOrApplicationNumberOnce)
 {
     const StudentLookup s = lookupStudent(u"041"_s, u"9100000001"_s);
     ASSERT_TRUE(s.found);
-    EXPECT_EQ(QStringList({s.name, s.college, s.collegeText, s.degreeText}),
-              QStringList({"Anu", "C101", "Hillview Arts College, Tessaly", "Bachelor of Arts"}));
-    const StudentLookup byApp = lookupStudent(u"041"_s, u"5231"_s);
-    EXPECT_TRUE(byApp.found);
-    EXPECT_EQ(byApp.mobile, u"9100000001"_s);
-    // An application whose contact number is itself only another application
-    // number is not followed a second time.
+    EXPECT_EQ(QStringList({s.db, s.name, s.college, s.collegeText, s.degreeText}),
+              QStringList(
+                      {"corvane3_tsc", "Anu", "C101", "Hillview Arts College, Tessaly", "Bachelor of Arts"}));
     admin(u"insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree, fcontact_no, fappno) "
           "values('0009', 'C101', 'BA', '5231', '777')"_s);
     const StudentLookup chain = lookupStudent(u"041"_s, u"777"_s);
@@ -89,124 +97,131 @@ TEST_F(DegreeChange, lookUpFindsByMobileOrApplicationNumberOnly)
     EXPECT_EQ(chain.mobile, u"5231"_s);
     for (const char *text : {"", "123", "1' or '1' = '1"})
         EXPECT_FALSE(lookupStudent(u"041"_s, QLatin1String(text)).found) << text;
-
-    session().SelUnivDb.clear();
-    try {
-        lookupStudent(QString(), u"9100000001"_s);
-        ADD_FAILURE() << "looked up without a university";
-    } catch (const AppError &e) {
-        EXPECT_EQ(e.number(), kNoUniversity);
-        EXPECT_EQ(e.description(), u"Select the university first!!"_s);
-    }
-    EXPECT_THROW(currentUniversityDb(), AppError);
 }
 
-// Input checks, unknown new codes (with quotes) and only a lower-case
-// "verified" application stop the change before anything is written.
-TEST_F(DegreeChange, refusalsComeBeforeAnything)
+// Input checks, unknown new codes (with quotes), only a lower-case "verified"
+// application, and what another client did between the confirmation and the
+// change: a refused change writes nothing, logs nothing and keeps no lock.
+TEST_F(DegreeChange, refusalsWriteNothing)
+{
+    const QString moved = u"The student's records have changed since the look-up; nothing was changed. "
+                          "Look the student up again!!"_s;
+    const QString verified = u"Application is already submitted. Modification is not allowed!!"_s;
+    const struct
+    {
+        const char *mobile, *newColl, *newDeg, *status;
+        QString meanwhile; // run by another client after the confirmation
+        QString text;
+    } cases[] = {
+            {"", "C102", "BA", "", {}, u"All entries mandatory!!"_s},
+            {"9100000001", "C101", "", "", {}, u"All entries mandatory!!"_s},
+            {"9100000001", "C101", "BA", "", {}, u"No Modification done!!"_s},
+            {"9100000001", "C'9", "BA", "", {}, u"Invalid New College code"_s},
+            {"9100000001", "C101", "X\\'", "", {}, u"Invalid New Degree Code"_s},
+            {"9100000001", "C102", "BA", "verified", {}, verified},
+            {"9100000001", "C102", "BA", "Verified", {}, {}},
+            {"9100000001", "C101", "BSC", "VERIFIED", {}, {}},
+            {"9100000001", "C102", "BA", "",
+             u"update corvane3_tsc.studadm set fappstatus = 'verified' where fappno = '5231'"_s, verified},
+            {"9100000001", "C102", "BA", "",
+             u"update corvane3_tsc.collstud set fcollcode = '2001' where fmobileno = '9100000001'"_s, moved},
+            {"9100000001", "C101", "BSC", "",
+             u"update corvane3_tsc.studadm set fdegree = 'BCOM' where fappno = '5231'"_s, moved},
+            {"9100000001", "C102", "BA", "", u"delete from corvane3_tsc.studadm where fappno = '5231'"_s,
+             moved},
+            {"9100000002", "C102", "BA", "",
+             u"update corvane3_tsc.collstud set fdegree = 'BSC' where fmobileno = '9100000002'"_s, moved},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text.toStdString() + " / " + c.meanwhile.toStdString());
+        addRows();
+        admin(u"update corvane3_tsc.studadm set fappstatus = '%1' where fappno = '5231'"_s.arg(
+                QLatin1String(c.status)));
+        const ChangeRequest r =
+                request(QLatin1String(c.mobile), QLatin1String(c.newColl), QLatin1String(c.newDeg));
+        ChangePlan plan;
+        ChangeRefusal refusal = checkChangeInput(r);
+        if (!refusal.refused())
+            refusal = prepareChange(r, plan);
+        if (!refusal.refused() && !c.meanwhile.isEmpty())
+            admin(c.meanwhile);
+        const QString before = tables();
+        if (!refusal.refused())
+            refusal = applyChange(r, plan);
+        EXPECT_EQ(refusal.text, c.text);
+        EXPECT_EQ(refusal.critical, c.text == verified);
+        if (c.text.isEmpty())
+            EXPECT_EQ(count(u"colldegchange"_s), 1);
+        else
+            EXPECT_EQ(tables(), before);
+    }
+}
+
+// The change run from the screen, cut before every statement and after every
+// answer: the tables come out as uncut, serials included, the serial lock is
+// free, and "Updated!!" is shown exactly once.
+TEST_F(DegreeChange, everyCutLeavesOneChangeWithItsSerial)
 {
     const struct
     {
-        const char *mobile, *newColl, *newDeg, *status, *text;
+        const char *name, *mobile, *newColl, *newDeg;
+        QString expected;
     } cases[] = {
-            {"", "C102", "BA", "", "All entries mandatory!!"},
-            {"9100000001", "C101", "", "", "All entries mandatory!!"},
-            {"9100000001", "C101", "BA", "", "No Modification done!!"},
-            {"9100000001", "C'9", "BA", "", "Invalid New College code"},
-            {"9100000001", "C101", "X\\'", "", "Invalid New Degree Code"},
-            {"9100000001", "C102", "BA", "verified",
-             "Application is already submitted. Modification is not allowed!!"},
-            {"9100000001", "C102", "BA", "Verified", ""},
-            {"9100000001", "C102", "BA", "VERIFIED", ""},
-            {"9100000001", "C101", "BSC", "", ""},
+            {"college only: subjects move with the next serial", "9100000001", "C102", "BA",
+             u"9100000001|C102|BA;9100000002|C101|BA / 5231|C102|BA|0008|F|-;5299|C102|BA|0007|T|verified / "
+             "5231|C102|BA|0008|BA01;5231|C102|BA|0008|BA02 / 5231|C102|BA / "
+             "9100000001|C101|C102|BA|BA|5231|DESK21 / locks free: 11 / updated: 1 "_s},
+            {"new degree: subjects dropped, first serial", "9100000001", "C101", "BSC",
+             u"9100000001|C101|BSC;9100000002|C101|BA / 5231|C101|BSC|0001|F|-;5299|C102|BA|0007|T|verified "
+             u"/ "
+             " / 5231|C101|BSC / 9100000001|C101|C101|BA|BSC|5231|DESK21 / locks free: 11 / updated: 1 "_s},
+            {"no application: the upload row and a log row", "9100000002", "C102", "BA",
+             u"9100000001|C101|BA;9100000002|C102|BA / 5231|C101|BA|0001|T|-;5299|C102|BA|0007|T|verified / "
+             "5231|C101|BA|0001|BA01;5231|C101|BA|0001|BA02 / 5231|C101|BA / "
+             "9100000002|C101|C102|BA|BA||DESK21 / locks free: 11 / updated: 1 "_s},
     };
-    selectUniversity(u"041"_s);
+    frmchangedeg screen;
+    screen.show();
+    auto *cmb = screen.findChild<QComboBox *>(u"cmb"_s);
+    const auto box = [&screen](int i) { return screen.findChild<QLineEdit *>(u"text(%1)"_s.arg(i)); };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.text);
-        admin(u"update corvane3_tsc.studadm set fappstatus = '%1'"_s.arg(QLatin1String(c.status)));
-        const ChangeRequest r =
-                request(QLatin1String(c.mobile), QLatin1String(c.newColl), QLatin1String(c.newDeg));
-        ChangeRun run;
-        const ChangeRefusal input = checkChangeInput(r);
-        EXPECT_EQ(input.refused() ? input.text : prepareChange(r, run).text, QLatin1String(c.text));
-    }
-    EXPECT_EQ(count(u"colldegchange"_s), 0);
-}
-
-TEST_F(DegreeChange, collegeOnlyChangeMovesTheSubjectsWithTheNextSerial)
-{
-    admin(u"insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree, fcontact_no, fappno) "
-          "values('0007', 'C102', 'BA', '9199999999', '5299'), ('0042', 'C102', 'BSC', '1', '1')"_s);
-    ui.answers = {Answer::No};
-    change(request(u"9100000001"_s, u"C102"_s, u"BA"_s));
-    EXPECT_EQ(ui.last().defaultButton, Answer::No);
-    EXPECT_EQ(count(u"colldegchange"_s) + count(u"collstud"_s, u"fcollcode = 'C102'"_s), 0)
-            << "declined: nothing written";
-
-    ASSERT_TRUE(change(request(u"9100000001"_s, u"C102"_s, u"BA"_s)));
-    EXPECT_EQ(adminValue(u"select concat_ws('|', fcollcode, fdegree, fslno, ffinsub, "
-                         "ifnull(fappstatus, 'null')) from corvane3_tsc.studadm where fappno = '5231'"_s),
-              u"C102|BA|0008|F|null"_s);
-    EXPECT_EQ(count(u"options"_s, u"fcollcode = 'C102' and fslno = '0008'"_s), 2);
-    EXPECT_EQ(count(u"studoc"_s, u"fcollcode = 'C102' and login_cnt = '5231'"_s), 1);
-    EXPECT_EQ(count(u"collstud"_s, u"fcollcode = 'C102' and fmobileno = '9100000001'"_s), 1);
-    EXPECT_EQ(adminValue(u"select concat_ws('|', fmobileno, foldcoll, fnewcoll, folddeg, fnewdeg, fappno, "
-                         "fusername) from corvane3_tsc.colldegchange"_s),
-              u"9100000001|C101|C102|BA|BA|5231|DESK21"_s);
-}
-
-TEST_F(DegreeChange, degreeChangeDropsTheSubjectsAndStartsSerialsAt0001)
-{
-    ASSERT_TRUE(change(request(u"9100000001"_s, u"C101"_s, u"BSC"_s)));
-    EXPECT_EQ(count(u"options"_s), 0);
-    EXPECT_EQ(adminValue(u"select fslno from corvane3_tsc.studadm where fappno = '5231'"_s), u"0001"_s);
-    EXPECT_EQ(count(u"studoc"_s, u"fdegree = 'BSC'"_s), 1);
-
-    // Bala has no application: only the upload row moves, the log has no fappno.
-    ChangeRun run;
-    ASSERT_TRUE(change(request(u"9100000002"_s, u"C102"_s, u"BSC"_s), {}, &run));
-    EXPECT_FALSE(run.hasApplication);
-    EXPECT_EQ(count(u"collstud"_s, u"fmobileno = '9100000002' and fcollcode = 'C102'"_s), 1);
-    EXPECT_EQ(adminValue(u"select concat('[', fappno, ']') from corvane3_tsc.colldegchange "
-                         "where fmobileno = '9100000002'"_s),
-              u"[]"_s);
-    EXPECT_EQ(count(u"studadm"_s, u"fcollcode = 'C102'"_s), 0);
-}
-
-// Killed before each statement in turn: the retry asks again, finishes the
-// change once, keeps the serial it wrote and logs one row.
-TEST_F(DegreeChange, killedConnectionFinishesTheChangeOnceWithOneLogRow)
-{
-    const ChangeStep steps[] = {ChangeStep::Serial,   ChangeStep::Student,   ChangeStep::Application,
-                                ChangeStep::Subjects, ChangeStep::Documents, ChangeStep::Log};
-    for (const ChangeStep killAt : steps) {
-        SetUp();
-        bool killed = false;
-        ASSERT_TRUE(change(request(u"9100000001"_s, u"C102"_s, u"BA"_s), [&](ChangeStep s) {
-            if (s == killAt && !killed) {
-                killed = true;
-                killConn();
-            }
-        }));
-        EXPECT_TRUE(killed);
-        EXPECT_EQ(count(u"colldegchange"_s), 1) << int(killAt);
-        EXPECT_EQ(adminValue(u"select fslno from corvane3_tsc.studadm where fappno = '5231'"_s), u"0001"_s)
-                << int(killAt);
-        EXPECT_EQ(count(u"options"_s, u"fcollcode = 'C102' and fslno = '0001'"_s), 2);
-        EXPECT_EQ(count(u"collstud"_s, u"fcollcode = 'C102'"_s), 1);
-        EXPECT_EQ(ui.messages.size(), 2) << "asked again after the reconnect";
-        ui.reset();
+        SCOPED_TRACE(c.name);
+        expectSameUnderEveryCut(
+                [this] {
+                    addRows();
+                    // A cut that ended the last run after its commit left the
+                    // link down; every run starts as the first did.
+                    Conn::open();
+                    ui.reset();
+                    ui.answers = QList<Answer>(5, Answer::Yes);
+                },
+                [&] {
+                    cmb->setCurrentIndex(0);
+                    box(4)->setText(QLatin1String(c.mobile));
+                    screen.lookupStudent();
+                    box(1)->setText(QLatin1String(c.newColl));
+                    box(3)->setText(QLatin1String(c.newDeg));
+                    screen.findChild<QPushButton *>(u"cmd(0)"_s)->click();
+                },
+                [&] {
+                    QStringList others = ui.texts();
+                    others.removeAll(u"Are you sure about changing the details"_s);
+                    const qsizetype updated = others.removeAll(u"Updated!!"_s);
+                    return tables() + u" / updated: %1 "_s.arg(updated) + others.join(u", "_s);
+                });
+        EXPECT_EQ(tables() + u" / updated: 1 "_s, c.expected);
     }
 }
 
 // Two clients change students into one college and degree at the same moment;
-// each holds the read-to-write window open for a while. The named lock makes
-// the second wait, so the serials differ.
+// each holds its transaction open for a while after taking its serial. The
+// named lock, held until the commit, makes the second read the first's
+// number, so the serials differ.
 TEST_F(DegreeChange, concurrentChangesIntoOneCollegeGetDistinctSerials)
 {
     admin(QStringList{u"insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree, fcontact_no, fappno) "
-                      "values('0002', 'C101', 'BA', '9100000002', '5232'), "
-                      "('0001', 'C102', 'BA', '9199999999', '5299')"_s});
+                      "values('0002', 'C101', 'BA', '9100000002', '5232')"_s,
+                      u"update corvane3_tsc.studadm set fslno = '0001' where fappno = '5299'"_s});
     QProcess other;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"GMS_SERIAL_RACE"_s, u"1"_s);
@@ -218,10 +233,13 @@ TEST_F(DegreeChange, concurrentChangesIntoOneCollegeGetDistinctSerials)
         out += other.readAllStandardOutput();
     ASSERT_TRUE(out.contains("ready")) << out.toStdString();
 
-    ASSERT_TRUE(change(request(u"9100000001"_s, u"C102"_s, u"BA"_s), [](ChangeStep s) {
-        if (s == ChangeStep::Serial)
-            QThread::msleep(1500);
-    }));
+    const ChangeRequest r = request(u"9100000001"_s, u"C102"_s, u"BA"_s);
+    ChangePlan plan;
+    ASSERT_FALSE(prepareChange(r, plan).refused());
+    EXPECT_FALSE(applyChange(r, plan, [](const QString &step) {
+                     if (step == u"log"_s)
+                         QThread::msleep(1500);
+                 }).refused());
     ASSERT_TRUE(other.waitForFinished(30000));
     out += other.readAllStandardOutput();
     EXPECT_EQ(other.exitCode(), 0) << out.toStdString();
@@ -238,18 +256,16 @@ TEST_F(SerialRace, otherClient)
 {
     if (qEnvironmentVariableIsEmpty("GMS_SERIAL_RACE"))
         GTEST_SKIP() << "started by concurrentChangesIntoOneCollegeGetDistinctSerials";
-    session().UnivList = {UnivRow{u"041"_s, u"T"_s, u"corvane3_tsc"_s, QString(), QString()}};
-    session().univListRead = true;
-    selectUniversity(u"041"_s);
-    const ChangeRequest r{u"9100000002"_s, u"C101"_s, u"C102"_s, u"BA"_s, u"BA"_s, u"OTHER"_s};
-    ChangeRun run;
-    ASSERT_FALSE(prepareChange(r, run).refused());
+    const ChangeRequest r{u"corvane3_tsc"_s, u"9100000002"_s, u"C101"_s, u"C102"_s,
+                          u"BA"_s,           u"BA"_s,         u"OTHER"_s};
+    ChangePlan plan;
+    ASSERT_FALSE(prepareChange(r, plan).refused());
     printf("ready\n");
     fflush(stdout);
-    applyChange(r, run, [](ChangeStep s) {
-        if (s == ChangeStep::Serial)
-            QThread::msleep(1500);
-    });
+    EXPECT_FALSE(applyChange(r, plan, [](const QString &step) {
+                     if (step == u"log"_s)
+                         QThread::msleep(1500);
+                 }).refused());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "core/services/session.h"
 #include "gui/students/frmchangedeg.h"
 #include "gui/students/frmimpstuddata.h"
+#include "gui/students/frmimpstuddataxls.h"
 
 #include "studentsfixture.h"
 
@@ -8,7 +9,12 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTest>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -200,14 +206,22 @@ TEST_F(ChangeScreenRows, lookUpSaysSoWithoutUniversityOrNumberAndFillsByApplicat
                                   "Bachelor of Arts"}));
 }
 
-TEST_F(ChangeScreenRows, changeAsksWithNoAsDefaultThenClearsTheForm)
+// A second click or Enter on Change while the first is in its confirmation
+// or its success message is ignored: one change, one log row.
+TEST_F(ChangeScreenRows, changeAsksWithNoAsDefaultThenClearsTheFormOnce)
 {
     chooseUniversity(u"041"_s);
     text(4)->setText(u"9100000001"_s);
     screen->lookupStudent();
     text(1)->setText(u"C102"_s);
-    ui.answers = {Answer::Yes};
-    watchPointer();
+    ui.answers = {Answer::Yes, Answer::Ok, Answer::Yes, Answer::Yes};
+    ui.onMessage = [this](const MessageRequest &) {
+        busyDuringMessages << (QApplication::overrideCursor() != nullptr);
+        if (ui.messages.size() > 2)
+            return; // a change that ran again anyway: enough to fail, without endless nesting
+        screen->changeDegree();
+        key(cmd(0), Qt::Key_Return);
+    };
     cmd(0)->click();
     ASSERT_EQ(ui.messages.size(), 2) << ui.dump();
     EXPECT_EQ(ui.messages.at(0).text, u"Are you sure about changing the details"_s);
@@ -220,26 +234,88 @@ TEST_F(ChangeScreenRows, changeAsksWithNoAsDefaultThenClearsTheForm)
     for (int i : {4, 0, 1, 2, 3, 10, 11, 12, 13, 14, 15})
         EXPECT_TRUE(text(i)->text().isEmpty()) << i;
     EXPECT_EQ(cmb()->currentIndex(), -1);
+    EXPECT_TRUE(cmd(0)->isEnabled());
     EXPECT_EQ(adminValue(u"select fslno from corvane3_tsc.studadm where fcollcode = 'C102'"_s), u"0001"_s);
+    EXPECT_EQ(count(u"colldegchange"_s), 1);
 }
 
-TEST_F(ChangeScreenRows, verifiedApplicationIsRefusedWithTheCriticalIcon)
+// The change goes to the university the student was looked up in, even
+// after the desk's pick of a grievance of another university selected that
+// one.
+TEST_F(ChangeScreenRows, changeWritesIntoTheLookedUpUniversityOnly)
 {
-    admin(u"update corvane3_tsc.studadm set fappstatus = 'verified'"_s);
+    const QStringList tnu = {u"collstud"_s, u"studadm"_s, u"college"_s, u"degree"_s, u"colldegchange"_s};
+    const auto empty = [&tnu] {
+        for (const QString &table : tnu)
+            admin(u"delete from corvane3_tnu.%1"_s.arg(table));
+    };
+    empty();
+    for (const QString &table : tnu.mid(0, 4))
+        admin(u"insert into corvane3_tnu.%1 select * from corvane3_tsc.%1"_s.arg(table));
     chooseUniversity(u"041"_s);
     text(4)->setText(u"9100000001"_s);
     screen->lookupStudent();
-    text(3)->setText(u"BSC"_s);
+    UnivName(u"042"_s);
+    text(1)->setText(u"C102"_s);
+    ui.answers = {Answer::Yes};
     cmd(0)->click();
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.last().text, u"Application is already submitted. Modification is not allowed!!"_s);
-    EXPECT_EQ(ui.last().icon, Icon::Critical);
-    EXPECT_EQ(text(15)->text(),
-              adminValue(u"select fappno from corvane3_tsc.studadm where fcontact_no = '9100000001'"_s))
-            << "the application number is shown before the refusal";
-    EXPECT_FALSE(text(13)->text().isEmpty()) << "the new degree passed its check";
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(count(u"colldegchange"_s), 0);
+    EXPECT_EQ(ui.dump(), "Are you sure about changing the details|Updated!!");
+    EXPECT_EQ(count(u"collstud"_s, u"fcollcode = 'C102'"_s) + count(u"colldegchange"_s), 2);
+    EXPECT_EQ(adminValue(u"select concat((select count(*) from corvane3_tnu.colldegchange), "
+                         "(select group_concat(fcollcode) from corvane3_tnu.collstud), "
+                         "(select group_concat(fcollcode) from corvane3_tnu.studadm))"_s),
+              u"0C101C101"_s);
+    empty();
+}
+
+// Refusals at the screen: no success, nothing written, the pointer back. The
+// boxes still show the previous student after a failed look-up, and codes
+// typed without a look-up lead nowhere. A verified application is refused
+// with its number and the new degree already shown.
+TEST_F(ChangeScreenRows, refusalsWriteNothing)
+{
+    const QString lookUpFirst = u"Look up the student by a valid mobile or application number first!!"_s;
+    const struct
+    {
+        const char *name, *lookedUp, *typed, *status;
+        QString text;
+        Icon icon;
+    } cases[] = {
+            {"failed look-up after a good one", "9100000001", "9100000009", "", lookUpFirst,
+             Icon::Exclamation},
+            {"no look-up at all", nullptr, "9100000001", "", lookUpFirst, Icon::Exclamation},
+            {"verified application", "9100000001", nullptr, "verified",
+             u"Application is already submitted. Modification is not allowed!!"_s, Icon::Critical},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        admin(u"update corvane3_tsc.studadm set fappstatus = '%1'"_s.arg(QLatin1String(c.status)));
+        chooseUniversity(u"041"_s);
+        for (int i : {0, 1, 2})
+            text(i)->setText(i == 2 ? u"BA"_s : u"C101"_s);
+        if (c.lookedUp) {
+            text(4)->setText(QLatin1String(c.lookedUp));
+            screen->lookupStudent();
+        }
+        if (c.typed) {
+            text(4)->setText(QLatin1String(c.typed));
+            if (c.lookedUp)
+                screen->lookupStudent();
+        }
+        text(3)->setText(u"BSC"_s);
+        ui.reset();
+        ui.answers = {Answer::Yes};
+        cmd(0)->click();
+        ASSERT_EQ(ui.messages.size(), 1) << ui.dump();
+        EXPECT_EQ(ui.last().text, c.text);
+        EXPECT_EQ(ui.last().icon, c.icon);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(count(u"colldegchange"_s) + count(u"collstud"_s, u"fdegree = 'BSC'"_s), 0);
+        if (c.icon == Icon::Critical) {
+            EXPECT_EQ(QStringList({text(15)->text(), text(13)->text()}),
+                      QStringList({"5231", "Bachelor of Science"}));
+        }
+    }
 }
 
 TEST_F(ChangeScreenRows, enterAndUpWalkTheBoxesInTheirOrder)
@@ -266,6 +342,44 @@ TEST_F(ChangeScreenRows, enterAndUpWalkTheBoxesInTheirOrder)
     EXPECT_EQ(text(14)->text(), u"Anu"_s) << "leaving the mobile box looked the student up";
     EXPECT_EQ(text(4)->maxLength(), 11);
     EXPECT_EQ(text(3)->maxLength(), 5);
+}
+
+// A student screen opened, or opened again, inside a main window that is
+// already active gets no activation of its own; its list must be filled all
+// the same.
+class StudentScreens : public StudentsTest
+{};
+
+TEST_F(StudentScreens, listUniversitiesWhenOpenedInAnActiveWindow)
+{
+    QWidget host;
+    auto *mdi = new QMdiArea(&host);
+    host.resize(900, 700);
+    mdi->resize(900, 700);
+    host.show();
+    host.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    const struct
+    {
+        const char *name;
+        std::function<QWidget *()> open;
+    } screens[] = {
+            {"change of degree", [] { return new frmchangedeg; }},
+            {"CSV import", [] { return new frmimpstuddata; }},
+            {"Excel import", [] { return new frmimpstuddataxls; }},
+    };
+    for (const auto &s : screens) {
+        for (int round = 1; round <= 2; ++round) {
+            QMdiSubWindow *sub = mdi->addSubWindow(s.open());
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+            sub->show();
+            mdi->setActiveSubWindow(sub);
+            QApplication::processEvents();
+            EXPECT_EQ(sub->widget()->findChild<QComboBox *>(u"cmb"_s)->count(), 2) << s.name << " " << round;
+            sub->close();
+            QApplication::processEvents();
+        }
+    }
 }
 
 } // namespace

@@ -13,7 +13,8 @@ namespace students {
 struct StudentLookup
 {
     bool found = false;
-    QString mobile;      // the number looked up; an application number is replaced by its contact number
+    QString db;     // the university database the student was read from
+    QString mobile; // the number looked up; an application number is replaced by its contact number
     QString name;
     QString college;     // fcollcode
     QString degree;      // fdegree
@@ -26,9 +27,13 @@ struct StudentLookup
 // "no university" error when none is chosen.
 StudentLookup lookupStudent(const QString &univCode, const QString &mobile);
 
-// The values the Change command works with, each trimmed.
+// What the Change command works with: the university database and the old
+// college and degree as the look-up found them, the rest as typed (trimmed).
+// Nothing below reads the selected university of the session, so a look-up
+// made meanwhile by another screen cannot redirect the change.
 struct ChangeRequest
 {
+    QString db;
     QString mobile;
     QString oldCollege;
     QString newCollege;
@@ -49,34 +54,35 @@ struct ChangeRefusal
     bool refused() const { return !text.isEmpty(); }
 };
 
-// The checks made before the retry point: all boxes filled, something changed.
+// The checks made before anything is read: all boxes filled, something changed.
 ChangeRefusal checkChangeInput(const ChangeRequest &request);
 
-// Progress of one Change command, kept across reconnects: the statements
-// already done are not repeated and the serial number, once written, stays.
-struct ChangeRun
+// What the checks before the confirmation found.
+struct ChangePlan
 {
-    QString db;
     bool hasApplication = false;
-    QString appno;            // empty when the student has no application
-    QString serial;           // the new serial number once read ("0008")
-    QString newCollegeText;   // for the display boxes
+    QString appno;          // empty when the student has no application
+    QString newCollegeText; // for the display boxes
     QString newDegreeText;
-    int done = 0;             // statements done, in order
 };
 
-// From the retry point to just before the confirmation: the new college and
-// degree exist, the application is found and not verified.
-ChangeRefusal prepareChange(const ChangeRequest &request, ChangeRun &run);
+// From the new college and degree to just before the confirmation: both
+// exist, the application is found and not verified.
+ChangeRefusal prepareChange(const ChangeRequest &request, ChangePlan &plan);
 
-// The statements the change runs, in order; the observer is told before each.
-enum class ChangeStep { Serial, Student, Application, Subjects, Documents, Log };
-using ChangeObserver = std::function<void(ChangeStep)>;
+// Called at the start of each statement group of the change with its name
+// ("serial", "student", "application", "subjects", "documents", "log"), while
+// the transaction is open; lets a test widen a window.
+using ChangeObserver = std::function<void(const QString &step)>;
 
-// Writes the change after the confirmation. The new serial number is read and
-// written under a named server lock, so two changes into one college and
-// degree never receive the same number. Resumable with the same `run`.
-void applyChange(const ChangeRequest &request, ChangeRun &run, const ChangeObserver &observer = {});
+// Writes the change after the confirmation, all of it or nothing. The new
+// serial number is read under a named server lock held until the change has
+// committed, so two changes into one college and degree never receive the
+// same number. Refuses, writing nothing, when the student or the application
+// is no longer where the look-up found it, or the application was verified
+// meanwhile.
+ChangeRefusal applyChange(const ChangeRequest &request, const ChangePlan &plan,
+                          const ChangeObserver &observer = {});
 
 // The next serial number in a college and degree: the largest stored plus
 // one, as four digits ("0001" when there is none).

@@ -40,7 +40,8 @@ HandlerOptions commandOptions()
 
 } // namespace
 
-frmchangedeg::frmchangedeg(QWidget *parent) : UniversityScreen(parent)
+frmchangedeg::frmchangedeg(QWidget *parent)
+    : UniversityScreen(parent)
 {
     setObjectName(QStringLiteral("frmchangedeg"));
     setWindowTitle(QStringLiteral("Change Degree..."));
@@ -80,8 +81,11 @@ frmchangedeg::frmchangedeg(QWidget *parent) : UniversityScreen(parent)
         const char *caption;
         int code;
         int display;
-    } rows[] = {{"Mobile No.", 4, 14}, {"Old College", 0, 10}, {"New College", 1, 11},
-                {"Old Degree", 2, 12}, {"New Degree", 3, 13}};
+    } rows[] = {{"Mobile No.", 4, 14},
+                {"Old College", 0, 10},
+                {"New College", 1, 11},
+                {"Old Degree", 2, 12},
+                {"New Degree", 3, 13}};
     int row = 1;
     for (const auto &r : rows) {
         grid->addWidget(new QLabel(QLatin1String(r.caption), this), row, 0);
@@ -143,6 +147,12 @@ bool frmchangedeg::eventFilter(QObject *watched, QEvent *e)
 
 void frmchangedeg::lookupStudent()
 {
+    m_gate.run({}, [this] { runLookup(); });
+}
+
+void frmchangedeg::runLookup()
+{
+    m_shown = StudentLookup();
     const QString code = univCodeOf(m_cmb->currentIndex() < 0 ? QString() : m_cmb->currentText());
     StudentLookup found;
     bool noUniversity = false;
@@ -169,6 +179,7 @@ void frmchangedeg::lookupStudent()
         text(4)->setFocus();
         return;
     }
+    m_shown = found;
     text(0)->setText(found.college);
     text(1)->setText(found.college);
     text(2)->setText(found.degree);
@@ -182,69 +193,87 @@ void frmchangedeg::lookupStudent()
 
 void frmchangedeg::changeDegree()
 {
+    bool changed = false;
+    m_gate.run({m_cmd}, [&] { changed = runChange(); });
+    // After the gate has given the button back, or it would take the focus.
+    if (changed)
+        m_cmb->setFocus();
+}
+
+void frmchangedeg::refuse(const ChangeRefusal &refusal)
+{
+    msgBox(refusal.text, refusal.critical ? Icon::Critical : Icon::Exclamation);
+    switch (refusal.focus) {
+    case ChangeFocus::NewCollege:
+        text(1)->setFocus();
+        break;
+    case ChangeFocus::NewDegree:
+        text(3)->setFocus();
+        break;
+    default:
+        text(4)->setFocus();
+    }
+}
+
+bool frmchangedeg::runChange()
+{
     BusyCursor busy;
-    const ChangeRequest request{text(4)->text().trimmed(), text(0)->text().trimmed(), text(1)->text().trimmed(),
-                                text(2)->text().trimmed(), text(3)->text().trimmed(), session().LoginUser};
-    const auto refuse = [this](const ChangeRefusal &refusal) {
-        msgBox(refusal.text, refusal.critical ? Icon::Critical : Icon::Exclamation);
-        switch (refusal.focus) {
-        case ChangeFocus::NewCollege:
-            text(1)->setFocus();
-            break;
-        case ChangeFocus::NewDegree:
-            text(3)->setFocus();
-            break;
-        default:
-            text(4)->setFocus();
-        }
-    };
+    // Read once, here: the university the shown student was read from, the
+    // codes as the boxes show them now.
+    const StudentLookup shown = m_shown;
+    const ChangeRequest request{shown.db,
+                                text(4)->text().trimmed(),
+                                text(0)->text().trimmed(),
+                                text(1)->text().trimmed(),
+                                text(2)->text().trimmed(),
+                                text(3)->text().trimmed(),
+                                session().LoginUser};
     const ChangeRefusal input = checkChangeInput(request);
     if (input.refused()) {
         refuse(input);
-        return;
+        return false;
+    }
+    // The boxes may still show an earlier student after a failed look-up.
+    if (!shown.found || shown.mobile.trimmed() != request.mobile || shown.college != request.oldCollege ||
+        shown.degree != request.oldDegree) {
+        refuse({QStringLiteral("Look up the student by a valid mobile or application number first!!"), false,
+                ChangeFocus::Mobile});
+        return false;
     }
 
-    ChangeRun run;
     bool updated = false;
-    bool noUniversity = false;
     runHandled(commandOptions(), [&](int) {
-        ChangeRefusal refusal;
-        try {
-            refusal = prepareChange(request, run);
-        } catch (const AppError &e) {
-            if (e.number() != kNoUniversity)
-                throw;
-            noUniversity = true;
-            return;
-        }
+        ChangePlan plan;
+        ChangeRefusal refusal = prepareChange(request, plan);
         // What the checks found before a refusal is shown as well: the new
         // college before the degree check, the application number before the
         // test for a verified application.
-        if (request.newCollege != request.oldCollege && !run.newCollegeText.isEmpty())
-            text(11)->setText(run.newCollegeText);
-        if (request.newDegree != request.oldDegree && !run.newDegreeText.isEmpty())
-            text(13)->setText(run.newDegreeText);
-        if (run.hasApplication)
-            text(15)->setText(run.appno);
+        if (request.newCollege != request.oldCollege && !plan.newCollegeText.isEmpty())
+            text(11)->setText(plan.newCollegeText);
+        if (request.newDegree != request.oldDegree && !plan.newDegreeText.isEmpty())
+            text(13)->setText(plan.newDegreeText);
+        if (plan.hasApplication)
+            text(15)->setText(plan.appno);
         if (refusal.refused()) {
             refuse(refusal);
             return;
         }
-        if (askYesNo(QStringLiteral("Are you sure about changing the details"), Icon::Question) != Answer::Yes) {
+        if (askYesNo(QStringLiteral("Are you sure about changing the details"), Icon::Question) !=
+            Answer::Yes) {
             text(4)->setFocus();
             return;
         }
-        applyChange(request, run);
+        refusal = applyChange(request, plan);
+        if (refusal.refused()) {
+            refuse(refusal);
+            return;
+        }
         updated = true;
     });
-    if (noUniversity) {
-        msgBox(QStringLiteral("Select the university first!!"), Icon::Exclamation);
-        m_cmb->setFocus();
-        return;
-    }
     if (!updated)
-        return;
+        return false;
     msgBox(QStringLiteral("Updated!!"), Icon::Information);
+    m_shown = StudentLookup();
     ClearForm(this);
-    m_cmb->setFocus();
+    return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/students/degreechange.h"
+#include "gui/services/commandgate.h"
 #include "gui/students/screenutil.h"
 
 class QComboBox;
@@ -24,8 +26,17 @@ protected:
 
 private:
     QLineEdit *text(int index) const { return m_text[index]; }
+    void runLookup();
+    // Returns true when the change was made (the form is cleared).
+    bool runChange();
+    void refuse(const students::ChangeRefusal &refusal);
 
     QComboBox *m_cmb;
     QLineEdit *m_text[16] = {};
     QPushButton *m_cmd;
+    CommandGate m_gate;
+    // The student last found, with the university database it was read
+    // from; the change writes there and nowhere else. Empty after a failed
+    // look-up or a change.
+    students::StudentLookup m_shown;
 };

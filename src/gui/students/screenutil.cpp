@@ -111,6 +111,9 @@ bool UniversityScreen::eventFilter(QObject *watched, QEvent *event)
 void UniversityScreen::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    // A screen opened while the main window is already active gets no
+    // activation, so the list is filled here too.
+    fillUniversities(m_universities);
     if (!m_placed) {
         m_placed = true;
         centreInHost(this);

@@ -32,8 +32,8 @@ void centreInHost(QWidget *screen);
 void closeScreen(QWidget *screen);
 
 // What the student-records screens share: the university list is filled
-// afresh on every activation (keeping the choice), the screen opens in the
-// middle of its host once, and Esc closes it.
+// afresh whenever the screen is shown or activated (keeping the choice), the
+// screen opens in the middle of its host once, and Esc closes it.
 class UniversityScreen : public QWidget
 {
     Q_OBJECT
