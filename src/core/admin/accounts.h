@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// Staff accounts: the stored password form, saving an account, changing a
-// password.
+// Staff accounts: looking one up, saving its section and permissions,
+// changing a password. Each change runs as one transaction.
 namespace accounts {
 
 struct Account
@@ -14,14 +14,32 @@ struct Account
     QString permission;
 };
 
-// "select * from masuser where Fusername ='{name}'" (name untrimmed).
+// The stored account named `name` (untrimmed, as typed).
 Account lookup(const QString &name);
 
-// Updates section and permissions of an existing account, or inserts a new
-// one whose first password is its own user name. Returns true on insert.
-bool save(const QString &name, const QString &section, const QString &permission);
+// What the users screen saves.
+struct Edit
+{
+    QString name; // as typed: a new account's first password is this text
+    QString section;
+    QString permission;
+    // The operator cleared every tick and confirmed it; without this an empty
+    // permission string never replaces a stored one.
+    bool clearPermission = false;
+};
 
-enum class ChangeResult { Changed, InvalidOld, Mismatch };
+enum class SaveResult {
+    Inserted,
+    Updated,
+    QuoteInName, // refused: sign-in drops quotes, so such an account could never sign in
+    Vanished,    // deleted by someone else between the look-up and the update
+};
+
+// Looks the name up and updates the account, or inserts it with its own name
+// as first password.
+SaveResult save(const Edit &edit);
+
+enum class ChangeResult { Changed, InvalidOld, Mismatch, Vanished };
 
 // Checks the old password of `user` (trimmed) and stores the new one when
 // the two new entries, trimmed, are equal (case-sensitive).

@@ -12,7 +12,8 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-frmpasswd::frmpasswd(QWidget *parent) : QWidget(parent)
+frmpasswd::frmpasswd(QWidget *parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmpasswd"));
     setWindowTitle(QStringLiteral("Password Change . . ."));
@@ -69,30 +70,40 @@ bool frmpasswd::eventFilter(QObject *watched, QEvent *event)
 
 void frmpasswd::change()
 {
-    runHandled(ErrorStyle::DescriptionNumber, [this] {
-        for (QLineEdit *box : m_text) {
-            if (box->text().trimmed().isEmpty()) {
-                msgBox(QStringLiteral("Information Should be Entered"), Icon::Exclamation);
-                box->setFocus();
+    bool changed = false;
+    m_gate.run({m_ok, m_cancel}, [this, &changed] {
+        runHandled(ErrorStyle::DescriptionNumber, [this, &changed] {
+            for (QLineEdit *box : m_text) {
+                if (box->text().trimmed().isEmpty()) {
+                    msgBox(QStringLiteral("Information Should be Entered"), Icon::Exclamation);
+                    box->setFocus();
+                    return;
+                }
+            }
+            const QString user = session().LoginUser.trimmed();
+            switch (accounts::changePassword(user, m_text[0]->text(), m_text[1]->text(), m_text[2]->text())) {
+            case accounts::ChangeResult::InvalidOld:
+                msgBox(QStringLiteral("Invalid Password"), Icon::Exclamation);
+                m_text[0]->setFocus();
+                return;
+            case accounts::ChangeResult::Mismatch:
+                msgBox(QStringLiteral("Mismatch - Confirm New Password"), Icon::Exclamation);
+                m_text[1]->setFocus();
+                return;
+            case accounts::ChangeResult::Vanished:
+                msgBox(QStringLiteral("The password was not changed: the account %1 no longer exists.")
+                               .arg(user),
+                       Icon::Exclamation);
+                return;
+            case accounts::ChangeResult::Changed:
+                msgBox(QStringLiteral("Password has been changed Successfully"), Icon::Information);
+                for (QLineEdit *box : m_text)
+                    box->clear();
+                changed = true;
                 return;
             }
-        }
-        switch (accounts::changePassword(session().LoginUser, m_text[0]->text(), m_text[1]->text(),
-                                         m_text[2]->text())) {
-        case accounts::ChangeResult::InvalidOld:
-            msgBox(QStringLiteral("Invalid Password"), Icon::Exclamation);
-            m_text[0]->setFocus();
-            return;
-        case accounts::ChangeResult::Mismatch:
-            msgBox(QStringLiteral("Mismatch - Confirm New Password"), Icon::Exclamation);
-            m_text[1]->setFocus();
-            return;
-        case accounts::ChangeResult::Changed:
-            msgBox(QStringLiteral("Password has been changed Successfully"), Icon::Information);
-            for (QLineEdit *box : m_text)
-                box->clear();
-            m_cancel->setFocus();
-            return;
-        }
+        });
     });
+    if (changed)
+        m_cancel->setFocus(); // enabled again only now
 }

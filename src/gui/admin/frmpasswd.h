@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/services/commandgate.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -26,4 +28,5 @@ private:
     QPushButton *m_cancel;
     QStatusBar *m_status;
     QLabel *m_hint;
+    CommandGate m_gate;
 };

@@ -3,6 +3,7 @@
 #include "core/admin/accounts.h"
 #include "core/services/database.h"
 #include "core/services/handler.h"
+#include "core/services/interaction.h"
 #include "gui/services/formutil.h"
 
 #include <QApplication>
@@ -18,7 +19,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-frmusers::frmusers(MenuSource menu, QWidget *parent) : QWidget(parent), m_menu(std::move(menu))
+frmusers::frmusers(MenuSource menu, QWidget *parent)
+    : QWidget(parent)
+    , m_menu(std::move(menu))
 {
     setObjectName(QStringLiteral("frmusers"));
     setWindowTitle(QStringLiteral("Users . . ."));
@@ -81,7 +84,11 @@ frmusers::frmusers(MenuSource menu, QWidget *parent) : QWidget(parent), m_menu(s
     keyChain({m_user, m_cmb, m_section, m_tree});
     selectAllOnFocus(this);
 
-    connect(m_cmb, &QComboBox::activated, this, [this](int index) { m_user->setText(m_cmb->itemText(index)); });
+    connect(m_cmb, &QComboBox::activated, this, [this](int index) {
+        m_user->setText(m_cmb->itemText(index));
+        loadHandled();
+    });
+    connect(m_user, &QLineEdit::textChanged, this, &frmusers::onUserChanged);
     connect(m_tree, &QTreeWidget::itemChanged, this, &frmusers::onItemChanged);
     connect(m_save, &QPushButton::clicked, this, &frmusers::save);
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
@@ -103,19 +110,23 @@ bool frmusers::event(QEvent *event)
 
 void frmusers::fillUsers()
 {
-    try {
-        const Rows rows = Conn::query(QStringLiteral("select * from masuser order by fusername"));
-        const QString typed = m_user->text();
-        // Filled afresh each time, so repeated activations do not repeat names.
-        m_cmb->clear();
-        for (int i = 0; i < rows.size(); ++i)
-            m_cmb->addItem(rows.value(QStringLiteral("fusername"), i));
-        m_cmb->setCurrentIndex(-1);
-        m_user->setText(typed);
-    } catch (const AppError &e) {
-        msgBox(QStringLiteral("Error Occurred : %1 . %2").arg(e.number()).arg(e.description()), Icon::Exclamation,
-               QStringLiteral("Message"));
-    }
+    runHandled(ErrorStyle::DescriptionNumber, [this] {
+        try {
+            const Rows rows = Conn::query(QStringLiteral("select * from masuser order by fusername"));
+            const QString typed = m_user->text();
+            // Filled afresh each time, so repeated activations do not repeat names.
+            m_cmb->clear();
+            for (int i = 0; i < rows.size(); ++i)
+                m_cmb->addItem(rows.value(QStringLiteral("fusername"), i));
+            m_cmb->setCurrentIndex(-1);
+            m_user->setText(typed);
+        } catch (const AppError &e) {
+            if (e.isGoneAway())
+                throw; // the handler reopens and reads the list again
+            msgBox(QStringLiteral("Error Occurred : %1 . %2").arg(e.number()).arg(e.description()),
+                   Icon::Exclamation, QStringLiteral("Message"));
+        }
+    });
 }
 
 void frmusers::AddItems()
@@ -125,7 +136,8 @@ void frmusers::AddItems()
     m_items.clear();
     m_nodes = permtree::build(m_menu ? m_menu() : QVector<permtree::MenuEntry>());
     for (const permtree::Node &n : m_nodes) {
-        QTreeWidgetItem *item = n.parent < 0 ? new QTreeWidgetItem(m_tree) : new QTreeWidgetItem(m_items[n.parent]);
+        QTreeWidgetItem *item =
+                n.parent < 0 ? new QTreeWidgetItem(m_tree) : new QTreeWidgetItem(m_items[n.parent]);
         item->setText(0, n.text);
         item->setData(0, Qt::UserRole, n.key);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -157,41 +169,104 @@ void frmusers::onItemChanged(QTreeWidgetItem *item)
 
 void frmusers::onFocusChanged(QWidget *old, QWidget *now)
 {
-    if (old != m_section || !isVisible())
+    if (old != m_section || !isVisible() || m_gate.busy())
         return;
     // Moving back out of an empty "Section" does not look the account up.
     const QList<QWidget *> order = {m_user, m_cmb, m_section, m_tree, m_save, m_cancel};
     const int to = int(order.indexOf(now));
     if (to >= 0 && to < order.indexOf(m_section) && m_section->text().trimmed().isEmpty())
         return;
-    lookUp();
+    // Reloading the same account would drop the ticks made since.
+    if (m_loaded && m_user->text() == m_loadedName)
+        return;
+    loadHandled();
 }
 
-void frmusers::lookUp()
+void frmusers::onUserChanged(const QString &text)
 {
-    runHandled(ErrorStyle::DescriptionNumber, [this] {
-        const accounts::Account a = accounts::lookup(m_user->text());
-        AddItems();
-        if (!a.found)
-            return;
+    if (m_loaded && text != m_loadedName)
+        forgetLoad();
+}
+
+void frmusers::forgetLoad()
+{
+    m_loaded = false;
+    m_loadedFound = false;
+    m_loadedName.clear();
+    m_loadedPermission.clear();
+    m_tree->clear();
+    m_items.clear();
+    m_nodes.clear();
+}
+
+void frmusers::load()
+{
+    const accounts::Account a = accounts::lookup(m_user->text());
+    m_loaded = true;
+    m_loadedFound = a.found;
+    m_loadedName = a.found ? a.name : m_user->text();
+    m_loadedPermission = a.permission;
+    if (a.found) {
         m_user->setText(a.name);
-        m_cmb->setEditText(a.name);
         const int at = m_cmb->findText(a.name);
         if (at >= 0)
             m_cmb->setCurrentIndex(at);
         m_section->setText(a.section);
-        permtree::applyPermission(m_nodes, a.permission);
-        syncTree();
-    });
+    }
+    AddItems();
+    permtree::applyPermission(m_nodes, a.permission);
+    syncTree();
+}
+
+void frmusers::loadHandled()
+{
+    runHandled(ErrorStyle::DescriptionNumber, [this] { load(); });
 }
 
 void frmusers::save()
 {
-    runHandled(ErrorStyle::DescriptionNumber, [this] {
-        accounts::save(m_user->text(), m_section->text(), permtree::permissionString(m_nodes));
-        ClearForm(this);
-        m_items.clear();
-        m_nodes.clear();
+    m_gate.run({m_save, m_cancel},
+               [this] { runHandled(ErrorStyle::DescriptionNumber, [this] { saveAccount(); }); });
+}
+
+void frmusers::saveAccount()
+{
+    if (m_user->text().trimmed().isEmpty()) {
+        msgBox(QStringLiteral("User ID Should be Entered"), Icon::Exclamation);
+        m_user->setFocus();
+        return;
+    }
+    // Save writes what the screen shows for this account, so show it first.
+    if (!m_loaded)
+        load();
+    accounts::Edit edit{m_user->text(), m_section->text(), permtree::permissionString(m_nodes)};
+    if (edit.permission.isEmpty() && m_loadedFound && !m_loadedPermission.isEmpty()) {
+        if (askYesNo(QStringLiteral("No permission is ticked. Remove every permission of %1?")
+                             .arg(edit.name.trimmed()),
+                     Icon::Question) != Answer::Yes)
+            return;
+        edit.clearPermission = true;
+    }
+    switch (accounts::save(edit)) {
+    case accounts::SaveResult::QuoteInName:
+        msgBox(QStringLiteral(
+                       "A User ID may not hold a quote ('): sign-in removes quotes, so the account could "
+                       "never sign in."),
+               Icon::Exclamation);
+        m_user->setFocus();
+        return;
+    case accounts::SaveResult::Vanished:
+        msgBox(QStringLiteral("%1 was not saved: the account has been removed meanwhile.")
+                       .arg(edit.name.trimmed()),
+               Icon::Exclamation);
+        forgetLoad();
         fillUsers();
-    });
+        return;
+    case accounts::SaveResult::Inserted:
+    case accounts::SaveResult::Updated:
+        ClearForm(this);
+        forgetLoad();
+        fillUsers();
+        return;
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/admin/permtree.h"
+#include "gui/services/commandgate.h"
 
 #include <QWidget>
 
@@ -23,8 +24,6 @@ public:
     explicit frmusers(MenuSource menu, QWidget *parent = nullptr);
 
     void AddItems();
-    // The account lookup run when the focus leaves "Section".
-    void lookUp();
     // The Save command (`cmd(0)`).
     void save();
     // The user list, filled afresh.
@@ -38,13 +37,27 @@ private:
     void onItemChanged(QTreeWidgetItem *item);
     void syncTree();
     void onFocusChanged(QWidget *old, QWidget *now);
+    void onUserChanged(const QString &text);
+    // Loads the account named in "User ID" into Section and the tree.
+    void load();
+    void loadHandled();
+    void forgetLoad();
+    void saveAccount();
 
     MenuSource m_menu;
     QVector<permtree::Node> m_nodes;
     QList<QTreeWidgetItem *> m_items;
     bool m_syncing = false;
+    CommandGate m_gate;
 
-    QLineEdit *m_user;    // text(0)
+    // The account that Section and the tree show; the tree exists only while
+    // one is loaded, so ticks never pass from one account to another.
+    bool m_loaded = false;
+    QString m_loadedName;
+    bool m_loadedFound = false;
+    QString m_loadedPermission; // as stored, stale keys included
+
+    QLineEdit *m_user; // text(0)
     QComboBox *m_cmb;
     QLineEdit *m_section; // text(6)
     QTreeWidget *m_tree;  // tvwoptions
