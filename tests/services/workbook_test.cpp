@@ -75,9 +75,10 @@ protected:
     QString file(const QString &name) const { return dir.path() + QLatin1Char('/') + name; }
 };
 
-// Dates and times follow the cell's number format; other numbers are read by
-// value, not as displayed.
-TEST_F(Workbook, cellsFollowTheirNumberFormatOnlyForDates)
+// Dates and times follow the cell's number format, and so do whole numbers
+// under a format of digit places (leading zeros kept); other numbers are read
+// by value, not as displayed, and never in exponent form.
+TEST_F(Workbook, cellsFollowTheirNumberFormatOnlyForDatesAndDigitPlaces)
 {
     const QString path = file(u"dates.xlsx"_s);
     lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
@@ -111,6 +112,15 @@ TEST_F(Workbook, cellsFollowTheirNumberFormatOnlyForDates)
             {"0.00E+00", 0, 1e-7, "0.0000001"},
             {"#,##0.00", 0, 123456789012345, "123456789012345"},
             {"0.00E+00", 0, -0.0, "0"},
+            {"0000000000", 0, 876500014, "0876500014"},
+            {"0000", 0, -12, "-0012"},
+            {"00000", 0, 1234567, "1234567"}, // more digits than places
+            {"0000", 0, 41.5, "0042"},        // shown rounded
+            {"#0000", 0, 0, "0000"},
+            {"000\"9\"\\7", 0, 42, "04297"}, // literal digits, quoted and escaped
+            {"0000000000", 0, 1e20, "100000000000000000000"},
+            {"0000.00", 0, 12.5, "12.5"},
+            {"0000 \"No.\"", 0, 12, "12"},
     };
     int r = 0;
     for (const Case &c : cases) {

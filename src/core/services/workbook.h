@@ -39,8 +39,10 @@ struct SheetTable
 
 // Reads the active sheet of an .xlsx workbook (an .xls one is first converted
 // by a headless LibreOffice). Cell texts: text exactly as stored; numbers by
-// value (integers in full digits, others in shortest exact decimal form);
-// dates and times by their number format as yyyy-mm-dd, hh:mm:ss or
+// value (integers in full digits, others in shortest exact decimal form),
+// except whole numbers under a format made only of digit places and literal
+// digits ("0000", "0000000000"), which keep the digits shown, leading zeros
+// included; dates and times by their number format as yyyy-mm-dd, hh:mm:ss or
 // "yyyy-mm-dd hh:mm:ss"; booleans TRUE/FALSE; errors as shown (#DIV/0!);
 // formulas by their cached value. Throws AppError (ErrNo::Workbook) with a
 // message for the operator when the file is missing, encrypted, damaged or

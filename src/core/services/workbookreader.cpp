@@ -282,12 +282,16 @@ std::string stringItem(const pugi::xml_node &si)
     return unescapeCellText(text);
 }
 
-// What a number format shows: plain number, date part, time part.
+// What a number format shows: plain number, date part, time part, or whole
+// numbers laid out in digit places.
 struct NumberKind
 {
     bool date = false;
     bool time = false;
     bool elapsed = false; // [h]: hours past 24 are shown
+    // For a format of digit places only: '0' for a place that pads with a
+    // zero, '#' for one that does not, 'a' to 'j' for the literal digits 0 to 9.
+    std::string places;
 };
 
 NumberKind builtInKind(int id)
@@ -302,11 +306,42 @@ NumberKind builtInKind(int id)
     return k;
 }
 
+// The places of a format made only of digit placeholders (0, #) and literal
+// digits (quoted or escaped), with at least one 0: such formats give codes
+// and phone numbers their leading zeros. Empty for any other format.
+std::string digitPlaces(const std::string &code)
+{
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    std::string places;
+    for (size_t i = 0; i < code.size(); ++i) {
+        const char c = code[i];
+        if (c == '0' || c == '#') {
+            places += c;
+        } else if (c == '\\' && i + 1 < code.size() && isDigit(code[i + 1])) {
+            places += char(code[++i] - '0' + 'a'); // a literal, told apart from a place
+        } else if (c == '"') {
+            const size_t end = code.find('"', i + 1);
+            if (end == std::string::npos || end == i + 1)
+                return {};
+            for (size_t j = i + 1; j < end; ++j) {
+                if (!isDigit(code[j]))
+                    return {};
+                places += char(code[j] - '0' + 'a');
+            }
+            i = end;
+        } else {
+            return {};
+        }
+    }
+    return places.find('0') == std::string::npos ? std::string() : places;
+}
+
 // A custom format is a date or time when d, m, y, h or s occur outside quoted
 // literals, bracketed parts (colours, locales, conditions) and escapes.
 NumberKind customKind(const std::string &code)
 {
     NumberKind k;
+    k.places = digitPlaces(code);
     bool m = false;
     for (size_t i = 0; i < code.size(); ++i) {
         const char c = code[i];
@@ -398,6 +433,38 @@ std::string shortestDecimal(double v)
     char buf[400];
     const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
     return std::string(buf, res.ptr);
+}
+
+// A number as a format of digit places shows it: rounded half away from zero
+// to a whole number, its digits filling the places from the right, the first
+// place taking any digits left over, empty 0 places showing a zero.
+std::string placedDigits(double value, const std::string &places)
+{
+    const double whole = std::round(std::fabs(value));
+    const std::string digits = whole == 0 ? std::string() : shortestDecimal(whole);
+    const int placeCount =
+            int(std::count_if(places.begin(), places.end(), [](char c) { return c == '0' || c == '#'; }));
+    const int extra = int(digits.size()) - placeCount; // < 0: places left without a digit
+    std::string out = value < 0 && whole != 0 ? "-" : "";
+    int slot = 0;
+    size_t next = 0;
+    for (const char c : places) {
+        if (c != '0' && c != '#') {
+            out += char(c - 'a' + '0');
+            continue;
+        }
+        if (slot == 0 && extra > 0) {
+            out += digits.substr(0, size_t(extra) + 1);
+            next = size_t(extra) + 1;
+        } else if (slot < -extra) {
+            if (c == '0')
+                out += '0';
+        } else {
+            out += digits[next++];
+        }
+        ++slot;
+    }
+    return out;
 }
 
 // A serial day number shown by a date or time format, in ISO form.
@@ -745,6 +812,7 @@ SheetTable readPackage(const QString &path)
                     const unsigned style = c.attribute("s").as_uint(0);
                     const NumberKind kind = style < styleKinds.size() ? styleKinds[style] : NumberKind{};
                     text = kind.date || kind.time ? serialText(value, kind, date1904)
+                           : !kind.places.empty() ? placedDigits(value, kind.places)
                                                   : shortestDecimal(value);
                 }
             }
