@@ -7,10 +7,12 @@
 #include "support/testdb.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 
 #include <xlsxwriter.h>
@@ -68,16 +70,25 @@ QStringList row(std::initializer_list<const char *> cells)
     return out;
 }
 
+// Workbooks and the reader's temporary files in folders named as users name
+// them: blanks, accents and an apostrophe.
 class Workbook : public ::testing::Test
 {
 protected:
-    QTemporaryDir dir;
+    void SetUp() override { qputenv("TMPDIR", QFile::encodeName(dir.path())); }
+    void TearDown() override
+    {
+        savedTemp.isEmpty() ? void(qunsetenv("TMPDIR")) : void(qputenv("TMPDIR", savedTemp));
+    }
+    QTemporaryDir dir{QDir::tempPath() + u"/Up load ë's-XXXXXX"_s};
+    const QByteArray savedTemp = qgetenv("TMPDIR");
     QString file(const QString &name) const { return dir.path() + QLatin1Char('/') + name; }
 };
 
-// Dates and times follow the cell's number format; other numbers are read by
-// value, not as displayed.
-TEST_F(Workbook, cellsFollowTheirNumberFormatOnlyForDates)
+// Dates and times follow the cell's number format, and so do whole numbers
+// under a format of digit places (leading zeros kept); other numbers are read
+// by value, not as displayed, and never in exponent form.
+TEST_F(Workbook, cellsFollowTheirNumberFormatOnlyForDatesAndDigitPlaces)
 {
     const QString path = file(u"dates.xlsx"_s);
     lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
@@ -111,6 +122,15 @@ TEST_F(Workbook, cellsFollowTheirNumberFormatOnlyForDates)
             {"0.00E+00", 0, 1e-7, "0.0000001"},
             {"#,##0.00", 0, 123456789012345, "123456789012345"},
             {"0.00E+00", 0, -0.0, "0"},
+            {"0000000000", 0, 876500014, "0876500014"},
+            {"0000", 0, -12, "-0012"},
+            {"00000", 0, 1234567, "1234567"}, // more digits than places
+            {"0000", 0, 41.5, "0042"},        // shown rounded
+            {"#0000", 0, 0, "0000"},
+            {"000\"9\"\\7", 0, 42, "04297"}, // literal digits, quoted and escaped
+            {"0000000000", 0, 1e20, "100000000000000000000"},
+            {"0000.00", 0, 12.5, "12.5"},
+            {"0000 \"No.\"", 0, 12, "12"},
     };
     int r = 0;
     for (const Case &c : cases) {
@@ -170,7 +190,16 @@ TEST_F(Workbook, handMadePackageFollowsRelationshipsToTheActiveTab)
                                 "\"a\rb_x0041_ \xF0\x9F\x98\x80\",FALSE,1904-01-01\n, ,\n"));
 }
 
-// Every file the reader cannot use names its cause; an empty sheet is no error.
+// Whether the process runs (a zombie awaiting the system's reaper does not).
+bool running(const QByteArray &pid)
+{
+    QFile stat(u"/proc/%1/stat"_s.arg(QLatin1String(pid)));
+    return stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
+}
+
+// Every file the reader cannot use is refused in the user's own name with its
+// cause, within the conversion limit, the interface running meanwhile and no
+// process left behind; an empty sheet is no error.
 TEST_F(Workbook, unreadableFilesGiveAClearMessageAndAnEmptySheetNoRecords)
 {
     const auto raw = [this](const QString &name, const QByteArray &bytes) {
@@ -186,10 +215,12 @@ TEST_F(Workbook, unreadableFilesGiveAClearMessageAndAnEmptySheetNoRecords)
     writePackage(file(u"photos.xlsx"_s), {{"photo1.txt", "not a sheet"}}); // a zip that is no workbook
     writeOneSheet(file(u"cut.xlsx"_s), "<worksheet><sheetData><row><c t=\"s\"><v>0</v>");
     writeOneSheet(file(u"index.xlsx"_s), sheetXml(R"(<row r="1"><c r="A1" t="s"><v>7</v></c></row>)"));
+    const QString xls = raw(u"1234 Zoë's list.xls"_s, ole + QByteArray(1024, '\0'));
     const struct
     {
         QString path;
         const char *cause;
+        const char *soffice = nullptr; // the LibreOffice first on the path; none when null
     } cases[] = {
             {file(u"missing.xlsx"_s), "cannot be opened"},
             {raw(u"notes.xlsx"_s, "fslno,fname\n1,Anu\n"), "is not an Excel workbook"},
@@ -199,16 +230,51 @@ TEST_F(Workbook, unreadableFilesGiveAClearMessageAndAnEmptySheetNoRecords)
             {file(u"index.xlsx"_s), "is damaged"}, // a shared-string index past the table
             {raw(u"secret.xlsx"_s, ole + QByteArray(504, '\0') + QByteArray(stream, sizeof stream - 1)),
              "is protected by a password"},
+            {xls, "LibreOffice is not installed"},
+            {xls, "could not be converted", "exit 0"},
+            // Last: a launcher that ignores a polite stop, with an office process of its own.
+            {xls, "within 2 seconds", "trap '' TERM; /bin/sleep 600 & echo $$ $! > \"$PIDS\"; wait"},
     };
+    int ticks = 0; // the interface's own timer
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(100);
+    qputenv("PIDS", QFile::encodeName(file(u"pids"_s)));
+    const QByteArray savedPath = qgetenv("PATH");
     for (const auto &c : cases) {
+        QTemporaryDir bin;
+        QFile program(bin.path() + u"/soffice"_s);
+        if (c.soffice) {
+            ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+            program.write(QByteArray("#!/bin/sh\n") + c.soffice + '\n');
+            program.close();
+            program.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        }
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        ConversionWatch watch;
+        watch.limitMs = 2000;
+        ticks = 0;
+        QElapsedTimer clock;
+        clock.start();
         try {
-            readActiveSheet(c.path);
+            readActiveSheet(c.path, watch);
             ADD_FAILURE() << "read without an error: " << c.path.toStdString();
         } catch (const AppError &e) {
             EXPECT_EQ(e.number(), ErrNo::Workbook);
-            EXPECT_TRUE(e.description().contains(QLatin1String(c.cause))) << e.description().toStdString();
+            EXPECT_TRUE(e.description().contains(QLatin1String(c.cause)) &&
+                        e.description().contains(QFileInfo(c.path).fileName()))
+                    << e.description().toStdString();
         }
+        EXPECT_LT(clock.elapsed(), watch.limitMs + 3000) << c.cause;
+        qputenv("PATH", savedPath);
     }
+    EXPECT_GE(ticks, 5) << "the interface stood still during the conversion";
+    QFile ids(file(u"pids"_s));
+    ASSERT_TRUE(ids.open(QIODevice::ReadOnly));
+    const QList<QByteArray> both = ids.readAll().trimmed().split(' ');
+    ASSERT_EQ(both.size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(u"/proc/"_s + QLatin1String(both[0]))) << "launcher not reaped";
+    EXPECT_FALSE(running(both[1])) << "office process left running";
 
     const QString path = file(u"nothing.xlsx"_s);
     lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
@@ -220,32 +286,15 @@ TEST_F(Workbook, unreadableFilesGiveAClearMessageAndAnEmptySheetNoRecords)
     EXPECT_TRUE(toCsv(t).isEmpty());
 }
 
-TEST_F(Workbook, legacyWorkbookWithoutLibreOfficeSuggestsXlsx)
-{
-    QFile f(file(u"old.xls"_s));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(1024, '\0'));
-    f.close();
-    const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(dir.path()));
-    try {
-        readActiveSheet(f.fileName());
-        ADD_FAILURE() << "read without LibreOffice";
-    } catch (const AppError &e) {
-        EXPECT_EQ(e.number(), ErrNo::Workbook);
-        EXPECT_TRUE(e.description().contains(QLatin1String("LibreOffice is not installed")));
-        EXPECT_TRUE(e.description().contains(QLatin1String("(.xlsx)")));
-    }
-    qputenv("PATH", savedPath);
-}
-
 TEST_F(Workbook, legacyWorkbookIsConvertedByLibreOfficeKeepingItsActiveTab)
 {
     const QString soffice = QStandardPaths::findExecutable(u"soffice"_s);
     if (soffice.isEmpty())
         GTEST_SKIP() << "LibreOffice is not installed";
-    const QString xlsx = file(u"two.xlsx"_s);
+    const QString xlsx = file(u"1234 Zoë's list.xlsx"_s);
     lxw_workbook *wb = workbook_new(QFile::encodeName(xlsx).constData());
+    lxw_format *padded = workbook_add_format(wb);
+    format_set_num_format(padded, "0000000000");
     lxw_worksheet *first = workbook_add_worksheet(wb, "Notes");
     worksheet_write_string(first, 0, 0, "wrong tab", nullptr);
     lxw_worksheet *second = workbook_add_worksheet(wb, "Students");
@@ -253,18 +302,27 @@ TEST_F(Workbook, legacyWorkbookIsConvertedByLibreOfficeKeepingItsActiveTab)
     worksheet_write_string(second, 0, 1, "fmobileno", nullptr);
     worksheet_write_string(second, 1, 0, "0001", nullptr);
     worksheet_write_number(second, 1, 1, 987654321012, nullptr);
+    worksheet_write_number(second, 1, 2, 876500014, padded);
     worksheet_activate(second);
     ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
     // LibreOffice makes the .xls the way a college's old Excel would.
     QProcess make;
-    make.start(soffice, {u"-env:UserInstallation="_s + QUrl::fromLocalFile(dir.path() + u"/p"_s).toString(),
-                         u"--headless"_s, u"--convert-to"_s, u"xls"_s, u"--outdir"_s, dir.path(), xlsx});
+    make.start(soffice,
+               {u"-env:UserInstallation="_s + QUrl::fromLocalFile(file(u"p"_s)).toString(QUrl::FullyEncoded),
+                u"--headless"_s, u"--convert-to"_s, u"xls"_s, u"--outdir"_s, dir.path(), xlsx});
     ASSERT_TRUE(make.waitForFinished(180000));
-    const QString xls = file(u"two.xls"_s);
+    const QString xls = file(u"1234 Zoë's list.xls"_s);
     ASSERT_TRUE(QFile::exists(xls));
-    const SheetTable t = readActiveSheet(xls);
+    // The reader's temporary folder is made in the odd one, and removed.
+    const uint entries = QDir(dir.path()).count();
+    bool usedTemp = false;
+    ConversionWatch watch;
+    watch.progress = [&](int, int) { usedTemp = usedTemp || QDir(dir.path()).count() > entries; };
+    const SheetTable t = readActiveSheet(xls, watch);
+    EXPECT_TRUE(usedTemp);
+    EXPECT_EQ(QDir(dir.path()).count(), entries);
     EXPECT_EQ(t.sheetName, u"Students"_s);
-    EXPECT_EQ(QString::fromUtf8(toCsv(t)), u"fslno,fmobileno\n0001,987654321012\n"_s);
+    EXPECT_EQ(QString::fromUtf8(toCsv(t)), u"fslno,fmobileno,\n0001,987654321012,0876500014\n"_s);
 }
 
 // The CSV through the real server.
@@ -351,7 +409,15 @@ protected:
 // as the import writes it, with and without ESCAPED BY, gives back every cell.
 TEST_F(WorkbookLoad, trickyCellsBecomeTheCsvAndLoadBackUnchanged)
 {
-    const SheetTable t = readActiveSheet(trickyWorkbook());
+    // Saved over a longer file of the same name, which must not survive in part.
+    const QString saved = dir.path() + u"/saved.csv"_s;
+    QFile old(saved);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(5000, 'x'));
+    old.close();
+    const SheetTable t = saveActiveSheetAsCsv(trickyWorkbook(), saved);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), toCsv(t));
     EXPECT_EQ(t.width, 6);
     EXPECT_EQ(t.headings(), row({"fslno", "fname", "fmobileno", "ffee", "fdate", "fnote"}));
     EXPECT_EQ(QString::fromUtf8(toCsv(t, CsvEscape::Plain)),
@@ -364,23 +430,6 @@ TEST_F(WorkbookLoad, trickyCellsBecomeTheCsvAndLoadBackUnchanged)
     EXPECT_TRUE(toCsv(t, CsvEscape::DoubledBackslash).contains(",C:\\\\new\\\\N \\\\\n"));
     loadAndCompare(t, CsvEscape::DoubledBackslash, QString());
     loadAndCompare(t, CsvEscape::Plain, u" ESCAPED BY ''"_s);
-}
-
-TEST_F(WorkbookLoad, savedCsvFileIsReplacedNotAppended)
-{
-    const QString csv = dir.path() + u"/out.csv"_s;
-    QFile old(csv);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(QByteArray(5000, 'x'));
-    old.close();
-    const QString path = dir.path() + u"/small.xlsx"_s;
-    lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
-    worksheet_write_string(workbook_add_worksheet(wb, nullptr), 0, 0, "only", nullptr);
-    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
-    saveActiveSheetAsCsv(path, csv);
-    QFile back(csv);
-    ASSERT_TRUE(back.open(QIODevice::ReadOnly));
-    EXPECT_EQ(back.readAll(), QByteArray("only\n"));
 }
 
 } // namespace

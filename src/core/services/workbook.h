@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -37,15 +38,32 @@ struct SheetTable
     QStringList headings() const;
 };
 
+// How long LibreOffice may take to convert a legacy .xls workbook before it
+// is stopped.
+constexpr int kConversionLimitMs = 60000;
+
+// The wait for a legacy conversion. It runs in LibreOffice's own process
+// while user-interface events are processed, so the screens keep painting;
+// `progress`, when set, is called about four times a second with the time
+// spent and the limit (for a progress window).
+struct ConversionWatch
+{
+    int limitMs = kConversionLimitMs;
+    std::function<void(int elapsedMs, int limitMs)> progress;
+};
+
 // Reads the active sheet of an .xlsx workbook (an .xls one is first converted
-// by a headless LibreOffice). Cell texts: text exactly as stored; numbers by
-// value (integers in full digits, others in shortest exact decimal form);
-// dates and times by their number format as yyyy-mm-dd, hh:mm:ss or
+// by a headless LibreOffice, stopped with everything it started when it runs
+// past the watch's limit). Cell texts: text exactly as stored; numbers by
+// value (integers in full digits, others in shortest exact decimal form),
+// except whole numbers under a format made only of digit places and literal
+// digits ("0000", "0000000000"), which keep the digits shown, leading zeros
+// included; dates and times by their number format as yyyy-mm-dd, hh:mm:ss or
 // "yyyy-mm-dd hh:mm:ss"; booleans TRUE/FALSE; errors as shown (#DIV/0!);
 // formulas by their cached value. Throws AppError (ErrNo::Workbook) with a
-// message for the operator when the file is missing, encrypted, damaged or
-// not a workbook.
-SheetTable readActiveSheet(const QString &path);
+// message for the operator, naming the file at path, when it is missing,
+// encrypted, damaged, not a workbook or cannot be converted.
+SheetTable readActiveSheet(const QString &path, const ConversionWatch &watch = {});
 
 // How backslashes are written, to match the LOAD DATA statement that reads
 // the CSV (a backslash is the server's default escape character):
@@ -69,12 +87,8 @@ QByteArray toCsv(const SheetTable &table, CsvEscape escape = CsvEscape::DoubledB
 // readActiveSheet, then the CSV written to csvPath (replaced when present).
 // Returns the table so the caller can check the headings before loading.
 SheetTable saveActiveSheetAsCsv(const QString &workbookPath, const QString &csvPath,
-                                CsvEscape escape = CsvEscape::DoubledBackslash);
-
-// Converts a legacy .xls workbook to .xlsx in outDir with a headless
-// LibreOffice; returns the new file's path. Throws AppError saying that
-// LibreOffice is needed (and suggesting .xlsx) when it is not installed.
-QString convertLegacyWorkbook(const QString &xlsPath, const QString &outDir);
+                                CsvEscape escape = CsvEscape::DoubledBackslash,
+                                const ConversionWatch &watch = {});
 
 // ---------------------------------------------------------------- writing
 

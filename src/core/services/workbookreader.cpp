@@ -4,11 +4,15 @@
 
 #include "core/services/errors.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 
 #include <pugixml.hpp>
@@ -23,6 +27,9 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -48,11 +55,11 @@ QString shownName(const QString &path)
 class Package
 {
 public:
-    explicit Package(const QString &path)
-        : m_path(path)
+    Package(const QString &file, const QString &userPath)
+        : m_path(userPath)
     {
         int error = 0;
-        m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+        m_zip = zip_open(QFile::encodeName(file).constData(), ZIP_RDONLY, &error);
         if (!m_zip)
             m_openError = error;
     }
@@ -282,12 +289,16 @@ std::string stringItem(const pugi::xml_node &si)
     return unescapeCellText(text);
 }
 
-// What a number format shows: plain number, date part, time part.
+// What a number format shows: plain number, date part, time part, or whole
+// numbers laid out in digit places.
 struct NumberKind
 {
     bool date = false;
     bool time = false;
     bool elapsed = false; // [h]: hours past 24 are shown
+    // For a format of digit places only: '0' for a place that pads with a
+    // zero, '#' for one that does not, 'a' to 'j' for the literal digits 0 to 9.
+    std::string places;
 };
 
 NumberKind builtInKind(int id)
@@ -302,11 +313,42 @@ NumberKind builtInKind(int id)
     return k;
 }
 
+// The places of a format made only of digit placeholders (0, #) and literal
+// digits (quoted or escaped), with at least one 0: such formats give codes
+// and phone numbers their leading zeros. Empty for any other format.
+std::string digitPlaces(const std::string &code)
+{
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    std::string places;
+    for (size_t i = 0; i < code.size(); ++i) {
+        const char c = code[i];
+        if (c == '0' || c == '#') {
+            places += c;
+        } else if (c == '\\' && i + 1 < code.size() && isDigit(code[i + 1])) {
+            places += char(code[++i] - '0' + 'a'); // a literal, told apart from a place
+        } else if (c == '"') {
+            const size_t end = code.find('"', i + 1);
+            if (end == std::string::npos || end == i + 1)
+                return {};
+            for (size_t j = i + 1; j < end; ++j) {
+                if (!isDigit(code[j]))
+                    return {};
+                places += char(code[j] - '0' + 'a');
+            }
+            i = end;
+        } else {
+            return {};
+        }
+    }
+    return places.find('0') == std::string::npos ? std::string() : places;
+}
+
 // A custom format is a date or time when d, m, y, h or s occur outside quoted
 // literals, bracketed parts (colours, locales, conditions) and escapes.
 NumberKind customKind(const std::string &code)
 {
     NumberKind k;
+    k.places = digitPlaces(code);
     bool m = false;
     for (size_t i = 0; i < code.size(); ++i) {
         const char c = code[i];
@@ -398,6 +440,38 @@ std::string shortestDecimal(double v)
     char buf[400];
     const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
     return std::string(buf, res.ptr);
+}
+
+// A number as a format of digit places shows it: rounded half away from zero
+// to a whole number, its digits filling the places from the right, the first
+// place taking any digits left over, empty 0 places showing a zero.
+std::string placedDigits(double value, const std::string &places)
+{
+    const double whole = std::round(std::fabs(value));
+    const std::string digits = whole == 0 ? std::string() : shortestDecimal(whole);
+    const int placeCount =
+            int(std::count_if(places.begin(), places.end(), [](char c) { return c == '0' || c == '#'; }));
+    const int extra = int(digits.size()) - placeCount; // < 0: places left without a digit
+    std::string out = value < 0 && whole != 0 ? "-" : "";
+    int slot = 0;
+    size_t next = 0;
+    for (const char c : places) {
+        if (c != '0' && c != '#') {
+            out += char(c - 'a' + '0');
+            continue;
+        }
+        if (slot == 0 && extra > 0) {
+            out += digits.substr(0, size_t(extra) + 1);
+            next = size_t(extra) + 1;
+        } else if (slot < -extra) {
+            if (c == '0')
+                out += '0';
+        } else {
+            out += digits[next++];
+        }
+        ++slot;
+    }
+    return out;
 }
 
 // A serial day number shown by a date or time format, in ISO form.
@@ -500,7 +574,114 @@ QString officeProgram()
     return QString();
 }
 
-SheetTable readPackage(const QString &path);
+// A new profile makes LibreOffice run its graphics self-tests before any work
+// (close to a minute on a slow machine); a profile that has already seen a
+// later version skips them.
+void prepareProfile(const QString &profileDir)
+{
+    QDir().mkpath(profileDir + QStringLiteral("/user"));
+    QFile settings(profileDir + QStringLiteral("/user/registrymodifications.xcu"));
+    if (settings.open(QIODevice::WriteOnly))
+        settings.write(R"(<?xml version="1.0" encoding="UTF-8"?>
+<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
+<item oor:path="/org.openoffice.Setup/Product"><prop oor:name="ooSetupLastVersion" oor:op="fuse"><value>999.9</value></prop></item>
+</oor:items>
+)");
+}
+
+// How often a running conversion reports its progress.
+constexpr int kConversionTickMs = 250;
+// How long a stopped conversion may take to be reaped.
+constexpr int kReapMs = 5000;
+
+// Converts the legacy workbook xlsPath (a private copy) to .xlsx in outDir
+// with a headless LibreOffice while the user interface keeps running;
+// messages name the user's own file. Returns the new file's path.
+QString convertLegacyWorkbook(const QString &xlsPath, const QString &outDir, const QString &userPath,
+                              const ConversionWatch &watch)
+{
+    const QString program = officeProgram();
+    if (program.isEmpty())
+        fail(QStringLiteral(
+                     "The workbook %1 is in the old Excel format (.xls), which needs LibreOffice to be "
+                     "read, and LibreOffice is not installed. Save the workbook as an Excel Workbook "
+                     "(.xlsx) and choose it again.")
+                     .arg(shownName(userPath)),
+             userPath);
+    // A private profile: with the user's own LibreOffice open, a conversion on
+    // the shared profile is handed to that instance and silently does nothing.
+    // Its URL must be percent-encoded: LibreOffice hangs on a blank in it.
+    const QString profileDir = outDir + QStringLiteral("/profile");
+    prepareProfile(profileDir);
+    QProcess soffice;
+    soffice.setProgram(program);
+    soffice.setArguments({QStringLiteral("-env:UserInstallation=") +
+                                  QUrl::fromLocalFile(profileDir).toString(QUrl::FullyEncoded),
+                          QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                          QStringLiteral("xlsx"), QStringLiteral("--outdir"), outDir, xlsPath});
+    // LibreOffice's launcher forks the office itself: a process group of its
+    // own lets one signal stop both.
+    soffice.setChildProcessModifier([] { ::setpgid(0, 0); });
+
+    QEventLoop loop;
+    QTimer tick;
+    tick.setInterval(kConversionTickMs);
+    QElapsedTimer clock;
+    bool overTime = false;
+    QObject::connect(&soffice, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        const qint64 spent = clock.elapsed();
+        if (watch.progress)
+            watch.progress(int(std::min<qint64>(spent, watch.limitMs)), watch.limitMs);
+        if (spent >= watch.limitMs) {
+            overTime = true;
+            loop.quit();
+        }
+    });
+    clock.start();
+    soffice.start();
+    if (!soffice.waitForStarted())
+        fail(QStringLiteral("LibreOffice could not be started to convert the workbook %1 from the old Excel "
+                            "format (.xls): %2")
+                     .arg(shownName(userPath), soffice.errorString()),
+             userPath);
+    const pid_t group = pid_t(soffice.processId());
+    if (watch.progress)
+        watch.progress(0, watch.limitMs);
+    tick.start();
+    if (soffice.state() != QProcess::NotRunning)
+        loop.exec();
+    tick.stop();
+    // Whatever is left of the group (all of it after the limit, an office
+    // process its launcher lost otherwise) is ended, and the launcher reaped.
+    // A group id of 0 would be this client's own group.
+    if (group > 0)
+        ::kill(-group, SIGKILL);
+    if (soffice.state() != QProcess::NotRunning) {
+        soffice.kill();
+        soffice.waitForFinished(kReapMs);
+    }
+    if (overTime)
+        fail(QStringLiteral(
+                     "LibreOffice did not finish converting the workbook %1 from the old Excel format "
+                     "(.xls) within %2 seconds and was stopped. Save the workbook as an Excel Workbook "
+                     "(.xlsx) and choose it again.")
+                     .arg(shownName(userPath))
+                     .arg(watch.limitMs / 1000),
+             userPath);
+    const QString converted =
+            outDir + QLatin1Char('/') + QFileInfo(xlsPath).completeBaseName() + QStringLiteral(".xlsx");
+    if (!QFileInfo::exists(converted))
+        fail(QStringLiteral(
+                     "The workbook %1 could not be converted from the old Excel format (.xls); it may be "
+                     "damaged or protected by a password. Save it as an Excel Workbook (.xlsx) and "
+                     "choose it again.")
+                     .arg(shownName(userPath)),
+             userPath);
+    return converted;
+}
+
+SheetTable readPackage(const QString &file, const QString &path);
 
 } // namespace
 
@@ -509,41 +690,7 @@ QStringList SheetTable::headings() const
     return rows.isEmpty() ? QStringList() : rows.first();
 }
 
-QString convertLegacyWorkbook(const QString &xlsPath, const QString &outDir)
-{
-    const QString program = officeProgram();
-    if (program.isEmpty())
-        fail(QStringLiteral(
-                     "The workbook %1 is in the old Excel format (.xls), which needs LibreOffice to be "
-                     "read, and LibreOffice is not installed. Save the workbook as an Excel Workbook "
-                     "(.xlsx) and choose it again.")
-                     .arg(shownName(xlsPath)),
-             xlsPath);
-    // A private profile: with the user's own LibreOffice open, a conversion on
-    // the shared profile is handed to that instance and silently does nothing.
-    const QString profile = QUrl::fromLocalFile(outDir + QStringLiteral("/profile")).toString();
-    QProcess soffice;
-    soffice.setProgram(program);
-    soffice.setArguments({QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"),
-                          QStringLiteral("--convert-to"), QStringLiteral("xlsx"), QStringLiteral("--outdir"),
-                          outDir, xlsPath});
-    soffice.start();
-    const bool finished = soffice.waitForStarted(30000) && soffice.waitForFinished(180000);
-    if (!finished)
-        soffice.kill();
-    const QString converted =
-            outDir + QLatin1Char('/') + QFileInfo(xlsPath).completeBaseName() + QStringLiteral(".xlsx");
-    if (!finished || !QFileInfo::exists(converted))
-        fail(QStringLiteral(
-                     "The workbook %1 could not be converted from the old Excel format (.xls); it may be "
-                     "damaged or protected by a password. Save it as an Excel Workbook (.xlsx) and "
-                     "choose it again.")
-                     .arg(shownName(xlsPath)),
-             xlsPath);
-    return converted;
-}
-
-SheetTable readActiveSheet(const QString &path)
+SheetTable readActiveSheet(const QString &path, const ConversionWatch &watch)
 {
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
@@ -569,18 +716,18 @@ SheetTable readActiveSheet(const QString &path)
         if (!QFile::copy(path, copy))
             fail(QStringLiteral("The workbook %1 cannot be copied for conversion.").arg(shownName(path)),
                  path);
-        SheetTable table = readPackage(convertLegacyWorkbook(copy, tmp.path()));
-        return table;
+        return readPackage(convertLegacyWorkbook(copy, tmp.path(), path, watch), path);
     }
     // A zip package is read as .xlsx whatever its name says.
-    return readPackage(path);
+    return readPackage(path, path);
 }
 
 namespace {
 
-SheetTable readPackage(const QString &path)
+// Reads the package in file; messages name path, the workbook the user chose.
+SheetTable readPackage(const QString &file, const QString &path)
 {
-    Package zip(path);
+    Package zip(file, path);
     if (!zip.isOpen())
         fail(QStringLiteral("The file %1 is not an Excel workbook (.xlsx) or is damaged, and cannot be read.")
                      .arg(shownName(path)),
@@ -745,6 +892,7 @@ SheetTable readPackage(const QString &path)
                     const unsigned style = c.attribute("s").as_uint(0);
                     const NumberKind kind = style < styleKinds.size() ? styleKinds[style] : NumberKind{};
                     text = kind.date || kind.time ? serialText(value, kind, date1904)
+                           : !kind.places.empty() ? placedDigits(value, kind.places)
                                                   : shortestDecimal(value);
                 }
             }
@@ -811,9 +959,10 @@ QByteArray toCsv(const SheetTable &table, CsvEscape escape)
     return out;
 }
 
-SheetTable saveActiveSheetAsCsv(const QString &workbookPath, const QString &csvPath, CsvEscape escape)
+SheetTable saveActiveSheetAsCsv(const QString &workbookPath, const QString &csvPath, CsvEscape escape,
+                                const ConversionWatch &watch)
 {
-    SheetTable table = readActiveSheet(workbookPath);
+    SheetTable table = readActiveSheet(workbookPath, watch);
     const QByteArray csv = toCsv(table, escape);
     QFile out(csvPath);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(csv) != csv.size() || !out.flush())
