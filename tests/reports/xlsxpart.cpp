@@ -65,27 +65,6 @@ QString XlsxFile::text(const std::string &ref) const
     return QString::fromStdString(v);
 }
 
-pugi::xml_node XlsxFile::cellXf(const std::string &ref) const
-{
-    const pugi::xml_node c = cell(ref);
-    const int s = c.attribute("s").as_int(0);
-    int i = 0;
-    for (pugi::xml_node xf : part("xl/styles.xml").child("cellXfs").children("xf"))
-        if (i++ == s)
-            return xf;
-    return {};
-}
-
-pugi::xml_node XlsxFile::cellFont(const std::string &ref) const
-{
-    const int f = cellXf(ref).attribute("fontId").as_int(0);
-    int i = 0;
-    for (pugi::xml_node font : part("xl/styles.xml").child("fonts").children("font"))
-        if (i++ == f)
-            return font;
-    return {};
-}
-
 pugi::xml_node XlsxFile::row(int number) const
 {
     for (pugi::xml_node r : part("xl/worksheets/sheet1.xml").child("sheetData").children("row"))

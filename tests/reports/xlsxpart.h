@@ -9,7 +9,7 @@
 #include <string>
 
 // A written workbook opened for checking: its parts parsed with pugixml,
-// cells resolved to their texts and formats.
+// cells resolved to their texts.
 class XlsxFile
 {
 public:
@@ -21,9 +21,6 @@ public:
     // Cell text by reference ("B2"); numbers as written; "" for blank or none.
     QString text(const std::string &ref) const;
     bool hasCell(const std::string &ref) const;
-    // The cell's format: attributes of its <xf>, and of its <font>.
-    pugi::xml_node cellXf(const std::string &ref) const;
-    pugi::xml_node cellFont(const std::string &ref) const;
     pugi::xml_node row(int number) const;
 
 private:

@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -79,8 +80,6 @@ TEST_F(Startup, aMatchingControlRowLeadsToTheSignInWithTheMainWindowLoaded)
     EXPECT_EQ(label("LABELNAME"), u"Tessaly Central University"_s);
     EXPECT_FALSE(flash->findChild<QLabel *>(u"LABELNAME"_s)->isHidden());
     EXPECT_TRUE(flash->findChild<QLabel *>(u"Labelwait"_s)->isHidden());
-    EXPECT_EQ(label("lblVer"), u"Version 1.0.3"_s);
-    EXPECT_EQ(mainWindow()->findChild<QLabel *>(u"StatusBar1.panel3"_s)->text(), u"Version:1.0.3"_s);
     EXPECT_FALSE(mainWindow()->findChild<QLabel *>(u"StatusBar1.panel1"_s)->text().isEmpty());
     EXPECT_FALSE(flash->findChild<QTimer *>(u"Timer3"_s)->isActive());
     EXPECT_EQ(session().InstUnivCode, u"041"_s);
@@ -142,24 +141,39 @@ TEST_F(Startup, aRefusedLoginEndsWithTheOpenConnMessage)
     EXPECT_EQ(mainWindow(), nullptr);
 }
 
-TEST_F(Startup, anUnreachableServerEndsAndTheWatchdogRunsWhileItsMessageIsUp)
+// A server that cannot be reached, or one that takes the connection and never
+// answers, ends the start-up with OpenConn's message within the connect
+// timeout; the watchdog runs while that message is up.
+TEST_F(Startup, aServerAwayOrSilentEndsWithinTheConnectTimeout)
 {
-    Config::instance().port = u"1"_s;
-    bool watchdogRunning = false;
-    int watchdogInterval = 0;
-    ui.onMessage = [&](const MessageRequest &) {
-        const QTimer *timer = flash->findChild<QTimer *>(u"Timer3"_s);
-        watchdogRunning = timer->isActive();
-        watchdogInterval = timer->interval();
-    };
-    start();
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(Conn::lastError().number(), ErrNo::Unreachable);
-    EXPECT_TRUE(ui.last().text.endsWith(QLatin1String(" -2147467259")));
-    EXPECT_TRUE(ui.ended);
-    EXPECT_TRUE(watchdogRunning);
-    EXPECT_EQ(watchdogInterval, 60000);
-    EXPECT_EQ(mainWindow(), nullptr);
+    QTcpServer silent; // the kernel completes the connection; nothing is ever sent
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    Config::instance().dbConnectTimeout = 2;
+    for (const QString &port : {u"1"_s, QString::number(silent.serverPort())}) {
+        SCOPED_TRACE(port.toStdString());
+        ui.reset();
+        Config::instance().port = port;
+        bool watchdogRunning = false;
+        int watchdogInterval = 0;
+        ui.onMessage = [&](const MessageRequest &) {
+            const QTimer *timer = flash->findChild<QTimer *>(u"Timer3"_s);
+            watchdogRunning = timer->isActive();
+            watchdogInterval = timer->interval();
+        };
+        QElapsedTimer elapsed;
+        elapsed.start();
+        start();
+        EXPECT_LT(elapsed.elapsed(), 6000);
+        ASSERT_EQ(ui.messages.size(), 1);
+        EXPECT_EQ(Conn::lastError().number(), ErrNo::Unreachable);
+        EXPECT_TRUE(ui.last().text.endsWith(QLatin1String(" -2147467259")));
+        EXPECT_EQ(ui.last().icon, Icon::Exclamation);
+        EXPECT_TRUE(ui.ended);
+        EXPECT_TRUE(watchdogRunning);
+        EXPECT_EQ(watchdogInterval, 60000);
+        EXPECT_EQ(mainWindow(), nullptr);
+        delete flash;
+    }
 }
 
 TEST_F(Startup, theWatchdogEndsTheApplicationWhenItFires)

@@ -26,7 +26,7 @@ const char *const kReportQuery =
         "ifnull(a.fpgthcntrmba,'') <> '' and a.fcollcode in(select fcollcode from corvane3_tsc.tmpcntrpg)  "
         "order by if(b.fcollcode is null,'ZZZZ',b.fcollcode), if(a.fcollcode = "
         "ifnull(b.fpgthcntrmba,''),0,1), "
-        "a.fpgthcntrmba";
+        "a.fpgthcntrmba, a.fcollcode";
 
 // The sheet's row counter is a 16-bit number.
 constexpr int kLastSheetRow = 32767;
@@ -52,9 +52,13 @@ Rows queryExamCentres()
 {
     Conn::execute(QStringLiteral(
             "create table if not exists corvane3_tsc.tmpcntrpg(fcollcode varchar(4), fcntrcode varchar(4))"));
-    Conn::execute(
-            QStringLiteral("insert into corvane3_tsc.tmpcntrpg(fcollcode, fcntrcode) select fcollcode, "
-                           "fpgthcntrmba from corvane3_tsc.college where ifnull(fpgthcntrmba,'') <> ''"));
+    // Only pairs not yet listed: the report reads nothing but membership, and
+    // a table that gained every pair on every run made each run slower.
+    Conn::execute(QStringLiteral(
+            "insert into corvane3_tsc.tmpcntrpg(fcollcode, fcntrcode) select c.fcollcode, c.fpgthcntrmba "
+            "from corvane3_tsc.college c left outer join (select distinct fcollcode, fcntrcode from "
+            "corvane3_tsc.tmpcntrpg) t on t.fcollcode = c.fcollcode and t.fcntrcode = c.fpgthcntrmba "
+            "where ifnull(c.fpgthcntrmba,'') <> '' and t.fcollcode is null"));
     return Conn::query(QString::fromLatin1(kReportQuery));
 }
 

@@ -30,6 +30,10 @@ QString Config::connectionString() const
     QString serverPart = QStringLiteral("SERVER=") + server + QLatin1Char(';');
     if (!port.isEmpty())
         serverPart += QStringLiteral("PORT=") + port + QLatin1Char(';');
+    serverPart += QStringLiteral("CONN_TIMEOUT=%1;READ_TIMEOUT=%2;WRITE_TIMEOUT=%3;")
+                          .arg(dbConnectTimeout)
+                          .arg(dbReadTimeout)
+                          .arg(dbWriteTimeout);
     return QStringLiteral("DRIVER={MySQL ODBC 3.51 Driver};") + serverPart +
            QStringLiteral("DATABASE=corvane3_tkt;UID=") + user + QStringLiteral(";PWD=") + password + QStringLiteral("; OPTION=3");
 }

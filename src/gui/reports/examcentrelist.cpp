@@ -26,15 +26,17 @@ WorkbookOpener &opener()
 // plug-in and fails to open a file for a person to see.
 QString spreadsheetProgram()
 {
-    for (const char *name : {"soffice", "libreoffice", "localc", "gnumeric", "et", "onlyoffice-desktopeditors"}) {
+    for (const char *name :
+         {"soffice", "libreoffice", "localc", "gnumeric", "et", "onlyoffice-desktopeditors"}) {
         const QString program = QStandardPaths::findExecutable(QString::fromLatin1(name));
         if (program.isEmpty())
             continue;
         const QString real = QFileInfo(program).canonicalFilePath();
         const bool libreOffice = QFileInfo(real).fileName() == QLatin1String("soffice") ||
                                  QFileInfo(real).fileName() == QLatin1String("soffice.bin");
-        if (libreOffice &&
-            QDir(QFileInfo(real).absolutePath()).entryList({QStringLiteral("libvclplug_*")}, QDir::Files).isEmpty())
+        if (libreOffice && QDir(QFileInfo(real).absolutePath())
+                                   .entryList({QStringLiteral("libvclplug_*")}, QDir::Files)
+                                   .isEmpty())
             continue;
         return program;
     }
@@ -104,8 +106,8 @@ void runExamCentreList(QWidget *parent)
     }
     const bool opened = opener() ? opener()(result.path) : openWithDesktop(result.path);
     if (!opened)
-        msgBox(QStringLiteral("The examination centre list was saved as\n%1\n\nNo spreadsheet application is "
-                              "installed to open it; open or print the file with one.")
+        msgBox(QStringLiteral("The examination centre list was saved as\n%1\n\nNo spreadsheet program with a "
+                              "window was found to show it; open or print the file with one.")
                        .arg(QDir::toNativeSeparators(result.path)),
                Icon::Information);
 }

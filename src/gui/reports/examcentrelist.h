@@ -8,7 +8,8 @@ class QWidget;
 
 // The menu command "&Exam Centres with Tagged Colleges": writes the list to
 // a new workbook in the user's reports folder and opens it in the desktop's
-// spreadsheet application, or names the file when there is none.
+// spreadsheet application, or says where the file was saved when no
+// spreadsheet program with a window is there to show it.
 void runExamCentreList(QWidget *parent);
 
 // Opens a workbook; false when no spreadsheet application can. Tests

@@ -58,8 +58,9 @@ FrmFlash::FrmFlash(QWidget *parent)
     m_cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     m_cmdSysInfo->setEnabled(false);
 
-    // Ends the application when opening the connection hangs, or when its
-    // failure message is left unanswered for a minute.
+    // Ends the application when the open's failure message is left
+    // unanswered for a minute. The open itself gives up sooner: the
+    // connection's own connect timeout ends a server that never answers.
     m_timer3 = new QTimer(this);
     m_timer3->setObjectName(QStringLiteral("Timer3"));
     m_timer3->setInterval(60000);
