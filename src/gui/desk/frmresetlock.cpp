@@ -129,9 +129,12 @@ void frmresetlock::releaseRow(int row)
 {
     const QTableWidgetItem *item = m_grid->item(row, kUserColumn);
     const QString name = item ? item->text() : QString();
-    runHandled(ErrorStyle::DescriptionNumber, [&name] {
-        desk::releaseUser(name);
-        msgBox(QStringLiteral("Lock Released!!"), Icon::Information);
+    QList<QWidget *> buttons;
+    for (int r = 0; r < m_grid->rowCount(); ++r)
+        buttons << m_grid->cellWidget(r, kSelectColumn);
+    m_gate.run(buttons, [&name] {
+        if (runHandled(ErrorStyle::DescriptionNumber, [&name] { desk::releaseUser(name); }))
+            msgBox(QStringLiteral("Lock Released!!"), Icon::Information);
     });
 }
 
