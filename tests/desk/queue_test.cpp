@@ -15,8 +15,7 @@ class Queue : public DeskTest
 {};
 
 // Lowest number first, the same again after a give-back; others' holds are
-// excluded (and no "not in" clause when nobody holds one); quoted names and
-// held values reach the server as data.
+// excluded; quoted names and held values reach the server as data.
 TEST_F(Queue, pickOrderAndExclusion)
 {
     addUser(u"O'Brien"_s, u"B"_s);
@@ -25,17 +24,12 @@ TEST_F(Queue, pickOrderAndExclusion)
     addGrievance(5, u"'B'"_s, u"null"_s);
     addGrievance(6, u"'B'"_s, u"'A'"_s);
 
-    QString pickSql;
-    const AssignResult first = assignNext(u"O'Brien"_s, u"B"_s, &pickSql);
+    const AssignResult first = assignNext(u"O'Brien"_s, u"B"_s);
     ASSERT_EQ(first.outcome, AssignOutcome::Picked);
     EXPECT_EQ(first.grievance.tktid, u"5"_s);
     EXPECT_EQ(heldBy(u"O'Brien"_s), u"5"_s);
     EXPECT_EQ(lockFlag(), QString()); // released after the pick
-    EXPECT_FALSE(pickSql.contains(QLatin1String("not in")));
-    EXPECT_TRUE(pickSql.contains(QLatin1String("  order by g.ftktid limit 1")));
-
-    EXPECT_EQ(assignNext(u"U2"_s, u"B"_s, &pickSql).grievance.tktid, u"6"_s);
-    EXPECT_TRUE(pickSql.contains(QLatin1String(" and g.ftktid not in('5') order by")));
+    EXPECT_EQ(assignNext(u"U2"_s, u"B"_s).grievance.tktid, u"6"_s);
 
     releaseHeld(u"O'Brien"_s);
     admin(u"update corvane3_tkt.masuser set ftktid = '7'') or (''1''=''1' where fusername = 'U2'"_s);

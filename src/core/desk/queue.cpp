@@ -201,16 +201,14 @@ bool StaleLockWatch::heldTooLong(bool held, const QDateTime &now)
     return false;
 }
 
-AssignResult assignNext(const QString &user, const QString &level, QString *pickSql)
+AssignResult assignNext(const QString &user, const QString &level)
 {
     AssignResult result;
     QString held;
-    QString pick;
     UnitOfWork unit(QStringLiteral("assignment"));
     unit.onAttempt([&] {
             result = AssignResult{};
             held.clear();
-            pick.clear();
         })
             .step(QStringLiteral("held check"),
                   [&] {
@@ -237,8 +235,7 @@ AssignResult assignNext(const QString &user, const QString &level, QString *pick
                   })
             .step(QStringLiteral("pick"),
                   [&] {
-                      pick = pickStatement(level, held);
-                      const Rows rows = Conn::query(pick, 1);
+                      const Rows rows = Conn::query(pickStatement(level, held), 1);
                       if (!rows.isEmpty())
                           result = AssignResult{AssignOutcome::Picked, grievanceFrom(rows)};
                       return qint64(rows.size());
@@ -259,8 +256,6 @@ AssignResult assignNext(const QString &user, const QString &level, QString *pick
                        holdsGrievance(user, result.grievance.tktid);
             });
     unit.run();
-    if (pickSql)
-        *pickSql = pick;
     return result;
 }
 

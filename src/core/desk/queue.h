@@ -113,8 +113,7 @@ struct AssignResult
 // free again before its commit, so other desks never see a committed "T"
 // from this client, and a desk that dies mid-pick leaves none: the server
 // rolls the pick back. Desks that keep the flag without transactions still
-// wait on the same control row. `pickSql`, when given, receives the pick
-// statement that ran.
-AssignResult assignNext(const QString &user, const QString &level, QString *pickSql = nullptr);
+// wait on the same control row.
+AssignResult assignNext(const QString &user, const QString &level);
 
 } // namespace desk
