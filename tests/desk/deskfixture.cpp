@@ -9,19 +9,8 @@ void DeskTest::SetUp()
 {
     DbTest::SetUp();
     resetCentral();
-    admin(QStringList{u"drop trigger if exists corvane3_tkt.desk_kill_masuser"_s,
-                      u"drop trigger if exists corvane3_tkt.desk_kill_tkthead"_s,
-                      u"drop table if exists corvane3_tkt.desk_killonce"_s});
     addUniversity(u"041"_s, u"Alpha University"_s, u"corvane3_tsc"_s, u"ALU"_s, u"help@alpha.example"_s);
     addUniversity(u"023"_s, u"Beta University"_s, u"corvane3_023"_s, u"BTU"_s);
-}
-
-void DeskTest::TearDown()
-{
-    admin(QStringList{u"drop trigger if exists corvane3_tkt.desk_kill_masuser"_s,
-                      u"drop trigger if exists corvane3_tkt.desk_kill_tkthead"_s,
-                      u"drop table if exists corvane3_tkt.desk_killonce"_s});
-    DbTest::TearDown();
 }
 
 void DeskTest::addUniversity(const QString &code, const QString &name, const QString &db,
@@ -61,18 +50,6 @@ QString DeskTest::heldBy(const QString &user)
 QString DeskTest::lockFlag()
 {
     return adminValue(u"select ifnull(max(fstarted),'') from corvane3_tkt.control"_s);
-}
-
-void DeskTest::killInNextUpdateOf(const QString &table)
-{
-    // A trigger may kill its own connection; the one-shot row lives in a
-    // MEMORY table so the statement's rollback does not bring it back.
-    admin(QStringList{
-            u"create table corvane3_tkt.desk_killonce(a int) engine=memory"_s,
-            u"insert into corvane3_tkt.desk_killonce values(1)"_s,
-            u"create trigger corvane3_tkt.desk_kill_%1 before update on corvane3_tkt.%1 for each row "
-            "begin if (select count(*) from corvane3_tkt.desk_killonce) > 0 then "
-            "delete from corvane3_tkt.desk_killonce; kill connection_id(); end if; end"_s.arg(table)});
 }
 
 void DeskTest::signIn(const QString &user, const QString &level)

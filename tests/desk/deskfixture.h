@@ -10,7 +10,6 @@ class DeskTest : public DbTest
 {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     static void addUniversity(const QString &code, const QString &name, const QString &db,
                               const QString &shortName, const QString &email = QString());
@@ -21,9 +20,6 @@ protected:
                              const QString &senderLiteral = QStringLiteral("'Student'"));
     static QString heldBy(const QString &user);
     static QString lockFlag();
-
-    // Kills the client's connection inside the next `update` of `table`.
-    static void killInNextUpdateOf(const QString &table);
 
     // Signs in as `user` at `level` with the university list read.
     static void signIn(const QString &user, const QString &level);

@@ -2,7 +2,7 @@
 
 #include "core/desk/forward.h"
 #include "core/desk/queue.h"
-#include "core/services/handler.h"
+#include "core/services/errors.h"
 
 using namespace Qt::StringLiterals;
 
@@ -73,28 +73,6 @@ TEST_F(Forward, writesDetailLevelAndGivesTheGrievanceUp)
     // A forged number is refused before it reaches the statement.
     EXPECT_THROW(forwardGrievance(u"U1"_s, u"C"_s, u"5 or 1=1"_s, QString()), AppError);
     EXPECT_EQ(details(), 2);
-}
-
-TEST_F(Forward, killedBetweenDetailAndLevelChangeLeavesOneDetailRow)
-{
-    addUser(u"U1"_s, u"C"_s, u"5"_s);
-    addUser(u"U2"_s, u"B"_s);
-    addGrievance(5, u"'C'"_s, u"null"_s);
-    killInNextUpdateOf(u"tkthead"_s);
-
-    Forwarding forward(u"U1"_s, u"C"_s, u"5"_s, u"pass on"_s);
-    ForwardOutcome outcome = ForwardOutcome::NoGrievance;
-    int runs = 0;
-    HandlerOptions options;
-    EXPECT_TRUE(runHandled(options, [&](int) {
-        ++runs;
-        outcome = forward.run();
-    }));
-    EXPECT_EQ(runs, 2);
-    EXPECT_EQ(outcome, ForwardOutcome::Forwarded);
-    EXPECT_EQ(details(), 1);
-    EXPECT_EQ(levelOf(5), u"B"_s);
-    EXPECT_EQ(heldBy(u"U1"_s), QString());
 }
 
 } // namespace

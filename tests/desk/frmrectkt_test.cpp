@@ -7,6 +7,7 @@
 #include "gui/shell/frmwait.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,9 +15,11 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTextEdit>
 #include <QTimer>
 
 #include <functional>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -125,7 +128,27 @@ TEST_F(Desk, waitingPickingRefreshingAndTheSummary)
     form->Timer1_Timer();
     EXPECT_EQ(text(0), u"6"_s);
     EXPECT_EQ(text(11), u"777 - "_s);
-    EXPECT_EQ(label(u"lbdbname"_s), u"corvane3_tsc"_s); // the previous one kept
+    // An unknown university selects none: the reply gets no copy address and
+    // no reset offer from the previous university's database.
+    EXPECT_EQ(label(u"lbdbname"_s), QString());
+    EXPECT_EQ(session().SelUnivEmail, QString());
+    session().InstUnivCode = u"041"_s;
+    admin(QStringList{u"delete from corvane3_tsc.studadm"_s,
+                      u"insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree, fcontact_no, ffinsub) "
+                      "values('0001', 'C1', 'BA', '984006', 'T')"_s});
+    QString cc = u"?"_s;
+    bool offered = true;
+    ui.onModal = [&](QObject *w) {
+        if (auto *reply = qobject_cast<frmreplytkt *>(w)) {
+            reply->show();
+            cc = reply->findChild<QLineEdit *>(u"text(1)"_s)->text();
+            offered = reply->findChild<QCheckBox *>(u"chk(0)"_s)->isVisible();
+        }
+        return 0;
+    };
+    cmd(0)->click();
+    EXPECT_EQ(cc, QString());
+    EXPECT_FALSE(offered);
 
     // A summary without rows leaves the grid and the status bar as they were.
     const QString pending = label(u"Panels(1)"_s);
@@ -195,6 +218,12 @@ TEST_F(Desk, forwardAndItsRefusals)
         form->Timer1_Timer();
         ASSERT_EQ(text(0), u"5"_s);
         c.meanwhile();
+        // A second press while the first one's message is up is ignored.
+        bool pressedAgain = false;
+        ui.onMessage = [&](const MessageRequest &) {
+            if (!std::exchange(pressedAgain, true))
+                emit cmd(5)->clicked();
+        };
         cmd(1)->click();
         EXPECT_TRUE(get<QFrame>(u"frame(3)"_s)->isVisible());
         get<QPlainTextEdit>(u"text(8)"_s)->setPlainText(u"It's for the registrar"_s);
@@ -229,11 +258,12 @@ TEST_F(Desk, replyScreenClosedWithAndWithoutSending)
     bool waitShown = false;
     ui.onModal = [&](QObject *w) {
         if (auto *reply = qobject_cast<frmreplytkt *>(w)) {
-            handed = reply->tktid();
-            if (send) { // what a send does to the desk
-                admin(u"update corvane3_tkt.tkthead set ftktstatus = 'C' where ftktid = 5"_s);
-                admin(u"update corvane3_tkt.masuser set ftktid = null where fusername = 'U1'"_s);
-                form->enablePoller();
+            handed = reply->grievance().tktid;
+            if (send) {
+                reply->show();
+                reply->findChild<QLineEdit *>(u"text(0)"_s)->clear(); // no mail
+                reply->findChild<QTextEdit *>(u"rtb"_s)->setPlainText(u"done"_s);
+                reply->send();
             }
         } else if (w == frmwait::instance()) {
             waitShown = true;
@@ -252,6 +282,7 @@ TEST_F(Desk, replyScreenClosedWithAndWithoutSending)
 
     send = true;
     cmd(0)->click();
+    EXPECT_EQ(ui.texts(), QStringList{u"Reply Sent Successfully"_s});
     EXPECT_TRUE(waitShown);
     EXPECT_EQ(text(0), u"6"_s);
 }

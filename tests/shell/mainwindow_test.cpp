@@ -1,6 +1,7 @@
 #include "shelltest.h"
 
 #include "core/services/session.h"
+#include "gui/desk/frmrectkt.h"
 #include "gui/shell/mdimainmenu.h"
 
 #include <QAction>
@@ -8,12 +9,16 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QTableWidget>
 
+#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -99,6 +104,66 @@ TEST_F(MainWindow, aScreenOpenedTwiceExistsOnceAndAClosedOneComesBackNew)
     choose(u"N21"_s);
     EXPECT_EQ(windows(), 2);
     EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+// Screens that close themselves take their frame along, and the menu then
+// opens a new screen that works; the lock-release screen shows its Release
+// buttons whole.
+TEST_F(MainWindow, screensThatCloseThemselvesOpenAgainFromTheMenu)
+{
+    addUniv(u"041"_s, u"Alpha"_s);
+    admin(QStringList{
+            u"update corvane3_tkt.masuser set ftktid = null"_s,
+            u"insert into corvane3_tkt.tkthead(ftktid, ftktgroup, funivcode) values(42, 'A', '041')"_s});
+    session().LoginGroup = u"A"_s;
+    readUnivList();
+    auto desk = [this]() -> frmrectkt * {
+        auto *screen = qobject_cast<frmrectkt *>(main->mdiArea()->subWindowList().value(0)->widget());
+        EXPECT_NE(screen, nullptr);
+        screen->Timer1_Timer(); // a grievance on the desk enables its buttons
+        EXPECT_EQ(screen->displayed().tktid, u"42"_s);
+        return screen;
+    };
+    struct Case
+    {
+        const char *name;
+        QString menu;
+        std::function<void()> close;
+    };
+    const Case cases[] = {
+            {"desk Close", u"N21"_s, [&] { desk()->findChild<QPushButton *>(u"cmd(3)"_s)->click(); }},
+            {"desk Esc", u"N21"_s,
+             [&] { pressKey(desk()->findChild<QPushButton *>(u"cmd(0)"_s), Qt::Key_Escape); }},
+            {"lock release Esc", u"N44"_s,
+             [&] {
+                 pressKey(main->mdiArea()->subWindowList().value(0)->widget()->findChild<QLineEdit *>(
+                                  u"text(0)"_s),
+                          Qt::Key_Escape);
+             }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        choose(c.menu);
+        settle();
+        c.close();
+        settle();
+        EXPECT_EQ(windows(), 0);
+        choose(c.menu);
+        settle();
+        ASSERT_EQ(windows(), 1);
+        QWidget *screen = main->mdiArea()->subWindowList().first()->widget();
+        ASSERT_NE(screen, nullptr);
+        EXPECT_TRUE(screen->isVisible());
+        if (c.menu == QLatin1String("N21")) {
+            EXPECT_EQ(desk()->findChild<QLineEdit *>(u"text(0)"_s)->text(), u"42"_s);
+        } else {
+            const QWidget *button = screen->findChild<QTableWidget *>(u"spread"_s)->cellWidget(0, 2);
+            EXPECT_EQ(button->visibleRegion().boundingRect(), button->rect());
+        }
+        main->mdiArea()->closeAllSubWindows();
+        settle();
+    }
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.dump();
 }
 
 // N44 opens only for exactly "ADMIN"; N11 and N25 show a notice; commands

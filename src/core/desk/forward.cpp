@@ -3,6 +3,7 @@
 #include "core/desk/queue.h"
 #include "core/services/database.h"
 #include "core/services/sqltext.h"
+#include "core/services/unitofwork.h"
 
 namespace desk {
 
@@ -14,47 +15,81 @@ QString nextLevel(const QString &level)
     return rows.isEmpty() ? QString() : rows.value(QStringLiteral("fgroup"));
 }
 
-Forwarding::Forwarding(QString user, QString level, QString tktid, QString remarks)
-    : m_user(std::move(user))
-    , m_level(std::move(level))
-    , m_tktid(std::move(tktid))
-    , m_remarks(std::move(remarks))
-{}
-
-ForwardOutcome Forwarding::run()
-{
-    if (m_done == 0) {
-        if (m_tktid.trimmed().isEmpty())
-            return ForwardOutcome::NoGrievance;
-        const QString number = sql::number(m_tktid);
-        if (!holdsGrievance(m_user, number))
-            return ForwardOutcome::NotHeld;
-        m_next = nextLevel(m_level);
-        if (m_next.isEmpty())
-            return ForwardOutcome::NoMoreLevels;
-        Conn::execute(QStringLiteral("insert into tktdetl(ftktid, ftkttrandate, ffromuser, ftkttrangroup, "
-                                     "ftkttranmsg) values(") +
-                      number + QStringLiteral(", sysdate(), ") + sql::quote(m_user) + QStringLiteral(", ") +
-                      sql::quote(m_next) + QStringLiteral(", ") + sql::quote(m_remarks) + QLatin1Char(')'));
-        m_done = 1;
-    }
-    if (m_done == 1) {
-        Conn::execute(QStringLiteral("update tkthead set ftktgroup = ") + sql::quote(m_next) +
-                      QStringLiteral(" where ftktid = ") + sql::quote(sql::number(m_tktid)));
-        m_done = 2;
-    }
-    if (m_done == 2) {
-        releaseHeld(m_user);
-        m_done = 3;
-    }
-    return ForwardOutcome::Forwarded;
-}
-
 ForwardOutcome forwardGrievance(const QString &user, const QString &level, const QString &tktid,
-                                const QString &remarks)
+                                const QString &remarks, QString *next)
 {
-    Forwarding forward(user, level, tktid, remarks);
-    return forward.run();
+    if (tktid.trimmed().isEmpty())
+        return ForwardOutcome::NoGrievance;
+    const QString number = sql::number(tktid);
+    ForwardOutcome outcome = ForwardOutcome::Forwarded;
+    QString to;
+    UnitOfWork unit(QStringLiteral("forward"));
+    unit.onAttempt([&] {
+            outcome = ForwardOutcome::Forwarded;
+            to.clear();
+        })
+            .step(QStringLiteral("held check"),
+                  [&] {
+                      if (!holdsGrievance(user, number)) {
+                          outcome = ForwardOutcome::NotHeld;
+                          unit.finish();
+                      }
+                      return qint64(0);
+                  })
+            .step(QStringLiteral("next level"),
+                  [&] {
+                      to = nextLevel(level);
+                      if (to.isEmpty()) {
+                          outcome = ForwardOutcome::NoMoreLevels;
+                          unit.finish();
+                      }
+                      return qint64(0);
+                  })
+            .step(QStringLiteral("detail"),
+                  [&] {
+                      return Conn::execute(
+                              QStringLiteral(
+                                      "insert into tktdetl(ftktid, ftkttrandate, ffromuser, ftkttrangroup, "
+                                      "ftkttranmsg) values(") +
+                              number + QStringLiteral(", sysdate(), ") + sql::quote(user) +
+                              QStringLiteral(", ") + sql::quote(to) + QStringLiteral(", ") +
+                              sql::quote(remarks) + QLatin1Char(')'));
+                  })
+            .step(QStringLiteral("level"),
+                  [&] {
+                      return Conn::execute(QStringLiteral("update tkthead set ftktgroup = ") +
+                                           sql::quote(to) + QStringLiteral(" where ftktid = ") +
+                                           sql::quote(number));
+                  })
+            .step(QStringLiteral("give up"),
+                  [&] {
+                      return Conn::execute(
+                              QStringLiteral("update masuser set ftktid = null where fusername = ") +
+                              sql::quote(user));
+                  })
+            .committedWhen([&] {
+                if (outcome != ForwardOutcome::Forwarded)
+                    return true; // nothing was written
+                // Levels only move down, so this user's detail row to that
+                // level, the grievance at it and no longer held by the user
+                // are there only when this forward committed.
+                return !Conn::query(QStringLiteral("select h.ftktid from tkthead h where h.ftktid = ") +
+                                            number + QStringLiteral(" and h.ftktgroup = ") + sql::quote(to) +
+                                            QStringLiteral(" and exists(select 1 from tktdetl d where "
+                                                           "d.ftktid = h.ftktid and d.ffromuser = ") +
+                                            sql::quote(user) + QStringLiteral(" and d.ftkttrangroup = ") +
+                                            sql::quote(to) +
+                                            QStringLiteral(") and not exists(select 1 from masuser u where "
+                                                           "u.fusername = ") +
+                                            sql::quote(user) + QStringLiteral(" and u.ftktid = ") +
+                                            sql::quote(number) + QLatin1Char(')'),
+                                    1)
+                                .isEmpty();
+            });
+    unit.run();
+    if (next)
+        *next = to;
+    return outcome;
 }
 
 } // namespace desk

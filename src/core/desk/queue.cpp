@@ -1,11 +1,17 @@
 #include "core/desk/queue.h"
 
 #include "core/services/database.h"
+#include "core/services/session.h"
 #include "core/services/sqltext.h"
+#include "core/services/unitofwork.h"
+
+#include <utility>
 
 namespace desk {
 
 namespace {
+
+constexpr qint64 kLockWaitTimeout = 1205;
 
 const QString kPickColumns = QStringLiteral(
         "Select g.ftktid, g.ftktdate, g.fregno, g.ftktfrom, g.ftktemail, g.fstudemail, g.ftktsub, g.ftktmsg, "
@@ -50,24 +56,73 @@ Grievance grievanceFrom(const Rows &rows)
 
 } // namespace
 
+University selectUniversity(const QString &code)
+{
+    University univ;
+    univ.code = code;
+    univ.name = UnivName(code); // throws before the list was read
+    Session &s = session();
+    for (const UnivRow &row : std::as_const(s.UnivList)) {
+        if (row.code == code) {
+            univ.known = true;
+            break;
+        }
+    }
+    if (!univ.known) {
+        s.SelUnivDb.clear();
+        s.SelUnivShort.clear();
+        s.SelUnivEmail.clear();
+        return univ;
+    }
+    univ.db = s.SelUnivDb;
+    univ.shortName = s.SelUnivShort;
+    univ.email = s.SelUnivEmail;
+    return univ;
+}
+
 bool lockFree()
 {
     return Conn::query(QStringLiteral("Select * from control where fstarted = 'T'"), 1).isEmpty();
 }
 
+namespace {
+
+// Test and set in one statement, so two desks can never both hold the lock.
 bool takeLock()
 {
-    // Test and set in one statement. The connection counts found rows, so the
-    // where clause, not the changed-row count, is what makes this exclusive:
-    // a row already at 'T' is not found at all.
+    // The connection counts found rows, so the where clause, not the
+    // changed-row count, is what makes this exclusive: a row already at 'T'
+    // is not found at all.
     return Conn::execute(
                    QStringLiteral("update control set fstarted = 'T' where ifnull(fstarted,'') <> 'T'")) > 0;
 }
 
-void releaseLock()
+void restoreLockWait()
 {
-    Conn::execute(QStringLiteral("update control set fstarted = null"));
+    Conn::execute(QStringLiteral("set innodb_lock_wait_timeout = default"));
 }
+
+// The take, waiting at most `seconds` for a desk inside its own pick. Must run
+// inside a transaction: a wait that runs out ends only the statement.
+bool takeLockWithin(int seconds)
+{
+    Conn::execute(QStringLiteral("set innodb_lock_wait_timeout = %1").arg(seconds));
+    bool taken = false;
+    try {
+        taken = takeLock();
+    } catch (const AppError &error) {
+        if (error.isGoneAway())
+            throw; // the setting ends with the connection
+        restoreLockWait();
+        if (error.number() == kLockWaitTimeout)
+            return false;
+        throw;
+    }
+    restoreLockWait();
+    return taken;
+}
+
+} // namespace
 
 void clearStaleLock()
 {
@@ -146,72 +201,62 @@ bool StaleLockWatch::heldTooLong(bool held, const QDateTime &now)
     return false;
 }
 
-Assignment::Assignment(QString user, QString level)
-    : m_user(std::move(user))
-    , m_level(std::move(level))
-{}
-
-Assignment::~Assignment()
-{
-    // A run given up after a dropped connection may still own the flag.
-    if (m_lockHeld)
-        tryRelease();
-}
-
-void Assignment::tryRelease()
-{
-    try {
-        releaseLock();
-        m_lockHeld = false;
-    } catch (const AppError &) {
-        // Best effort: the error that brought us here is the one to report.
-    }
-}
-
-AssignResult Assignment::run()
-{
-    try {
-        if (!m_lockHeld) {
-            if (m_picked)
-                return m_result; // finished in an earlier run
-            if (userHoldsAny(m_user))
-                return AssignResult{AssignOutcome::AlreadyHolding, {}};
-            if (!takeLock())
-                return AssignResult{AssignOutcome::LockBusy, {}};
-            m_lockHeld = true;
-        }
-        if (!m_holdWritten) {
-            // Read only under the lock: no other desk can add to it meanwhile.
-            const QString held = heldByOthers(m_user);
-            m_pickSql = pickStatement(m_level, held);
-            const Rows rows = Conn::query(m_pickSql, 1);
-            if (rows.isEmpty()) {
-                m_result = AssignResult{AssignOutcome::NoneWaiting, {}};
-            } else {
-                m_result = AssignResult{AssignOutcome::Picked, grievanceFrom(rows)};
-                Conn::execute(QStringLiteral("update masuser set ftktid = ") +
-                              sql::quote(m_result.grievance.tktid) + QStringLiteral(" where fusername = ") +
-                              sql::quote(m_user));
-            }
-            m_holdWritten = true;
-        }
-        releaseLock();
-        m_lockHeld = false;
-        m_picked = true;
-        return m_result;
-    } catch (const AppError &error) {
-        if (m_lockHeld && !error.isGoneAway())
-            tryRelease();
-        // After a dropped link the flag stays ours: a rerun resumes under it,
-        // and the destructor frees it if nobody reruns.
-        throw;
-    }
-}
-
 AssignResult assignNext(const QString &user, const QString &level)
 {
-    Assignment step(user, level);
-    return step.run();
+    AssignResult result;
+    QString held;
+    UnitOfWork unit(QStringLiteral("assignment"));
+    unit.onAttempt([&] {
+            result = AssignResult{};
+            held.clear();
+        })
+            .step(QStringLiteral("held check"),
+                  [&] {
+                      if (userHoldsAny(user)) {
+                          result.outcome = AssignOutcome::AlreadyHolding;
+                          unit.finish();
+                      }
+                      return qint64(0);
+                  })
+            .step(QStringLiteral("take lock"),
+                  [&] {
+                      if (!takeLockWithin(kLockWaitSeconds)) {
+                          result.outcome = AssignOutcome::LockBusy;
+                          unit.finish();
+                          return qint64(0);
+                      }
+                      return qint64(1);
+                  })
+            .step(QStringLiteral("exclusion list"),
+                  [&] {
+                      // Read under the lock: no other desk can add to it meanwhile.
+                      held = heldByOthers(user);
+                      return qint64(0);
+                  })
+            .step(QStringLiteral("pick"),
+                  [&] {
+                      const Rows rows = Conn::query(pickStatement(level, held), 1);
+                      if (!rows.isEmpty())
+                          result = AssignResult{AssignOutcome::Picked, grievanceFrom(rows)};
+                      return qint64(rows.size());
+                  })
+            .step(QStringLiteral("hold"),
+                  [&] {
+                      if (result.outcome != AssignOutcome::Picked)
+                          return qint64(0);
+                      return Conn::execute(QStringLiteral("update masuser set ftktid = ") +
+                                           sql::quote(result.grievance.tktid) +
+                                           QStringLiteral(" where fusername = ") + sql::quote(user));
+                  })
+            .step(QStringLiteral("release lock"),
+                  [] { return Conn::execute(QStringLiteral("update control set fstarted = null")); })
+            .committedWhen([&] {
+                // Only a pick changes anything that outlives the transaction.
+                return result.outcome != AssignOutcome::Picked ||
+                       holdsGrievance(user, result.grievance.tktid);
+            });
+    unit.run();
+    return result;
 }
 
 } // namespace desk

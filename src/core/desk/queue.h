@@ -11,6 +11,32 @@ namespace desk {
 // left behind by a client that stopped, and clears it.
 constexpr int kStaleLockSeconds = 60;
 
+// How long the pick waits for a desk that is inside its own pick. A pick
+// lasts milliseconds; a longer wait means the other desk hangs with its
+// transaction open, and this tick gives up as if the lock were busy rather
+// than freeze the screen (the server's default wait is 50 s).
+constexpr int kLockWaitSeconds = 1;
+
+// A grievance's university as found when it was picked. A code missing from
+// the university list gives no database and no mail address.
+struct University
+{
+    QString code;
+    QString name;
+    QString db;
+    QString shortName;
+    QString email;
+    bool known = false;
+
+    // "{code} - {name}", as the desk and the reply show it.
+    QString text() const { return code + QStringLiteral(" - ") + name; }
+};
+
+// Looks the code up in the university list and makes it the selected
+// university; an unknown code clears the selection instead of leaving the
+// previous university's database and mail address in place.
+University selectUniversity(const QString &code);
+
 // One grievance as the desk shows it; every value as text, NULL as "".
 struct Grievance
 {
@@ -28,15 +54,11 @@ struct Grievance
     QString univCode;
     QString status;
     QString deleted;
+    University univ; // filled by the desk when it shows the grievance
 };
 
 // The poll: true when no control row carries the lock flag.
 bool lockFree();
-
-// Takes the lock in one statement, so two desks can never both hold it;
-// false when another desk has it.
-bool takeLock();
-void releaseLock();
 
 // Clears a flag left at "T"; used only after the lock was seen held for
 // kStaleLockSeconds.
@@ -75,7 +97,7 @@ private:
 
 enum class AssignOutcome {
     AlreadyHolding, // the user holds one already: nothing taken, lock untouched
-    LockBusy,       // another desk took the lock first
+    LockBusy,       // another desk has the lock (or kept it past kLockWaitSeconds)
     Picked,
     NoneWaiting,
 };
@@ -86,35 +108,12 @@ struct AssignResult
     Grievance grievance;
 };
 
-// One assignment step: held check, lock, exclusion list, pick, hold, release.
-// run() may be called again after a dropped connection: it resumes where the
-// failed run stopped instead of repeating finished statements. A failure
-// after the lock was taken releases it before the error is passed on.
-class Assignment
-{
-public:
-    Assignment(QString user, QString level);
-    ~Assignment();
-    Assignment(const Assignment &) = delete;
-    Assignment &operator=(const Assignment &) = delete;
-
-    AssignResult run();
-    // The pick statement of the last run (for checking what was sent).
-    const QString &lastPickSql() const { return m_pickSql; }
-
-private:
-    void tryRelease();
-
-    QString m_user;
-    QString m_level;
-    bool m_lockHeld = false;
-    bool m_picked = false;
-    bool m_holdWritten = false;
-    AssignResult m_result;
-    QString m_pickSql;
-};
-
-// A complete assignment step in one call.
+// One assignment step: held check, lock, exclusion list, pick, hold, release,
+// as one transaction. The lock is taken by the transaction's update and set
+// free again before its commit, so other desks never see a committed "T"
+// from this client, and a desk that dies mid-pick leaves none: the server
+// rolls the pick back. Desks that keep the flag without transactions still
+// wait on the same control row.
 AssignResult assignNext(const QString &user, const QString &level);
 
 } // namespace desk

@@ -32,25 +32,20 @@ struct Reply
     QString cc;
     QString subject;
     QString body;
-    QString db;     // university database of the applicant
+    QString db; // university database of the applicant, as found at the pick
     QString mobile;
     bool reset = false;
 };
 
-// Which writes of a send are done; kept across a reconnect so that a retry
-// does not reset twice or log a second detail row.
-struct Progress
-{
-    bool reset = false;
-    bool logging = false; // the insert was sent; its answer may have been lost with the link
-    bool logged = false;
-    bool closed = false;
-    bool released = false;
+enum class RecordOutcome {
+    Recorded,
+    NotHeld, // released by an administrator meanwhile: nothing written
 };
 
-// The writes of a send, in order: the reset of the final submission (when
-// ticked), the detail row, the close of the grievance, the release of the
-// held grievance. Throws AppError; `progress` tells what was done.
-void recordReply(const Reply &r, Progress &progress);
+// The records of a send as one transaction: the reset of the final
+// submission (when ticked), the detail row, the close of the grievance, the
+// release of the held grievance. Nothing is written unless the user still
+// holds the grievance. Throws AppError.
+RecordOutcome recordReply(const Reply &r);
 
 } // namespace reply

@@ -217,9 +217,9 @@ void frmrectkt::buildControls()
     connect(m_cmd[6], &QPushButton::clicked, this, &frmrectkt::refreshClicked);
 }
 
-QString frmrectkt::displayedTktId() const
+QList<QWidget *> frmrectkt::commandButtons() const
 {
-    return m_text[0]->text();
+    return {m_cmd[0], m_cmd[1], m_cmd[2], m_cmd[3], m_cmd[5], m_cmd[6]};
 }
 
 void frmrectkt::enablePoller()
@@ -257,9 +257,9 @@ bool frmrectkt::runDesk(const std::function<void(int)> &work, QString *repeated)
 
 void frmrectkt::Timer1_Timer()
 {
-    // A message box shown by a tick runs its own event loop; the ticks that
-    // fire meanwhile are skipped.
-    if (m_inTick)
+    // A message box shown by a tick or a command runs its own event loop; the
+    // ticks that fire meanwhile are skipped.
+    if (m_inTick || m_gate.busy())
         return;
     m_inTick = true;
     runDesk(
@@ -280,10 +280,11 @@ void frmrectkt::Timer1_Timer()
 
 void frmrectkt::assignStep()
 {
-    desk::Assignment step(session().LoginUser, session().LoginGroup);
+    const QString user = session().LoginUser;
+    const QString level = session().LoginGroup;
     runDesk(
             [&](int) {
-                const desk::AssignResult result = step.run();
+                const desk::AssignResult result = desk::assignNext(user, level);
                 switch (result.outcome) {
                 case desk::AssignOutcome::AlreadyHolding:
                 case desk::AssignOutcome::LockBusy:
@@ -296,16 +297,25 @@ void frmrectkt::assignStep()
                     break;
                 case desk::AssignOutcome::NoneWaiting:
                     m_alert->show();
-                    ClearForm(this);
+                    clearShown();
                     break;
                 }
             },
             &m_assignError);
 }
 
-void frmrectkt::showGrievance(const desk::Grievance &g)
+void frmrectkt::clearShown()
 {
     ClearForm(this);
+    m_shown = desk::Grievance();
+}
+
+void frmrectkt::showGrievance(desk::Grievance g)
+{
+    clearShown();
+    // The university is fixed now: the reply and every write for this
+    // grievance use this one, whatever another screen selects later.
+    g.univ = desk::selectUniversity(g.univCode);
     m_text[0]->setText(g.tktid);
     m_date->setText(g.date.isValid() ? g.date.toString(QStringLiteral("dd/MM/yyyy")) : QString());
     m_text[9]->setText(g.date.isValid() ? g.date.toString(QStringLiteral("hh:mm:ss AP")) : QString());
@@ -317,8 +327,9 @@ void frmrectkt::showGrievance(const desk::Grievance &g)
     m_text[6]->setText(g.mobile);
     m_text[7]->setText(g.email);
     m_text[10]->setText(g.studEmail);
-    m_text[11]->setText(g.univCode + QStringLiteral(" - ") + UnivName(g.univCode));
-    m_dbName->setText(session().SelUnivDb);
+    m_text[11]->setText(g.univ.text());
+    m_dbName->setText(g.univ.db);
+    m_shown = std::move(g);
 }
 
 void frmrectkt::Tkt_Status()
@@ -365,14 +376,17 @@ void frmrectkt::Tkt_Status()
 
 void frmrectkt::replyClicked()
 {
-    const QString tktid = m_text[0]->text();
-    {
-        frmreplytkt reply(this, tktid);
+    m_gate.run(commandButtons(), [this] {
+        ReplyHooks hooks;
+        hooks.sent = [this] { enablePoller(); };
+        hooks.notHeld = [this] { returnToWaiting(); };
+        frmreplytkt reply(m_shown, hooks, this);
         ui().showModal(&reply);
-    }
+    });
     // Only a sent reply starts the poller again; after a reply closed
     // without sending the grievance stays displayed and nothing would ever
-    // close the wait window.
+    // close the wait window. The poller's ticks close it, so it is shown
+    // after the command has ended.
     if (m_timer->isActive())
         ui().showModal(frmwait::instance());
 }
@@ -381,48 +395,58 @@ void frmrectkt::returnToWaiting()
 {
     m_remarksPanel->hide();
     m_remarksPanel->setEnabled(false);
-    ClearForm(this);
+    clearShown();
     enablePoller();
 }
 
 void frmrectkt::forwardClicked()
 {
-    desk::Forwarding forward(session().LoginUser, session().LoginGroup, m_text[0]->text(),
-                             m_remarks->toPlainText());
-    desk::ForwardOutcome outcome = desk::ForwardOutcome::NoGrievance;
-    if (!runDesk([&](int) { outcome = forward.run(); }))
-        return;
-    switch (outcome) {
-    case desk::ForwardOutcome::NoGrievance:
-        msgBox(kNothingShown, Icon::Exclamation);
-        break;
-    case desk::ForwardOutcome::NotHeld:
-        msgBox(kNotHeld, Icon::Exclamation);
-        returnToWaiting();
-        break;
-    case desk::ForwardOutcome::NoMoreLevels:
-        msgBox(QStringLiteral("No More levels to attend the issue!!"), Icon::Critical);
-        break;
-    case desk::ForwardOutcome::Forwarded:
-        msgBox(QStringLiteral("Forwarded to next level"), Icon::Information);
-        returnToWaiting();
-        break;
-    }
+    m_gate.run(commandButtons(), [this] {
+        const QString user = session().LoginUser;
+        const QString level = session().LoginGroup;
+        const QString tktid = m_shown.tktid;
+        const QString remarks = m_remarks->toPlainText();
+        desk::ForwardOutcome outcome = desk::ForwardOutcome::NoGrievance;
+        if (!runDesk([&](int) { outcome = desk::forwardGrievance(user, level, tktid, remarks); }))
+            return;
+        switch (outcome) {
+        case desk::ForwardOutcome::NoGrievance:
+            msgBox(kNothingShown, Icon::Exclamation);
+            break;
+        case desk::ForwardOutcome::NotHeld:
+            msgBox(kNotHeld, Icon::Exclamation);
+            returnToWaiting();
+            break;
+        case desk::ForwardOutcome::NoMoreLevels:
+            msgBox(QStringLiteral("No More levels to attend the issue!!"), Icon::Critical);
+            break;
+        case desk::ForwardOutcome::Forwarded:
+            msgBox(QStringLiteral("Forwarded to next level"), Icon::Information);
+            returnToWaiting();
+            break;
+        }
+    });
 }
 
 void frmrectkt::refreshClicked()
 {
-    if (!runDesk([](int) { desk::releaseHeld(session().LoginUser); }))
-        return;
-    ClearForm(this);
-    enablePoller();
+    m_gate.run(commandButtons(), [this] {
+        const QString user = session().LoginUser;
+        if (!runDesk([&](int) { desk::releaseHeld(user); }))
+            return;
+        clearShown();
+        enablePoller();
+    });
 }
 
 void frmrectkt::closeClicked()
 {
-    if (!runDesk([](int) { desk::releaseHeld(session().LoginUser); }))
-        return;
-    close();
+    m_gate.run(commandButtons(), [this] {
+        const QString user = session().LoginUser;
+        if (!runDesk([&](int) { desk::releaseHeld(user); }))
+            return;
+        close();
+    });
 }
 
 void frmrectkt::showEvent(QShowEvent *event)
@@ -440,8 +464,8 @@ void frmrectkt::showEvent(QShowEvent *event)
     }
     // Only the first showing starts empty: a grievance picked while the wait
     // window was up must stay displayed when it closes.
-    if (m_text[0]->text().isEmpty()) {
-        ClearForm(this);
+    if (m_shown.tktid.isEmpty()) {
+        clearShown();
         m_alert->hide();
     }
 }

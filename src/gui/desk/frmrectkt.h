@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/desk/queue.h"
+#include "gui/services/commandgate.h"
 
 #include <QWidget>
 
@@ -25,13 +26,8 @@ public:
     explicit frmrectkt(QWidget *parent = nullptr);
     ~frmrectkt() override;
 
-    // The displayed grievance's number ("" when none).
-    QString displayedTktId() const;
-    // Starts the poller again (the reply screen calls this after a send).
-    void enablePoller();
-    // Gives the held grievance back and returns the desk to waiting, for a
-    // grievance that turned out to be no longer held.
-    void returnToWaiting();
+    // The displayed grievance (empty when none), as it was picked.
+    const desk::Grievance &displayed() const { return m_shown; }
 
 public slots:
     // One tick of the poller.
@@ -51,7 +47,13 @@ private:
     void forwardClicked(); // cmd(5)
     void refreshClicked(); // cmd(6)
     void closeClicked();   // cmd(3)
-    void showGrievance(const desk::Grievance &g);
+    void showGrievance(desk::Grievance g);
+    void clearShown();
+    // Starts the poller again; the next tick picks.
+    void enablePoller();
+    // Back to waiting with empty fields, after the grievance was given up.
+    void returnToWaiting();
+    QList<QWidget *> commandButtons() const;
     // Runs a handler of this screen. With `repeated` given, a failure equal to
     // the one kept there is not reported again (the poller runs every second)
     // until a run goes through.
@@ -71,6 +73,8 @@ private:
     QLabel *m_panel[2] = {};
     QTimer *m_timer = nullptr; // Timer1
 
+    desk::Grievance m_shown;
+    CommandGate m_gate;
     desk::StaleLockWatch m_watch;
     QString m_tickError;   // last failure reported by a tick
     QString m_assignError; // last failure reported by the assignment step

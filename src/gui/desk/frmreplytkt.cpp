@@ -1,6 +1,6 @@
 #include "gui/desk/frmreplytkt.h"
 
-#include "core/desk/queue.h"
+#include "core/desk/reply.h"
 #include "core/services/config.h"
 #include "core/services/database.h"
 #include "core/services/handler.h"
@@ -24,7 +24,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTextEdit>
-#include <QTimer>
 
 namespace {
 
@@ -44,8 +43,10 @@ QLineEdit *field(int index, QWidget *parent)
 
 } // namespace
 
-frmreplytkt::frmreplytkt(QWidget *desk, const QString &tktid, QWidget *parent)
-    : QDialog(parent ? parent : desk), m_desk(desk), m_tktid(tktid)
+frmreplytkt::frmreplytkt(desk::Grievance grievance, ReplyHooks hooks, QWidget *parent)
+    : QDialog(parent)
+    , m_grievance(std::move(grievance))
+    , m_hooks(std::move(hooks))
 {
     setObjectName(QStringLiteral("frmreplytkt"));
     setWindowTitle(QStringLiteral("Receive Grievance . . ."));
@@ -108,31 +109,6 @@ frmreplytkt::frmreplytkt(QWidget *desk, const QString &tktid, QWidget *parent)
     selectAllOnFocus(this);
 }
 
-QString frmreplytkt::deskText(const QString &name) const
-{
-    if (!m_desk)
-        return QString();
-    // The first control of that name on the desk itself, not on this screen
-    // (which may hang below the desk and uses the same names).
-    QObject *control = nullptr;
-    for (QObject *candidate : m_desk->findChildren<QObject *>(name)) {
-        bool ours = false;
-        for (QObject *p = candidate; p && !ours; p = p->parent())
-            ours = p == this;
-        if (!ours) {
-            control = candidate;
-            break;
-        }
-    }
-    if (auto *line = qobject_cast<QLineEdit *>(control))
-        return line->text();
-    if (auto *plain = qobject_cast<QPlainTextEdit *>(control))
-        return plain->toPlainText();
-    if (auto *label = qobject_cast<QLabel *>(control))
-        return label->text();
-    return QString();
-}
-
 void frmreplytkt::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
@@ -150,32 +126,21 @@ void frmreplytkt::showEvent(QShowEvent *event)
 
 void frmreplytkt::fill()
 {
-    if (!m_tktid.isEmpty()) {
-        m_date = deskText(QStringLiteral("mskdt"));
-        m_type = deskText(QStringLiteral("text(1)"));
-        m_regno = deskText(QStringLiteral("text(5)"));
-        m_from = deskText(QStringLiteral("text(2)"));
-        m_email = deskText(QStringLiteral("text(7)"));
-        m_mobile = deskText(QStringLiteral("text(6)"));
-        m_subject = deskText(QStringLiteral("text(3)"));
-        m_message = deskText(QStringLiteral("text(4)"));
-        m_altEmail = deskText(QStringLiteral("text(10)")).trimmed();
-        m_db = deskText(QStringLiteral("lbdbname"));
-        m_univ = deskText(QStringLiteral("text(11)"));
-    }
-    m_to->setText(reply::recipient(m_altEmail, m_email));
-    m_cc->setText(session().SelUnivEmail);
-    m_subjectText->setText(reply::subject(m_tktid, m_subject));
-    m_mobileText->setText(m_mobile);
-    m_messageText->setPlainText(m_message);
-    m_univText->setText(m_univ);
-    m_typeText->setText(m_type);
+    const desk::Grievance &g = m_grievance;
+    m_to->setText(reply::recipient(g.studEmail.trimmed(), g.email));
+    m_cc->setText(g.univ.email);
+    m_subjectText->setText(reply::subject(g.tktid, g.subject));
+    m_mobileText->setText(g.mobile);
+    m_messageText->setPlainText(g.message);
+    m_univText->setText(g.tktid.isEmpty() ? QString() : g.univ.text());
+    m_typeText->setText(g.kind);
 
     m_reset->hide();
     m_reset->setEnabled(false);
     m_ack->hide();
-    if (!m_db.isEmpty()) {
-        switch (reply::resetOffer(session().InstUnivCode, m_db, m_mobileText->text())) {
+    // A university missing from the list has no database to look in.
+    if (!g.univ.db.isEmpty()) {
+        switch (reply::resetOffer(session().InstUnivCode, g.univ.db, m_mobileText->text())) {
         case reply::ResetOffer::Offer:
             m_reset->show();
             m_reset->setEnabled(true);
@@ -192,11 +157,12 @@ void frmreplytkt::fill()
 
 void frmreplytkt::send()
 {
-    HandlerOptions options;
-    runHandled(options, [this](int attempt) { sendOnce(attempt); });
+    // The whole send, up to the pause after the mail and the last message,
+    // runs once: a second click meanwhile would mail the reply twice.
+    m_gate.run({m_send}, [this] { sendCommand(); });
 }
 
-void frmreplytkt::sendOnce(int attempt)
+void frmreplytkt::sendCommand()
 {
     const bool ticked = m_reset->isChecked();
     const QString replyText = m_rtb->toPlainText();
@@ -205,41 +171,42 @@ void frmreplytkt::sendOnce(int attempt)
         m_rtb->setFocus();
         return;
     }
-    if (m_tktid.trimmed().isEmpty()) {
+    if (m_grievance.tktid.trimmed().isEmpty()) {
         msgBox(QStringLiteral("There is no grievance on the desk to reply to."), Icon::Exclamation);
-        return;
-    }
-    // Every send starts on a fresh connection; a retry already has one.
-    if (attempt == 0 && !OpenConn())
-        return;
-
-    const QString user = session().LoginUser;
-    if (!m_progress.logged && !desk::holdsGrievance(user, m_tktid)) {
-        msgBox(QStringLiteral("This grievance has been released by the administrator and may be handled by another "
-                              "user; the reply has not been sent."),
-               Icon::Exclamation);
-        // The desk goes back to waiting; nothing was written.
-        if (m_desk) {
-            if (QPushButton *refresh = m_desk->findChild<QPushButton *>(QStringLiteral("cmd(6)")))
-                refresh->click();
-        }
-        close();
         return;
     }
 
     reply::Reply r;
-    r.tktid = m_tktid;
-    r.user = user;
+    r.tktid = m_grievance.tktid;
+    r.user = session().LoginUser;
     r.to = m_to->text();
     r.cc = m_cc->text();
     r.subject = m_subjectText->text();
     r.body = reply::composeReplyBody(m_typeText->text(), replyText, ticked, m_univText->text());
-    r.db = m_db;
+    r.db = m_grievance.univ.db;
     r.mobile = m_mobileText->text();
     r.reset = ticked;
-    reply::recordReply(r, m_progress);
+
+    // Every send starts on a fresh connection. A failed open is not reported
+    // here: the records' unit finds the link down, opens it again and reports
+    // if that fails too.
+    Conn::open();
+    reply::RecordOutcome outcome = reply::RecordOutcome::Recorded;
+    if (!runHandled(HandlerOptions(), [&](int) { outcome = reply::recordReply(r); }))
+        return;
+    if (outcome == reply::RecordOutcome::NotHeld) {
+        msgBox(QStringLiteral(
+                       "This grievance has been released by the administrator and may be handled by another "
+                       "user; the reply has not been sent."),
+               Icon::Exclamation);
+        if (m_hooks.notHeld)
+            m_hooks.notHeld();
+        close();
+        return;
+    }
     m_sent = true;
 
+    // Mailed only now that the records are committed, and once.
     mail::Result mailed;
     bool tried = false;
     if (!r.to.trimmed().isEmpty()) {
@@ -252,20 +219,14 @@ void frmreplytkt::sendOnce(int attempt)
         }
     }
     if (tried && !mailed.sent)
-        msgBox(QStringLiteral("The reply was saved and the grievance closed, but the mail to %1 was not sent: %2.")
-                   .arg(r.to, mailed.reason),
+        msgBox(QStringLiteral(
+                       "The reply was saved and the grievance closed, but the mail to %1 was not sent: %2.")
+                       .arg(r.to, mailed.reason),
                Icon::Exclamation);
     else
         msgBox(QStringLiteral("Reply Sent Successfully"), Icon::Information);
-    finish();
-}
-
-void frmreplytkt::finish()
-{
-    if (m_desk) {
-        if (QTimer *timer = m_desk->findChild<QTimer *>(QStringLiteral("Timer1")))
-            timer->start();
-    }
+    if (m_hooks.sent)
+        m_hooks.sent();
     close();
 }
 

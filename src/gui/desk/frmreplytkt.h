@@ -1,9 +1,11 @@
 #pragma once
 
-#include "core/desk/reply.h"
+#include "core/desk/queue.h"
+#include "gui/services/commandgate.h"
 
 #include <QDialog>
-#include <QPointer>
+
+#include <functional>
 
 class QCheckBox;
 class QLabel;
@@ -12,18 +14,28 @@ class QPlainTextEdit;
 class QPushButton;
 class QTextEdit;
 
-// The reply screen: answers the grievance shown on the desk screen, records
-// the reply, closes the grievance and mails the answer through the relay.
-// It reads the desk's fields by their names, as the desk leaves them.
+// What the reply screen tells the screen that opened it.
+struct ReplyHooks
+{
+    // The reply was recorded: the grievance is closed and no longer held.
+    std::function<void()> sent;
+    // The grievance was released by an administrator meanwhile; nothing was
+    // written.
+    std::function<void()> notHeld;
+};
+
+// The reply screen: answers a grievance, records the reply, closes the
+// grievance and mails the answer through the relay. It works on the grievance
+// it was handed, as the desk showed it when it was picked.
 class frmreplytkt : public QDialog
 {
     Q_OBJECT
 public:
-    frmreplytkt(QWidget *desk, const QString &tktid, QWidget *parent = nullptr);
+    frmreplytkt(desk::Grievance grievance, ReplyHooks hooks, QWidget *parent = nullptr);
 
-    const QString &tktid() const { return m_tktid; }
+    const desk::Grievance &grievance() const { return m_grievance; }
 
-    // True once a reply was recorded (the desk then waits for its next pick).
+    // True once a reply was recorded.
     bool sent() const { return m_sent; }
 
     // The Send command (`cmd(0)`).
@@ -36,28 +48,23 @@ protected:
 
 private:
     void fill();
-    QString deskText(const QString &name) const;
-    void sendOnce(int attempt);
-    void finish();
+    void sendCommand();
 
-    QPointer<QWidget> m_desk;
-    QString m_tktid;
+    const desk::Grievance m_grievance;
+    const ReplyHooks m_hooks;
+    CommandGate m_gate;
     bool m_filled = false;
     bool m_sent = false;
-    reply::Progress m_progress;
 
-    // Values kept from the desk while the screen is open.
-    QString m_date, m_type, m_regno, m_from, m_email, m_mobile, m_subject, m_message, m_altEmail, m_db, m_univ;
-
-    QLineEdit *m_univText;   // text(11)
-    QLineEdit *m_typeText;   // text(5)
-    QLineEdit *m_to;         // text(0)
-    QLineEdit *m_mobileText; // text(3)
-    QLineEdit *m_cc;         // text(1)
-    QLineEdit *m_subjectText; // text(2)
+    QLineEdit *m_univText;         // text(11)
+    QLineEdit *m_typeText;         // text(5)
+    QLineEdit *m_to;               // text(0)
+    QLineEdit *m_mobileText;       // text(3)
+    QLineEdit *m_cc;               // text(1)
+    QLineEdit *m_subjectText;      // text(2)
     QPlainTextEdit *m_messageText; // text(4)
     QTextEdit *m_rtb;
-    QCheckBox *m_reset;      // chk(0)
-    QLabel *m_ack;           // lback
-    QPushButton *m_send;     // cmd(0)
+    QCheckBox *m_reset;  // chk(0)
+    QLabel *m_ack;       // lback
+    QPushButton *m_send; // cmd(0)
 };

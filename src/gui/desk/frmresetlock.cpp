@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QScrollBar>
 
 namespace {
 // Grid columns: the row header is the vertical header; "User Name",
@@ -46,6 +47,10 @@ frmresetlock::frmresetlock(QWidget *parent)
     m_grid->setColumnWidth(kUserColumn, int(23.62 * unit));
     m_grid->setColumnWidth(kTktColumn, int(17.12 * unit));
     m_grid->setColumnWidth(kSelectColumn, 12 * unit);
+    // Room for every column, the Release buttons included, beside the
+    // vertical scroll bar that a long list brings.
+    m_grid->setMinimumWidth(m_grid->verticalHeader()->width() + m_grid->horizontalHeader()->length() +
+                            2 * m_grid->frameWidth() + m_grid->verticalScrollBar()->sizeHint().width());
     FormatSpread(m_grid);
     addReleaseButton(0);
 
@@ -54,7 +59,7 @@ frmresetlock::frmresetlock(QWidget *parent)
     layout->addWidget(m_level, 0, 1);
     layout->setColumnStretch(2, 1);
     layout->addWidget(m_grid, 1, 0, 1, 3);
-    resize(int((9 + 23.62 + 17.12 + 12) * unit) + 40, 360);
+    resize(minimumSizeHint().width(), 360);
     setTabOrder(m_level, m_grid);
     selectAllOnFocus(this);
 }
@@ -129,9 +134,12 @@ void frmresetlock::releaseRow(int row)
 {
     const QTableWidgetItem *item = m_grid->item(row, kUserColumn);
     const QString name = item ? item->text() : QString();
-    runHandled(ErrorStyle::DescriptionNumber, [&name] {
-        desk::releaseUser(name);
-        msgBox(QStringLiteral("Lock Released!!"), Icon::Information);
+    QList<QWidget *> buttons;
+    for (int r = 0; r < m_grid->rowCount(); ++r)
+        buttons << m_grid->cellWidget(r, kSelectColumn);
+    m_gate.run(buttons, [&name] {
+        if (runHandled(ErrorStyle::DescriptionNumber, [&name] { desk::releaseUser(name); }))
+            msgBox(QStringLiteral("Lock Released!!"), Icon::Information);
     });
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/services/commandgate.h"
+
 #include <QWidget>
 
 class QLineEdit;
@@ -30,5 +32,6 @@ private:
 
     QLineEdit *m_level = nullptr; // text(0)
     SpreadGrid *m_grid = nullptr; // spread
+    CommandGate m_gate;
     bool m_centred = false;
 };

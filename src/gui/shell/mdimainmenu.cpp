@@ -234,8 +234,14 @@ void MdiMainMenu::showScreen(const QString &name)
     QWidget *screen = createScreen(name, this);
     if (!screen)
         return;
+    // A screen that closes itself (its Close button, Esc) goes for good and
+    // takes its frame along; otherwise an empty frame would stay and the menu
+    // would bring that back instead of a new screen. Queued: the frame may be
+    // the one deleting the screen.
+    screen->setAttribute(Qt::WA_DeleteOnClose);
     QMdiSubWindow *sub = m_mdi->addSubWindow(screen);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    connect(screen, &QObject::destroyed, sub, &QMdiSubWindow::close, Qt::QueuedConnection);
     sub->setObjectName(QStringLiteral("sub_") + name);
     open = sub;
     // Entry screens open in the middle of the main window.
