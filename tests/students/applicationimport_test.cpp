@@ -22,8 +22,9 @@ protected:
 };
 
 // Serials continue after the highest of the college and degree; subjects
-// become codes (a repeat once, an empty cell nothing, another examination's
-// name as typed, a code inside an earlier one still taken); castes are
+// become codes as the server compares names (a repeat once, an empty cell
+// nothing, another examination's name or a row of another college as typed,
+// a code inside an earlier one still taken); castes are
 // normalised; an apostrophe in a name becomes a backquote, elsewhere it
 // stays; rows go out in statements no longer than the bound.
 TEST_F(Applications, everyStudentBecomesACompleteApplication)
@@ -35,10 +36,12 @@ TEST_F(Applications, everyStudentBecomesACompleteApplication)
     souza[20] = u"o'brien\\x@mail.example"_s;
     const SheetResult sheet = stageRows(
             {appRow(u"1"_s, u"BA"_s, u"Anu"_s, u"CAT-I"_s, 12500, {u"ENG"_s, u"HIS"_s}, u"9000000001"_s),
-             appRow(u"2"_s, u"BSC"_s, u"Bala"_s, u"CAT-II"_s, 12500.5, {}, u"9000000002"_s), souza,
+             appRow(u"2"_s, u"BSC"_s, u"Bala"_s, u"CAT-II"_s, 12500.5, {u"PHY"_s}, u"9000000002"_s,
+                    u"2302"_s),
+             souza,
              appRow(u"4"_s, u"BA"_s, u"Chitra"_s, u"CATI"_s, u" 99 "_s,
                     {u"ENG"_s, QString(), u"ENG"_s, u"  "_s, u"XHIS"_s, u"HIS"_s, u"POL"_s}, u"9000000004"_s),
-             appRow(u"5"_s, u"BA"_s, u"Devi"_s, u"2-A"_s, 0, {u"ECO"_s}, u"9000000005"_s)});
+             appRow(u"5"_s, u"BA"_s, u"Devi"_s, u"2-A"_s, 0, {u"eco "_s}, u"9000000005"_s)});
     const ApplicationResult result = importApps(plainGrid(sheet), 600);
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.dump();
     EXPECT_EQ(result.total, 5);
@@ -63,7 +66,8 @@ TEST_F(Applications, everyStudentBecomesACompleteApplication)
                     u"BA|0045|Devi|Father of Devi|F|2A|0.00|s9000000005@mail.example|9000000005|"_s + common +
                             u"BA03|Photo,Signature|01 University Total Fee=0.00/2018,02 Fine=0.00/2018"_s,
                     u"BSC|0001|Bala|Father of Bala|F|CAT-II|12500.50|s9000000002@mail.example|9000000002|"_s +
-                            common + u"Photo|01 University Total Fee=12500.50/2018,02 Fine=0.00/2018"_s}));
+                            common +
+                            u"PHY|Photo|01 University Total Fee=12500.50/2018,02 Fine=0.00/2018"_s}));
 }
 
 // A fee that is empty or no number stops the import before any degree is

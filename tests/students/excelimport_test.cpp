@@ -50,36 +50,6 @@ TEST_F(ExcelSheet, trickyCellsOfTheActiveTabReachTheStagingTableAsTyped)
     EXPECT_TRUE(nameless.degrees.isEmpty());
 }
 
-// A wrong layout is put to the operator, with both heading rows, before
-// anything is loaded; an unknown college loads nothing at all.
-TEST_F(ExcelSheet, aWrongLayoutIsAskedAboutAndAnUnknownCollegeLoadsNothing)
-{
-    admin(u"insert into corvane3_023.tmpcollstud(fname) values ('Earlier upload')"_s);
-    const QString path = workbook(u"2301.xlsx"_s, {listHeading(), listRow(1, u"BA"_s, u"Anu"_s, u"9"_s)});
-    QStringList asked;
-    const auto run = [&](const QString &college, bool accept) {
-        SheetResult sheet;
-        EXPECT_TRUE(runAsImport([&] {
-            sheet = stageWorkbook(SheetRequest{kAppDb, u"023"_s, college, path}, [&](const QString &text) {
-                asked << text;
-                return accept;
-            });
-        }));
-        return sheet.outcome;
-    };
-    EXPECT_EQ(run(u"2309"_s, true), SheetResult::UnknownCollege);
-    EXPECT_EQ(run(u"2301"_s, false), SheetResult::Declined);
-    EXPECT_EQ(appCount(u"tmpcollstud"_s), 1);
-    EXPECT_EQ(run(u"2301"_s, true), SheetResult::Staged);
-    EXPECT_EQ(adminValue(u"select group_concat(fname) from corvane3_023.tmpcollstud"_s), u"Anu"_s);
-    ASSERT_EQ(asked.size(), 2);
-    for (const char *part :
-         {"has 6 columns", "has 21", "Expected: fslno, fcollcode, fdegree, fname, ffatname",
-          "Found: Sl No, College, Degree, Name, Mobile, Email"})
-        EXPECT_TRUE(asked.at(0).contains(QLatin1String(part))) << asked.at(0).toStdString();
-    EXPECT_TRUE(layoutMismatch(SheetTable(), u"041"_s).contains(QLatin1String("(an empty sheet)")));
-}
-
 TEST_F(ExcelSheet, csvAndCompletedPathsFollowTheWorkbooksName)
 {
     const struct

@@ -12,7 +12,6 @@ namespace students {
 namespace {
 
 const QString kBeforeNone = QStringLiteral("Records Before Importing : 0");
-constexpr int kFirstSubject = 9; // fsub01 .. fsub10 are columns 9 to 18 of tmpcollstud
 constexpr int kSubjects = 10;
 // Statements stay well below the server's packet limit.
 constexpr qint64 kLargestBatch = 2 * 1024 * 1024;
@@ -108,22 +107,26 @@ QString quotedList(const QStringList &values)
     return out.join(QStringLiteral(", "));
 }
 
-// One pass instead of one update per subject column: each staged row is
-// rewritten once, with the same matches.
-QString subjectCodesStatement(const QString &db, const QString &college)
+// The staged rows of a degree with each subject's short name replaced by
+// the degree's subject code, where the row is of the importing college and
+// the name is one of the degree's (examination 'A'); other values as staged.
+// The server compares, as it would for any join on these columns.
+QString stagedRowsQuery(const QString &db, const QString &college, const QString &degree)
 {
-    QString joins;
-    QStringList sets;
-    for (int k = 1; k <= kSubjects; ++k) {
-        const QString nn = QStringLiteral("%1").arg(k, 2, 10, QLatin1Char('0'));
-        joins += QStringLiteral(" left join %1 s%2 on s%2.fdegree = c.fdegree and s%2.fexamno = 'A' and "
-                                "s%2.fsubshort = c.fsub%2")
-                         .arg(sql::table(db, QStringLiteral("subject")), nn);
-        sets << QStringLiteral("c.fsub%1 = ifnull(s%1.fsubcode, c.fsub%1)").arg(nn);
-    }
-    return QStringLiteral("update %1 c%2 set %3 where c.fcollcode = %4")
-            .arg(sql::table(db, QStringLiteral("tmpcollstud")), joins, sets.join(QStringLiteral(", ")),
-                 q(college));
+    QStringList subjects;
+    for (int k = 1; k <= kSubjects; ++k)
+        subjects << QStringLiteral(
+                            "if(t.fcollcode = %2, ifnull((select s.fsubcode from %1 s where s.fdegree = "
+                            "t.fdegree and s.fexamno = 'A' and s.fsubshort = t.fsub%3 limit 1), t.fsub%3), "
+                            "t.fsub%3) as fsub%3")
+                            .arg(sql::table(db, QStringLiteral("subject")), q(college),
+                                 QStringLiteral("%1").arg(k, 2, 10, QLatin1Char('0')));
+    return QStringLiteral(
+                   "select t.fintid, t.fslno, t.fdegree, t.fname, t.ffatname, t.fmotname, t.fgender, "
+                   "t.fcatcode, t.ffee, t.fmobileno, t.femail, %1 from %2 t where t.fdegree = %3 order by "
+                   "t.fintid")
+            .arg(subjects.join(QStringLiteral(", ")), sql::table(db, QStringLiteral("tmpcollstud")),
+                 q(degree));
 }
 
 // Every fee of the degrees to import is a number, or the import stops before
@@ -145,38 +148,34 @@ void checkFees(const QString &db, const QStringList &degrees)
     }
 }
 
-// What one degree writes, built inside its unit from the rows staged and
-// the serials stored, so that every attempt computes it afresh.
-struct DegreeBatches
+// The applications of one degree, built inside its unit from the rows staged
+// and the serials stored, so that every attempt computes them afresh.
+struct DegreeRows
 {
-    QStringList applications;
-    QStringList subjects;
+    struct Student
+    {
+        QString fintid;
+        QString slno;
+        QString degree;
+        QStringList subjects; // each once, as staged
+    };
+    QStringList applications; // the inserts
+    QVector<Student> students;
     QString firstFintid; // the first application, which tells whether the unit committed
     QString firstSerial;
 };
 
-DegreeBatches buildDegree(const QString &db, const QString &college, const QString &degree, QString slno,
-                          qint64 limit)
+DegreeRows buildApplications(const QString &db, const QString &college, const QString &degree, QString slno,
+                             qint64 limit)
 {
-    DegreeBatches out;
-    const Rows rows = Conn::query(QStringLiteral("select * from %1 where fdegree = %2 order by fintid")
-                                          .arg(sql::table(db, QStringLiteral("tmpcollstud")), q(degree)));
-    if (rows.isEmpty())
-        return out;
-    const QStringList columns = rows.columns();
-    if (columns.size() < kFirstSubject + kSubjects)
-        throw AppError(kBadStagedRow,
-                       QStringLiteral("The staging table of %1 lacks the subject columns.").arg(db));
+    DegreeRows out;
+    const Rows rows = Conn::query(stagedRowsQuery(db, college, degree));
 
     BatchBuilder apps(
             QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fexamno, fcombcode, fname, ffatname, "
                            "fmotname, fgender, fcaste, femail, fcontact_no, ftotfee, fappno, fappstatus, "
                            "fcreatedate, fcreateuser, fackuser, fackdate, ffinsub, fxlsintno) values")
                     .arg(sql::table(db, QStringLiteral("studadm"))),
-            limit);
-    BatchBuilder subjects(
-            QStringLiteral("insert into %1(fdegree, fexamno, fcollcode, fslno, fsubcode, fappno) values")
-                    .arg(sql::table(db, QStringLiteral("options"))),
             limit);
     for (int r = 0; r < rows.size(); ++r) {
         const auto v = [&](const char *column) { return rows.value(QLatin1String(column), r); };
@@ -187,42 +186,76 @@ DegreeBatches buildDegree(const QString &db, const QString &college, const QStri
             badFee(rows, r);
         }
         slno = nextSerial(slno);
-        const QString fintid = sql::number(v("fintid"));
+        DegreeRows::Student student{sql::number(v("fintid")), slno, v("fdegree"), {}};
         if (r == 0) {
-            out.firstFintid = fintid;
+            out.firstFintid = student.fintid;
             out.firstSerial = slno;
         }
-        const QString fdegree = v("fdegree");
         apps.add(QStringLiteral("(") + q(slno) + QStringLiteral(", ") + q(college) + QStringLiteral(", ") +
-                 q(fdegree) + QStringLiteral(", 'A', 'GEN', ") + name(v("fname")) + QStringLiteral(", ") +
-                 name(v("ffatname")) + QStringLiteral(", ") + name(v("fmotname")) + QStringLiteral(",  ") +
-                 q(v("fgender")) + QStringLiteral(", ") + q(v("fcatcode")) + QStringLiteral(", ") +
-                 q(v("femail")) + QStringLiteral(", ") + q(v("fmobileno")) + QStringLiteral(", ") + fee +
-                 QStringLiteral(", ") + q(fintid) +
-                 QStringLiteral(", 'verified', sysdate(), 'XLS', 'XLS', sysdate(), 'T', ") + fintid +
+                 q(student.degree) + QStringLiteral(", 'A', 'GEN', ") + name(v("fname")) +
+                 QStringLiteral(", ") + name(v("ffatname")) + QStringLiteral(", ") + name(v("fmotname")) +
+                 QStringLiteral(",  ") + q(v("fgender")) + QStringLiteral(", ") + q(v("fcatcode")) +
+                 QStringLiteral(", ") + q(v("femail")) + QStringLiteral(", ") + q(v("fmobileno")) +
+                 QStringLiteral(", ") + fee + QStringLiteral(", ") + q(student.fintid) +
+                 QStringLiteral(", 'verified', sysdate(), 'XLS', 'XLS', sysdate(), 'T', ") + student.fintid +
                  QStringLiteral(")"));
-
         // Each subject once per student; a code is compared whole, so one
         // contained in an earlier code of the student is still taken.
-        QStringList taken;
         for (int k = 0; k < kSubjects; ++k) {
-            const QString subject = rows.raw(columns.at(kFirstSubject + k), r).toString();
-            if (subject.trimmed().isEmpty() || taken.contains(subject))
-                continue;
-            taken << subject;
-            subjects.add(QStringLiteral("(") + q(fdegree) + QStringLiteral(", 'A', ") + q(college) +
-                         QStringLiteral(", ") + q(slno) + QStringLiteral(", ") + q(subject) +
-                         QStringLiteral(", ") + q(fintid) + QStringLiteral(")"));
+            const QString subject =
+                    rows.value(QStringLiteral("fsub%1").arg(k + 1, 2, 10, QLatin1Char('0')), r);
+            if (!subject.trimmed().isEmpty() && !student.subjects.contains(subject))
+                student.subjects << subject;
         }
+        out.students.append(student);
     }
     out.applications = apps.finish();
-    out.subjects = subjects.finish();
     return out;
 }
 
-// Numbering, subjects' numbers, documents and fees of one degree.
-QStringList finishingStatements(const QString &db, const QString &college, const QString &degree,
-                                const QString &admDate)
+// The subject rows of the degree's new applications, under their final
+// numbers: those are known once the applications are numbered, so the rows
+// need no temporary number and no second write.
+QStringList subjectInserts(const QString &db, const QString &college, const QString &degree,
+                           const DegreeRows &built, qint64 limit)
+{
+    const Rows numbers = Conn::query(
+            QStringLiteral("select a.fxlsintno, a.fappno from %1 a, %2 c where a.fxlsintno = c.fintid and "
+                           "a.fcollcode = %3 and a.fdegree = %4")
+                    .arg(sql::table(db, QStringLiteral("studadm")),
+                         sql::table(db, QStringLiteral("tmpcollstud")), q(college), q(degree)));
+    QHash<QString, QString> appno;
+    for (int r = 0; r < numbers.size(); ++r)
+        appno.insert(numbers.value(QStringLiteral("fxlsintno"), r),
+                     numbers.value(QStringLiteral("fappno"), r));
+    BatchBuilder subjects(
+            QStringLiteral("insert into %1(fdegree, fexamno, fcollcode, fslno, fsubcode, fappno) values")
+                    .arg(sql::table(db, QStringLiteral("options"))),
+            limit);
+    for (const DegreeRows::Student &s : built.students)
+        for (const QString &subject : s.subjects)
+            subjects.add(QStringLiteral("(") + q(s.degree) + QStringLiteral(", 'A', ") + q(college) +
+                         QStringLiteral(", ") + q(s.slno) + QStringLiteral(", ") + q(subject) +
+                         QStringLiteral(", ") + q(appno.value(s.fintid, s.fintid)) + QStringLiteral(")"));
+    return subjects.finish();
+}
+
+// The application number '523' and the internal number, and the fixed values.
+QString numberingStatement(const QString &db, const QString &college, const QString &degree,
+                           const QString &admDate)
+{
+    return QStringLiteral(
+                   "update %1 a, %2 b set a.fappno = concat('523',a.internal_code), a.fblood_group = 'NOT "
+                   "KNOWN', a.fadmdate = %3, a.freligion = 'Others', a.fconstype = 'No', a.fcatbirth = '.', "
+                   "a.farea = 'Rural', fcaste = replace(replace(fcaste,'-',''),'CATI','CAT-I') where "
+                   "a.fappno "
+                   "= b.fintid and a.fcollcode = %4 and a.fdegree = %5")
+            .arg(sql::table(db, QStringLiteral("studadm")), sql::table(db, QStringLiteral("tmpcollstud")),
+                 q(admDate), q(college), q(degree));
+}
+
+// Documents and the two fee lines of the degree's new applications.
+QStringList documentAndFeeStatements(const QString &db, const QString &college, const QString &degree)
 {
     const QString studadm = sql::table(db, QStringLiteral("studadm"));
     const QString tmp = sql::table(db, QStringLiteral("tmpcollstud"));
@@ -230,17 +263,6 @@ QStringList finishingStatements(const QString &db, const QString &college, const
     const QString c = q(college);
     const QString d = q(degree);
     return {QStringLiteral(
-                    "update %1 a, %2 b set a.fappno = concat('523',a.internal_code), a.fblood_group = 'NOT "
-                    "KNOWN', a.fadmdate = %3, a.freligion = 'Others', a.fconstype = 'No', a.fcatbirth = '.', "
-                    "a.farea = 'Rural', fcaste = replace(replace(fcaste,'-',''),'CATI','CAT-I') where "
-                    "a.fappno "
-                    "= b.fintid and a.fcollcode = %4 and a.fdegree = %5")
-                    .arg(studadm, tmp, q(admDate), c, d),
-            QStringLiteral("update %1 a, %2 b, %3 c set a.fappno = c.fappno where b.fintid = c.fxlsintno and "
-                           "a.fappno "
-                           "= b.fintid and a.fcollcode = %4 and a.fdegree = %5")
-                    .arg(sql::table(db, QStringLiteral("options")), tmp, studadm, c, d),
-            QStringLiteral(
                     "insert ignore into %1(app_no, login_cnt, fdegree, fcollcode, fdoctype) select distinct "
                     "a.fslno, a.fappno, a.fdegree, a.fcollcode, b.ffilename from %2 a, %3 b, %4 c where "
                     "a.fxlsintno = c.fintid and a.fdegree = b.fdegree and a.fcollcode = %5 and a.fdegree = "
@@ -315,7 +337,7 @@ void importApplications(const ApplicationRequest &request, ApplicationResult &re
         QString beforeLine;
         QString afterLine;
         QString serial;
-        DegreeBatches batches;
+        DegreeRows built;
         qint64 stored = 0;
         qint64 largest = 0;
         qint64 statements = 0;
@@ -326,7 +348,7 @@ void importApplications(const ApplicationRequest &request, ApplicationResult &re
             beforeLine = kBeforeNone;
             afterLine.clear();
             serial = QStringLiteral("0");
-            batches = DegreeBatches();
+            built = DegreeRows();
             stored = largest = statements = 0;
         });
         const auto send = [&](const QString &sql, bool bounded = false) {
@@ -347,10 +369,6 @@ void importApplications(const ApplicationRequest &request, ApplicationResult &re
                 return qint64(0);
             });
             if (!degrees.isEmpty()) {
-                unit.step(QStringLiteral("subject codes"), [&] {
-                    tell(QStringLiteral("Replacing the subjects' short names by their codes"));
-                    return send(subjectCodesStatement(db, college));
-                });
                 unit.step(QStringLiteral("fees"), [&] {
                     tell(QStringLiteral("Checking the fees"));
                     checkFees(db, degrees);
@@ -372,22 +390,25 @@ void importApplications(const ApplicationRequest &request, ApplicationResult &re
             });
             unit.step(QStringLiteral("applications"), [&] {
                 tell(QStringLiteral("Storing the applications of %1").arg(degree));
-                batches = buildDegree(db, college, degree, serial, limit);
-                for (const QString &sql : std::as_const(batches.applications))
+                built = buildApplications(db, college, degree, serial, limit);
+                for (const QString &sql : std::as_const(built.applications))
                     stored += send(sql, true);
                 return stored;
+            });
+            unit.step(QStringLiteral("numbering"), [&] {
+                tell(QStringLiteral("Numbering the applications of %1").arg(degree));
+                return send(numberingStatement(db, college, degree, request.admDate));
             });
             unit.step(QStringLiteral("subjects"), [&] {
                 tell(QStringLiteral("Storing the subjects of %1").arg(degree));
                 qint64 rows = 0;
-                for (const QString &sql : std::as_const(batches.subjects))
+                for (const QString &sql : subjectInserts(db, college, degree, built, limit))
                     rows += send(sql, true);
                 return rows;
             });
-            for (const QString &sql : finishingStatements(db, college, degree, request.admDate))
-                unit.step(QStringLiteral("finishing"), [&, sql] {
-                    tell(QStringLiteral("Numbering the applications of %1 and adding documents and fees")
-                                 .arg(degree));
+            for (const QString &sql : documentAndFeeStatements(db, college, degree))
+                unit.step(QStringLiteral("documents and fees"), [&, sql] {
+                    tell(QStringLiteral("Adding the documents and fees of %1").arg(degree));
                     return send(sql);
                 });
         }
@@ -403,15 +424,16 @@ void importApplications(const ApplicationRequest &request, ApplicationResult &re
         }
         // The degree's first application, under its staging number and the
         // serial this attempt gave it, exists only if the unit committed. A
-        // unit without applications stores nothing and may run again.
+        // unit that stored no application changed the staging table at
+        // most, where running it again finds nothing left to change.
         unit.committedWhen([&] {
-            if (batches.firstFintid.isEmpty())
+            if (built.firstFintid.isEmpty())
                 return false;
             return Conn::query(QStringLiteral(
                                        "select count(*) as n from %1 where fxlsintno = %2 and fcollcode = %3 "
                                        "and fdegree = %4 and fslno = %5")
-                                       .arg(sql::table(db, QStringLiteral("studadm")), batches.firstFintid,
-                                            q(college), q(degree), q(batches.firstSerial)))
+                                       .arg(sql::table(db, QStringLiteral("studadm")), built.firstFintid,
+                                            q(college), q(degree), q(built.firstSerial)))
                            .value(QStringLiteral("n"))
                            .toLongLong() > 0;
         });

@@ -42,10 +42,11 @@ constexpr qint64 kBadStagedRow = 5;
 // application of the college for the degree the grid puts them in.
 qint64 existingApplications(const QString &db, const QString &college, const QVector<DegreeDecision> &grid);
 
-// Runs the path: one unit per degree, the first one also applying the grid,
-// replacing the subjects' short names by their codes and checking every fee
-// (an empty or mistyped one stops the import, naming the row, before
-// anything is stored). `observer` hears (degree, degrees, caption).
+// Runs the path: one unit per degree, the first one also applying the grid
+// and checking every fee (an empty or mistyped one stops the import, naming
+// the row, before anything is stored). Subjects are stored under the code of
+// their short name for the degree. `observer` hears (degree, degrees,
+// caption).
 void importApplications(const ApplicationRequest &request, ApplicationResult &result,
                         const StepObserver &observer = {});
 

@@ -123,6 +123,10 @@ bool frmimpstuddata::eventFilter(QObject *watched, QEvent *e)
 {
     if (e->type() != QEvent::KeyPress)
         return UniversityScreen::eventFilter(watched, e);
+    // Keys that queued up while a command runs (they arrive when its
+    // progress window closes) must not close the screen under it.
+    if (m_gate.busy())
+        return true;
     if (UniversityScreen::eventFilter(watched, e))
         return true; // Esc
     const int key = static_cast<QKeyEvent *>(e)->key();
