@@ -42,12 +42,17 @@ TEST_F(Applications, everyStudentBecomesACompleteApplication)
              appRow(u"4"_s, u"BA"_s, u"Chitra"_s, u"CATI"_s, u" 99 "_s,
                     {u"ENG"_s, QString(), u"ENG"_s, u"  "_s, u"XHIS"_s, u"HIS"_s, u"POL"_s}, u"9000000004"_s),
              appRow(u"5"_s, u"BA"_s, u"Devi"_s, u"2-A"_s, 0, {u"eco "_s}, u"9000000005"_s)});
+    // An older application whose number equals a staging number of this import.
+    admin(u"insert into corvane3_023.studadm(fslno, fcollcode, fdegree, fappno, fadmdate) select '0003', "
+          "'2301', 'BA', min(fintid), '2001-01-01' from corvane3_023.tmpcollstud"_s);
     const ApplicationResult result = importApps(plainGrid(sheet), 600);
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.dump();
     EXPECT_EQ(result.total, 5);
     EXPECT_EQ(result.degrees, (QStringList{u"BA"_s, u"BSC"_s}));
-    EXPECT_EQ(result.beforeLine, u"Records Before Importing : BA - 2"_s);
-    EXPECT_EQ(result.afterLine, u"Records After Importing : BA - 6, BSC - 1"_s);
+    EXPECT_EQ(result.beforeLine, u"Records Before Importing : BA - 3"_s);
+    EXPECT_EQ(result.afterLine, u"Records After Importing : BA - 7, BSC - 1"_s);
+    EXPECT_EQ(adminValue(u"select fadmdate from corvane3_023.studadm where fslno = '0003'"_s),
+              u"2001-01-01"_s);
     EXPECT_LE(result.largestStatement, 600);
     const QString common = u"1|verified|T|A|GEN|XLS|XLS|NOT KNOWN|2026-06-01|Others|No|.|Rural|"_s;
     EXPECT_EQ(

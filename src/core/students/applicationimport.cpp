@@ -219,11 +219,14 @@ DegreeRows buildApplications(const QString &db, const QString &college, const QS
 QStringList subjectInserts(const QString &db, const QString &college, const QString &degree,
                            const DegreeRows &built, qint64 limit)
 {
+    if (built.students.isEmpty())
+        return {};
     const Rows numbers = Conn::query(
             QStringLiteral("select a.fxlsintno, a.fappno from %1 a, %2 c where a.fxlsintno = c.fintid and "
-                           "a.fcollcode = %3 and a.fdegree = %4")
+                           "a.fcollcode = %3 and a.fdegree = %4 and cast(a.fslno as unsigned) >= %5")
                     .arg(sql::table(db, QStringLiteral("studadm")),
-                         sql::table(db, QStringLiteral("tmpcollstud")), q(college), q(degree)));
+                         sql::table(db, QStringLiteral("tmpcollstud")), q(college), q(degree),
+                         sql::number(built.firstSerial)));
     QHash<QString, QString> appno;
     for (int r = 0; r < numbers.size(); ++r)
         appno.insert(numbers.value(QStringLiteral("fxlsintno"), r),
@@ -240,7 +243,10 @@ QStringList subjectInserts(const QString &db, const QString &college, const QStr
     return subjects.finish();
 }
 
-// The application number '523' and the internal number, and the fixed values.
+// The application number '523' and the internal number, and the fixed
+// values. Only this import's rows: they alone carry their staging number in
+// fxlsintno too, so an older application whose number happens to equal a
+// staging number keeps its number, admission date and the rest.
 QString numberingStatement(const QString &db, const QString &college, const QString &degree,
                            const QString &admDate)
 {
@@ -248,8 +254,7 @@ QString numberingStatement(const QString &db, const QString &college, const QStr
                    "update %1 a, %2 b set a.fappno = concat('523',a.internal_code), a.fblood_group = 'NOT "
                    "KNOWN', a.fadmdate = %3, a.freligion = 'Others', a.fconstype = 'No', a.fcatbirth = '.', "
                    "a.farea = 'Rural', fcaste = replace(replace(fcaste,'-',''),'CATI','CAT-I') where "
-                   "a.fappno "
-                   "= b.fintid and a.fcollcode = %4 and a.fdegree = %5")
+                   "a.fappno = b.fintid and a.fcollcode = %4 and a.fdegree = %5 and a.fxlsintno = b.fintid")
             .arg(sql::table(db, QStringLiteral("studadm")), sql::table(db, QStringLiteral("tmpcollstud")),
                  q(admDate), q(college), q(degree));
 }

@@ -376,8 +376,8 @@ QVector<ImportStep> csvLoadSteps(const QString &db, const QString &path, const C
                            "BY '\"' ESCAPED BY '' %3IGNORE 1 LINES (fslno, fcollcode, fdegree, fname, "
                            "fmobileno, femail)")
                     .arg(sql::quote(path), tmp, lines);
-    // Deletes, not truncates: emptying a table by truncate would commit the
-    // transaction the import runs in.
+    // Deletes, not truncates: a truncate would commit the transaction the
+    // import runs in.
     QVector<ImportStep> steps;
     steps << importStep(QStringLiteral("Emptying the staging table"),
                         QStringLiteral("delete from %1").arg(tmp))
@@ -505,6 +505,13 @@ ImportRefusal checkCsvImport(const QString &univEntryTrimmed, const CsvImportReq
 ImportResult importCsv(const QString &db, const CsvImportRequest &request, const CsvShape &shape,
                        const StepObserver &observer)
 {
+    // The last upload goes before the transaction starts (a truncate would
+    // end it): the load and every later statement then read a table without
+    // the last upload's deleted rows, which a delete inside the transaction
+    // leaves behind until it commits. The steps still delete, for a replay
+    // on a table that another import filled meanwhile.
+    for (const char *table : {"tmpcollstud", "tmpcollstuddup"})
+        Conn::execute(QStringLiteral("truncate table %1").arg(sql::table(db, QLatin1String(table))));
     QString current;
     const StepObserver watch = [&](int index, int count, const QString &caption) {
         current = caption;
