@@ -60,10 +60,12 @@ void fillStored(int stored)
 {
     for (const char *t : {"collstud", "collstudnb", "collstuddup", "tmpcollstud", "tmpcollstuddup"})
         exec(QStringLiteral("truncate table %1.%2").arg(kDb, QLatin1String(t)));
-    exec(QStringLiteral("insert into %1.collstud(fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate) "
-                        "select seq, 1602 + seq mod 400, elt(1 + seq mod 4, 'BA', 'BSC', 'BCOM', 'MA'), "
-                        "concat('9', lpad(seq, 9, '0')), concat('s', seq, '@mail.example'), concat('Student ', seq), "
-                        "now() - interval 30 day from seq_1_to_%2")
+    exec(QStringLiteral(
+                 "insert into %1.collstud(fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate) "
+                 "select seq, 1602 + seq mod 400, elt(1 + seq mod 4, 'BA', 'BSC', 'BCOM', 'MA'), "
+                 "concat('9', lpad(seq, 9, '0')), concat('s', seq, '@mail.example'), concat('Student ', "
+                 "seq), "
+                 "now() - interval 30 day from seq_1_to_%2")
                  .arg(kDb)
                  .arg(stored));
     exec(QStringLiteral("analyze table %1.collstud").arg(kDb));
@@ -92,8 +94,8 @@ QString writeFile(const QString &path, int lines, int stored)
         if (i % 100 == 50)
             mobile = "  ";
         const QByteArray name = i % 100 == 0 ? QByteArray() : "Student " + QByteArray::number(i);
-        out += QByteArray::number(i) + ",2001,BA,\"" + name + "\"," + mobile + ",n" +
-               QByteArray::number(i) + "@mail.example\r\n";
+        out += QByteArray::number(i) + ",2001,BA,\"" + name + "\"," + mobile + ",n" + QByteArray::number(i) +
+               "@mail.example\r\n";
         previous = mobile;
     }
     f.write(out);
@@ -120,20 +122,19 @@ void undoImport(const QString &since)
     settle();
 }
 
-double timeImport(const QString &path, ImportPlan plan, ImportRun *last)
+double timeImport(const QString &path, ImportPlan plan, ImportResult *last)
 {
     const QString since = Conn::query(QStringLiteral("select now() as t")).value(QStringLiteral("t"));
     CsvImportRequest request{QStringLiteral("041"), path, kCollege, plan};
     QElapsedTimer t;
     t.start();
     const CsvShape shape = inspectCsv(path);
-    ImportRun run;
     std::vector<double> stepTimes;
     QElapsedTimer st;
     st.start();
     int current = -1;
     QStringList names;
-    importCsv(request, shape, run, [&](int index, int, const QString &caption) {
+    const ImportResult run = importCsv(kDb, request, shape, [&](int index, int, const QString &caption) {
         if (current >= 0)
             stepTimes.push_back(seconds(st));
         st.restart();
@@ -184,16 +185,17 @@ int main(int argc, char **argv)
             exec(QStringLiteral("truncate table %1").arg(tmp));
             QElapsedTimer t;
             t.start();
-            exec(QStringLiteral("LOAD DATA local INFILE %1 INTO TABLE %2 FIELDS TERMINATED BY ',' ENCLOSED BY '\"' "
-                                "LINES TERMINATED BY '\\r\\n' IGNORE 1 LINES (fslno, fcollcode, fdegree, fname, "
-                                "fmobileno, femail)")
+            exec(QStringLiteral(
+                         "LOAD DATA local INFILE %1 INTO TABLE %2 FIELDS TERMINATED BY ',' ENCLOSED BY '\"' "
+                         "LINES TERMINATED BY '\\r\\n' IGNORE 1 LINES (fslno, fcollcode, fdegree, fname, "
+                         "fmobileno, femail)")
                          .arg(sql::quote(path), tmp));
             bare.push_back(seconds(t));
         }
         const double bareLoad = median(bare);
         std::printf("bare load of %d lines: %.3f s (median of %d)\n", lines, bareLoad, kRounds);
 
-        ImportRun run;
+        ImportResult run;
         if (literal) {
             std::printf("import, statements as first written:\n");
             const double t = timeImport(path, ImportPlan::Literal, &run);
@@ -206,9 +208,10 @@ int main(int argc, char **argv)
         }
         const double whole = median(fast);
         const ImportCounters &c = run.counters;
-        std::printf("counters: sheet %lld, name empty %lld, no mobile %lld, dup in sheet %lld, dup in db %lld, "
-                    "final %lld\n",
-                    c.sheet, c.nameEmpty, c.noMobile, c.dupSheet, c.dupDb, c.finalUploaded);
+        std::printf(
+                "counters: sheet %lld, name empty %lld, no mobile %lld, dup in sheet %lld, dup in db %lld, "
+                "final %lld\n",
+                c.sheet, c.nameEmpty, c.noMobile, c.dupSheet, c.dupDb, c.finalUploaded);
         std::printf("whole import: %.3f s (median of %d)\n", whole, kRounds);
         std::printf("ratio=%.2f\n", whole / bareLoad);
     } catch (const AppError &e) {

@@ -133,28 +133,23 @@ QString listWorkbook(const QString &path, int rows, int stored)
     return path;
 }
 
-// The sheet phase without the screen; returns its counters.
-ImportRun stage(const QString &univ, const QString &college, const QString &path)
+// The sheet phase as the Import button runs it.
+SheetResult stage(const QString &univ, const QString &college, const QString &path)
 {
-    const QString db = selectUniversity(univ);
-    if (!lookUpCollege(db, college).found)
+    const SheetResult sheet =
+            stageWorkbook(SheetRequest{selectUniversity(univ), univ, college, path},
+                          [](const QString &mismatch) -> bool { throw AppError(1, mismatch); });
+    if (sheet.outcome != SheetResult::Staged)
         throw AppError(1, QStringLiteral("bench college missing"));
-    makeUploadFolders(path);
-    const SheetTable table = writeSheetCsv(path, csvPathFor(path));
-    const QString mismatch = layoutMismatch(table, univ);
-    if (!mismatch.isEmpty())
-        throw AppError(1, mismatch);
-    ImportRun run;
-    runImportSteps(sheetLoadSteps(db, csvPathFor(path), univ), run, {});
-    return run;
+    return sheet;
 }
 
-QStringList allDegrees()
+QVector<DegreeDecision> gridOf(const SheetResult &sheet)
 {
-    QStringList out;
-    for (const char *d : kDegrees)
-        out << QLatin1String(d);
-    return out;
+    QVector<DegreeDecision> grid;
+    for (const DegreeCount &d : sheet.degrees)
+        grid.append({d.code, d.code, true});
+    return grid;
 }
 
 } // namespace
@@ -206,24 +201,27 @@ int main(int argc, char **argv)
 
         // Application path.
         t.restart();
-        const ImportRun staged = stage(QStringLiteral("023"), kAppCollege, appPath);
+        const SheetResult staged = stage(QStringLiteral("023"), kAppCollege, appPath);
         const double stageApps = seconds(t);
         exec(QStringLiteral("drop table if exists %1.bench_stage").arg(kAppDb));
         exec(QStringLiteral("create table %1.bench_stage as select * from %1.tmpcollstud").arg(kAppDb));
         std::printf("application sheet staged: %lld rows in %.3f s (%.0f rows/s)\n", staged.counters.sheet,
                     stageApps, staged.counters.sheet / stageApps);
         ApplicationRequest request;
-        request.univCode = QStringLiteral("023");
+        request.db = kAppDb;
         request.college = kAppCollege;
-        request.degrees = allDegrees();
+        request.grid = gridOf(staged);
         request.admDate = QStringLiteral("2026-06-01");
-        ApplicationRun run;
+        ApplicationResult run;
         QStringList captions;
         QVector<double> spent;
         QElapsedTimer st;
         t.restart();
         st.start();
-        importApplications(request, run, [&](qint64, qint64, const QString &caption) {
+        // The command asks first whether the sheet's students already have
+        // applications; that look-up is part of its time.
+        const qint64 existing = existingApplications(kAppDb, kAppCollege, request.grid);
+        importApplications(request, run, [&](int, int, const QString &caption) {
             if (captions.isEmpty() || captions.last() != caption) {
                 spent.append(0);
                 captions << caption;
@@ -239,11 +237,10 @@ int main(int argc, char **argv)
         const qint64 packet = Conn::query(QStringLiteral("select @@max_allowed_packet as p"))
                                       .value(QStringLiteral("p"))
                                       .toLongLong();
-        std::printf("application path: %lld applications in %.3f s (%.0f applications/s); %lld statements, "
-                    "largest "
-                    "%lld bytes, packet limit %lld bytes%s\n",
-                    run.total, appTime, run.total / appTime, run.statements, run.largestStatement, packet,
-                    run.largestStatement <= packet ? "" : "  OVER THE LIMIT");
+        std::printf("application path: %lld applications in %.3f s (%.0f applications/s, %lld existed); %lld "
+                    "statements, largest %lld bytes, packet limit %lld bytes%s\n",
+                    run.total, appTime, run.total / appTime, existing, run.statements, run.largestStatement,
+                    packet, run.largestStatement <= packet ? "" : "  OVER THE LIMIT");
         std::printf(
                 "  rows: studadm %s, options %s, studoc %s, admfeedetl %s\n",
                 qPrintable(Conn::query(QStringLiteral("select count(*) as n from %1.studadm").arg(kAppDb))
@@ -259,10 +256,8 @@ int main(int argc, char **argv)
         exec(QStringLiteral("delete from %1.tmpcollstud").arg(kAppDb));
         exec(QStringLiteral("insert into %1.tmpcollstud select * from %1.bench_stage").arg(kAppDb));
         exec(QStringLiteral("drop table %1.bench_stage").arg(kAppDb));
-        ImportRun same;
-        same.counters = staged.counters;
         t.restart();
-        importStudentList(QStringLiteral("023"), kAppCollege, same);
+        const ImportResult same = importStudentList(kAppDb, kAppCollege, gridOf(staged), staged.counters);
         const double sameTime = seconds(t);
         std::printf("student-list path on the same rows: %lld rows in %.3f s (%.0f rows/s), %lld stored\n",
                     staged.counters.sheet, sameTime, staged.counters.sheet / sameTime,
@@ -270,10 +265,11 @@ int main(int argc, char **argv)
 
         // The student-list path on the large workbook.
         t.restart();
-        ImportRun list = stage(QStringLiteral("041"), kListCollege, listPath);
+        const SheetResult listStaged = stage(QStringLiteral("041"), kListCollege, listPath);
         const double stageList = seconds(t);
         t.restart();
-        importStudentList(QStringLiteral("041"), kListCollege, list);
+        const ImportResult list =
+                importStudentList(kListDb, kListCollege, gridOf(listStaged), listStaged.counters);
         const double listTime = seconds(t);
         const ImportCounters &c = list.counters;
         std::printf("student-list workbook: staged %d rows in %.3f s (%.0f rows/s); path %.3f s (%.0f "

@@ -14,6 +14,14 @@ using namespace students;
 
 const QString ExcelTest::kAppDb = u"corvane3_023"_s;
 
+bool runAsImport(const std::function<void()> &work)
+{
+    HandlerOptions options;
+    options.style = ErrorStyle::NumberCommaDescription;
+    options.icon = Icon::None;
+    return runHandled(options, [&](int) { work(); });
+}
+
 void ExcelTest::SetUp()
 {
     StudentsTest::SetUp();
@@ -25,11 +33,9 @@ void ExcelTest::SetUp()
               "studadm", "options", "studoc", "admfeedetl", "college", "degree", "subject", "masdoc"})
             setup << u"delete from %1.%2"_s.arg(db, QLatin1String(table));
     setup << u"insert into corvane3_tsc.college(fcollcode, fcollname, femail) values"
-             "('2001', 'Lakeside College', 'lakeside@colleges.example'), ('2002', 'Hill "
-             "College', NULL)"_s
+             "('2001', 'Lakeside College', 'lakeside@colleges.example'), ('2002', 'Hill College', NULL)"_s
           << u"insert into corvane3_023.college(fcollcode, fcollname, femail) values"
-             "('2301', 'Halvern Arts College', 'h2301@colleges.example'), ('2302', 'Moor "
-             "College', '')"_s
+             "('2301', 'Halvern Arts College', 'h2301@colleges.example'), ('2302', 'Moor College', '')"_s
           << u"insert into corvane3_023.subject(fdegree, fexamno, fsubcode, fsubshort) values"
              "('BA', 'A', 'BA01', 'ENG'), ('BA', 'A', 'BA02', 'HIS'), ('BA', 'A', 'BA03', 'ECO'),"
              "('BSC', 'A', 'BS01', 'ENG'), ('BSC', 'A', 'BS02', 'PHY'), ('BA', 'B', 'BB09', 'POL')"_s
@@ -56,7 +62,7 @@ QString ExcelTest::workbook(const QString &name, const SheetRows &rows, bool act
             const auto col = lxw_col_t(c);
             if (!v.isValid())
                 continue;
-            if (v.canConvert<Formula>() && v.userType() == qMetaTypeId<Formula>()) {
+            if (v.userType() == qMetaTypeId<Formula>()) {
                 const Formula f = v.value<Formula>();
                 worksheet_write_formula_num(ws, row, col, f.text.toUtf8().constData(), nullptr, f.value);
             } else if (v.userType() == QMetaType::Bool) {
@@ -109,36 +115,58 @@ QVariantList ExcelTest::appRow(const QString &slno, const QString &degree, const
     return row;
 }
 
-ImportCounters ExcelTest::stage(const QString &univ, const QString &college, const QString &workbookPath)
+SheetResult ExcelTest::stage(const QString &univ, const QString &college, const QString &workbookPath)
 {
-    ImportRun run;
-    const bool ok = runHandled(ErrorStyle::NumberCommaDescription, [&] {
-        const QString db = selectUniversity(univ);
-        EXPECT_TRUE(lookUpCollege(db, college).found);
-        makeUploadFolders(workbookPath);
-        const SheetTable table = writeSheetCsv(workbookPath, csvPathFor(workbookPath));
-        EXPECT_EQ(layoutMismatch(table, univ), QString());
-        runImportSteps(sheetLoadSteps(db, csvPathFor(workbookPath), univ), run, {});
+    SheetResult sheet;
+    const bool ok = runAsImport([&] {
+        sheet = stageWorkbook(SheetRequest{selectUniversity(univ), univ, college, workbookPath},
+                              [](const QString &) { return true; });
     });
-    EXPECT_TRUE(ok) << ui.texts().join(QLatin1Char('|')).toStdString();
-    return run.counters;
+    EXPECT_TRUE(ok) << ui.dump();
+    EXPECT_EQ(sheet.outcome, SheetResult::Staged);
+    return sheet;
 }
 
-ApplicationRun ExcelTest::importApps(const QStringList &degrees, qint64 maxStatementBytes,
-                                     const ApplicationObserver &observer, const QString &college)
+QVector<DegreeDecision> ExcelTest::plainGrid(const SheetResult &sheet)
+{
+    QVector<DegreeDecision> grid;
+    for (const DegreeCount &d : sheet.degrees)
+        grid.append({d.code, d.code, true});
+    return grid;
+}
+
+ApplicationResult ExcelTest::importApps(const QVector<DegreeDecision> &grid, qint64 maxStatementBytes)
 {
     ApplicationRequest request;
-    request.univCode = u"023"_s;
-    request.college = college;
-    request.degrees = degrees;
+    request.db = kAppDb;
+    request.college = u"2301"_s;
+    request.grid = grid;
     request.admDate = u"2026-06-01"_s;
     request.maxStatementBytes = maxStatementBytes;
-    ApplicationRun run;
-    HandlerOptions options;
-    options.style = ErrorStyle::NumberCommaDescription;
-    options.icon = Icon::None;
-    runHandled(options, [&](int) { importApplications(request, run, observer); });
-    return run;
+    ApplicationResult result;
+    runAsImport([&] { importApplications(request, result); });
+    return result;
+}
+
+QString ExcelTest::applications()
+{
+    return adminValue(
+            u"select group_concat(concat_ws('|', a.fdegree, a.fslno, a.fname, a.ffatname, a.fgender, "
+            u"a.fcaste, "
+            "a.ftotfee, a.femail, a.fcontact_no, a.fappno = concat('523', a.internal_code), a.fappstatus, "
+            "a.ffinsub, "
+            "a.fexamno, a.fcombcode, a.fcreateuser, a.fackuser, a.fblood_group, a.fadmdate, a.freligion, "
+            "a.fconstype, a.fcatbirth, a.farea, "
+            "(select group_concat(o.fsubcode order by o.fsubcode) from corvane3_023.options o where o.fappno "
+            "= "
+            "a.fappno and o.fslno = a.fslno and o.fcollcode = a.fcollcode), "
+            "(select group_concat(d.fdoctype order by d.fdoctype) from corvane3_023.studoc d where "
+            "d.login_cnt = "
+            "a.fappno and d.app_no = a.fslno), "
+            "(select group_concat(concat(f.fheadcode, '=', f.famount, '/', f.fyear) order by f.fheadcode) "
+            "from "
+            "corvane3_023.admfeedetl f where f.fappno = a.fappno and f.fslno = a.fslno)) "
+            "order by a.fdegree, a.fslno separator '\\n') from corvane3_023.studadm a where a.fcreateuser = 'XLS'"_s);
 }
 
 int ExcelTest::appCount(const QString &table, const QString &where)

@@ -44,12 +44,19 @@ protected:
                                const QString &caste, const QVariant &fee, const QStringList &subjects,
                                const QString &mobile, const QString &college = QStringLiteral("2301"));
 
-    // The sheet phase as the screen runs it, without the screen.
-    students::ImportCounters stage(const QString &univ, const QString &college, const QString &workbookPath);
-    // The application path over the staged rows.
-    students::ApplicationRun importApps(const QStringList &degrees, qint64 maxStatementBytes = 0,
-                                        const students::ApplicationObserver &observer = {},
-                                        const QString &college = QStringLiteral("2301"));
+    // The sheet phase as the Import button runs it; the layout is accepted.
+    students::SheetResult stage(const QString &univ, const QString &college, const QString &workbookPath);
+    // The grid as the sheet phase fills it, every line ticked and unchanged.
+    static QVector<students::DegreeDecision> plainGrid(const students::SheetResult &sheet);
+    // The application path as the Update button runs it.
+    students::ApplicationResult importApps(const QVector<students::DegreeDecision> &grid,
+                                           qint64 maxStatementBytes = 0);
+    // Every imported application with its subjects, documents and fees, one
+    // line each, without the numbers the database assigns.
+    static QString applications();
 
     static int appCount(const QString &table, const QString &where = QString());
 };
+
+// How the import screens run their work: errors as "{number}, {description}".
+bool runAsImport(const std::function<void()> &work);

@@ -3,7 +3,7 @@
 #include "core/services/database.h"
 #include "core/services/errors.h"
 #include "core/services/sqltext.h"
-#include "core/students/university.h"
+#include "core/services/unitofwork.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +13,6 @@ namespace students {
 
 namespace {
 
-const QString kBeforeNone = QStringLiteral("Records Before Importing : 0");
 const QString kCrlf2 = QStringLiteral("\r\n\r\n");
 
 [[noreturn]] void fileError(const QString &text, const QString &path)
@@ -102,25 +101,6 @@ QStringList sheetColumns(const QString &univCode)
             QStringLiteral("fname"), QStringLiteral("fmobileno"), QStringLiteral("femail")};
 }
 
-CollegeInfo lookUpCollege(const QString &db, const QString &college)
-{
-    const Rows rows =
-            Conn::query(QStringLiteral("select fcollcode, fcollname, femail from %1 where fcollcode = %2")
-                                .arg(sql::table(db, QStringLiteral("college")), sql::quote(college)));
-    CollegeInfo info;
-    info.found = !rows.isEmpty();
-    if (info.found)
-        info.email = rows.value(QStringLiteral("femail"));
-    return info;
-}
-
-SheetTable writeSheetCsv(const QString &workbookPath, const QString &csvPath)
-{
-    if (QFileInfo::exists(csvPath) && !QFile::remove(csvPath))
-        fileError(QStringLiteral("The old CSV file %1 cannot be deleted.").arg(csvPath), csvPath);
-    return saveActiveSheetAsCsv(workbookPath, csvPath);
-}
-
 QString layoutMismatch(const SheetTable &table, const QString &univCode)
 {
     const QStringList expected = sheetColumns(univCode);
@@ -147,51 +127,102 @@ QVector<ImportStep> sheetLoadSteps(const QString &db, const QString &csvPath, co
             QStringLiteral("fslno, fcollcode, fdegree, fname, ffatname, fmotname, fgender, fcatcode, ffee, "
                            "fsub01, fsub02, fsub03, fsub04, fsub05, fsub06, fsub07, fsub08, fsub09, "
                            "fsub10, fmobileno, femail");
+    // The table of repeated numbers is emptied by delete: a truncate would
+    // commit the transaction the phase runs in.
     QVector<ImportStep> steps;
     steps << importStep(QStringLiteral("Emptying the load table"), QStringLiteral("delete from %1").arg(raw))
-          << importStep(QStringLiteral("Emptying the staging table"), QStringLiteral("delete from %1").arg(tmp))
-          << importStep(QStringLiteral("Emptying the table of repeated numbers"),
-                  QStringLiteral("truncate table %1").arg(sql::table(db, QStringLiteral("tmpcollstuddup"))))
-          << importStep(QStringLiteral("Loading the sheet"),
-                  QStringLiteral(
-                          "LOAD DATA local INFILE %1 INTO TABLE %2 FIELDS TERMINATED BY ',' ENCLOSED BY '\"' "
-                          "IGNORE 1 LINES (%3)")
-                          .arg(sql::quote(csvPath), raw, sheetColumns(univCode).join(QStringLiteral(", "))))
+          << importStep(QStringLiteral("Emptying the staging table"),
+                        QStringLiteral("delete from %1").arg(tmp))
+          << importStep(
+                     QStringLiteral("Emptying the table of repeated numbers"),
+                     QStringLiteral("delete from %1").arg(sql::table(db, QStringLiteral("tmpcollstuddup"))))
+          << importStep(
+                     QStringLiteral("Loading the sheet"),
+                     QStringLiteral(
+                             "LOAD DATA local INFILE %1 INTO TABLE %2 FIELDS TERMINATED BY ',' ENCLOSED BY "
+                             "'\"' IGNORE 1 LINES (%3)")
+                             .arg(sql::quote(csvPath), raw,
+                                  sheetColumns(univCode).join(QStringLiteral(", "))))
           << importStep(QStringLiteral("Removing the rows without a name"),
-                  QStringLiteral("delete from %1 where ltrim(ifnull(fname,'')) = ''").arg(raw),
-                  Counter::NameEmpty)
+                        QStringLiteral("delete from %1 where ltrim(ifnull(fname,'')) = ''").arg(raw),
+                        Counter::NameEmpty)
           << importStep(QStringLiteral("Staging the rows"),
-                  QStringLiteral("insert into %1(%3) select %3 from %2").arg(tmp, raw, all))
+                        QStringLiteral("insert into %1(%3) select %3 from %2").arg(tmp, raw, all))
           << importStep(QStringLiteral("Setting the import date"),
-                  QStringLiteral("update %1 set fimpdate = sysdate()").arg(tmp), Counter::Sheet);
+                        QStringLiteral("update %1 set fimpdate = sysdate()").arg(tmp), Counter::Sheet);
     return steps;
 }
 
-QVector<DegreeCount> stagedDegrees(const QString &db)
+SheetResult stageWorkbook(const SheetRequest &request,
+                          const std::function<bool(const QString &)> &acceptLayout,
+                          const StepObserver &observer)
 {
-    const Rows rows =
-            Conn::query(QStringLiteral("select fdegree, count(fmobileno) as fcount from %1 group by fdegree "
-                                       "order by fdegree")
-                                .arg(sql::table(db, QStringLiteral("tmpcollstud"))));
-    QVector<DegreeCount> out;
-    for (int r = 0; r < rows.size(); ++r)
-        out.append({rows.value(QStringLiteral("fdegree"), r),
-                    rows.value(QStringLiteral("fcount"), r).toLongLong()});
-    return out;
+    SheetResult result;
+    const Rows college = Conn::query(
+            QStringLiteral("select fcollcode, fcollname, femail from %1 where fcollcode = %2")
+                    .arg(sql::table(request.db, QStringLiteral("college")), sql::quote(request.college)));
+    if (college.isEmpty()) {
+        result.outcome = SheetResult::UnknownCollege;
+        return result;
+    }
+    result.email = college.value(QStringLiteral("femail"));
+
+    // The CSV goes beside the workbook actually read, so a path typed after
+    // choosing another file cannot overwrite that file's copy. An old CSV of
+    // the same name goes first, so a failed read leaves none behind.
+    makeUploadFolders(request.workbookPath);
+    const QString csv = csvPathFor(request.workbookPath);
+    if (observer)
+        observer(0, 1, QStringLiteral("Reading the workbook"));
+    if (QFileInfo::exists(csv) && !QFile::remove(csv))
+        fileError(QStringLiteral("The old CSV file %1 cannot be deleted.").arg(csv), csv);
+    const SheetTable table = saveActiveSheetAsCsv(request.workbookPath, csv);
+    const QString mismatch = layoutMismatch(table, request.univCode);
+    if (!mismatch.isEmpty() && !acceptLayout(mismatch)) {
+        result.outcome = SheetResult::Declined;
+        return result;
+    }
+
+    const QVector<ImportStep> steps = sheetLoadSteps(request.db, csv, request.univCode);
+    UnitOfWork unit(QStringLiteral("sheet staging"));
+    unit.onAttempt([&] {
+        result.counters = ImportCounters();
+        result.degrees.clear();
+    });
+    addImportSteps(unit, steps, result.counters, observer, 0, int(steps.size()) + 1);
+    unit.step(QStringLiteral("degrees"), [&] {
+        if (observer)
+            observer(int(steps.size()), int(steps.size()) + 1, QStringLiteral("Listing the degrees"));
+        const Rows rows =
+                Conn::query(QStringLiteral("select fdegree, count(fmobileno) as fcount from %1 group by "
+                                           "fdegree order by fdegree")
+                                    .arg(sql::table(request.db, QStringLiteral("tmpcollstud"))));
+        for (int r = 0; r < rows.size(); ++r)
+            result.degrees.append({rows.value(QStringLiteral("fdegree"), r),
+                                   rows.value(QStringLiteral("fcount"), r).toLongLong()});
+        return qint64(0);
+    });
+    // No commit check: a replay stages the same rows again.
+    unit.run();
+    return result;
 }
 
-void applyDegreeDecisions(const QString &db, const QVector<DegreeDecision> &grid)
+QVector<ImportStep> degreeGridSteps(const QString &db, const QVector<DegreeDecision> &grid)
 {
     const QString tmp = sql::table(db, QStringLiteral("tmpcollstud"));
+    QVector<ImportStep> steps;
     for (const DegreeDecision &d : grid) {
         const QString code = d.code.trimmed();
         if (d.ticked && code != d.oldCode)
-            Conn::execute(QStringLiteral("update %1 set fdegree = %2 where fdegree = %3")
-                                  .arg(tmp, sql::quote(code), sql::quote(d.oldCode)));
+            steps << importStep(QStringLiteral("Renaming degree %1 to %2").arg(d.oldCode, code),
+                                QStringLiteral("update %1 set fdegree = %2 where fdegree = %3")
+                                        .arg(tmp, sql::quote(code), sql::quote(d.oldCode)));
         else if (!d.ticked)
-            Conn::execute(
+            steps << importStep(
+                    QStringLiteral("Leaving out degree %1").arg(d.oldCode),
                     QStringLiteral("delete from %1 where fdegree = %2").arg(tmp, sql::quote(d.oldCode)));
     }
+    return steps;
 }
 
 QStringList degreesToImport(const QVector<DegreeDecision> &grid)
@@ -205,31 +236,33 @@ QStringList degreesToImport(const QVector<DegreeDecision> &grid)
     return out;
 }
 
-void importStudentList(const QString &univCode, const QString &college, ImportRun &run,
-                       const StepObserver &observer)
+QHash<QString, QString> finalDegreeCodes(const QVector<DegreeDecision> &grid)
 {
-    if (!run.started) {
-        const ImportCounters fromSheet = run.counters;
-        run = ImportRun();
-        run.counters.sheet = fromSheet.sheet;
-        run.counters.nameEmpty = fromSheet.nameEmpty;
-        run.db = selectUniversity(univCode);
-        run.beforeLine = kBeforeNone;
-        const QString before = collegeCounts(run.db, college);
-        if (!before.isEmpty())
-            run.beforeLine = QStringLiteral("Records Before Importing : ") + before;
-        run.started = true;
+    QHash<QString, QString> out;
+    for (const DegreeDecision &staged : grid) {
+        QString code = staged.oldCode;
+        bool deleted = false;
+        for (const DegreeDecision &d : grid) {
+            if (deleted || d.oldCode != code)
+                continue;
+            if (!d.ticked)
+                deleted = true;
+            else
+                code = d.code.trimmed();
+        }
+        if (!deleted)
+            out.insert(staged.oldCode, code);
     }
-    const QVector<ImportStep> steps = dedupSteps(run.db);
-    // A statement whose reply was lost may have run: resume where that is
-    // harmless (the append first drops what is already stored).
-    if (run.next < steps.size() && steps.at(run.next).resumeFrom >= 0) {
-        run.next = steps.at(run.next).resumeFrom;
-        run.resumed = true;
-    }
-    runImportSteps(steps, run, observer);
-    const QString after = collegeCounts(run.db, college);
-    run.afterLine = after.isEmpty() ? QString() : QStringLiteral("Records After Importing : ") + after;
+    return out;
+}
+
+ImportResult importStudentList(const QString &db, const QString &college, const QVector<DegreeDecision> &grid,
+                               const ImportCounters &fromSheet, const StepObserver &observer)
+{
+    ImportCounters carried;
+    carried.sheet = fromSheet.sheet;
+    carried.nameEmpty = fromSheet.nameEmpty;
+    return runStudentList(db, college, degreeGridSteps(db, grid), carried, observer);
 }
 
 QString completionMessage(const QString &college, const ImportCounters &counters, const QString &beforeLine,

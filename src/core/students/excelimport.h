@@ -4,9 +4,12 @@
 #include "core/services/workbook.h"
 #include "core/students/studentimport.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
+
+#include <functional>
 
 // The Excel import: a college's workbook is read into a CSV beside it, staged
 // in tmpcollstud1/tmpcollstud, listed by degree for the operator to check,
@@ -39,27 +42,14 @@ void moveToCompleted(const QString &workbookPath);
 // The staging columns a university's sheet is loaded into, in sheet order.
 QStringList sheetColumns(const QString &univCode);
 
-// The college's row: whether it exists and its e-mail address.
-struct CollegeInfo
-{
-    bool found = false;
-    QString email;
-};
-CollegeInfo lookUpCollege(const QString &db, const QString &college);
-
-// The workbook read and written as CSV (an old CSV of the same name is
-// deleted first, so a failed read leaves none behind). Throws AppError with a
-// message for the operator when the workbook cannot be read.
-SheetTable writeSheetCsv(const QString &workbookPath, const QString &csvPath);
-
 // When the sheet's width differs from the expected columns: a message naming
 // the expected and the found headings; otherwise "".
 QString layoutMismatch(const SheetTable &table, const QString &univCode);
 
 // The statements that stage a CSV: emptying the staging tables, the load, the
 // removal of nameless rows (name-empty counter), the copy into tmpcollstud
-// and the import date (sheet counter). All of them touch staging tables only,
-// so a retry starts them again from the first.
+// and the import date (sheet counter). They touch staging tables only, so a
+// replay simply stages the same rows again.
 QVector<ImportStep> sheetLoadSteps(const QString &db, const QString &csvPath, const QString &univCode);
 
 // One line of the degree grid as the sheet phase fills it.
@@ -68,7 +58,30 @@ struct DegreeCount
     QString code;
     qint64 count = 0; // rows with a mobile-number value
 };
-QVector<DegreeCount> stagedDegrees(const QString &db);
+
+struct SheetRequest
+{
+    QString db; // the university's database, looked up when the command started
+    QString univCode;
+    QString college; // as typed
+    QString workbookPath;
+};
+
+struct SheetResult
+{
+    enum Outcome { Staged, UnknownCollege, Declined } outcome = Staged;
+    QString email;           // the college's address, for the error mail
+    ImportCounters counters; // sheet and name-empty
+    QVector<DegreeCount> degrees;
+};
+
+// The sheet phase: the college looked up, the workbook read into its CSV,
+// the layout compared (a different one is put to `acceptLayout`, asked before
+// anything is loaded), and the CSV staged as one unit, ending with the grid's
+// degrees. Throws AppError.
+SheetResult stageWorkbook(const SheetRequest &request,
+                          const std::function<bool(const QString &)> &acceptLayout,
+                          const StepObserver &observer = {});
 
 // ---------------------------------------------------------------- the grid
 
@@ -80,21 +93,26 @@ struct DegreeDecision
     bool ticked = true;
 };
 
-// Applies the grid to the staging table in grid order: a ticked line whose
-// code was changed rewrites the old code, an unticked one deletes it.
-void applyDegreeDecisions(const QString &db, const QVector<DegreeDecision> &grid);
+// The statements that apply the grid to the staging table in grid order: a
+// ticked line whose code was changed rewrites the old code, an unticked one
+// deletes it.
+QVector<ImportStep> degreeGridSteps(const QString &db, const QVector<DegreeDecision> &grid);
 
 // The ticked degree codes (trimmed) in grid order, each once: two lines that
 // end in the same code import that degree once.
 QStringList degreesToImport(const QVector<DegreeDecision> &grid);
 
+// Where the grid sends each staged code: the code its rows carry once every
+// line has been applied in order; codes whose rows are deleted are absent.
+QHash<QString, QString> finalDegreeCodes(const QVector<DegreeDecision> &grid);
+
 // ---------------------------------------------------------------- student list
 
-// The student-list path: the shared de-duplication, the append to collstud
-// and the counts before and after. `run` carries the sheet and name-empty
-// counters in and the rest out; resumable after a dropped connection.
-void importStudentList(const QString &univCode, const QString &college, ImportRun &run,
-                       const StepObserver &observer = {});
+// The student-list path as one unit: the grid, the shared de-duplication,
+// the append to collstud and the counts before and after. `fromSheet` gives
+// the sheet and name-empty counters.
+ImportResult importStudentList(const QString &db, const QString &college, const QVector<DegreeDecision> &grid,
+                               const ImportCounters &fromSheet, const StepObserver &observer = {});
 
 // "Importing data completed!!" with the college and the counts.
 QString completionMessage(const QString &college, const ImportCounters &counters, const QString &beforeLine,

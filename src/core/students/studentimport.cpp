@@ -3,7 +3,7 @@
 #include "core/services/database.h"
 #include "core/services/errors.h"
 #include "core/services/sqltext.h"
-#include "core/students/university.h"
+#include "core/services/unitofwork.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,7 +16,7 @@ constexpr int kCsvFields = 6;
 constexpr qint64 kFileNotFound = 53;
 
 const QString kBeforeNone = QStringLiteral("Records Before Importing : 0");
-
+const QString kLoadCaption = QStringLiteral("Loading the file");
 
 qint64 &counterOf(ImportCounters &c, Counter which)
 {
@@ -47,6 +47,83 @@ qint64 &counterOf(ImportCounters &c, Counter which)
                    QStringLiteral("csv import"));
 }
 
+QString fieldCount(int n)
+{
+    return n == 1 ? QStringLiteral("1 field") : QStringLiteral("%1 fields").arg(n);
+}
+
+QString literalOrNull(const Rows &rows, const QString &column)
+{
+    return rows.isNull(column) ? QStringLiteral("NULL") : sql::quote(rows.value(column));
+}
+
+// How to tell, after the answer to the commit was lost, whether the import
+// is stored. The append is the mark: the de-duplication drops every line
+// whose number collstud already holds, so the first surviving line, with its
+// college, serial and import date, is in collstud only if this append
+// committed. An import that appends nothing but stores lines without a
+// number or duplicates is told by the row counts of collstudnb and
+// collstuddup, read inside the transaction after its inserts. One that
+// stores nothing outside the staging tables may simply run again.
+struct AppendMark
+{
+    QString survivor; // condition on collstud naming the first surviving line
+    bool counted = false;
+    qint64 noMobileRows = 0;
+    qint64 duplicateRows = 0;
+
+    void reset() { *this = AppendMark(); }
+
+    void take(const QString &db, const ImportCounters &counters)
+    {
+        const Rows first = Conn::query(
+                QStringLiteral(
+                        "select fmobileno, fcollcode, fslno, date_format(fimpdate, '%Y-%m-%d %H:%i:%s') "
+                        "as fstamp from %1 order by fintid limit 1")
+                        .arg(sql::table(db, QStringLiteral("tmpcollstud"))),
+                1);
+        if (!first.isEmpty()) {
+            survivor =
+                    QStringLiteral("fmobileno = %1 and fcollcode <=> %2 and fslno <=> %3 and fimpdate <=> %4")
+                            .arg(sql::quote(first.value(QStringLiteral("fmobileno"))),
+                                 literalOrNull(first, QStringLiteral("fcollcode")),
+                                 literalOrNull(first, QStringLiteral("fslno")),
+                                 literalOrNull(first, QStringLiteral("fstamp")));
+            return;
+        }
+        if (counters.noMobile + counters.dupSheet + counters.dupDb == 0)
+            return;
+        counted = true;
+        countStored(db, &noMobileRows, &duplicateRows);
+    }
+
+    bool committed(const QString &db) const
+    {
+        if (!survivor.isEmpty())
+            return Conn::query(QStringLiteral("select count(*) as n from %1 where %2")
+                                       .arg(sql::table(db, QStringLiteral("collstud")), survivor))
+                           .value(QStringLiteral("n"))
+                           .toLongLong() > 0;
+        if (!counted)
+            return false;
+        qint64 noMobile = 0;
+        qint64 duplicates = 0;
+        countStored(db, &noMobile, &duplicates);
+        return noMobile == noMobileRows && duplicates == duplicateRows;
+    }
+
+    static void countStored(const QString &db, qint64 *noMobile, qint64 *duplicates)
+    {
+        const Rows rows =
+                Conn::query(QStringLiteral("select (select count(*) from %1) as nb, (select count(*) "
+                                           "from %2) as dup")
+                                    .arg(sql::table(db, QStringLiteral("collstudnb")),
+                                         sql::table(db, QStringLiteral("collstuddup"))));
+        *noMobile = rows.value(QStringLiteral("nb")).toLongLong();
+        *duplicates = rows.value(QStringLiteral("dup")).toLongLong();
+    }
+};
+
 } // namespace
 
 ImportStep importStep(const QString &caption, const QString &sql, Counter counter)
@@ -69,14 +146,16 @@ QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
     // The first and the last statement are the same in both plans.
     const ImportStep storeNoMobile = importStep(
             QStringLiteral("Storing the lines without a mobile number"),
-            QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname) select fslno, "
-                           "fcollcode, fdegree, fmobileno, femail, fname from %2 where %3")
+            QStringLiteral(
+                    "insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname) select fslno, "
+                    "fcollcode, fdegree, fmobileno, femail, fname from %2 where %3")
                     .arg(nb, tmp, blank),
             Counter::NoMobile);
     const ImportStep append = importStep(
             QStringLiteral("Adding the new students"),
-            QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate) select "
-                           "fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate from %2")
+            QStringLiteral(
+                    "insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate) select "
+                    "fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate from %2")
                     .arg(stud, tmp),
             Counter::Final);
 
@@ -84,38 +163,42 @@ QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
     if (plan == ImportPlan::Literal) {
         steps << storeNoMobile
               << importStep(QStringLiteral("Removing the lines without a mobile number"),
-                      QStringLiteral("delete from %1 where replace(ifnull(tmpcollstud.fmobileno,''),' ','') = ''").arg(tmp))
-              << importStep(QStringLiteral("Finding mobile numbers repeated in the file"),
-                      QStringLiteral("insert into %1 select fmobileno, count(fmobileno) as fcnt from %2 group by fmobileno "
-                                     "having count(fmobileno) > 1")
-                              .arg(dup, tmp))
+                            QStringLiteral("delete from %1 where %2").arg(tmp, blank))
+              << importStep(
+                         QStringLiteral("Finding mobile numbers repeated in the file"),
+                         QStringLiteral("insert into %1 select fmobileno, count(fmobileno) as fcnt from %2 "
+                                        "group by fmobileno having count(fmobileno) > 1")
+                                 .arg(dup, tmp))
               << importStep(QStringLiteral("Marking mobile numbers repeated in the file"),
-                      QStringLiteral("update %1 a, %2 b set a.fdeleted = 'X' where a.fmobileno = b.fmobileno").arg(tmp, dup))
+                            QStringLiteral(
+                                    "update %1 a, %2 b set a.fdeleted = 'X' where a.fmobileno = b.fmobileno")
+                                    .arg(tmp, dup))
               << importStep(QStringLiteral("Storing the lines repeated in the file"),
-                      QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'").arg(dupStore, tmp),
-                      Counter::DupSheet)
+                            QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'")
+                                    .arg(dupStore, tmp),
+                            Counter::DupSheet)
               << importStep(QStringLiteral("Removing the lines repeated in the file"),
-                      QStringLiteral("delete from %1 where fdeleted = 'X'").arg(tmp))
+                            QStringLiteral("delete from %1 where fdeleted = 'X'").arg(tmp))
               << importStep(QStringLiteral("Finding students stored under another college"),
-                      QStringLiteral("update %1 tmpcollstud, %2 collstud set tmpcollstud.fdeleted = 'X' where "
-                                     "collstud.fmobileno = tmpcollstud.fmobileno and collstud.fcollcode <> "
-                                     "tmpcollstud.fcollcode and replace(ifnull(tmpcollstud.fmobileno,''),' ','') <> ''")
-                              .arg(tmp, stud))
+                            QStringLiteral(
+                                    "update %1 tmpcollstud, %2 collstud set tmpcollstud.fdeleted = 'X' where "
+                                    "collstud.fmobileno = tmpcollstud.fmobileno and collstud.fcollcode <> "
+                                    "tmpcollstud.fcollcode and replace(ifnull(tmpcollstud.fmobileno,''),' "
+                                    "','') <> ''")
+                                    .arg(tmp, stud))
               << importStep(QStringLiteral("Storing the students stored under another college"),
-                      QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'").arg(dupStore, tmp),
-                      Counter::DupDb)
+                            QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'")
+                                    .arg(dupStore, tmp),
+                            Counter::DupDb)
               << importStep(QStringLiteral("Finding students already stored"),
-                      QStringLiteral("update %1 tmpcollstud, %2 collstud set tmpcollstud.fdeleted = 'X' where "
-                                     "collstud.fmobileno = tmpcollstud.fmobileno and "
-                                     "replace(ifnull(tmpcollstud.fmobileno,''),' ','') <> ''")
-                              .arg(tmp, stud))
+                            QStringLiteral(
+                                    "update %1 tmpcollstud, %2 collstud set tmpcollstud.fdeleted = 'X' where "
+                                    "collstud.fmobileno = tmpcollstud.fmobileno and "
+                                    "replace(ifnull(tmpcollstud.fmobileno,''),' ','') <> ''")
+                                    .arg(tmp, stud))
               << importStep(QStringLiteral("Removing the students already stored"),
-                      QStringLiteral("delete from %1 where fdeleted = 'X'").arg(tmp))
+                            QStringLiteral("delete from %1 where fdeleted = 'X'").arg(tmp))
               << append;
-        // The append repeats the look-up of stored students first, so a retry
-        // after a lost reply cannot add a student twice.
-        const int count = int(steps.size());
-        steps[count - 1].resumeFrom = count - 3;
         return steps;
     }
 
@@ -126,48 +209,48 @@ QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
     // mobile number in one delete. Every statement leaves the lines without
     // a mobile number alone, as if they were already gone; the marks 'D' and
     // 'K' never outlive the delete, and the copies carry 'X' as before.
-    const QString all = QStringLiteral("fslno, fcollcode, fdegree, fname, ffatname, fmotname, fgender, fcatcode, ffee, "
-                                       "fsub01, fsub02, fsub03, fsub04, fsub05, fsub06, fsub07, fsub08, fsub09, "
-                                       "fsub10, fmobileno, femail, fimpdate");
+    const QString all =
+            QStringLiteral("fslno, fcollcode, fdegree, fname, ffatname, fmotname, fgender, fcatcode, ffee, "
+                           "fsub01, fsub02, fsub03, fsub04, fsub05, fsub06, fsub07, fsub08, fsub09, "
+                           "fsub10, fmobileno, femail, fimpdate");
     steps << storeNoMobile
-          << importStep(QStringLiteral("Finding mobile numbers repeated in the file"),
-                  QStringLiteral("insert into %1 select fmobileno, count(fmobileno) as fcnt from %2 where not %3 "
-                                 "group by fmobileno having count(fmobileno) > 1")
-                          .arg(dup, tmp, blank))
-          << importStep(QStringLiteral("Marking mobile numbers repeated in the file"),
-                  QStringLiteral("update %1 a, %2 b set a.fdeleted = 'X' where a.fmobileno = b.fmobileno").arg(tmp, dup))
+          << importStep(
+                     QStringLiteral("Finding mobile numbers repeated in the file"),
+                     QStringLiteral(
+                             "insert into %1 select fmobileno, count(fmobileno) as fcnt from %2 where not %3 "
+                             "group by fmobileno having count(fmobileno) > 1")
+                             .arg(dup, tmp, blank))
+          << importStep(
+                     QStringLiteral("Marking mobile numbers repeated in the file"),
+                     QStringLiteral("update %1 a, %2 b set a.fdeleted = 'X' where a.fmobileno = b.fmobileno")
+                             .arg(tmp, dup))
           // One look-up per line in collstud settles both questions: stored
           // under another college at all ('D'), or only under this one ('K').
           // The grouped look-up is built once; left to itself the optimizer
           // may instead repeat it for every line of the staging table.
-          << importStep(QStringLiteral("Finding students already stored"),
-                  QStringLiteral("SET STATEMENT optimizer_switch = 'split_materialized=off' FOR "
-                                 "update %1 tmpcollstud join (select tmpcollstud.fintid, max(collstud.fcollcode <> "
-                                 "tmpcollstud.fcollcode) as felsewhere from %1 tmpcollstud join %2 collstud on "
-                                 "collstud.fmobileno = tmpcollstud.fmobileno where tmpcollstud.fdeleted is null and "
-                                 "not %3 group by tmpcollstud.fintid) stored on stored.fintid = tmpcollstud.fintid "
-                                 "set tmpcollstud.fdeleted = if(stored.felsewhere, 'D', 'K')")
-                          .arg(tmp, stud, blank))
+          << importStep(
+                     QStringLiteral("Finding students already stored"),
+                     QStringLiteral(
+                             "SET STATEMENT optimizer_switch = 'split_materialized=off' FOR "
+                             "update %1 tmpcollstud join (select tmpcollstud.fintid, max(collstud.fcollcode "
+                             "<> "
+                             "tmpcollstud.fcollcode) as felsewhere from %1 tmpcollstud join %2 collstud on "
+                             "collstud.fmobileno = tmpcollstud.fmobileno where tmpcollstud.fdeleted is null "
+                             "and not %3 group by tmpcollstud.fintid) stored on stored.fintid = "
+                             "tmpcollstud.fintid set tmpcollstud.fdeleted = if(stored.felsewhere, 'D', 'K')")
+                             .arg(tmp, stud, blank))
           << importStep(QStringLiteral("Storing the lines repeated in the file"),
-                  QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'").arg(dupStore, tmp),
-                  Counter::DupSheet)
+                        QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'")
+                                .arg(dupStore, tmp),
+                        Counter::DupSheet)
           << importStep(QStringLiteral("Storing the students stored under another college"),
-                  QStringLiteral("insert into %1 select %3, 'X', fintid from %2 where fdeleted = 'D'")
-                          .arg(dupStore, tmp, all),
-                  Counter::DupDb)
-          << importStep(QStringLiteral("Removing the lines dropped"),
-                  QStringLiteral("delete from %1 where fdeleted in ('X', 'D', 'K') or %2").arg(tmp, blank));
-    // Only when the append is retried after a lost reply: what the append may
-    // already have stored is dropped, so no student is stored twice.
-    ImportStep recheck = importStep(QStringLiteral("Removing the students already stored"),
-                              QStringLiteral("delete tmpcollstud from %1 tmpcollstud where not %3 and exists (select 1 "
-                                             "from %2 collstud where collstud.fmobileno = tmpcollstud.fmobileno)")
-                                      .arg(tmp, stud, blank));
-    recheck.onRetryOnly = true;
-    steps << recheck
+                        QStringLiteral("insert into %1 select %3, 'X', fintid from %2 where fdeleted = 'D'")
+                                .arg(dupStore, tmp, all),
+                        Counter::DupDb)
+          << importStep(
+                     QStringLiteral("Removing the lines dropped"),
+                     QStringLiteral("delete from %1 where fdeleted in ('X', 'D', 'K') or %2").arg(tmp, blank))
           << append;
-    const int count = int(steps.size());
-    steps[count - 1].resumeFrom = count - 2;
     return steps;
 }
 
@@ -185,113 +268,134 @@ CsvShape inspectCsv(const QString &path)
     if (file.error() != QFileDevice::NoError)
         fileError(ErrNo::FileAccess, path, QStringLiteral("it cannot be read (%1).").arg(file.errorString()));
     if (data.isEmpty())
-        fileError(ErrNo::InvalidValue, path, QStringLiteral("it is empty; the first line must be the heading."));
+        fileError(ErrNo::InvalidValue, path,
+                  QStringLiteral("it is empty; the first line must be the heading."));
 
     CsvShape shape;
-    const int firstLf = data.indexOf('\n');
+    const int firstLf = int(data.indexOf('\n'));
     shape.crlf = firstLf > 0 && data.at(firstLf - 1) == '\r';
 
-    // Counts fields the way the server's load splits them: a field enclosed
-    // in double quotes may hold commas and line ends, a backslash escapes the
-    // next character.
-    int fields = 1;
+    // Fields are read as the load reads them (no escape character): a field
+    // that starts with a quote is quoted; inside it two quotes stand for one,
+    // and a quote ends the field only before a comma, the line end or the end
+    // of the file. Any other quote there the load keeps as text and reads on,
+    // across line ends, into later lines: such a quote is refused.
+    const int n = int(data.size());
+    const int eolSize = shape.crlf ? 2 : 1;
+    const auto lineEndAt = [&](int i) {
+        return shape.crlf ? (data.at(i) == '\r' && i + 1 < n && data.at(i + 1) == '\n') : data.at(i) == '\n';
+    };
     int line = 1;
     int recordLine = 1;
-    bool atFieldStart = true;
-    bool quoted = false;
+    int fields = 1;
     bool recordEmpty = true;
     const auto endRecord = [&] {
         ++shape.records;
         if (!recordEmpty && fields != kCsvFields)
             fileError(ErrNo::InvalidValue, path,
-                      QStringLiteral("line %1 has %2 fields; every line needs %3 (serial number, college, "
-                                     "degree, name, mobile number, e-mail).")
+                      QStringLiteral(
+                              "line %1 has %2; every line needs %3 (serial number, college, degree, name, "
+                              "mobile number, e-mail).")
                               .arg(recordLine)
-                              .arg(fields)
+                              .arg(fieldCount(fields))
                               .arg(kCsvFields));
-        fields = 1;
-        atFieldStart = true;
-        recordEmpty = true;
-        recordLine = line;
     };
-    const int n = int(data.size());
-    for (int i = 0; i < n; ++i) {
-        const char c = data.at(i);
-        if (c == '\n')
-            ++line;
-        if (c == '\\' && i + 1 < n) {
-            if (data.at(i + 1) == '\n')
-                ++line;
-            ++i;
-            atFieldStart = false;
+    int i = 0;
+    while (i < n) {
+        if (data.at(i) == '"') {
             recordEmpty = false;
-            continue;
-        }
-        if (quoted) {
-            if (c == '"') {
+            const int opened = line;
+            for (++i;; ++i) {
+                if (i >= n)
+                    fileError(
+                            ErrNo::InvalidValue, path,
+                            QStringLiteral("the quote that opens field %1 on line %2 is never closed, so the "
+                                           "rest of the file would be read into that field.")
+                                    .arg(fields)
+                                    .arg(opened));
+                const char c = data.at(i);
+                if (c == '\n')
+                    ++line;
+                if (c != '"')
+                    continue;
                 if (i + 1 < n && data.at(i + 1) == '"') {
                     ++i;
                     continue;
                 }
-                quoted = false;
+                if (i + 1 >= n || data.at(i + 1) == ',' || lineEndAt(i + 1)) {
+                    ++i;
+                    break;
+                }
+                fileError(ErrNo::InvalidValue, path,
+                          QStringLiteral(
+                                  "line %1 has a quote inside the quoted field %2 that neither is doubled "
+                                  "nor ends the field (a quote ends a field only before a comma or the "
+                                  "line end), so the following lines would be read into that field. "
+                                  "Write the quote twice or remove it.")
+                                  .arg(line)
+                                  .arg(fields));
             }
-            continue;
-        }
-        const bool lineEnd = shape.crlf ? (c == '\r' && i + 1 < n && data.at(i + 1) == '\n') : c == '\n';
-        if (lineEnd) {
-            if (shape.crlf) {
-                ++i;
-                ++line;
+        } else {
+            for (; i < n && data.at(i) != ',' && !lineEndAt(i); ++i) {
+                recordEmpty = false;
+                if (data.at(i) == '\n')
+                    ++line;
             }
-            endRecord();
-            continue;
         }
-        recordEmpty = false;
-        if (c == ',') {
+        if (i >= n)
+            break;
+        if (data.at(i) == ',') {
+            recordEmpty = false;
             ++fields;
-            atFieldStart = true;
+            ++i;
             continue;
         }
-        if (c == '"' && atFieldStart)
-            quoted = true;
-        atFieldStart = false;
+        endRecord();
+        i += eolSize;
+        ++line;
+        recordLine = line;
+        fields = 1;
+        recordEmpty = true;
     }
     if (!recordEmpty)
         endRecord();
     return shape;
 }
 
-QVector<ImportStep> csvImportSteps(const QString &db, const QString &path, const CsvShape &shape, ImportPlan plan)
+QVector<ImportStep> csvLoadSteps(const QString &db, const QString &path, const CsvShape &shape,
+                                 ImportPlan plan)
 {
     const QString tmp = sql::table(db, QStringLiteral("tmpcollstud"));
     // A spreadsheet saved on Windows ends its lines in CR LF; naming that end
     // keeps the carriage return out of the last field (the e-mail address).
+    // No escape character: a backslash in a name or address is kept as
+    // typed, and \N is text, not an empty value.
     const QString lines = shape.crlf ? QStringLiteral("LINES TERMINATED BY '\\r\\n' ") : QString();
+    const QString load =
+            QStringLiteral("LOAD DATA local INFILE %1 INTO TABLE %2 FIELDS TERMINATED BY ',' ENCLOSED "
+                           "BY '\"' ESCAPED BY '' %3IGNORE 1 LINES (fslno, fcollcode, fdegree, fname, "
+                           "fmobileno, femail)")
+                    .arg(sql::quote(path), tmp, lines);
+    // Deletes, not truncates: a truncate would commit the transaction the
+    // import runs in.
     QVector<ImportStep> steps;
-    const QString load = QStringLiteral("LOAD DATA local INFILE %1 INTO TABLE %2 FIELDS TERMINATED BY ',' ENCLOSED "
-                                        "BY '\"' %3IGNORE 1 LINES (fslno, fcollcode, fdegree, fname, fmobileno, femail)")
-                                 .arg(sql::quote(path), tmp, lines);
-    steps << importStep(QStringLiteral("Emptying the staging table"), QStringLiteral("truncate table %1").arg(tmp))
-          << importStep(QStringLiteral("Emptying the table of repeated numbers"),
-                  QStringLiteral("truncate table %1").arg(sql::table(db, QStringLiteral("tmpcollstuddup"))));
+    steps << importStep(QStringLiteral("Emptying the staging table"),
+                        QStringLiteral("delete from %1").arg(tmp))
+          << importStep(
+                     QStringLiteral("Emptying the table of repeated numbers"),
+                     QStringLiteral("delete from %1").arg(sql::table(db, QStringLiteral("tmpcollstuddup"))));
     if (plan == ImportPlan::Literal) {
-        steps << importStep(QStringLiteral("Loading the file"), load)
+        steps << importStep(kLoadCaption, load)
               << importStep(QStringLiteral("Setting the import date"),
-                      QStringLiteral("update %1 set fimpdate = sysdate()").arg(tmp), Counter::Sheet);
+                            QStringLiteral("update %1 set fimpdate = sysdate()").arg(tmp), Counter::Sheet);
     } else {
         // Dating the rows while they are loaded spares a second write of
         // every row; the load reports the same number of lines.
-        steps << importStep(QStringLiteral("Loading the file"), load + QStringLiteral(" SET fimpdate = sysdate()"),
-                      Counter::Sheet);
+        steps << importStep(kLoadCaption, load + QStringLiteral(" SET fimpdate = sysdate()"), Counter::Sheet);
     }
     steps << importStep(QStringLiteral("Removing the lines without a name"),
-                  QStringLiteral("delete from %1 where ltrim(ifnull(fname,'')) = ''").arg(tmp), Counter::NameEmpty);
-    const int prefix = int(steps.size());
-    for (ImportStep s : dedupSteps(db, plan)) {
-        if (s.resumeFrom >= 0)
-            s.resumeFrom += prefix;
-        steps << s;
-    }
+                        QStringLiteral("delete from %1 where ltrim(ifnull(fname,'')) = ''").arg(tmp),
+                        Counter::NameEmpty);
     return steps;
 }
 
@@ -300,38 +404,81 @@ QString collegeCounts(const QString &db, const QString &college)
     return collegeCounts(db, college, QStringLiteral("collstud"), QStringLiteral("fmobileno"));
 }
 
-QString collegeCounts(const QString &db, const QString &college, const QString &table, const QString &countedColumn)
+QString collegeCounts(const QString &db, const QString &college, const QString &table,
+                      const QString &countedColumn)
 {
     // The degrees in code order: the server's own order may differ between
     // the before and the after count, which then cannot be compared.
     const Rows rows = Conn::query(
-            QStringLiteral("select a.fcollcode, group_concat(a.fdegree, ' - ', a.fcount order by a.fdegree separator "
-                           "', ') as fcnt from  (select fcollcode, fdegree, count(%3) as fcount from %1 where "
-                           "fcollcode = %2 group by fcollcode, fdegree) a group by a.fcollcode")
-                    .arg(sql::table(db, sql::identifier(table)), sql::quote(college), sql::identifier(countedColumn)));
+            QStringLiteral(
+                    "select a.fcollcode, group_concat(a.fdegree, ' - ', a.fcount order by a.fdegree "
+                    "separator "
+                    "', ') as fcnt from  (select fcollcode, fdegree, count(%3) as fcount from %1 where "
+                    "fcollcode = %2 group by fcollcode, fdegree) a group by a.fcollcode")
+                    .arg(sql::table(db, sql::identifier(table)), sql::quote(college),
+                         sql::identifier(countedColumn)));
     return rows.isEmpty() ? QString() : rows.value(QStringLiteral("fcnt"));
 }
 
-void runImportSteps(const QVector<ImportStep> &steps, ImportRun &run, const StepObserver &observer)
+void addImportSteps(UnitOfWork &unit, const QVector<ImportStep> &steps, ImportCounters &counters,
+                    const StepObserver &observer, int first, int count)
 {
-    const int count = int(steps.size());
-    const int first = run.next;
-    const bool resumed = run.resumed;
-    run.resumed = false;
-    for (; run.next < count; ++run.next) {
-        const ImportStep &s = steps.at(run.next);
-        if (observer)
-            observer(run.next, count, s.caption);
-        if (s.onRetryOnly && !(resumed && run.next == first))
-            continue;
-        const qint64 affected = Conn::execute(s.sql);
-        if (s.counter != Counter::None)
-            counterOf(run.counters, s.counter) = affected;
+    if (count < 0)
+        count = first + int(steps.size());
+    for (int i = 0; i < steps.size(); ++i) {
+        const ImportStep s = steps.at(i);
+        unit.step(s.caption, [s, &counters, observer, index = first + i, count] {
+            if (observer)
+                observer(index, count, s.caption);
+            const qint64 affected = Conn::execute(s.sql);
+            if (s.counter != Counter::None)
+                counterOf(counters, s.counter) = affected;
+            return affected;
+        });
     }
 }
 
-ImportRefusal checkImportFields(const QString &univEntryTrimmed, const QString &univCode, const QString &college,
-                                const QString &path)
+ImportResult runStudentList(const QString &db, const QString &college, const QVector<ImportStep> &before,
+                            const ImportCounters &carried, const StepObserver &observer, ImportPlan plan)
+{
+    const QVector<ImportStep> dedup = dedupSteps(db, plan);
+    const int count = int(before.size() + dedup.size()) + 2;
+    const auto tell = [&observer, count](int index, const QString &caption) {
+        if (observer)
+            observer(index, count, caption);
+    };
+    ImportResult result;
+    AppendMark mark;
+    UnitOfWork unit(QStringLiteral("student list import"));
+    unit.onAttempt([&] {
+        result = ImportResult();
+        result.counters = carried;
+        mark.reset();
+    });
+    unit.step(QStringLiteral("counts before"), [&] {
+        tell(0, QStringLiteral("Counting the students of the college"));
+        const QString counts = collegeCounts(db, college);
+        result.beforeLine =
+                counts.isEmpty() ? kBeforeNone : QStringLiteral("Records Before Importing : ") + counts;
+        return qint64(0);
+    });
+    addImportSteps(unit, before, result.counters, observer, 1, count);
+    addImportSteps(unit, dedup, result.counters, observer, 1 + int(before.size()), count);
+    unit.step(QStringLiteral("counts after"), [&] {
+        tell(count - 1, QStringLiteral("Counting the students of the college"));
+        mark.take(db, result.counters);
+        const QString counts = collegeCounts(db, college);
+        result.afterLine =
+                counts.isEmpty() ? QString() : QStringLiteral("Records After Importing : ") + counts;
+        return qint64(0);
+    });
+    unit.committedWhen([&] { return mark.committed(db); });
+    unit.run();
+    return result;
+}
+
+ImportRefusal checkImportFields(const QString &univEntryTrimmed, const QString &univCode,
+                                const QString &college, const QString &path)
 {
     if (univEntryTrimmed.isEmpty() || college.trimmed().isEmpty() || path.trimmed().isEmpty())
         return {QStringLiteral("Information should be entered!!"), false};
@@ -344,49 +491,44 @@ ImportRefusal checkImportFields(const QString &univEntryTrimmed, const QString &
     return {};
 }
 
-ImportRefusal checkCsvImport(const QString &univEntryTrimmed, const CsvImportRequest &request, CsvShape *shape)
+ImportRefusal checkCsvImport(const QString &univEntryTrimmed, const CsvImportRequest &request,
+                             CsvShape *shape)
 {
-    const ImportRefusal refusal = checkImportFields(univEntryTrimmed, request.univCode, request.college, request.path);
+    const ImportRefusal refusal =
+            checkImportFields(univEntryTrimmed, request.univCode, request.college, request.path);
     if (!refusal.text.isEmpty())
         return refusal;
     *shape = inspectCsv(request.path);
     return {};
 }
 
-void importCsv(const CsvImportRequest &request, const CsvShape &shape, ImportRun &run, const StepObserver &observer)
+ImportResult importCsv(const QString &db, const CsvImportRequest &request, const CsvShape &shape,
+                       const StepObserver &observer)
 {
-    // Until something leaves the staging tables the import simply starts
-    // again; after that it resumes where the connection dropped.
-    // The first statement that writes outside the staging tables.
-    const int firstStore = int(csvImportSteps(QStringLiteral("x"), request.path, shape, request.plan).size() -
-                               dedupSteps(QStringLiteral("x"), request.plan).size());
-    const bool restart = !run.started || run.next <= firstStore;
-    if (restart) {
-        run = ImportRun();
-        run.db = selectUniversity(request.univCode);
-        run.beforeLine = kBeforeNone;
-        const QString before = collegeCounts(run.db, request.college);
-        if (!before.isEmpty())
-            run.beforeLine = QStringLiteral("Records Before Importing : ") + before;
-        run.started = true;
-    }
-    const QVector<ImportStep> steps = csvImportSteps(run.db, request.path, shape, request.plan);
-    if (!restart && run.next < steps.size() && steps.at(run.next).resumeFrom >= 0) {
-        run.next = steps.at(run.next).resumeFrom;
-        run.resumed = true;
-    }
+    // The last upload goes before the transaction starts (a truncate would
+    // end it): the load and every later statement then read a table without
+    // the last upload's deleted rows, which a delete inside the transaction
+    // leaves behind until it commits. The steps still delete, for a replay
+    // on a table that another import filled meanwhile.
+    for (const char *table : {"tmpcollstud", "tmpcollstuddup"})
+        Conn::execute(QStringLiteral("truncate table %1").arg(sql::table(db, QLatin1String(table))));
+    QString current;
+    const StepObserver watch = [&](int index, int count, const QString &caption) {
+        current = caption;
+        if (observer)
+            observer(index, count, caption);
+    };
     try {
-        runImportSteps(steps, run, observer);
+        return runStudentList(db, request.college, csvLoadSteps(db, request.path, shape, request.plan),
+                              ImportCounters(), watch, request.plan);
     } catch (const AppError &e) {
-        if (run.next == 2 && !e.isGoneAway())
-            throw AppError(e.number(),
-                           QStringLiteral("The file %1 could not be loaded: %2").arg(request.path, e.description()),
-                           e.context());
-        throw;
+        if (current != kLoadCaption || e.isGoneAway() || e.isSpent() || e.isReported())
+            throw;
+        throw AppError(
+                e.number(),
+                QStringLiteral("The file %1 could not be loaded: %2").arg(request.path, e.description()),
+                e.context());
     }
-    const QString after = collegeCounts(run.db, request.college);
-    if (!after.isEmpty())
-        run.afterLine = QStringLiteral("Records After Importing : ") + after;
 }
 
 QString countsText(const ImportCounters &c, const QString &beforeLine, const QString &afterLine)
@@ -397,14 +539,14 @@ QString countsText(const ImportCounters &c, const QString &beforeLine, const QSt
            QStringLiteral("Without Mobile No. : ") + QString::number(c.noMobile) + crlf2 +
            QStringLiteral("Duplicate in Excel Sheet : ") + QString::number(c.dupSheet) + crlf2 +
            QStringLiteral("Duplicate in DB : ") + QString::number(c.dupDb) + crlf2 +
-           QStringLiteral("Final Uploaded : ") + QString::number(c.finalUploaded) + crlf2 + beforeLine + crlf2 +
-           afterLine;
+           QStringLiteral("Final Uploaded : ") + QString::number(c.finalUploaded) + crlf2 + beforeLine +
+           crlf2 + afterLine;
 }
 
-QString importSummary(const ImportRun &run)
+QString importSummary(const ImportResult &result)
 {
     return QStringLiteral("Importing data completed!!\r\n\r\n") +
-           countsText(run.counters, run.beforeLine, run.afterLine);
+           countsText(result.counters, result.beforeLine, result.afterLine);
 }
 
 } // namespace students

@@ -5,10 +5,13 @@
 
 #include <functional>
 
+class UnitOfWork;
+
 // The student-list import: a college's list is staged in tmpcollstud, cleaned,
 // de-duplicated against itself and the stored students, and the survivors are
 // appended to collstud. The CSV screen runs all of it; the Excel import stages
-// the sheet its own way and reuses the de-duplication and copy steps.
+// the sheet its own way and reuses the de-duplication and copy steps. Either
+// runs as one transaction, so a cut link never leaves half an import.
 namespace students {
 
 struct ImportCounters
@@ -25,23 +28,16 @@ enum class Counter { None, Sheet, NameEmpty, NoMobile, DupSheet, DupDb, Final };
 
 struct ImportStep
 {
-    QString caption;     // what the progress dialog says
+    QString caption; // what the progress window says
     QString sql;
     Counter counter = Counter::None;
-    // Where a retry starts when the connection dropped while this statement
-    // ran: an append whose success is unknown is preceded by the statements
-    // that drop what is already stored, so it cannot store a row twice.
-    int resumeFrom = -1; // -1: the statement itself
-    // Run only when a retry resumes at this statement; skipped otherwise.
-    bool onRetryOnly = false;
 };
 
-// A step with its caption, statement and counter.
 ImportStep importStep(const QString &caption, const QString &sql, Counter counter = Counter::None);
 
-// Which statement texts to run. Literal: the statements exactly as they have
-// always been written. Fast: equivalent statements that give the same rows and
-// values with far fewer passes over a large collstud.
+// Which statement texts to run. Literal: one statement per rule, in the
+// order the rules are told. Fast: equivalent statements that give the same
+// rows and values with far fewer passes over a large collstud.
 enum class ImportPlan { Literal, Fast };
 
 // The de-duplication and copy statements shared by both imports, from the
@@ -55,41 +51,50 @@ struct CsvShape
     int records = 0;   // lines including the heading
 };
 
-// Reads the whole file and checks that it can be imported: it exists, is
-// readable, has a heading and six fields on every line. Throws AppError naming
-// the file and the cause.
+// Reads the whole file and checks that the load will read it as written: it
+// exists, is readable, has a heading, six fields on every line, and no quote
+// that the load would take for part of a quoted field. Throws AppError naming
+// the file, the line and the cause.
 CsvShape inspectCsv(const QString &path);
 
-// The statements of a CSV import, in order: emptying the staging tables, the
-// load, the import date, the blank names, then dedupSteps().
-QVector<ImportStep> csvImportSteps(const QString &db, const QString &path, const CsvShape &shape,
-                                   ImportPlan plan = ImportPlan::Fast);
+// The statements that stage a CSV file: emptying the staging tables, the
+// load (sheet counter) and the removal of blank names (name-empty counter).
+QVector<ImportStep> csvLoadSteps(const QString &db, const QString &path, const CsvShape &shape,
+                                 ImportPlan plan = ImportPlan::Fast);
 
 // The per-degree counts of a college: "BA - 12, BSC - 3", or "" without rows.
 // By default the students of collstud counted by mobile number; the
 // application import counts studadm by application number.
 QString collegeCounts(const QString &db, const QString &college);
-QString collegeCounts(const QString &db, const QString &college, const QString &table, const QString &countedColumn);
+QString collegeCounts(const QString &db, const QString &college, const QString &table,
+                      const QString &countedColumn);
 
-// Progress of one import, kept by the caller across reconnects so that a
-// retry resumes instead of repeating finished statements.
-struct ImportRun
+// What an import reports at its end.
+struct ImportResult
 {
-    bool started = false;
-    int next = 0; // first statement not known to be done
-    bool resumed = false; // run.next was moved back to a statement's resume point
-    QString db;
     ImportCounters counters;
     QString beforeLine;
     QString afterLine;
 };
 
-// Called before each statement (index, count, caption); screens show it,
-// tests use it to break the connection at a chosen statement.
+// Called before each statement (index, count, caption) for the progress
+// window. It runs inside the import's transaction: it may paint, but must not
+// let other events run.
 using StepObserver = std::function<void(int index, int count, const QString &caption)>;
 
-// Runs `steps` from run.next, storing each statement's counter.
-void runImportSteps(const QVector<ImportStep> &steps, ImportRun &run, const StepObserver &observer);
+// Adds `steps` to `unit`; each stores its rows affected in its counter.
+void addImportSteps(UnitOfWork &unit, const QVector<ImportStep> &steps, ImportCounters &counters,
+                    const StepObserver &observer = {}, int first = 0, int count = -1);
+
+// Runs a student-list import as one unit: `before` (statements that prepare
+// the staging table, e.g. the load), the counts of `college` before, the
+// de-duplication and append, and the counts after. `carried` gives the
+// counters that earlier work already set (the Excel sheet phase); the rest
+// are recomputed by every attempt. A lost answer to the commit is settled by
+// looking for what the append stored (see the definition).
+ImportResult runStudentList(const QString &db, const QString &college, const QVector<ImportStep> &before,
+                            const ImportCounters &carried, const StepObserver &observer = {},
+                            ImportPlan plan = ImportPlan::Fast);
 
 // What the import screen has read from its fields.
 struct CsvImportRequest
@@ -110,24 +115,24 @@ struct ImportRefusal
 // The checks both imports make first: the three fields filled in, and the
 // college range of university "041" (the college must be a number for every
 // university: the type-mismatch error otherwise).
-ImportRefusal checkImportFields(const QString &univEntryTrimmed, const QString &univCode, const QString &college,
-                                const QString &path);
+ImportRefusal checkImportFields(const QString &univEntryTrimmed, const QString &univCode,
+                                const QString &college, const QString &path);
 
 // The checks made once before an import (empty fields, the college range of
 // university "041", the file). Returns the refusal, or an empty text when the
 // import may run. Throws the type-mismatch error for a college that is no
 // number, and the file errors of inspectCsv().
-ImportRefusal checkCsvImport(const QString &univEntryTrimmed, const CsvImportRequest &request, CsvShape *shape);
+ImportRefusal checkCsvImport(const QString &univEntryTrimmed, const CsvImportRequest &request,
+                             CsvShape *shape);
 
-// The import itself, from the restart point on. Resumable: call it again with
-// the same `run` after a dropped connection.
-void importCsv(const CsvImportRequest &request, const CsvShape &shape, ImportRun &run,
-               const StepObserver &observer = {});
+// The CSV import into the university database `db` as one unit.
+ImportResult importCsv(const QString &db, const CsvImportRequest &request, const CsvShape &shape,
+                       const StepObserver &observer = {});
 
 // The six counts with the before and after lines, as both imports show them.
 QString countsText(const ImportCounters &counters, const QString &beforeLine, const QString &afterLine);
 
-// The summary shown at the end of an import.
-QString importSummary(const ImportRun &run);
+// The summary shown at the end of a CSV import.
+QString importSummary(const ImportResult &result);
 
 } // namespace students

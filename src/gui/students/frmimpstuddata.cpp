@@ -7,6 +7,7 @@
 #include "gui/services/formutil.h"
 #include "gui/students/screenutil.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -17,15 +18,57 @@
 
 using namespace students;
 
-namespace {
-// Errors of the spreadsheet automation that the import has always ignored.
-bool isSilent(const AppError &e)
+ImportProgress::ImportProgress(QWidget *screen, const QString &title, const QString &text)
+    : m_dialog(new QProgressDialog(screen))
 {
-    return e.number() == 429 || e.number() == -2147221020;
+    m_dialog->setWindowTitle(title);
+    // Not modal: a modal progress window lets events run on every update.
+    m_dialog->setWindowModality(Qt::NonModal);
+    m_dialog->setAutoClose(false);
+    m_dialog->setAutoReset(false);
+    m_dialog->setCancelButton(nullptr);
+    m_dialog->setMinimumDuration(0);
+    m_dialog->setMinimumWidth(420);
+    m_dialog->setLabelText(text);
+    m_dialog->setRange(0, 0);
+    m_dialog->show();
+    // Once, before any transaction: the window system maps the window.
+    QApplication::processEvents();
 }
-} // namespace
 
-frmimpstuddata::frmimpstuddata(QWidget *parent) : UniversityScreen(parent)
+ImportProgress::~ImportProgress()
+{
+    delete m_dialog;
+}
+
+void ImportProgress::report(int index, int count, const QString &text)
+{
+    if (!m_dialog)
+        return;
+    m_dialog->setMaximum(qMax(count, 1));
+    m_dialog->setValue(qMin(index, count));
+    m_dialog->setLabelText(text + QStringLiteral(" . . ."));
+    m_dialog->repaint();
+}
+
+StepObserver ImportProgress::observer()
+{
+    return [this](int index, int count, const QString &caption) { report(index, count, caption); };
+}
+
+void ImportProgress::close()
+{
+    if (m_dialog) {
+        m_dialog->hide();
+        // The screen takes the keyboard back from the progress window.
+        if (QWidget *screen = m_dialog->parentWidget())
+            screen->window()->activateWindow();
+    }
+    QApplication::processEvents();
+}
+
+frmimpstuddata::frmimpstuddata(QWidget *parent)
+    : UniversityScreen(parent)
 {
     setObjectName(QStringLiteral("frmimpstuddata"));
     setWindowTitle(QStringLiteral("Import Student Data . . ."));
@@ -67,7 +110,8 @@ frmimpstuddata::frmimpstuddata(QWidget *parent) : UniversityScreen(parent)
     // system must keep its case to name the file.
     upperCaseTyping(m_text[1]);
     selectAllOnFocus(this);
-    for (QWidget *w : {static_cast<QWidget *>(m_cmb), static_cast<QWidget *>(m_cmd[0]), static_cast<QWidget *>(m_cmd[1])})
+    for (QWidget *w :
+         {static_cast<QWidget *>(m_cmb), static_cast<QWidget *>(m_cmd[0]), static_cast<QWidget *>(m_cmd[1])})
         w->installEventFilter(this);
 
     connect(m_cmd[1], &QPushButton::clicked, this, &frmimpstuddata::chooseFile);
@@ -79,6 +123,10 @@ bool frmimpstuddata::eventFilter(QObject *watched, QEvent *e)
 {
     if (e->type() != QEvent::KeyPress)
         return UniversityScreen::eventFilter(watched, e);
+    // Keys that queued up while a command runs (they arrive when its
+    // progress window closes) must not close the screen under it.
+    if (m_gate.busy())
+        return true;
     if (UniversityScreen::eventFilter(watched, e))
         return true; // Esc
     const int key = static_cast<QKeyEvent *>(e)->key();
@@ -105,7 +153,14 @@ void frmimpstuddata::chooseFile()
 
 void frmimpstuddata::Import_Data()
 {
+    m_gate.run({m_cmd[0], m_cmd[1]}, [this] { runImport(); });
+}
+
+void frmimpstuddata::runImport()
+{
     BusyCursor busy;
+    // The command's inputs, read once: later changes of the fields or of
+    // another screen's university do not reach this import.
     CsvImportRequest request;
     const QString entry = m_cmb->currentText();
     request.univCode = univCodeOf(entry);
@@ -115,45 +170,29 @@ void frmimpstuddata::Import_Data()
     HandlerOptions options;
     options.style = ErrorStyle::NumberCommaDescription;
     options.icon = Icon::None;
-    bool silent = false;
-    const auto guarded = [&](const std::function<void()> &work) {
-        return runHandled(options, [&](int) {
-            try {
-                work();
-            } catch (const AppError &e) {
-                if (!isSilent(e))
-                    throw;
-                silent = true;
-            }
-        });
-    };
-
     CsvShape shape;
     ImportRefusal refusal;
-    if (!guarded([&] { refusal = checkCsvImport(entry.trimmed(), request, &shape); }) || silent)
+    QString db;
+    if (!runHandled(options, [&](int) {
+            refusal = checkCsvImport(entry.trimmed(), request, &shape);
+            if (refusal.text.isEmpty())
+                db = selectUniversity(request.univCode);
+        }))
         return;
     if (!refusal.text.isEmpty()) {
+        busy.restore();
         msgBox(refusal.text, refusal.critical ? Icon::Critical : Icon::Exclamation);
         return;
     }
 
-    ImportRun run;
-    QProgressDialog progress(this);
-    progress.setWindowTitle(windowTitle());
-    progress.setCancelButton(nullptr);
-    progress.setMinimumDuration(0);
-    progress.setWindowModality(Qt::WindowModal);
-    const auto observer = [&progress](int index, int count, const QString &caption) {
-        progress.setMaximum(count);
-        progress.setLabelText(caption + QStringLiteral(" . . ."));
-        progress.setValue(index);
-    };
-    const bool ok = guarded([&] { importCsv(request, shape, run, observer); });
-    progress.reset();
-    progress.hide();
-    if (!ok || silent)
+    ImportResult result;
+    ImportProgress progress(this, windowTitle(), QStringLiteral("Importing the students . . ."));
+    const bool ok =
+            runHandled(options, [&](int) { result = importCsv(db, request, shape, progress.observer()); });
+    progress.close();
+    if (!ok)
         return;
     busy.restore();
-    msgBox(importSummary(run), Icon::Information);
+    msgBox(importSummary(result), Icon::Information);
     m_text[1]->setFocus();
 }

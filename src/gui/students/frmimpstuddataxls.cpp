@@ -6,11 +6,10 @@
 #include "core/students/excelimport.h"
 #include "core/students/university.h"
 #include "gui/services/formutil.h"
+#include "gui/students/frmimpstuddata.h"
 #include "gui/students/screenutil.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -19,8 +18,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
-#include <QProgressDialog>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include <optional>
@@ -48,52 +47,6 @@ HandlerOptions buttonHandling()
     options.style = ErrorStyle::DescriptionNumber;
     options.icon = Icon::Exclamation;
     return options;
-}
-
-// A progress window that appears only once a phase has run for a second.
-class PhaseProgress
-{
-public:
-    explicit PhaseProgress(QWidget *screen)
-        : m_screen(screen)
-    {
-        m_clock.start();
-    }
-
-    void report(int done, int total, const QString &text)
-    {
-        if (!m_dialog && m_clock.elapsed() >= 1000) {
-            m_dialog.emplace(m_screen);
-            m_dialog->setWindowTitle(m_screen->windowTitle());
-            m_dialog->setCancelButton(nullptr);
-            m_dialog->setMinimumDuration(0);
-            m_dialog->setWindowModality(Qt::WindowModal);
-            m_dialog->setMinimumWidth(420);
-        }
-        if (!m_dialog)
-            return;
-        m_dialog->setMaximum(qMax(total, 1));
-        m_dialog->setValue(qMin(done, total));
-        m_dialog->setLabelText(text);
-        QApplication::processEvents();
-    }
-
-private:
-    QWidget *m_screen;
-    QElapsedTimer m_clock;
-    std::optional<QProgressDialog> m_dialog;
-};
-
-QString countsSoFar(const ImportCounters &c)
-{
-    return QStringLiteral(
-                   "Rows with a name: %1   Without name: %2\nWithout mobile no.: %3   Duplicates: %4 in the "
-                   "sheet, %5 in the database")
-            .arg(c.sheet)
-            .arg(c.nameEmpty)
-            .arg(c.noMobile)
-            .arg(c.dupSheet)
-            .arg(c.dupDb);
 }
 
 } // namespace
@@ -173,11 +126,12 @@ frmimpstuddataxls::frmimpstuddataxls(QWidget *parent)
     selectAllOnFocus(this);
     m_cmb->installEventFilter(this);
 
-    connect(m_cmd[1], &QPushButton::clicked, this, &frmimpstuddataxls::chooseFile);
+    connect(m_cmd[1], &QPushButton::clicked, this, [this] { command([this] { chooseFile(); }); });
     connect(m_cmd[0], &QPushButton::clicked, this, [this] { Import_Data(0); });
-    connect(m_cmd[2], &QPushButton::clicked, this, &frmimpstuddataxls::applyGrid);
-    connect(m_cmd[3], &QPushButton::clicked, this, &frmimpstuddataxls::cancel);
-    connect(m_cmd[4], &QPushButton::clicked, this, &frmimpstuddataxls::sendErrorMail);
+    connect(m_cmd[2], &QPushButton::clicked, this,
+            [this] { Import_Data(m_sheetUniv == kApplicationUniv ? 3 : 2); });
+    connect(m_cmd[3], &QPushButton::clicked, this, &frmimpstuddataxls::hideGrid);
+    connect(m_cmd[4], &QPushButton::clicked, this, [this] { command([this] { sendErrorMail(); }); });
     m_frame->hide();
 }
 
@@ -205,6 +159,10 @@ bool frmimpstuddataxls::eventFilter(QObject *watched, QEvent *e)
 {
     if (e->type() != QEvent::KeyPress)
         return UniversityScreen::eventFilter(watched, e);
+    // Keys that queued up while a command runs (they arrive when its
+    // progress window closes) must not close the screen under it.
+    if (m_gate.busy())
+        return true;
     if (UniversityScreen::eventFilter(watched, e))
         return true; // Esc
     const int key = static_cast<QKeyEvent *>(e)->key();
@@ -227,6 +185,14 @@ bool frmimpstuddataxls::eventFilter(QObject *watched, QEvent *e)
     return UniversityScreen::eventFilter(watched, e);
 }
 
+void frmimpstuddataxls::command(const std::function<void()> &work)
+{
+    m_gate.run({m_cmd[0], m_cmd[1], m_cmd[2], m_cmd[3], m_cmd[4]}, work);
+    // The gate gives the buttons back as they were; Update is offered only
+    // while the grid lists a loaded sheet.
+    m_cmd[2]->setEnabled(m_sheetLoaded);
+}
+
 void frmimpstuddataxls::chooseFile()
 {
     const QString file = ui().openFileName(this, QString(), QString(), QStringLiteral("*.xls* (*.xls*)"));
@@ -240,14 +206,26 @@ void frmimpstuddataxls::chooseFile()
 
 void frmimpstuddataxls::Import_Data(int phase)
 {
+    command([this, phase] { importPhase(phase); });
+}
+
+void frmimpstuddataxls::importPhase(int phase)
+{
     BusyCursor busy;
+    // The command's inputs, read once. The import phases belong to the
+    // sheet's university, whatever the list shows by now.
     const QString entry = m_cmb->currentText();
     const QString univ = phase == 0 ? univCodeOf(entry) : m_sheetUniv;
     const QString college = m_text[1]->text();
     const QString path = m_text[0]->text();
+    const QVector<DegreeDecision> grid = gridDecisions();
     ImportRefusal refusal;
-    if (!runHandled(importHandling(),
-                    [&](int) { refusal = checkImportFields(entry.trimmed(), univ, college, path); }))
+    QString db;
+    if (!runHandled(importHandling(), [&](int) {
+            refusal = checkImportFields(entry.trimmed(), univ, college, path);
+            if (refusal.text.isEmpty())
+                db = selectUniversity(univ);
+        }))
         return;
     if (!refusal.text.isEmpty()) {
         busy.restore();
@@ -256,85 +234,80 @@ void frmimpstuddataxls::Import_Data(int phase)
     }
     switch (phase) {
     case 0:
-        sheetPhase(univ, college, path);
+        sheetPhase(db, univ, college, path);
         break;
     case 2:
-        studentListPhase(univ, college);
+        studentListPhase(db, college, grid);
         break;
     case 3:
-        applicationPhase(univ, college);
+        applicationPhase(db, college, grid);
         break;
     default:
         break;
     }
 }
 
-void frmimpstuddataxls::sheetPhase(const QString &univ, const QString &college, const QString &path)
+void frmimpstuddataxls::sheetPhase(const QString &db, const QString &univ, const QString &college,
+                                   const QString &path)
 {
     std::optional<BusyCursor> busy(std::in_place);
-    PhaseProgress progress(this);
-    bool invalidCollege = false;
-    bool refused = false;
-    bool accepted = false; // the operator's answer survives a retry
-    QVector<DegreeCount> degrees;
+    SheetRequest request{db, univ, college, path};
+    SheetResult sheet;
+    std::optional<ImportProgress> progress;
+    progress.emplace(this, windowTitle(), QStringLiteral("Reading the workbook . . ."));
+    const auto acceptLayout = [&](const QString &mismatch) {
+        busy.reset();
+        const bool yes = askYesNo(mismatch + QStringLiteral("\r\n\r\nLoad the sheet anyway?"),
+                                  Icon::Question) == Answer::Yes;
+        busy.emplace();
+        return yes;
+    };
     const bool ok = runHandled(importHandling(), [&](int) {
-        invalidCollege = refused = false;
-        const QString db = selectUniversity(univ);
-        const CollegeInfo info = lookUpCollege(db, college);
-        if (!info.found) {
-            invalidCollege = true;
-            return;
-        }
-        m_text[2]->setText(info.email);
-        m_workbookPath = path;
-        m_sheetUniv = univ;
-        // The CSV goes beside the workbook actually read, so a path typed
-        // after choosing another file cannot overwrite that file's copy.
-        makeUploadFolders(path);
-        const QString csv = csvPathFor(path);
-        progress.report(0, 1, QStringLiteral("Reading the workbook . . ."));
-        const SheetTable table = writeSheetCsv(path, csv);
-        const QString mismatch = layoutMismatch(table, univ);
-        if (!mismatch.isEmpty() && !accepted) {
-            busy.reset();
-            accepted = askYesNo(mismatch + QStringLiteral("\r\n\r\nLoad the sheet anyway?"),
-                                Icon::Question) == Answer::Yes;
-            busy.emplace();
-            if (!accepted) {
-                refused = true;
-                return;
-            }
-        }
-        ImportRun run;
-        const QVector<ImportStep> steps = sheetLoadSteps(db, csv, univ);
-        runImportSteps(steps, run, [&](int index, int count, const QString &caption) {
-            progress.report(index, count, caption + QStringLiteral(" . . .\n") + countsSoFar(run.counters));
-        });
-        m_counters.sheet = run.counters.sheet;
-        m_counters.nameEmpty = run.counters.nameEmpty;
-        degrees = stagedDegrees(db);
+        sheet = stageWorkbook(request, acceptLayout, progress->observer());
     });
+    progress->close();
+    progress.reset();
     busy.reset();
     if (!ok)
         return;
-    if (invalidCollege) {
+    switch (sheet.outcome) {
+    case SheetResult::UnknownCollege:
         msgBox(QStringLiteral("Invalid college code"), Icon::Exclamation);
         m_text[0]->setFocus();
         return;
-    }
-    if (refused) {
+    case SheetResult::Declined:
         // Nothing was loaded; the grid stays empty and only the error mail
         // and Cancel are offered.
+        m_text[2]->setText(sheet.email);
+        m_sheetUniv = univ;
+        m_workbookPath = path;
         m_spread->setRowCount(0);
         showGrid(false);
         m_cmd[4]->setFocus();
         return;
+    case SheetResult::Staged:
+        break;
     }
+    m_text[2]->setText(sheet.email);
+    m_sheetUniv = univ;
+    m_workbookPath = path;
+    m_counters.sheet = sheet.counters.sheet;
+    m_counters.nameEmpty = sheet.counters.nameEmpty;
+    fillGrid(sheet.degrees);
+    showGrid(true);
+    if (!sheet.degrees.isEmpty()) {
+        m_spread->setCurrentCell(0, DegreeCode);
+        m_spread->setFocus();
+    }
+}
+
+void frmimpstuddataxls::fillGrid(const QVector<DegreeCount> &degrees)
+{
     m_spread->setRowCount(int(degrees.size()));
+    // Only the code and the tick are the operator's to change.
+    const QBrush fixed(QColor(240, 240, 240));
     for (int r = 0; r < degrees.size(); ++r) {
         const DegreeCount &d = degrees.at(r);
-        // Only the code and the tick are the operator's to change.
-        const QBrush fixed(QColor(240, 240, 240));
         auto *old = new QTableWidgetItem(d.code);
         old->setFlags(old->flags() & ~Qt::ItemIsEditable);
         old->setBackground(fixed);
@@ -351,11 +324,6 @@ void frmimpstuddataxls::sheetPhase(const QString &univ, const QString &college, 
         m_spread->setItem(r, DegreeCode, code);
         m_spread->setItem(r, Count, count);
         m_spread->setItem(r, Import, tick);
-    }
-    showGrid(true);
-    if (!degrees.isEmpty()) {
-        m_spread->setCurrentCell(0, DegreeCode);
-        m_spread->setFocus();
     }
 }
 
@@ -374,89 +342,102 @@ QVector<DegreeDecision> frmimpstuddataxls::gridDecisions() const
     return out;
 }
 
-void frmimpstuddataxls::applyGrid()
-{
-    const QVector<DegreeDecision> grid = gridDecisions();
-    // The staging table is the one of the sheet's university, even when
-    // another screen has looked a university up since.
-    if (!runHandled(buttonHandling(),
-                    [&](int) { applyDegreeDecisions(selectUniversity(m_sheetUniv), grid); })) {
-        hideGrid();
-        return;
-    }
-    QApplication::processEvents();
-    Import_Data(m_sheetUniv == kApplicationUniv ? 3 : 2);
-}
-
-void frmimpstuddataxls::cancel()
-{
-    hideGrid();
-}
-
 void frmimpstuddataxls::sendErrorMail()
 {
     const QString to = m_text[2]->text();
     if (to.trimmed().isEmpty())
         return;
     mail::Result sent;
-    if (!runHandled(buttonHandling(), [&](int) {
-            const QString db = m_sheetUniv.isEmpty() ? currentUniversityDb() : selectUniversity(m_sheetUniv);
-            sent = students::sendErrorMail(to, db);
-        }))
+    if (!runHandled(buttonHandling(),
+                    [&](int) { sent = students::sendErrorMail(to, selectUniversity(m_sheetUniv)); }))
         return;
     if (!sent.sent)
         msgBox(QStringLiteral("The error mail to %1 was not sent: %2.").arg(to, sent.reason),
                Icon::Exclamation);
 }
 
-void frmimpstuddataxls::studentListPhase(const QString &univ, const QString &college)
+void frmimpstuddataxls::studentListPhase(const QString &db, const QString &college,
+                                         const QVector<DegreeDecision> &grid)
 {
     std::optional<BusyCursor> busy(std::in_place);
-    PhaseProgress progress(this);
-    ImportRun run;
-    run.counters = m_counters;
-    const bool ok = runHandled(importHandling(), [&](int) {
-        importStudentList(univ, college, run, [&](int index, int count, const QString &caption) {
-            progress.report(index, count, caption + QStringLiteral(" . . .\n") + countsSoFar(run.counters));
+    ImportResult result;
+    {
+        ImportProgress progress(this, windowTitle(), QStringLiteral("Importing the students . . ."));
+        const bool ok = runHandled(importHandling(), [&](int) {
+            result = importStudentList(db, college, grid, m_counters, progress.observer());
         });
-    });
+        progress.close();
+        if (!ok)
+            return;
+    }
     busy.reset();
-    if (!ok)
-        return;
-    m_counters = run.counters;
-    finish(college, m_counters, run.beforeLine, run.afterLine);
+    m_counters = result.counters;
+    finish(college, m_counters, result.beforeLine, result.afterLine);
 }
 
-void frmimpstuddataxls::applicationPhase(const QString &univ, const QString &college)
+void frmimpstuddataxls::applicationPhase(const QString &db, const QString &college,
+                                         const QVector<DegreeDecision> &grid)
 {
     std::optional<BusyCursor> busy(std::in_place);
-    PhaseProgress progress(this);
-    ApplicationRequest request;
-    request.univCode = univ;
-    request.college = college;
-    request.degrees = degreesToImport(gridDecisions());
-    request.admDate = ui().now().date().toString(QStringLiteral("yyyy-MM-dd"));
-    ApplicationRun run;
-    const bool ok = runHandled(importHandling(), [&](int) {
-        importApplications(request, run, [&](qint64 done, qint64 total, const QString &caption) {
-            progress.report(
-                    int(done), int(total),
-                    caption + QStringLiteral(" . . .\n%1 of %2 applications stored").arg(done).arg(total));
-        });
-    });
-    busy.reset();
-    if (!ok)
+    // The same workbook imported twice would create every application again:
+    // say how many students already have one, and store nothing unless the
+    // operator wants them again.
+    qint64 existing = 0;
+    if (!runHandled(importHandling(), [&](int) { existing = existingApplications(db, college, grid); }))
         return;
-    // This path counts only the applications; the other counts are the
-    // ones last recorded.
+    if (existing > 0) {
+        busy.reset();
+        const QString text =
+                QStringLiteral(
+                        "%1 of the students in this sheet already %2 an application of college %3 for the "
+                        "same degree.\r\n\r\nCreate their applications again?")
+                        .arg(existing)
+                        .arg(existing == 1 ? QStringLiteral("has") : QStringLiteral("have"), college);
+        if (askYesNo(text, Icon::Question) != Answer::Yes)
+            return;
+        busy.emplace();
+    }
+
+    ApplicationRequest request;
+    request.db = db;
+    request.college = college;
+    request.grid = grid;
+    request.admDate = ui().now().date().toString(QStringLiteral("yyyy-MM-dd"));
+    ApplicationResult result;
+    bool ok = false;
+    {
+        ImportProgress progress(this, windowTitle(), QStringLiteral("Storing the applications . . ."));
+        ok = runHandled(importHandling(),
+                        [&](int) { importApplications(request, result, progress.observer()); });
+        progress.close();
+    }
+    busy.reset();
+    if (!ok) {
+        if (!result.degrees.isEmpty()) {
+            // Earlier degrees are stored; the grid no longer matches the
+            // staging table, so it is not offered again.
+            msgBox(QStringLiteral("%1 applications of %2 were stored before the import stopped.")
+                           .arg(result.total)
+                           .arg(result.degrees.join(QStringLiteral(", "))),
+                   Icon::Exclamation);
+            m_sheetLoaded = false;
+            hideGrid();
+        }
+        return;
+    }
+    // This path counts only the applications and those that existed; the
+    // other counts are the ones last recorded.
     ImportCounters shown = m_counters;
-    shown.finalUploaded = run.total;
-    finish(college, shown, run.beforeLine, run.afterLine);
+    shown.dupDb = existing;
+    shown.finalUploaded = result.total;
+    finish(college, shown, result.beforeLine, result.afterLine);
 }
 
 void frmimpstuddataxls::finish(const QString &college, const ImportCounters &counters,
                                const QString &beforeLine, const QString &afterLine)
 {
+    // The students are stored (committed): the workbook moves and the
+    // summary appears only now.
     std::optional<AppError> moveFailed;
     try {
         moveToCompleted(m_workbookPath);
@@ -466,16 +447,22 @@ void frmimpstuddataxls::finish(const QString &college, const ImportCounters &cou
     msgBox(completionMessage(college, counters, beforeLine, afterLine), Icon::Information);
     if (moveFailed)
         msgBox(formatError(ErrorStyle::DescriptionNumber, *moveFailed), Icon::Exclamation);
+    m_sheetLoaded = false;
     hideGrid();
     m_text[1]->clear();
     m_text[0]->clear();
     m_text[2]->clear();
+    // The grid is emptied with its standard steps but keeps the screen's
+    // font, so the next sheet's codes look like the first one's.
+    const QFont font = m_spread->font();
     FormatSpread(m_spread);
+    m_spread->setFont(font);
     m_text[0]->setFocus();
 }
 
 void frmimpstuddataxls::showGrid(bool loaded)
 {
+    m_sheetLoaded = loaded;
     m_cmd[2]->setEnabled(loaded);
     m_frame->show();
     fitToContents();

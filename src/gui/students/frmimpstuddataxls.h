@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/students/studentimport.h"
-
+#include "core/students/excelimport.h"
+#include "gui/services/commandgate.h"
 #include "gui/students/screenutil.h"
 
 class QComboBox;
@@ -10,10 +10,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class SpreadGrid;
-
-namespace students {
-struct DegreeDecision;
-}
 
 // "Import Student Data (Excel). . .": stages a college's workbook, lists its
 // degrees for the operator to check, and stores the students (or, for
@@ -25,7 +21,8 @@ public:
     explicit frmimpstuddataxls(QWidget *parent = nullptr);
 
     // The import procedure: phase 0 stages the sheet, 2 stores the student
-    // list, 3 the applications.
+    // list, 3 the applications. Ignored while another command of the screen
+    // runs.
     void Import_Data(int phase);
 
 protected:
@@ -34,16 +31,20 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Runs a command of the screen unless one is running.
+    void command(const std::function<void()> &work);
     void chooseFile();
-    void applyGrid();
-    void cancel();
+    void importPhase(int phase);
     void sendErrorMail();
 
-    void sheetPhase(const QString &univ, const QString &college, const QString &path);
-    void studentListPhase(const QString &univ, const QString &college);
-    void applicationPhase(const QString &univ, const QString &college);
+    void sheetPhase(const QString &db, const QString &univ, const QString &college, const QString &path);
+    void studentListPhase(const QString &db, const QString &college,
+                          const QVector<students::DegreeDecision> &grid);
+    void applicationPhase(const QString &db, const QString &college,
+                          const QVector<students::DegreeDecision> &grid);
     void finish(const QString &college, const students::ImportCounters &counters, const QString &beforeLine,
                 const QString &afterLine);
+    void fillGrid(const QVector<students::DegreeCount> &degrees);
     void showGrid(bool loaded);
     void hideGrid();
     void fitToContents();
@@ -55,11 +56,13 @@ private:
     QLabel *m_lbreg[4];
     QFrame *m_frame;
     SpreadGrid *m_spread;
+    CommandGate m_gate;
 
     // The university and workbook of the last sheet phase: the grid and the
     // staging table belong to them, whatever the fields say by now.
     QString m_sheetUniv;
     QString m_workbookPath;
+    bool m_sheetLoaded = false; // the grid lists a loaded sheet: Update is offered
     // Counters kept between imports, as the summary shows them.
     students::ImportCounters m_counters;
     bool m_freshShow = true;
