@@ -4,6 +4,7 @@
 #include "core/services/errors.h"
 #include "core/services/sqltext.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -61,17 +62,43 @@ bool isGrievanceNumber(const QString &text)
     return digits.match(text.trimmed()).hasMatch();
 }
 
-// Every column the grid and the detail panel show. University names come
-// from the first of equal codes in name order, as the desk looks them up, and
-// without a join that would repeat a grievance for every duplicate code.
+// Every column the grid and the detail panel show. University names and
+// holders are looked up once per search rather than per row: a lookup per
+// row costs more than the search itself on a full list.
 const QString kSelect = QStringLiteral(
-        "select h.ftktid, h.ftktdate, h.funivcode, "
-        "(select u.funivname from masuniv u where u.funivcode = h.funivcode order by u.funivname limit 1) "
-        "as funivname, if(h.ftktuser<>'Student','College','Student') as fkind, h.ftktfrom, h.fregno, "
-        "h.ftktmobile, h.ftktemail, h.fstudemail, h.ftktsub, h.ftktmsg, h.ftktstatus, h.ftktgroup, "
-        "(select group_concat(m.fusername order by m.fusername separator ', ') from masuser m "
-        "where ifnull(m.ftktid,'') <> '' and m.ftktid = h.ftktid) as fholder, h.ffinaluser, h.ffinaldate "
-        "from tkthead h where ");
+        "select h.ftktid, h.ftktdate, h.funivcode, if(h.ftktuser<>'Student','College','Student') as fkind, "
+        "h.ftktfrom, h.fregno, h.ftktmobile, h.ftktemail, h.fstudemail, h.ftktsub, h.ftktmsg, h.ftktstatus, "
+        "h.ftktgroup, h.ffinaluser, h.ffinaldate from tkthead h where ");
+
+// The first name of each code in name order, as the desk looks it up.
+QHash<QString, QString> universityNames()
+{
+    const Rows rows =
+            Conn::query(QStringLiteral("select funivcode, funivname from masuniv order by funivname"));
+    QHash<QString, QString> names;
+    for (int i = 0; i < rows.size(); ++i) {
+        const QString code = rows.value(QStringLiteral("funivcode"), i);
+        if (!names.contains(code))
+            names.insert(code, rows.value(QStringLiteral("funivname"), i));
+    }
+    return names;
+}
+
+// Who holds which grievance; the held number is text, compared as a number
+// as the desk's statements compare it.
+QHash<qlonglong, QStringList> holders()
+{
+    const Rows rows = Conn::query(QStringLiteral(
+            "select fusername, ftktid from masuser where ifnull(ftktid,'') <> '' order by fusername"));
+    QHash<qlonglong, QStringList> held;
+    for (int i = 0; i < rows.size(); ++i) {
+        bool ok = false;
+        const qlonglong tktid = rows.value(QStringLiteral("ftktid"), i).trimmed().toLongLong(&ok);
+        if (ok)
+            held[tktid] << rows.value(QStringLiteral("fusername"), i);
+    }
+    return held;
+}
 
 QString wordsCondition(const QString &text)
 {
@@ -145,12 +172,16 @@ SearchResult searchGrievances(const SearchRequest &request)
     result.cut = rows.size() > kSearchLimit;
     const int n = qMin(rows.size(), kSearchLimit);
     result.rows.reserve(n);
+    if (n == 0)
+        return result;
+    const QHash<QString, QString> names = universityNames();
+    const QHash<qlonglong, QStringList> held = holders();
     for (int i = 0; i < n; ++i) {
         FoundGrievance g;
         g.tktid = rows.value(QStringLiteral("ftktid"), i);
         g.date = rows.dateTime(QStringLiteral("ftktdate"), i);
         g.univCode = rows.value(QStringLiteral("funivcode"), i);
-        g.univName = rows.value(QStringLiteral("funivname"), i);
+        g.univName = names.value(g.univCode);
         g.kind = rows.value(QStringLiteral("fkind"), i);
         g.sender = rows.value(QStringLiteral("ftktfrom"), i);
         g.regno = rows.value(QStringLiteral("fregno"), i);
@@ -161,7 +192,7 @@ SearchResult searchGrievances(const SearchRequest &request)
         g.message = rows.value(QStringLiteral("ftktmsg"), i);
         g.status = rows.value(QStringLiteral("ftktstatus"), i);
         g.level = rows.value(QStringLiteral("ftktgroup"), i);
-        g.holder = rows.value(QStringLiteral("fholder"), i);
+        g.holder = held.value(g.tktid.toLongLong()).join(QStringLiteral(", "));
         g.repliedBy = rows.value(QStringLiteral("ffinaluser"), i);
         if (!rows.isNull(QStringLiteral("ffinaldate"), i))
             g.repliedAt = rows.dateTime(QStringLiteral("ffinaldate"), i);
