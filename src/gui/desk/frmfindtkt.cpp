@@ -62,6 +62,7 @@ frmfindtkt::frmfindtkt(QWidget *parent)
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->verticalHeader()->hide();
+    m_grid->horizontalHeader()->setStretchLastSection(true);
 
     m_detail = new QLabel(this);
     m_detail->setObjectName(QStringLiteral("lbdetail"));
