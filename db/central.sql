@@ -69,10 +69,14 @@ CREATE TABLE IF NOT EXISTS tkthead (
     KEY ix_tkthead_univ (funivcode, ftktuser),
     -- the desk's count of one user's replies of the day at a level
     KEY ix_tkthead_reply (ffinaluser, ftktgroup, ftktstatus, ffinaldate, funivcode, ftktuser),
-    KEY ix_tkthead_mobile (ftktmobile)
+    -- finding a grievance again: by mobile, by either e-mail address, by words
+    KEY ix_tkthead_mobile (ftktmobile),
+    KEY ix_tkthead_email (ftktemail),
+    KEY ix_tkthead_studemail (fstudemail),
+    FULLTEXT KEY ft_tkthead_text (ftktsub, ftktmsg)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
--- One row per forward or reply; written only.
+-- One row per forward or reply: the grievance's trail.
 CREATE TABLE IF NOT EXISTS tktdetl (
     fdetlid       INT UNSIGNED NOT NULL AUTO_INCREMENT,
     ftktid        INT UNSIGNED NOT NULL,

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "core/desk/search.h"
+#include "gui/services/commandgate.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+class TrailView;
+
+// Finds grievances by number, mobile, e-mail or words and shows the chosen
+// one's message and trail. Writes nothing.
+class frmfindtkt : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmfindtkt(QWidget *parent = nullptr);
+
+    // Runs the search typed on the screen (Find, or Enter in the search box).
+    void find();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void fillUniversities();
+    void clearResults();
+    void showResults(const desk::SearchResult &result);
+    void showSelected();
+
+    QComboBox *m_by = nullptr;           // cbosearchby
+    QLineEdit *m_search = nullptr;       // txtsearch
+    QComboBox *m_univ = nullptr;         // cbouniv
+    QComboBox *m_status = nullptr;       // cbostatus
+    QPushButton *m_find = nullptr;       // cmdfind
+    QLabel *m_count = nullptr;           // lbfound
+    QTableWidget *m_grid = nullptr;      // grdfound
+    QLabel *m_detail = nullptr;          // lbdetail
+    QPlainTextEdit *m_message = nullptr; // txtmessage
+    TrailView *m_trail = nullptr;
+    QVector<desk::FoundGrievance> m_found;
+    CommandGate m_gate;
+    bool m_placed = false;
+};

@@ -1,0 +1,86 @@
+#include "gui/desk/trailview.h"
+
+#include <QHeaderView>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kFullTextRole = Qt::UserRole;
+
+// Remarks and replies are typed text: a tooltip must not render them as
+// markup, and keeps their line breaks.
+QString plainTooltip(const QString &text)
+{
+    return QStringLiteral("<p style='white-space:pre-wrap'>") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
+} // namespace
+
+TrailView::TrailView(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("trailview"));
+    m_list = new QTreeWidget(this);
+    m_list->setObjectName(QStringLiteral("lsttrail"));
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setHeaderLabels({QStringLiteral("Date"), QStringLiteral("User"), QStringLiteral("Level"),
+                             QStringLiteral("Remarks / Subject")});
+    m_list->header()->setStretchLastSection(true);
+
+    m_text = new QPlainTextEdit(this);
+    m_text->setObjectName(QStringLiteral("txttrail"));
+    m_text->setReadOnly(true);
+
+    auto *split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(m_list);
+    split->addWidget(m_text);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(split);
+
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, &TrailView::showSelected);
+}
+
+void TrailView::showTrail(const QString &tktid)
+{
+    setTrail(desk::trailOf(tktid));
+}
+
+void TrailView::setTrail(const QVector<desk::TrailEntry> &trail)
+{
+    clear();
+    for (const desk::TrailEntry &e : trail) {
+        QString line = e.summary;
+        line.replace(QLatin1Char('\r'), QString()).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        auto *item = new QTreeWidgetItem(
+                m_list,
+                {e.when.isValid() ? e.when.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss AP")) : QString(),
+                 e.user, e.level, line});
+        item->setData(0, kFullTextRole, e.fullText);
+        for (int c = 0; c < m_list->columnCount(); ++c)
+            item->setToolTip(c, plainTooltip(e.fullText));
+    }
+    for (int c = 0; c + 1 < m_list->columnCount(); ++c)
+        m_list->resizeColumnToContents(c);
+}
+
+void TrailView::clear()
+{
+    m_list->clear();
+    m_text->clear();
+}
+
+void TrailView::showSelected()
+{
+    const QList<QTreeWidgetItem *> selected = m_list->selectedItems();
+    m_text->setPlainText(selected.isEmpty() ? QString()
+                                            : selected.first()->data(0, kFullTextRole).toString());
+}
