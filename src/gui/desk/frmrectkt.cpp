@@ -5,6 +5,7 @@
 #include "core/services/handler.h"
 #include "core/services/session.h"
 #include "gui/desk/frmreplytkt.h"
+#include "gui/desk/trailview.h"
 #include "gui/services/formutil.h"
 #include "gui/shell/frmwait.h"
 
@@ -104,6 +105,10 @@ void frmrectkt::buildControls()
     m_message->setReadOnly(true);
     m_message->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     fields->addWidget(m_message, 3, 1, 1, 5);
+    // What happened to the grievance before it reached this desk: a level-2
+    // user sees the remarks that came with a forwarded one.
+    m_trail = new TrailView(this);
+    fields->addWidget(m_trail, 0, 6, 6, 1);
     fields->addWidget(label(5, QStringLiteral("Mobile")), 4, 0);
     fields->addWidget(field(6), 4, 1);
     fields->addWidget(label(6, QStringLiteral("Email")), 4, 2);
@@ -115,6 +120,7 @@ void frmrectkt::buildControls()
     fields->setColumnStretch(1, 1);
     fields->setColumnStretch(3, 1);
     fields->setColumnStretch(5, 2);
+    fields->setColumnStretch(6, 2);
     fields->setRowStretch(3, 1);
 
     m_dbName = new QLabel(this);
@@ -282,9 +288,12 @@ void frmrectkt::assignStep()
 {
     const QString user = session().LoginUser;
     const QString level = session().LoginGroup;
+    QString picked;
     runDesk(
             [&](int) {
                 const desk::AssignResult result = desk::assignNext(user, level);
+                if (result.outcome == desk::AssignOutcome::Picked)
+                    picked = result.grievance.tktid;
                 switch (result.outcome) {
                 case desk::AssignOutcome::AlreadyHolding:
                 case desk::AssignOutcome::LockBusy:
@@ -302,11 +311,15 @@ void frmrectkt::assignStep()
                 }
             },
             &m_assignError);
+    // Read apart from the pick: a link lost here must not run the pick again.
+    if (!picked.isEmpty())
+        runDesk([&](int) { m_trail->showTrail(picked); });
 }
 
 void frmrectkt::clearShown()
 {
     ClearForm(this);
+    m_trail->clear();
     m_shown = desk::Grievance();
 }
 

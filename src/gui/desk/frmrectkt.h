@@ -16,6 +16,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
 class QTimer;
+class TrailView;
 
 // The grievance desk: hands the signed-in user the next grievance at their
 // level, one at a time, and shows it for reading, replying or forwarding.
@@ -61,6 +62,7 @@ private:
 
     QLineEdit *m_text[12] = {};
     QPlainTextEdit *m_message = nullptr; // text(4)
+    TrailView *m_trail = nullptr;        // the grievance's forwards and replies
     QPlainTextEdit *m_remarks = nullptr; // text(8)
     MaskedEdit *m_date = nullptr;        // mskdt
     QLabel *m_dbName = nullptr;          // lbdbname

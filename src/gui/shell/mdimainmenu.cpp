@@ -75,6 +75,7 @@ void MdiMainMenu::buildMenu()
     addCommand(transactions, QStringLiteral("N24"), QStringLiteral("&Import Student Basic Data (Excel)"));
     addCommand(transactions, QStringLiteral("N23"), QStringLiteral("&Change Degree"));
     addCommand(transactions, QStringLiteral("N25"), QStringLiteral("&Reg. No. Generation"));
+    addCommand(transactions, QStringLiteral("N26"), QStringLiteral("&Find Grievance"));
 
     QMenu *reports = addSubMenu(nullptr, QStringLiteral("N3"), QStringLiteral("&Reports"));
     addCommand(reports, QStringLiteral("N31"), QStringLiteral("&Exam Centres with Tagged Colleges"));

@@ -3,6 +3,7 @@
 #include "core/admin/permtree.h"
 #include "gui/admin/frmpasswd.h"
 #include "gui/admin/frmusers.h"
+#include "gui/desk/frmfindtkt.h"
 #include "gui/desk/frmrectkt.h"
 #include "gui/desk/frmresetlock.h"
 #include "gui/shell/mdimainmenu.h"
@@ -44,6 +45,8 @@ QWidget *createScreen(const QString &menuName, MdiMainMenu *mainWindow)
         return new frmchangedeg();
     if (menuName == QLatin1String("N24"))
         return new frmimpstuddataxls();
+    if (menuName == QLatin1String("N26"))
+        return new frmfindtkt();
     if (menuName == QLatin1String("N42"))
         return new frmpasswd();
     if (menuName == QLatin1String("N43")) {
