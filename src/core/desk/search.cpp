@@ -58,7 +58,7 @@ QString containing(const QString &word)
 
 bool isGrievanceNumber(const QString &text)
 {
-    static const QRegularExpression digits(QStringLiteral("^\\d{1,10}$"));
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,10}$"));
     return digits.match(text.trimmed()).hasMatch();
 }
 
