@@ -3,6 +3,7 @@
 #include "core/services/config.h"
 #include "core/services/database.h"
 #include "core/services/session.h"
+#include "core/services/sqltext.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -31,6 +32,11 @@ QSqlDatabase adminDb()
     if (!db.isOpen() && !db.open())
         ADD_FAILURE() << "admin connection: " << db.lastError().text().toStdString();
     return db;
+}
+
+QString literalOrNull(const QString &value)
+{
+    return value.isNull() ? u"null"_s : sql::quote(value);
 }
 } // namespace
 
@@ -99,4 +105,43 @@ DbTest::TableAway::TableAway(const QString &t)
 DbTest::TableAway::~TableAway()
 {
     admin(u"rename table %1_away to %1"_s.arg(table));
+}
+
+void DbTest::addUser(const QString &name, const QString &level, const QString &held,
+                     const QString &permission, const QString &typedPassword)
+{
+    admin(u"insert into corvane3_tkt.masuser(fusername, fpasswd, fgroup, fsection, fpermission, ftktid) "
+          "values(%1, %2, %3, 'Desk', %4, %5)"_s.arg(
+                  sql::quote(name), sql::quote(EncodePassword(typedPassword)), literalOrNull(level),
+                  literalOrNull(permission), literalOrNull(held)));
+}
+
+void DbTest::addUniv(const QString &code, const QString &name, const QString &db, const QString &email,
+                     const QString &shortName)
+{
+    admin(u"insert into corvane3_tkt.masuniv(funivcode, funivname, fdbname, funivshort, femailid) "
+          "values(%1, %2, %3, %4, %5)"_s.arg(sql::quote(code), sql::quote(name), sql::quote(db),
+                                             sql::quote(shortName.isNull() ? name.left(3) : shortName),
+                                             literalOrNull(email)));
+}
+
+void DbTest::addGrievance(int id, const QString &levelLiteral, const QString &statusLiteral,
+                          const QString &univCode, const QString &senderLiteral)
+{
+    admin(u"insert into corvane3_tkt.tkthead(ftktid, ftktdate, fregno, ftktfrom, ftktemail, fstudemail, "
+          "ftktsub, ftktmsg, ftktuser, ftktmode, ftktmobile, funivcode, ftktstatus, fdeleted, ftktgroup) "
+          "values(%1, '2026-03-04 15:05:09', 'REG%1', 'Sender %1', 's%1@mail.example', null, "
+          "'Subject %1', 'Message %1', %2, 'W', '98400%1', %3, %4, null, %5)"_s.arg(
+                  QString::number(id), senderLiteral, sql::quote(univCode), statusLiteral, levelLiteral));
+}
+
+QString DbTest::heldBy(const QString &user)
+{
+    return adminValue(u"select ifnull(ftktid,'') from corvane3_tkt.masuser where fusername = "_s +
+                      sql::quote(user));
+}
+
+QString DbTest::lockFlag()
+{
+    return adminValue(u"select ifnull(max(fstarted),'') from corvane3_tkt.control"_s);
 }

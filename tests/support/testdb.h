@@ -28,6 +28,24 @@ protected:
     static void killConn();
     static int count(const QString &sql) { return adminValue(sql).toInt(); }
 
+    // Central rows every subsystem's tests need. A null text writes NULL.
+    // The password is stored as the sign-in screen encodes `typedPassword`.
+    static void addUser(const QString &name, const QString &level, const QString &held = QString(),
+                        const QString &permission = QString(),
+                        const QString &typedPassword = QStringLiteral("X"));
+    // `shortName` defaults to the name's first three letters.
+    static void addUniv(const QString &code, const QString &name,
+                        const QString &db = QStringLiteral("corvane3_tsc"), const QString &email = QString(),
+                        const QString &shortName = QString());
+    // A grievance as the portal writes it; level, status and sender are SQL
+    // literals (or NULL).
+    static void addGrievance(int id, const QString &levelLiteral, const QString &statusLiteral,
+                             const QString &univCode = QStringLiteral("041"),
+                             const QString &senderLiteral = QStringLiteral("'Student'"));
+    // What `user` holds ('' for nothing) and the desk's lock flag.
+    static QString heldBy(const QString &user);
+    static QString lockFlag();
+
     // Renames a table away for its lifetime, so statements on it fail.
     struct TableAway
     {
