@@ -80,6 +80,8 @@ frmfindtkt::frmfindtkt(QWidget *parent)
     messageLayout->addWidget(m_message, 1, 0);
     lower->addWidget(messageBox);
     lower->addWidget(m_trail);
+    lower->setStretchFactor(0, 1);
+    lower->setStretchFactor(1, 1);
     auto *split = new QSplitter(Qt::Vertical);
     split->addWidget(m_grid);
     split->addWidget(lower);
@@ -101,7 +103,6 @@ frmfindtkt::frmfindtkt(QWidget *parent)
     setTabOrder(m_univ, m_status);
     setTabOrder(m_status, m_find);
     setTabOrder(m_find, m_grid);
-    resize(960, 600);
 
     connect(m_find, &QPushButton::clicked, this, &frmfindtkt::find);
     connect(m_search, &QLineEdit::returnPressed, this, &frmfindtkt::find);

@@ -24,6 +24,10 @@ public:
     // Runs the search typed on the screen (Find, or Enter in the search box).
     void find();
 
+    // Opens wide enough for the grid's eleven columns and the trail beside
+    // the message (the main window sizes a screen by its hint).
+    QSize sizeHint() const override { return QSize(1100, 640); }
+
 protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

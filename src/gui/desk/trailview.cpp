@@ -70,6 +70,11 @@ void TrailView::setTrail(const QVector<desk::TrailEntry> &trail)
     }
     for (int c = 0; c + 1 < m_list->columnCount(); ++c)
         m_list->resizeColumnToContents(c);
+    // The newest line is what the receiver needs (the remarks that came with
+    // the grievance); in a narrow pane its column may be out of sight, so its
+    // whole text is shown below at once.
+    if (QTreeWidgetItem *newest = m_list->topLevelItem(m_list->topLevelItemCount() - 1))
+        m_list->setCurrentItem(newest);
 }
 
 void TrailView::clear()

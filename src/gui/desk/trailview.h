@@ -8,8 +8,8 @@ class QPlainTextEdit;
 class QTreeWidget;
 
 // What happened to a grievance: one line per forward or reply, oldest first,
-// the whole remarks or reply as the line's tooltip and below the list when
-// the line is selected. Read-only.
+// the whole remarks or reply as the line's tooltip and below the list for
+// the selected line (the newest when the trail is shown). Read-only.
 class TrailView : public QWidget
 {
     Q_OBJECT
