@@ -1,0 +1,371 @@
+#include "core/services/config.h"
+#include "core/services/database.h"
+#include "core/services/session.h"
+#include "gui/desk/frmrectkt.h"
+#include "gui/shell/frmflash.h"
+#include "gui/shell/frmsignup.h"
+#include "gui/shell/mdimainmenu.h"
+
+#include "support/testdb.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableWidget>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest/QTest>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool matches(const std::string &text, const QString &pattern)
+{
+    return QRegularExpression(QRegularExpression::anchoredPattern(pattern))
+            .match(QString::fromStdString(text))
+            .hasMatch();
+}
+
+// The accounts and the main window every shell test starts from.
+class Shell : public DbTest
+{
+protected:
+    void SetUp() override
+    {
+        DbTest::SetUp();
+        resetCentral();
+        addUser(u"ADMIN"_s, QString(), u"42"_s, u"N21*"_s, u"secret"_s);
+        addUniv(u"041"_s, u"Tessaly Central University"_s);
+        Config::instance().programDir = leftovers.path();
+        main = std::make_unique<MdiMainMenu>();
+    }
+    void TearDown() override
+    {
+        main.reset();
+        Config::instance() = saved;
+        settle();
+        DbTest::TearDown();
+    }
+    // Runs deferred deletions and pending events.
+    static void settle()
+    {
+        for (int i = 0; i < 3; ++i) {
+            QApplication::processEvents();
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+    void choose(const QString &name) { main->findChild<QAction *>(name)->trigger(); }
+    int windows() const { return int(main->mdiArea()->subWindowList().size()); }
+    QWidget *screen(const char *child) const
+    {
+        return main->mdiArea()->subWindowList().value(0)->widget()->findChild<QWidget *>(
+                QLatin1String(child));
+    }
+
+    const Config saved = Config::instance();
+    QTemporaryDir leftovers;
+    std::unique_ptr<MdiMainMenu> main;
+};
+
+using Startup = Shell;
+
+// Start-up on a matching control row (same day, another hour) deletes the
+// left-over reports, loads the main window unseen and hands over to the
+// sign-in, where the keyboard alone signs in (typed letters upper-cased).
+TEST_F(Startup, reachesTheSignInAndSignsInByKeyboard)
+{
+    for (const QString &name :
+         {u"rep1.prn"_s, u"REP2.TXT"_s, u"rep.doc"_s, u"report.csv"_s, u"rep1.prn.bak"_s})
+        ASSERT_TRUE(QFile(leftovers.filePath(name)).open(QIODevice::WriteOnly));
+    const QDateTime now = QDateTime::currentDateTime();
+    ui.clock = QDateTime(now.date(), now.time().hour() < 12 ? QTime(23, 59) : QTime(0, 1));
+    QPointer<FrmFlash> flash = new FrmFlash;
+    ui.onModal = [&](QObject *window) {
+        auto *screen = qobject_cast<QWidget *>(window);
+        auto *password = screen->findChild<QLineEdit *>(u"Txtpass"_s);
+        screen->show();
+        QTest::keyClicks(screen->focusWidget(), u"admin"_s);
+        QTest::keyClick(screen->focusWidget(), Qt::Key_Return);
+        EXPECT_FALSE(flash->mainWindow()->isVisible());
+        EXPECT_EQ(screen->focusWidget(), password);
+        QTest::keyClicks(password, u"secret"_s);
+        EXPECT_EQ(password->text(), u"SECRET"_s);
+        QTest::keyClick(password, Qt::Key_Return);
+        return 0;
+    };
+    flash->activate();
+    main.reset(flash->mainWindow());
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(ui.dump(), "");
+    EXPECT_FALSE(ui.ended);
+    EXPECT_EQ(session().InstUnivCode, u"041"_s);
+    EXPECT_EQ(session().LoginUser, u"ADMIN"_s);
+    EXPECT_EQ(session().LoginGroup, u"A"_s); // fgroup NULL
+    EXPECT_EQ(QDir(leftovers.path()).entryList(QDir::Files, QDir::Name),
+              (QStringList{u"rep1.prn.bak"_s, u"report.csv"_s}));
+    settle();
+    EXPECT_TRUE(flash.isNull());
+}
+
+// Each of these ends the application before the sign-in with its message;
+// a server that is down or never answers ends within the connect timeout.
+TEST_F(Startup, stopsBeforeTheSignIn)
+{
+    QTcpServer silent; // the kernel completes the connection; nothing is ever sent
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const auto control = [](const QString &set) { admin(u"update corvane3_tkt.control set "_s + set); };
+    const struct
+    {
+        const char *name;
+        std::function<void()> arrange;
+        QString messages; // pattern; empty: start-up goes on to the sign-in
+    } cases[] = {
+            {"server down", [] { Config::instance().port = u"1"_s; }, u".* -2147467259"_s},
+            {"server silent", [&] { Config::instance().port = QString::number(silent.serverPort()); },
+             u".* -2147467259"_s},
+            {"login refused", [] { Config::instance().password = u"not-the-password"_s; },
+             u".*Access denied.* -2147217843"_s},
+            {"newer version, compared as text", [&] { control(u"ftktversion = '11'"_s); },
+             u"Version Mismatch!!\\. Install latest software\\."_s},
+            {"older version", [&] { control(u"ftktversion = '099'"_s); }, u""_s},
+            {"empty control table", [] { admin(u"delete from corvane3_tkt.control"_s); },
+             u"Error in control table\\|3021  Either BOF or EOF is True.*"_s},
+            {"date one day off", [this] { ui.clock = QDateTime::currentDateTime().addDays(1); },
+             u"System Date is not Matching with the Server Date"_s},
+            {"read-only left-over report",
+             [this] {
+                 QFile file(leftovers.filePath(u"rep1.prn"_s));
+                 ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+                 file.setPermissions(QFileDevice::ReadOwner);
+             },
+             u"75  Path/File access error"_s},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Config::instance() = saved;
+        Config::instance().programDir = leftovers.path();
+        Config::instance().dbConnectTimeout = 2;
+        QFile::remove(leftovers.filePath(u"rep1.prn"_s));
+        resetCentral();
+        ui.reset();
+        c.arrange();
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QPointer<FrmFlash> flash = new FrmFlash;
+        flash->activate();
+        EXPECT_LT(elapsed.elapsed(), 6000);
+        EXPECT_TRUE(matches(ui.dump(), c.messages)) << ui.dump();
+        EXPECT_EQ(ui.ended, !c.messages.isEmpty());
+        EXPECT_EQ(ui.modalWindows.size(), c.messages.isEmpty() ? 1 : 0); // the sign-in
+        delete flash->mainWindow();
+        delete flash;
+    }
+}
+
+using SignIn = Shell;
+
+// A refusal keeps the screen for another try and the university list is read
+// all the same. The name's quotes are removed for the look-up only: the
+// signed-in name keeps them and finds no permission row. Cancel and the close
+// box end the application; Esc is no way round the sign-in.
+TEST_F(SignIn, refusalsAndFailures)
+{
+    enum Outcome { Again, In, Ended };
+    std::optional<TableAway> away;
+    std::unique_ptr<FrmSignUp> screen;
+    const struct
+    {
+        const char *name;
+        QString user, password;
+        std::function<void()> arrange;
+        QString messages; // pattern
+        Outcome outcome;
+        QString button = u"cmdok"_s; // empty: none
+    } cases[] = {
+            {"empty", QString(), QString(), {}, u"Enter User name"_s, Again},
+            {"blank password", u"ADMIN"_s, u"   "_s, {}, u"Enter Password"_s, Again},
+            {"blank name", u"   "_s, u"secret"_s, {}, u"Invalid Password"_s, Again},
+            {"wrong password", u"ADMIN"_s, u"guess"_s, {}, u"Invalid Password"_s, Again},
+            {"unknown user", u"NOBODY"_s, u"secret"_s, {}, u"Invalid Password"_s, Again},
+            {"injection", u"ADMIN\\' OR 1=1 -- "_s, u"x"_s, {}, u"Invalid Password"_s, Again},
+            {"accounts table away", u"ADMIN"_s, u"secret"_s, [&] { away.emplace(u"corvane3_tkt.masuser"_s); },
+             u".*masuser.*"_s, Again},
+            {"quote in the name", u"AD'MIN"_s, u"secret"_s, {}, u"You have no permissions.*"_s, Ended},
+            {"pasted in lower case", u"admin"_s, u"secret"_s, {}, u""_s, In},
+            {"dropped link", u"ADMIN"_s, u"secret"_s, [] { killConn(); }, u""_s, In},
+            {"Esc, then Cancel", u"ADMIN"_s, u"secret"_s,
+             [&] { QTest::keyClick(screen.get(), Qt::Key_Escape); }, u"Application Terminated"_s, Ended,
+             u"cmdcancel"_s},
+            {"close box", u"ADMIN"_s, u"secret"_s, [&] { screen->close(); }, u"Application Terminated"_s,
+             Ended, QString()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        main = std::make_unique<MdiMainMenu>();
+        screen = std::make_unique<FrmSignUp>(nullptr, main.get());
+        screen->show();
+        session().reset();
+        ui.reset();
+        if (c.arrange)
+            c.arrange();
+        screen->findChild<QLineEdit *>(u"txtuser"_s)->setText(c.user);
+        screen->findChild<QLineEdit *>(u"Txtpass"_s)->setText(c.password);
+        if (!c.button.isEmpty())
+            screen->findChild<QPushButton *>(c.button)->click();
+        away.reset();
+        EXPECT_TRUE(matches(ui.dump(), c.messages)) << ui.dump();
+        EXPECT_EQ(main->isVisible() && !screen->isVisible(), c.outcome == In);
+        EXPECT_EQ(ui.ended, c.outcome == Ended);
+        if (c.outcome == Again)
+            EXPECT_EQ(session().LoginUser, QString());
+        EXPECT_EQ(session().univListRead, c.button == u"cmdok"_s);
+    }
+}
+
+using MainWindow = Shell;
+
+// A permission string enables the commands whose names it holds as a
+// case-sensitive substring ("N21*" enables N2 too); ADMIN in any case gets
+// every command; help, the window list and exit stay for everyone. An
+// account without a row ends the application.
+TEST_F(MainWindow, permissionStringsEnableTheCommandsTheyHold)
+{
+    const QStringList all = {u"N1"_s,  u"N11"_s, u"N2"_s,  u"N21"_s, u"N22"_s,         u"N23"_s,
+                             u"N24"_s, u"N25"_s, u"N26"_s, u"N3"_s,  u"N31"_s,         u"N4"_s,
+                             u"N41"_s, u"N42"_s, u"N43"_s, u"N44"_s, u"mnuhlpsearch"_s};
+    const struct
+    {
+        QString user;
+        QString permission; // null: NULL
+        QStringList enabled;
+    } cases[] = {
+            {u"CLERK"_s, u"N21*"_s, {u"N2"_s, u"N21"_s}},
+            {u"CLERK"_s, u"n21*"_s, {}},
+            {u"CLERK"_s, QString(), {}},
+            {u"CLERK"_s, u"N11*N43*"_s, {u"N1"_s, u"N11"_s, u"N4"_s, u"N43"_s}},
+            {u"admin"_s, QString(), all},
+            {u"O'NEIL\\"_s, u"N31*"_s, {u"N3"_s, u"N31"_s}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.user.toStdString() + " / " + c.permission.toStdString());
+        admin(u"delete from corvane3_tkt.masuser"_s);
+        addUser(c.user, u"A"_s, QString(), c.permission);
+        main = std::make_unique<MdiMainMenu>();
+        session().LoginUser = c.user;
+        ASSERT_EQ(main->applyPermissions(), MdiMainMenu::Permissions::Applied);
+        for (const QAction *action : main->menuControls()) {
+            const QString name = action->objectName();
+            EXPECT_EQ(action->isEnabled(), !all.contains(name) || c.enabled.contains(name))
+                    << name.toStdString();
+        }
+    }
+    EXPECT_EQ(ui.dump(), "");
+    session().LoginUser = u"GHOST"_s;
+    EXPECT_EQ(main->applyPermissions(), MdiMainMenu::Permissions::Ended);
+    EXPECT_EQ(ui.dump(), "You have no permissions to use the Software, Contact Admin.");
+    EXPECT_TRUE(ui.ended);
+}
+
+// A screen chosen again is brought forward, not doubled. Screens that close
+// themselves take their frame along, and the menu then opens a new screen
+// that works; the lock-release screen shows its Release buttons whole and
+// opens only for the account typed exactly as ADMIN.
+TEST_F(MainWindow, screensThatCloseThemselvesOpenAgainFromTheMenu)
+{
+    main->show();
+    admin(u"update corvane3_tkt.masuser set ftktid = null"_s);
+    addGrievance(42, u"'A'"_s, u"null"_s);
+    session().LoginGroup = u"A"_s;
+    readUnivList();
+    session().LoginUser = u"admin"_s;
+    choose(u"N44"_s);
+    EXPECT_EQ(windows(), 0);
+    session().LoginUser = u"ADMIN"_s;
+    const auto desk = [this] {
+        auto *screen = qobject_cast<frmrectkt *>(main->mdiArea()->subWindowList().value(0)->widget());
+        ASSERT_NE(screen, nullptr);
+        screen->Timer1_Timer(); // a grievance on the desk enables its buttons
+        EXPECT_EQ(screen->displayed().tktid, u"42"_s);
+    };
+    const struct
+    {
+        const char *name;
+        QString menu;
+        std::function<void()> close;
+    } cases[] = {
+            {"desk Close", u"N21"_s, [&] { qobject_cast<QPushButton *>(screen("cmd(3)"))->click(); }},
+            {"desk Esc", u"N21"_s, [&] { QTest::keyClick(screen("cmd(0)"), Qt::Key_Escape); }},
+            {"lock release Esc", u"N44"_s, [&] { QTest::keyClick(screen("text(0)"), Qt::Key_Escape); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        choose(c.menu);
+        choose(c.menu);
+        ASSERT_EQ(windows(), 1);
+        if (c.menu == u"N21"_s)
+            desk();
+        c.close();
+        settle();
+        EXPECT_EQ(windows(), 0);
+        choose(c.menu);
+        ASSERT_EQ(windows(), 1);
+        EXPECT_TRUE(main->mdiArea()->subWindowList().first()->widget()->isVisible());
+        if (c.menu == u"N21"_s) {
+            desk();
+        } else {
+            const QWidget *button = qobject_cast<QTableWidget *>(screen("spread"))->cellWidget(0, 2);
+            EXPECT_EQ(button->visibleRegion().boundingRect(), button->rect());
+        }
+        main->mdiArea()->closeAllSubWindows();
+        settle();
+    }
+    EXPECT_EQ(ui.dump(), "");
+}
+
+// Exit keeps the held grievance; the close box releases it, also over a
+// dropped link, and ends the application even when the release fails.
+TEST_F(MainWindow, leavingAsksAndOnlyTheCloseBoxReleases)
+{
+    session().LoginUser = u"ADMIN"_s;
+    main->show();
+    ui.answers = {Answer::No, Answer::No, Answer::Yes};
+    main->close();
+    choose(u"MnuExit"_s);
+    EXPECT_FALSE(ui.ended);
+    choose(u"MnuExit"_s);
+    EXPECT_TRUE(ui.ended);
+    EXPECT_EQ(heldBy(u"ADMIN"_s), u"42"_s);
+
+    ui.reset();
+    killConn();
+    ui.answers = {Answer::Yes};
+    main->close();
+    EXPECT_TRUE(ui.ended);
+    EXPECT_EQ(heldBy(u"ADMIN"_s), u""_s);
+
+    ui.reset();
+    ui.answers = {Answer::Yes};
+    {
+        const TableAway away(u"corvane3_tkt.masuser"_s);
+        main->close();
+    }
+    EXPECT_TRUE(ui.ended);
+    ASSERT_EQ(ui.messages.size(), 2); // the question, then the failure
+    EXPECT_EQ(ui.last().icon, Icon::Exclamation);
+}
+
+} // namespace
