@@ -15,7 +15,6 @@
 #include <QTreeWidget>
 #include <QtTest/QTest>
 
-#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -26,15 +25,13 @@ namespace {
 const QString kCleared = u"No permission is ticked. Remove every permission of DESK31?"_s;
 const QString kChanged = u"Password has been changed Successfully"_s;
 
-// Both screens opened from the real main window, so the permission tree is
-// the one its menu gives.
+// Both screens opened from the real main window, whose menu gives the tree.
 class Admin : public DbTest
 {
 protected:
     void SetUp() override
     {
         DbTest::SetUp();
-        resetCentral();
         resetAccounts();
         session().LoginUser = u" CLERK7 "_s; // signed in with blanks around the name
         openMain();
@@ -52,13 +49,15 @@ protected:
                "('DESK31', 'FRONT', 'N2*N21*N99*', 'x'), ('DESK40', 'BACK', '', 'y'), ('CLERK7', 'HELP', 'N4*N42*', "_s +
                        sql::quote(StoredPassword(u"CLERK7"_s)) + u")"_s});
     }
-    // Name, section, password and permissions of every account.
+    // Name, section, password and permissions of every account; without the
+    // password, of every account but the signed-in one.
     static QString accounts(bool withPassword = false)
     {
         return adminValue(
                 u"select group_concat(concat_ws('|', fusername, ifnull(fsection, '-'), %1 "
-                "ifnull(fpermission, '-')) order by fusername separator ' / ') from corvane3_tkt.masuser"_s
-                        .arg(withPassword ? u"fpasswd,"_s : QString()));
+                "ifnull(fpermission, '-')) order by fusername separator ' / ') from corvane3_tkt.masuser %2"_s
+                        .arg(withPassword ? u"fpasswd,"_s : QString(),
+                             withPassword ? QString() : u"where fusername <> 'CLERK7'"_s));
     }
 
     void openMain()
@@ -71,44 +70,35 @@ protected:
         users = main->findChild<frmusers *>();
         ASSERT_NE(users, nullptr);
     }
-    frmpasswd *passwordScreen()
-    {
-        main->runCommand(u"N42"_s);
-        return main->findChild<frmpasswd *>();
-    }
-
-    template<class W>
+    template<class W = QLineEdit>
     W *in(QWidget *screen, const QString &name)
     {
         return screen->findChild<W *>(name);
     }
-    QLineEdit *user() { return in<QLineEdit>(users, u"text(0)"_s); }
-    QLineEdit *section() { return in<QLineEdit>(users, u"text(6)"_s); }
-    QTreeWidget *tree() { return in<QTreeWidget>(users, u"tvwoptions"_s); }
     QTreeWidgetItem *node(const QString &key)
     {
-        for (QTreeWidgetItemIterator it(tree()); *it; ++it)
+        for (QTreeWidgetItemIterator it(in<QTreeWidget>(users, u"tvwoptions"_s)); *it; ++it)
             if ((*it)->data(0, Qt::UserRole).toString() == key)
                 return *it;
         throw std::runtime_error("no node " + key.toStdString());
     }
 
-    // What the operator does, as steps separated by ";": "type NAME" (typed
-    // into User ID), "leave" (Enter in Section), "choose NAME" (from the
-    // list), "tick KEY", "untick KEY", "section TEXT", "answer Yes|No" (to
-    // the next question), "save" (a mouse click), "grant NAME PERMISSIONS"
-    // (another administrator meanwhile).
+    // The operator's steps, ";"-separated: type NAME, leave (Enter in Section),
+    // choose NAME, tick/untick KEY, section TEXT, answer Yes|No, again (Save
+    // clicked again while a message is up), save, grant NAME PERMISSIONS
+    // (another administrator), password OLD,NEW,CONFIRMATION, signs-in NAME PW.
     void act(const QString &script)
     {
         for (const QString &step : script.split(u';', Qt::SkipEmptyParts)) {
             const QString verb = step.trimmed().section(u' ', 0, 0), arg = step.trimmed().section(u' ', 1);
+            QLineEdit *user = in(users, u"text(0)"_s), *section = in(users, u"text(6)"_s);
             if (verb == u"type"_s) {
-                user()->setFocus();
-                user()->clear();
-                QTest::keyClicks(user(), arg);
+                user->setFocus();
+                user->clear();
+                QTest::keyClicks(user, arg);
             } else if (verb == u"leave"_s) {
-                section()->setFocus();
-                QTest::keyClick(section(), Qt::Key_Return);
+                section->setFocus();
+                QTest::keyClick(section, Qt::Key_Return);
             } else if (verb == u"choose"_s) {
                 auto *list = in<QComboBox>(users, u"cmb"_s);
                 list->setCurrentIndex(list->findText(arg));
@@ -116,74 +106,49 @@ protected:
             } else if (verb == u"tick"_s || verb == u"untick"_s) {
                 node(arg)->setCheckState(0, verb == u"tick"_s ? Qt::Checked : Qt::Unchecked);
             } else if (verb == u"section"_s) {
-                section()->setFocus();
-                section()->setText(arg);
+                section->setFocus();
+                section->setText(arg);
             } else if (verb == u"save"_s) {
                 QTest::mouseClick(in<QPushButton>(users, u"cmd(0)"_s), Qt::LeftButton);
+            } else if (verb == u"again"_s) {
+                ui.onMessage = [this](const MessageRequest &) {
+                    if (ui.messages.size() < 3)
+                        act(u"save"_s);
+                };
             } else if (verb == u"answer"_s) {
                 ui.answers << (arg == u"Yes"_s ? Answer::Yes : Answer::No);
             } else if (verb == u"grant"_s) {
                 admin(u"update corvane3_tkt.masuser set fpermission = '%2' where fusername = '%1'"_s.arg(
                         arg.section(u' ', 0, 0), arg.section(u' ', 1)));
+            } else if (verb == u"password"_s) {
+                main->runCommand(u"N42"_s);
+                auto *screen = main->findChild<frmpasswd *>();
+                for (int i = 0; i < 3; ++i)
+                    in(screen, u"text(%1)"_s.arg(i))->setText(arg.section(u',', i, i));
+                QTest::mouseClick(in<QPushButton>(screen, u"cmdok"_s), Qt::LeftButton);
+            } else if (verb == u"signs-in"_s) {
+                EXPECT_TRUE(signin::lookup(arg.section(u' ', 0, 0), arg.section(u' ', 1)).has_value())
+                        << step.toStdString();
             } else {
                 ADD_FAILURE() << "unknown step " << step.toStdString();
             }
         }
-    }
-    void changePassword(frmpasswd *screen, const QString &old, const QString &fresh,
-                        const QString &confirmation)
-    {
-        in<QLineEdit>(screen, u"text(0)"_s)->setText(old);
-        in<QLineEdit>(screen, u"text(1)"_s)->setText(fresh);
-        in<QLineEdit>(screen, u"text(2)"_s)->setText(confirmation);
-        QTest::mouseClick(in<QPushButton>(screen, u"cmdok"_s), Qt::LeftButton);
     }
 
     std::unique_ptr<MdiMainMenu> main;
     frmusers *users = nullptr;
 };
 
-// A new account: the tree lists every command of the main window's menu, and
-// what is ticked is what that account may use at its next sign-in, with its
-// own name, typed in any case, as first password.
-TEST_F(Admin, newAccountGetsExactlyTheTickedCommandsOfTheRealMenu)
-{
-    act(u"type clerk9; section HELP; leave"_s); // not found: an unticked tree
-
-    QStringList commands, keys; // every command before the window list, every node
-    for (const QAction *action : main->menuControls()) {
-        if (action->objectName() == u"NWindow"_s)
-            break;
-        if (!action->isSeparator())
-            commands << action->objectName();
-    }
-    for (QTreeWidgetItemIterator it(tree()); *it; ++it)
-        keys << (*it)->data(0, Qt::UserRole).toString();
-    EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()), QSet<QString>(commands.begin(), commands.end()));
-
-    for (int i = 0; i < tree()->topLevelItemCount(); ++i) // a root takes its branch
-        tree()->topLevelItem(i)->setCheckState(0, Qt::Checked);
-    act(u"untick N11; untick N2; tick N23"_s); // the last item takes its root, an item its root
-    EXPECT_EQ(node(u"N1"_s)->checkState(0), Qt::Unchecked);
-    act(u"save"_s);
-    EXPECT_TRUE(ui.messages.isEmpty()) << ui.dump();
-    EXPECT_GE(in<QComboBox>(users, u"cmb"_s)->findText(u"CLERK9"_s), 0); // the list is read again
-
-    EXPECT_TRUE(signin::lookup(u"CLERK9"_s, u"clerk9"_s).has_value());
-    session().LoginUser = u"CLERK9"_s;
-    MdiMainMenu signedIn;
-    ASSERT_EQ(signedIn.applyPermissions(), MdiMainMenu::Permissions::Applied);
-    for (const QString &name : commands) {
-        const bool granted =
-                name.startsWith(u"N3"_s) || name.startsWith(u"N4"_s) || name == u"N2"_s || name == u"N23"_s;
-        EXPECT_EQ(signedIn.findChild<QAction *>(name)->isEnabled(), granted) << name.toStdString();
-    }
-}
-
-// Each way the screen used to write over an account or create one that could
-// never sign in.
+// The tree holds every command of the real menu; each command writes what the
+// operator meant and nothing else.
 TEST_F(Admin, saveWritesOnlyWhatTheOperatorMeant)
 {
+    act(u"type CLERK9; leave"_s); // every command up to the window list has its node
+    for (const QAction *action :
+         main->menuControls().mid(0, main->menuControls().indexOf(main->findChild<QAction *>(u"NWindow"_s))))
+        EXPECT_NO_THROW((void)(action->isSeparator() || node(action->objectName())))
+                << action->objectName().toStdString();
+
     const QString stored = u"DESK31|FRONT|N2*N21*N99* / DESK40|BACK|"_s;
     const QString quote =
             u"A User ID may not hold a quote ('): sign-in removes quotes, so the account could never "
@@ -192,31 +157,41 @@ TEST_F(Admin, saveWritesOnlyWhatTheOperatorMeant)
     {
         const char *name;
         QString script;
-        QString accounts; // CLERK7 left out
+        QString accounts; // all but the signed-in one
         QString messages;
     } cases[] = {
-            {"an account chosen from the list is loaded, its stale key dropped", u"choose DESK31; save"_s,
+            {"chosen from the list: loaded, stale key dropped", u"choose DESK31; save"_s,
              u"DESK31|FRONT|N2*N21* / DESK40|BACK|"_s, u""_s},
-            {"a name typed over a loaded account does not take its ticks",
-             u"type DESK31; leave; type CLERK9; save"_s, u"CLERK9|FRONT| / "_s + stored, u""_s},
-            {"ticks made before editing Section survive Save pressed from Section",
-             u"type DESK31; leave; tick N42; section BACK; save"_s,
+            {"a new name does not take the ticks", u"type DESK31; leave; type CLERK9; save"_s,
+             u"CLERK9|FRONT| / "_s + stored, u""_s},
+            {"ticks survive Save pressed from Section", u"type DESK31; leave; tick N42; section BACK; save"_s,
              u"DESK31|BACK|N2*N21*N4*N42* / DESK40|BACK|"_s, u""_s},
-            {"clearing every tick asks, and No keeps the account",
-             u"choose DESK31; untick N2; answer No; save"_s, stored, kCleared},
-            {"clearing every tick asks, and Yes clears", u"choose DESK31; untick N2; answer Yes; save"_s,
-             u"DESK31|FRONT| / DESK40|BACK|"_s, kCleared},
-            {"permissions granted meanwhile by another administrator are kept",
-             u"choose DESK40; grant DESK40 N3*; save"_s, u"DESK31|FRONT|N2*N21*N99* / DESK40|BACK|N3*"_s,
-             u""_s},
-            {"a new name holding a quote is refused", u"type O'NEIL; leave; save"_s, stored, quote},
-            {"Save on an empty screen (a second click after a save) creates nothing", u"save"_s, stored,
-             u"User ID Should be Entered"_s},
+            {"all ticks cleared: No keeps", u"choose DESK31; untick N2; answer No; save"_s, stored, kCleared},
+            {"all ticks cleared: Yes clears, a second click ignored",
+             u"choose DESK31; untick N2; answer Yes; again; save"_s, u"DESK31|FRONT| / DESK40|BACK|"_s,
+             kCleared},
+            {"a grant made meanwhile is kept", u"choose DESK40; grant DESK40 N3*; save"_s,
+             u"DESK31|FRONT|N2*N21*N99* / DESK40|BACK|N3*"_s, u""_s},
+            {"quote in a new name", u"type O'NEIL; leave; save"_s, stored, quote},
+            {"Save on an empty screen", u"save"_s, stored, u"User ID Should be Entered"_s},
+            {"new account: a root takes its branch, an item its root",
+             u"type clerk9; section HELP; leave; tick N3; tick N23; untick N31; save; signs-in CLERK9 clerk9"_s,
+             u"CLERK9|HELP|N2*N23* / "_s + stored, u""_s},
+            // The stored form's rules (case, quotes, non-ASCII) hold for a new password.
+            {"old password wrong", u"password bad,abc,abc; signs-in CLERK7 CLERK7"_s, stored,
+             u"Invalid Password"_s},
+            {"confirmation differs", u"password clerk7,abc,ABC; signs-in CLERK7 CLERK7"_s, stored,
+             u"Mismatch - Confirm New Password"_s},
+            {"password changed", u"password clerk7,NewPass,NewPass; signs-in CLERK7 newpass"_s, stored,
+             kChanged},
+            {"password encoding a quote", u"password clerk7,x$y,x$y; signs-in CLERK7 X$Y"_s, stored,
+             kChanged},
+            {"non-ASCII password", u"password clerk7,résumé,résumé; signs-in CLERK7 RÉSUMÉ"_s, stored,
+             kChanged},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         resetAccounts();
-        admin(u"delete from corvane3_tkt.masuser where fusername = 'CLERK7'"_s);
         openMain();
         ui.reset();
         act(c.script);
@@ -226,86 +201,23 @@ TEST_F(Admin, saveWritesOnlyWhatTheOperatorMeant)
     }
 }
 
-// The old password wrong or the new one mistyped changes nothing; the rules
-// of the stored form (case, quotes, non-ASCII) hold for the new one.
-TEST_F(Admin, passwordChangeRules)
-{
-    struct Case
-    {
-        QString old, fresh, confirmation;
-        QString message;
-        QString signsInWith;
-    };
-    const Case cases[] = {
-            {u"clerk7"_s, u"   "_s, u"abc"_s, u"Information Should be Entered"_s, u"CLERK7"_s},
-            {u"bad"_s, u"abc"_s, u"abc"_s, u"Invalid Password"_s, u"CLERK7"_s},
-            {u"clerk7"_s, u"abc"_s, u"ABC"_s, u"Mismatch - Confirm New Password"_s, u"CLERK7"_s},
-            {u"clerk7"_s, u"NewPass"_s, u"NewPass"_s, kChanged, u"newpass"_s},
-            {u"clerk7"_s, u"x$y"_s, u"x$y"_s, kChanged, u"X$Y"_s}, // "$" + 3 encodes as a quote
-            {u"clerk7"_s, u"résumé"_s, u"résumé"_s, kChanged, u"RÉSUMÉ"_s},
-    };
-    frmpasswd *screen = passwordScreen();
-    ASSERT_NE(screen, nullptr);
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.fresh.toStdString());
-        resetAccounts();
-        ui.reset();
-        changePassword(screen, c.old, c.fresh, c.confirmation);
-        EXPECT_EQ(ui.dump(), c.message.toStdString());
-        EXPECT_TRUE(signin::lookup(u"CLERK7"_s, c.signsInWith).has_value());
-    }
-}
-
-// A click that reaches a command while it still waits on a message box is
-// ignored: one question, one write, one change.
-TEST_F(Admin, secondClickWhileACommandRunsIsIgnored)
-{
-    act(u"choose DESK31; untick N2; answer Yes"_s);
-    ui.onMessage = [&](const MessageRequest &) {
-        if (ui.messages.size() < 3)
-            act(u"save"_s);
-    };
-    act(u"save"_s);
-    EXPECT_EQ(ui.dump(), kCleared.toStdString());
-    EXPECT_EQ(adminValue(u"select fpermission from corvane3_tkt.masuser where fusername = 'DESK31'"_s),
-              QString());
-
-    frmpasswd *screen = passwordScreen();
-    ui.reset();
-    ui.onMessage = [&](const MessageRequest &) {
-        if (ui.messages.size() < 3)
-            QTest::mouseClick(in<QPushButton>(screen, u"cmdok"_s), Qt::LeftButton);
-    };
-    changePassword(screen, u"clerk7"_s, u"abc"_s, u"abc"_s);
-    EXPECT_EQ(ui.dump(), kChanged.toStdString());
-    EXPECT_TRUE(signin::lookup(u"CLERK7"_s, u"abc"_s).has_value());
-}
-
 // Whatever statement the link drops at, before it reaches the server or with
 // the server's answer lost, each command lands exactly once and says so.
 TEST_F(Admin, everyCutLeavesTheCommandDoneOnce)
 {
-    const struct
-    {
-        const char *name;
-        std::function<void()> command;
-        QString messages;
-    } cases[] = {
-            {"new account", [&] { act(u"type CLERK9; section HELP; leave; tick N2; save"_s); }, u""_s},
-            {"edited account", [&] { act(u"choose DESK31; tick N42; save"_s); }, u""_s},
-            {"password change", // the screen opens on the first run and is reused after
-             [&] { changePassword(passwordScreen(), u"clerk7"_s, u"NewPass"_s, u"NewPass"_s); },
-             {kChanged}},
+    const std::pair<QString, QString> cases[] = {
+            {u"type CLERK9; section HELP; leave; tick N2; save"_s, u""_s},
+            {u"choose DESK31; tick N42; save"_s, u""_s},
+            {u"password clerk7,NewPass,NewPass"_s, kChanged},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        expectSameUnderEveryCut([] { resetAccounts(); },
-                                [&] {
-                                    ui.reset();
-                                    c.command();
-                                    EXPECT_EQ(ui.dump(), c.messages.toStdString());
-                                },
-                                [] { return accounts(true); });
+    for (const auto &[script, messages] : cases) {
+        SCOPED_TRACE(script.toStdString());
+        const auto command = [&, script = script, messages = messages] {
+            ui.reset();
+            act(script);
+            EXPECT_EQ(ui.dump(), messages.toStdString());
+        };
+        expectSameUnderEveryCut([] { resetAccounts(); }, command, [] { return accounts(true); });
     }
 }
 

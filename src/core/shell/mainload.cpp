@@ -17,9 +17,9 @@ void deleteLeftoverReports(const QString &dir)
                 folder.entryInfoList(QStringList{QString::fromLatin1(pattern)},
                                      QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         for (const QFileInfo &entry : matches) {
-            // A file without its owner's write bit is read-only, as the report
-            // writer's users know it; the superuser could unlink it anyway, so
-            // the bit is tested here rather than left to the system.
+            // A file without its owner's write bit is read-only and must stop
+            // the load; the superuser could unlink it anyway, so the bit is
+            // tested here rather than left to the system.
             const bool readOnly = entry.isFile() && !(entry.permissions() & QFileDevice::WriteOwner);
             if (entry.isDir() || readOnly || !QFile::remove(entry.absoluteFilePath()))
                 throw AppError(ErrNo::FileAccess, QStringLiteral("Path/File access error"),

@@ -13,8 +13,8 @@ namespace mainload {
 // with the file access error (75); later patterns are then left alone.
 void deleteLeftoverReports(const QString &dir);
 
-// The main window's load error table: shows the message for `error`. Every
-// row of the table ends the application; the caller does so.
+// Shows the message for a failed load of the main window. Every such failure
+// ends the application; the caller does so.
 void reportLoadError(const AppError &error);
 
 } // namespace mainload

@@ -5,7 +5,10 @@
 
 namespace permissions {
 
+namespace {
+// Items every account keeps, each name followed by "*".
 const char *const kAlwaysAllowed = "mnuFilemain*mnuAlt*mnuFile*mnuWindows*NWindow*MnuExit*";
+} // namespace
 
 QVector<Change> decide(const QVector<Control> &controls, const Account &account)
 {
@@ -14,7 +17,7 @@ QVector<Change> decide(const QVector<Control> &controls, const Account &account)
     QVector<Change> out;
     out.reserve(controls.size());
     for (const Control &c : controls) {
-        if (always.contains(c.name + QLatin1Char('*'), Qt::CaseSensitive) || !c.isMenuItem ||
+        if (always.contains(c.name + QLatin1Char('*'), Qt::CaseSensitive) ||
             c.caption == QLatin1String("-")) {
             out.push_back(Change::Leave);
         } else if ((!c.name.isEmpty() && account.fpermission.contains(c.name, Qt::CaseSensitive)) ||

@@ -8,17 +8,12 @@
 // Which menu commands an account may use, fixed once at sign-in.
 namespace permissions {
 
-// Items named here (name followed by "*") keep their design-time state:
-// help, the alternate-keys array, the window list and exit.
-extern const char *const kAlwaysAllowed;
-
-// One control of the main window, in control order. Array items carry their
-// bare array name ("mnuFile"), not the index.
+// One item of the main window's menu, in menu order. Numbered items
+// ("mnuFile(3)") carry the name without their number ("mnuFile").
 struct Control
 {
     QString name;
-    QString caption;
-    bool isMenuItem = true;
+    QString caption; // "-" for a separator
 };
 
 enum class Change { Leave, Enable, Disable };
@@ -30,9 +25,10 @@ struct Account
     QString fpermission; // NULL reads as ""
 };
 
-// What to do with each control, in the same order. The permission string is
-// searched for the bare name (case-sensitive substring): "N2" is enabled by
-// "N21*". An account named ADMIN in any case gets everything.
+// What to do with each item, in the same order. Help, its alternate keys, the
+// window list, exit and separators are left as built. For the others the
+// permission string is searched for the name (case-sensitive substring): "N2"
+// is enabled by "N21*". An account named ADMIN in any case gets everything.
 QVector<Change> decide(const QVector<Control> &controls, const Account &account);
 
 // Reads the row of the signed-in user (LoginUser as stored, quote and all).

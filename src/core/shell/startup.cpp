@@ -49,7 +49,7 @@ namespace {
 
 enum class Next { Step, End, Done };
 
-// The start-up error table; returns whether to go on with the next step.
+// Reports a failed start-up step; returns whether the next step still runs.
 Next handle(const AppError &error)
 {
     if (error.number() == ErrNo::LoginRefused) {
@@ -61,7 +61,8 @@ Next handle(const AppError &error)
         return Next::End;
     }
     if (error.description().contains(QLatin1String("Cannot open backup device")) ||
-        error.description().contains(QLatin1String("[Microsoft][ODBC SQL Server Driver]Query timeout expired"))) {
+        error.description().contains(
+                QLatin1String("[Microsoft][ODBC SQL Server Driver]Query timeout expired"))) {
         msgBox(QStringLiteral("First Backup failed!!. System will continue for login"), Icon::Critical);
         return Next::Step;
     }
@@ -91,39 +92,40 @@ Outcome activate(const Hooks &hooks)
     Rows control;
     bool stop = false;
     bool endedByHook = false;
-    // Each step may fail on its own; the error table decides whether the next
-    // one still runs.
+    // Each step may fail on its own; handle() decides whether the next one
+    // still runs.
     const std::vector<std::function<void()>> steps = {
-        [&] {
-            control = Conn::query(QStringLiteral("select *, sysdate() as fserverdate from control"));
-            if (control.isEmpty())
-                msgBox(QStringLiteral("Error in control table"));
-        },
-        [&] { s.InstUnivCode = control.value(QStringLiteral("FUnivCode")).trimmed(); },
-        [&] {
-            if (versionTooOld(control.value(QStringLiteral("ftktversion")))) {
-                msgBox(QStringLiteral("Version Mismatch!!. Install latest software."), Icon::Critical);
-                stop = true;
-            }
-        },
-        [&] { s.InstTitle = titleFor(s.InstUnivCode); },
-        [&] {
-            if (hooks.titleKnown && !hooks.titleKnown(s.InstTitle))
-                endedByHook = true;
-        },
-        [&] {
-            s.InstAddress1 = control.value(QStringLiteral("FUnivAdd1"));
-            s.InstAddress2 = control.value(QStringLiteral("FUnivAdd2"));
-            s.InstAddress3 = control.value(QStringLiteral("FUnivAdd3"));
-            s.InstAddress4 = control.value(QStringLiteral("FUnivAdd4"));
-        },
-        [&] {
-            s.ServerDate = control.dateTime(QStringLiteral("fserverdate"));
-            if (!datesMatch(s.ServerDate, ui().now())) {
-                msgBox(QStringLiteral("System Date is not Matching with the Server Date"), Icon::Exclamation);
-                stop = true;
-            }
-        },
+            [&] {
+                control = Conn::query(QStringLiteral("select *, sysdate() as fserverdate from control"));
+                if (control.isEmpty())
+                    msgBox(QStringLiteral("Error in control table"));
+            },
+            [&] { s.InstUnivCode = control.value(QStringLiteral("FUnivCode")).trimmed(); },
+            [&] {
+                if (versionTooOld(control.value(QStringLiteral("ftktversion")))) {
+                    msgBox(QStringLiteral("Version Mismatch!!. Install latest software."), Icon::Critical);
+                    stop = true;
+                }
+            },
+            [&] { s.InstTitle = titleFor(s.InstUnivCode); },
+            [&] {
+                if (hooks.titleKnown && !hooks.titleKnown(s.InstTitle))
+                    endedByHook = true;
+            },
+            [&] {
+                s.InstAddress1 = control.value(QStringLiteral("FUnivAdd1"));
+                s.InstAddress2 = control.value(QStringLiteral("FUnivAdd2"));
+                s.InstAddress3 = control.value(QStringLiteral("FUnivAdd3"));
+                s.InstAddress4 = control.value(QStringLiteral("FUnivAdd4"));
+            },
+            [&] {
+                s.ServerDate = control.dateTime(QStringLiteral("fserverdate"));
+                if (!datesMatch(s.ServerDate, ui().now())) {
+                    msgBox(QStringLiteral("System Date is not Matching with the Server Date"),
+                           Icon::Exclamation);
+                    stop = true;
+                }
+            },
     };
     for (const auto &step : steps) {
         try {

@@ -36,10 +36,10 @@ struct Hooks
 
 enum class Outcome { Continue, Ended };
 
-// The activation steps 1-12 of the start-up window: pause, open the
-// connection, read the control row, check version and date, fill the
-// installation values of the sign-in state. Every failure shows its message
-// through the interaction seam and ends the application (Outcome::Ended).
+// What the start-up window does once shown: pause, open the connection, read
+// the control row, check version and date, fill the installation values of
+// the sign-in state. Every failure shows its message through the interaction
+// seam and ends the application (Outcome::Ended).
 Outcome activate(const Hooks &hooks);
 
 } // namespace startup

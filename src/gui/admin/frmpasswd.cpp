@@ -41,13 +41,13 @@ frmpasswd::frmpasswd(QWidget *parent)
     m_cancel->setObjectName(QStringLiteral("cmdcancel"));
     grid->addWidget(m_ok, 3, 1);
     grid->addWidget(m_cancel, 3, 2);
-    m_status = new QStatusBar(this);
-    m_status->setObjectName(QStringLiteral("StatusBar1"));
-    m_status->setSizeGripEnabled(false);
-    m_hint = new QLabel(m_status);
+    auto *status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("StatusBar1"));
+    status->setSizeGripEnabled(false);
+    m_hint = new QLabel(status);
     m_hint->setObjectName(QStringLiteral("StatusBar1.panel1"));
-    m_status->addWidget(m_hint, 1);
-    grid->addWidget(m_status, 4, 0, 1, 3);
+    status->addWidget(m_hint, 1);
+    grid->addWidget(status, 4, 0, 1, 3);
 
     keyChain({m_text[0], m_text[1], m_text[2], m_ok});
     selectAllOnFocus(this);

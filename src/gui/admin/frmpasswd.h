@@ -7,7 +7,6 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QStatusBar;
 
 // Change of the signed-in user's own password.
 class frmpasswd : public QWidget
@@ -26,7 +25,6 @@ private:
     QLineEdit *m_text[3];
     QPushButton *m_ok;
     QPushButton *m_cancel;
-    QStatusBar *m_status;
     QLabel *m_hint;
     CommandGate m_gate;
 };

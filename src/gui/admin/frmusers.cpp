@@ -64,14 +64,14 @@ frmusers::frmusers(MenuSource menu, QWidget *parent)
     buttons->addWidget(m_cancel);
     g1->addLayout(buttons);
 
-    m_status = new QStatusBar(this);
-    m_status->setObjectName(QStringLiteral("StatusBar1"));
-    m_status->setSizeGripEnabled(false);
+    auto *status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("StatusBar1"));
+    status->setSizeGripEnabled(false);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(frame0);
     layout->addWidget(frame1, 1);
-    layout->addWidget(m_status);
+    layout->addWidget(status);
     resize(520, 600);
 
     setTabOrder(m_user, m_cmb);
@@ -129,7 +129,7 @@ void frmusers::fillUsers()
     });
 }
 
-void frmusers::AddItems()
+void frmusers::buildTree()
 {
     m_syncing = true;
     m_tree->clear();
@@ -213,7 +213,7 @@ void frmusers::load()
             m_cmb->setCurrentIndex(at);
         m_section->setText(a.section);
     }
-    AddItems();
+    buildTree();
     permtree::applyPermission(m_nodes, a.permission);
     syncTree();
 }

@@ -10,7 +10,6 @@
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class QStatusBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -23,7 +22,6 @@ public:
     using MenuSource = std::function<QVector<permtree::MenuEntry>()>;
     explicit frmusers(MenuSource menu, QWidget *parent = nullptr);
 
-    void AddItems();
     // The Save command (`cmd(0)`).
     void save();
     // The user list, filled afresh.
@@ -34,6 +32,8 @@ protected:
     bool event(QEvent *event) override;
 
 private:
+    // An unticked tree of the main window's menu commands.
+    void buildTree();
     void onItemChanged(QTreeWidgetItem *item);
     void syncTree();
     void onFocusChanged(QWidget *old, QWidget *now);
@@ -63,5 +63,4 @@ private:
     QTreeWidget *m_tree;  // tvwoptions
     QPushButton *m_save;
     QPushButton *m_cancel;
-    QStatusBar *m_status;
 };

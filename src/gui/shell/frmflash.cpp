@@ -47,8 +47,8 @@ FrmFlash::FrmFlash(QWidget *parent)
     m_labelWait->setObjectName(QStringLiteral("Labelwait"));
     m_labelWait->setAlignment(Qt::AlignCenter);
 
-    m_lblVer = new QLabel(QStringLiteral("Version ") + startup::versionDisplay(), this);
-    m_lblVer->setObjectName(QStringLiteral("lblVer"));
+    auto *version = new QLabel(QStringLiteral("Version ") + startup::versionDisplay(), this);
+    version->setObjectName(QStringLiteral("lblVer"));
 
     m_cmdok = new QPushButton(QStringLiteral("OK"), this);
     m_cmdok->setObjectName(QStringLiteral("cmdok"));
@@ -68,7 +68,7 @@ FrmFlash::FrmFlash(QWidget *parent)
     connect(m_timer3, &QTimer::timeout, this, [] { ui().endApplication(0); });
 
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(m_lblVer);
+    buttons->addWidget(version);
     buttons->addStretch();
     buttons->addWidget(m_cmdSysInfo);
     buttons->addWidget(m_cmdok);

@@ -43,7 +43,6 @@ private:
     QLabel *m_label1 = nullptr;
     QLabel *m_labelName = nullptr;
     QLabel *m_labelWait = nullptr;
-    QLabel *m_lblVer = nullptr;
     QPushButton *m_cmdok = nullptr;
     QPushButton *m_cmdSysInfo = nullptr;
     QTimer *m_timer3 = nullptr;

@@ -4,6 +4,7 @@
 #include "core/services/interaction.h"
 #include "core/services/session.h"
 #include "core/shell/signin.h"
+#include "gui/services/formutil.h"
 #include "gui/shell/frmflash.h"
 #include "gui/shell/mdimainmenu.h"
 #include "gui/shell/roundedshape.h"
@@ -16,7 +17,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QVBoxLayout>
 
 FrmSignUp::FrmSignUp(FrmFlash *flash, MdiMainMenu *main, QWidget *parent)
@@ -61,8 +61,14 @@ FrmSignUp::FrmSignUp(FrmFlash *flash, MdiMainMenu *main, QWidget *parent)
     connect(m_cmdok, &QPushButton::clicked, this, &FrmSignUp::signIn);
     connect(m_cmdcancel, &QPushButton::clicked, this, &FrmSignUp::cancel);
 
-    m_user->installEventFilter(this);
-    m_pass->installEventFilter(this);
+    // The keys every entry screen has: typed letters upper-cased, Enter on to
+    // the password (Up back), whole text selected on entry. Enter in the
+    // password signs in at once.
+    upperCaseTyping(m_user);
+    upperCaseTyping(m_pass);
+    keyChain({m_user, m_pass, nullptr});
+    selectAllOnFocus(this);
+    connect(m_pass, &QLineEdit::returnPressed, this, &FrmSignUp::signIn);
 
     auto *grid = new QGridLayout;
     grid->addWidget(label2, 0, 0);
@@ -80,8 +86,8 @@ FrmSignUp::FrmSignUp(FrmFlash *flash, MdiMainMenu *main, QWidget *parent)
     layout->addLayout(buttons);
     resize(340, 170);
 
-    // Not centred: left at half the screen width, top at half the height plus
-    // 500 twips.
+    // Below and right of the start-up window's middle, so the installation's
+    // name stays readable above it.
     if (const QScreen *screen = this->screen()) {
         const QRect area = screen->geometry();
         move(area.x() + area.width() / 2, area.y() + area.height() / 2 + twipsToPixelsY(this, 500));
@@ -98,46 +104,6 @@ void FrmSignUp::showEvent(QShowEvent *event)
     m_user->setFocus();
 }
 
-bool FrmSignUp::eventFilter(QObject *watched, QEvent *event)
-{
-    auto *box = qobject_cast<QLineEdit *>(watched);
-    if (!box || (box != m_user && box != m_pass))
-        return QDialog::eventFilter(watched, event);
-
-    if (event->type() == QEvent::FocusIn) {
-        // After the click that gave the focus has placed the cursor.
-        QTimer::singleShot(0, box, &QLineEdit::selectAll);
-        return false;
-    }
-    if (event->type() != QEvent::KeyPress)
-        return false;
-
-    auto *key = static_cast<QKeyEvent *>(event);
-    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    if (enter && box == m_user) {
-        m_pass->setFocus();
-        return true;
-    }
-    if (enter && box == m_pass) {
-        signIn();
-        return true;
-    }
-    if (key->key() == Qt::Key_Up && box == m_pass) {
-        m_user->setFocus();
-        return true;
-    }
-    // Typed characters go in upper-cased; shortcuts (paste among them) and
-    // pasted text are left alone.
-    const Qt::KeyboardModifiers chord =
-            key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    const QString text = key->text();
-    if (chord == Qt::NoModifier && !text.isEmpty() && text.at(0).isPrint() && text != text.toUpper()) {
-        box->insert(text.toUpper());
-        return true;
-    }
-    return false;
-}
-
 void FrmSignUp::keyPressEvent(QKeyEvent *event)
 {
     // Esc is not a way out of the sign-in.
@@ -148,7 +114,7 @@ void FrmSignUp::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-bool FrmSignUp::Validate_data()
+bool FrmSignUp::fieldsFilled()
 {
     if (m_user->text().isEmpty()) {
         msgBox(QStringLiteral("Enter User name"), Icon::Information);
@@ -165,7 +131,7 @@ bool FrmSignUp::Validate_data()
 
 void FrmSignUp::signInSteps()
 {
-    if (!Validate_data())
+    if (!fieldsFilled())
         return;
     const QString user = m_user->text();
     const std::optional<QString> group = signin::lookup(user, m_pass->text());

@@ -20,9 +20,6 @@ public:
     // may be absent.
     FrmSignUp(FrmFlash *flash, MdiMainMenu *main, QWidget *parent = nullptr);
 
-    // True when the fields are filled; otherwise says which is missing.
-    bool Validate_data();
-
     // The OK button: sign in, and in every case read the university list.
     void signIn();
     // The Cancel button: the application ends.
@@ -37,9 +34,10 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // True when the fields are filled; otherwise says which is missing.
+    bool fieldsFilled();
     void signInSteps();
 
     QLineEdit *m_user = nullptr;

@@ -2,35 +2,28 @@
 
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 QPointer<frmwait> g_instance;
 }
 
-frmwait::frmwait(QWidget *parent) : QDialog(parent)
+frmwait::frmwait(QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmwait"));
     setWindowTitle(QString());
     setAttribute(Qt::WA_DeleteOnClose);
-    m_status = new QLabel(QStringLiteral("Please Wait . . ."), this);
-    m_status->setObjectName(QStringLiteral("lbstatus"));
-    QFont f = m_status->font();
+    auto *status = new QLabel(QStringLiteral("Please Wait . . ."), this);
+    status->setObjectName(QStringLiteral("lbstatus"));
+    QFont f = status->font();
     f.setBold(true);
     f.setPointSize(f.pointSize() + 4);
-    m_status->setFont(f);
-    m_rank = new QLineEdit(this);
-    m_rank->setObjectName(QStringLiteral("txtrank"));
-    m_rank->hide();
-    m_timer = new QTimer(this);
-    m_timer->setObjectName(QStringLiteral("Timer1"));
+    status->setFont(f);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_status, 0, Qt::AlignCenter);
-    layout->addWidget(m_rank);
+    layout->addWidget(status, 0, Qt::AlignCenter);
     resize(260, 90);
 }
 

@@ -2,10 +2,6 @@
 
 #include <QDialog>
 
-class QLabel;
-class QLineEdit;
-class QTimer;
-
 // The small "Please Wait . . ." window that the desk shows after a reply and
 // closes after its next pick.
 class frmwait : public QDialog
@@ -22,9 +18,4 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-
-private:
-    QLabel *m_status;
-    QLineEdit *m_rank;
-    QTimer *m_timer;
 };

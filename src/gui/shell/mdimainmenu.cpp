@@ -142,7 +142,6 @@ void MdiMainMenu::resizeEvent(QResizeEvent *event)
 bool MdiMainMenu::load()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool ok = true;
     try {
         const QScreen *screen = this->screen() ? this->screen() : QApplication::primaryScreen();
         if (screen)
@@ -150,7 +149,6 @@ bool MdiMainMenu::load()
         setWindowState(Qt::WindowMaximized);
         mainload::deleteLeftoverReports(Config::instance().programDir);
     } catch (const AppError &error) {
-        ok = false;
         QApplication::restoreOverrideCursor();
         mainload::reportLoadError(error);
         ui().endApplication(0);
@@ -158,7 +156,7 @@ bool MdiMainMenu::load()
     }
     QApplication::restoreOverrideCursor();
     layoutPanels();
-    return ok;
+    return true;
 }
 
 void MdiMainMenu::setStartupPanels()
@@ -195,7 +193,7 @@ MdiMainMenu::Permissions MdiMainMenu::applyPermissions()
     for (const QAction *action : std::as_const(m_controls)) {
         QString name = action->objectName();
         name.remove(arrayIndex); // array items answer to their array's name
-        controls.push_back({name, action->isSeparator() ? QStringLiteral("-") : action->text(), true});
+        controls.push_back({name, action->isSeparator() ? QStringLiteral("-") : action->text()});
     }
     const QVector<permissions::Change> changes = permissions::decide(controls, *account);
     for (int i = 0; i < changes.size(); ++i) {

@@ -41,7 +41,7 @@ public:
     void runCommand(const QString &name);
 
     QMdiArea *mdiArea() const { return m_mdi; }
-    // The menu items in control order (separators included).
+    // The menu items in menu order (separators included).
     const QVector<QAction *> &menuControls() const { return m_controls; }
 
 protected:
@@ -61,7 +61,7 @@ private:
 
     QMdiArea *m_mdi = nullptr;
     QMenu *m_windowMenu = nullptr;
-    QVector<QAction *> m_controls; // menu items in control order
+    QVector<QAction *> m_controls; // menu items in menu order
     QVector<QLabel *> m_panels;
     QTimer *m_clock = nullptr;
     QHash<QString, QPointer<QMdiSubWindow>> m_screens;
