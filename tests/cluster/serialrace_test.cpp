@@ -14,11 +14,6 @@ using namespace students;
 
 namespace {
 
-QStringList nodePorts()
-{
-    return qEnvironmentVariable("GMS_CLUSTER_PORTS").split(u',', Qt::SkipEmptyParts);
-}
-
 // Moves `mobile` into C102/BA, holding the transaction open after the serial
 // was read, so that the other node's change overlaps it.
 bool moveIntoC102(const QString &mobile, const QString &user)
@@ -36,7 +31,7 @@ class ClusterSerial : public DbTest
 
 TEST_F(ClusterSerial, twoNodesNeverGiveOneSerialTwice)
 {
-    const QStringList ports = nodePorts();
+    const QStringList ports = qEnvironmentVariable("GMS_CLUSTER_PORTS").split(u',', Qt::SkipEmptyParts);
     if (ports.size() < 2 || qEnvironmentVariableIsSet("GMS_SERIAL_NODE"))
         GTEST_SKIP() << "needs a cluster: GMS_CLUSTER_PORTS (scripts/test starts one)";
     admin(QStringList{
