@@ -10,7 +10,11 @@
 // not a queue that 8 desks cannot keep up with.
 //
 //   desk_load [--desks N] [--rate PER_SECOND] [--seconds T] [--history ROWS]
+//             [--ports P1,P2,...]
 //
+// --ports spreads the desks over the servers of a cluster (desk i on the
+// i-th port, round the list); the feeder stays on GMS_DB_PORT. With N = 8
+// the load runs once.
 // Replaces the rows of corvane3_tkt: run it through scripts/bench.
 
 #include "core/desk/forward.h"
@@ -170,7 +174,7 @@ double percentile(std::vector<qint64> v, double p)
     return double(v[i]) / 1000.0;
 }
 
-RunResult runLoad(int desks, double rate, int seconds, const QString &pidFile)
+RunResult runLoad(int desks, double rate, int seconds, const QString &pidFile, const QStringList &ports)
 {
     RunResult result;
     Conn::execute(QStringLiteral("update masuser set ftktid = null"));
@@ -180,6 +184,11 @@ RunResult runLoad(int desks, double rate, int seconds, const QString &pidFile)
     for (int i = 1; i <= desks; ++i) {
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (!ports.isEmpty()) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("GMS_DB_PORT"), ports.at((i - 1) % ports.size()));
+            p->setProcessEnvironment(env);
+        }
         p->start(QCoreApplication::applicationFilePath(),
                  {QStringLiteral("--desk"), deskName(i), QStringLiteral("--until"), QString::number(until)});
         clients.push_back(std::move(p));
@@ -273,8 +282,9 @@ int main(int argc, char **argv)
     const QString pidFile = Conn::query(QStringLiteral("select @@pid_file as f")).value(QStringLiteral("f"));
     std::printf("tkthead: %lld rows of closed history; %.1f grievances a second for %d s at %d desks\n",
                 static_cast<long long>(history), rate, seconds, desks);
-    const RunResult small = runLoad(8, rate * 8.0 / desks, seconds, pidFile);
-    const RunResult large = runLoad(desks, rate, seconds, pidFile);
+    const QStringList ports = option("--ports", QString()).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const RunResult small = runLoad(8, rate * 8.0 / desks, seconds, pidFile, ports);
+    const RunResult large = desks == 8 ? small : runLoad(desks, rate, seconds, pidFile, ports);
     const bool sound = small.doubles == 0 && large.doubles == 0 && small.notOnce == 0 && large.notOnce == 0;
     std::printf("%s\n", sound ? "every grievance picked exactly once, none held twice"
                               : "FAULT: a grievance was held twice or not picked exactly once");

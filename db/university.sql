@@ -263,6 +263,19 @@ CREATE TABLE IF NOT EXISTS colldegchange (
     KEY ix_colldegchange_mobile (fmobileno)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
+-- One row per college and degree, updated by every change that gives a
+-- serial number (fslno) there, inside the change's transaction. The serial
+-- itself is still the largest stored plus one; the row only makes two such
+-- changes conflict: on one server the second waits for the first to commit,
+-- on a Galera cluster (where named locks are local to a node) the second to
+-- commit fails certification and is run again.
+CREATE TABLE IF NOT EXISTS slnoclaim (
+    fcollcode VARCHAR(10)  NOT NULL,
+    fdegree   VARCHAR(10)  NOT NULL,
+    ftaken    INT UNSIGNED NOT NULL DEFAULT 0,
+    PRIMARY KEY (fcollcode, fdegree)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
 -- Colleges registered as examination centres.
 CREATE TABLE IF NOT EXISTS examcntr (
     fcollcode VARCHAR(10)  NOT NULL,

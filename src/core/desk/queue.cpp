@@ -250,6 +250,11 @@ AssignResult assignNext(const QString &user, const QString &level)
                   })
             .step(QStringLiteral("release lock"),
                   [] { return Conn::execute(QStringLiteral("update control set fstarted = null")); })
+            // A desk on another node took the lock first: a lock not taken
+            // this tick, like a wait that ran out.
+            .busyOnDeadlock([&] {
+                result = AssignResult{AssignOutcome::LockBusy, {}};
+            })
             .committedWhen([&] {
                 // Only a pick changes anything that outlives the transaction.
                 return result.outcome != AssignOutcome::Picked ||

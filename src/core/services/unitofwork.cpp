@@ -51,6 +51,12 @@ UnitOfWork &UnitOfWork::onAttempt(std::function<void()> reset)
     return *this;
 }
 
+UnitOfWork &UnitOfWork::busyOnDeadlock(std::function<void()> busy)
+{
+    m_busy = std::move(busy);
+    return *this;
+}
+
 void UnitOfWork::reopen(const AppError &cause)
 {
     if (m_replays >= kMaxReplays)
@@ -109,6 +115,10 @@ QVector<qint64> UnitOfWork::run()
                 continue;
             }
             rollbackQuietly();
+            if (error.isDeadlock() && m_busy) {
+                m_busy();
+                return QVector<qint64>(m_steps.size(), -1);
+            }
             if (error.isDeadlock() && m_replays < kMaxReplays) {
                 ++m_replays;
                 continue;

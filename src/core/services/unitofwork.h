@@ -35,6 +35,11 @@ public:
     UnitOfWork &committedWhen(std::function<bool()> check);
     // Runs before the first step of every attempt, to reset what steps keep.
     UnitOfWork &onAttempt(std::function<void()> reset);
+    // Makes a deadlock (or a cluster's certification conflict) end the run
+    // instead of replaying it: the unit is rolled back, `busy` records the
+    // outcome and run() returns every step as skipped. For units whose
+    // conflict only means "another client was first; try again later".
+    UnitOfWork &busyOnDeadlock(std::function<void()> busy);
 
     // Called from a step: commit what the unit did so far and skip the steps
     // after the current one (a unit that found nothing to do).
@@ -70,6 +75,7 @@ private:
     QVector<Entry> m_steps;
     std::function<bool()> m_check;
     std::function<void()> m_reset;
+    std::function<void()> m_busy;
     bool m_finished = false;
     int m_replays = 0;
     bool m_settledByCheck = false;
