@@ -1,6 +1,6 @@
 #include "core/services/session.h"
 
-#include "support/testdb.h"
+#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -28,27 +28,6 @@ TEST(EncodePassword, shiftsEveryUpperCasedCharacterByTheTypedLength)
     };
     for (const auto &c : cases)
         EXPECT_EQ(EncodePassword(c.typed), c.stored) << c.typed.toStdString();
-}
-
-class UnivList : public DbTest
-{};
-
-TEST_F(UnivList, lookupTakesFirstInNameOrderAndUnknownCodeKeepsSelection)
-{
-    resetCentral();
-    addUniv(u"041"_s, u"Zeta University"_s, u"db_zeta"_s, u"z@u"_s);
-    addUniv(u"041"_s, u"Alpha University"_s, u"db_alpha"_s);
-    addUniv(u"003"_s, u"Marlowe"_s, u"db_mar"_s, u"m@u"_s);
-    readUnivList();
-    EXPECT_EQ(UnivName(u"003"_s), u"Marlowe"_s);
-    EXPECT_EQ(session().SelUnivEmail, u"m@u"_s);
-    // Duplicate codes: the first in name order wins; its NULL e-mail reads as "".
-    EXPECT_EQ(UnivName(u"041"_s), u"Alpha University"_s);
-    EXPECT_EQ(session().SelUnivDb, u"db_alpha"_s);
-    EXPECT_EQ(session().SelUnivEmail, QString());
-    for (const QString &unknown : {u"41"_s, u"041 "_s})
-        EXPECT_EQ(UnivName(unknown), QString());
-    EXPECT_EQ(session().SelUnivDb, u"db_alpha"_s);
 }
 
 } // namespace

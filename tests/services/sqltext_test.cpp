@@ -51,20 +51,4 @@ TEST_F(TextRoundTrip, valuesComeBackUnchanged)
     EXPECT_EQ(count(u"select count(*) from corvane3_tkt.masuser"_s), int(std::size(values)));
 }
 
-// A missing row raises 3021 instead of reading as ""; updates count matched
-// rows, not changed ones (the import counters rely on it).
-TEST_F(TextRoundTrip, missingRowsAndMatchedRows)
-{
-    resetCentral();
-    Conn::execute(u"insert into masuser(fusername, fgroup) values('N1', null), ('A2', '1')"_s);
-    EXPECT_TRUE(Conn::query(u"select fgroup from masuser where fusername = 'N1'"_s).isNull(u"FGROUP"_s));
-    try {
-        Conn::query(u"select fgroup from masuser where fusername = 'nobody'"_s).value(u"fgroup"_s);
-        ADD_FAILURE() << "expected the no-current-row error";
-    } catch (const AppError &e) {
-        EXPECT_EQ(e.number(), ErrNo::NoCurrentRow);
-    }
-    EXPECT_EQ(Conn::execute(u"update masuser set fgroup = '1'"_s), 2);
-}
-
 } // namespace

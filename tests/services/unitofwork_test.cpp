@@ -56,10 +56,9 @@ TEST_F(UnitOfWorkTest, everyCutLeavesTheUnitAppliedExactlyOnce)
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.dump();
 }
 
-// A failing step rolls back the steps before it and the server's error is
-// shown; finish() commits what ran and skips the rest; a deadlock victim is
-// replayed whole and lands once.
-TEST_F(UnitOfWorkTest, failureRollsBackFinishKeepsAndDeadlockReplays)
+// A failing step rolls back the steps before it; the handler shows the
+// server's error and no transaction is left open.
+TEST_F(UnitOfWorkTest, failedStepRollsBackTheStepsBeforeIt)
 {
     UnitOfWork failing = probeUnit(u"b"_s);
     failing.step(u"broken"_s, run(u"insert into no_such_table values(1)"_s));
@@ -68,31 +67,6 @@ TEST_F(UnitOfWorkTest, failureRollsBackFinishKeepsAndDeadlockReplays)
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_TRUE(ui.last().text.endsWith(u" 1146"_s)) << ui.dump();
     EXPECT_FALSE(inUnitOfWork());
-
-    UnitOfWork early(u"early"_s);
-    early.step(u"one"_s, run(u"insert into probe(tag, n) values('c', 1)"_s))
-            .step(u"stop"_s,
-                  [&early] {
-                      early.finish();
-                      return Conn::execute(u"update probe set n = 5 where tag = 'c'"_s);
-                  })
-            .step(u"never"_s, run(u"insert into probe(tag, n) values('c', 9)"_s));
-    EXPECT_EQ(early.run(), (QVector<qint64>{1, 1, -1}));
-    EXPECT_EQ(rows(), u"c:5"_s);
-
-    int attempts = 0;
-    UnitOfWork victim(u"victim"_s);
-    victim.onAttempt([&attempts] { ++attempts; })
-            .step(u"insert"_s, run(u"insert into probe(tag, n) values('d', 1)"_s))
-            .step(u"deadlock"_s, [&attempts]() -> qint64 {
-                if (attempts == 1)
-                    throw AppError(1213,
-                                   u"Deadlock found when trying to get lock; try restarting transaction"_s);
-                return 0;
-            });
-    victim.run();
-    EXPECT_EQ(attempts, 2);
-    EXPECT_EQ(rows(), u"d:1,c:5"_s);
 }
 
 } // namespace
