@@ -42,14 +42,7 @@ QString centreHeader(const QString &address1, const QString &address2)
 
 QString PageSetupValues::headerText() const
 {
-    QString text;
-    if (!LeftHeader.isEmpty())
-        text += QStringLiteral("&L") + LeftHeader;
-    if (!CenterHeader.isEmpty())
-        text += QStringLiteral("&C") + CenterHeader;
-    if (!RightHeader.isEmpty())
-        text += QStringLiteral("&R") + RightHeader;
-    return text;
+    return CenterHeader.isEmpty() ? QString() : QStringLiteral("&C") + CenterHeader;
 }
 
 QString PageSetupValues::footerText() const
@@ -59,8 +52,6 @@ QString PageSetupValues::footerText() const
         text += QStringLiteral("&L") + LeftFooter;
     if (!CenterFooter.isEmpty())
         text += QStringLiteral("&C") + CenterFooter;
-    if (!RightFooter.isEmpty())
-        text += QStringLiteral("&R") + RightFooter;
     return text;
 }
 
@@ -69,8 +60,6 @@ PageSetupValues pageSetupValues(qint16 rows, const QString &address1, const QStr
     if (rows < 1)
         throw AppError(ErrNo::Workbook, QStringLiteral("The number of title rows must be at least 1."));
     PageSetupValues p;
-    p.PrintTitleRows = QStringLiteral("$1:$") + QString::number(rows);
-    p.PrintTitleColumns = QString();
 
     // The spreadsheet refuses a header over 255 characters (codes included);
     // only the address lines are variable, so they give way, the longer first.
@@ -86,28 +75,17 @@ PageSetupValues pageSetupValues(qint16 rows, const QString &address1, const QStr
             chopOne(a2);
     }
     p.CenterHeader = centreHeader(a1, a2);
-    p.LeftHeader = QString();
-    p.RightHeader = QString();
     p.CenterFooter = QStringLiteral("&P");
     p.LeftFooter = QStringLiteral("&D");
-    p.RightFooter = QString();
     p.LeftMargin = 0.25;
     p.RightMargin = 0.25;
     p.TopMargin = 1;
     p.BottomMargin = 0.5;
     p.HeaderMargin = 0.25;
     p.FooterMargin = 0.25;
-    p.PrintHeadings = false;
-    p.PrintGridlines = false;
-    p.PrintComments = -4142; // not printed
     p.CenterHorizontally = true;
-    p.CenterVertically = false;
     p.Orientation = 1; // portrait
-    p.Draft = false;
-    p.PaperSize = 9;           // A4
-    p.FirstPageNumber = -4105; // automatic
-    p.Order = 1;               // down, then over
-    p.BlackAndWhite = false;
+    p.PaperSize = 9;   // A4
     p.Zoom = 90;
     return p;
 }
@@ -115,9 +93,8 @@ PageSetupValues pageSetupValues(qint16 rows, const QString &address1, const QStr
 void Set_Page_Setup(WorkbookWriter &sheet, qint16 rows)
 {
     const PageSetupValues p = pageSetupValues(rows, session().InstAddress1, session().InstAddress2);
-    // Headings, gridlines, comments, vertical centring, draft, first page
-    // number, page order and black-and-white keep the file's defaults, which
-    // are the values above; the rest are written.
+    // Everything else (headings, gridlines, comments, vertical centring,
+    // draft, page order, black and white) keeps the file's defaults.
     sheet.setRepeatRows(0, rows - 1);
     sheet.setHeader(p.headerText(), p.HeaderMargin);
     sheet.setFooter(p.footerText(), p.FooterMargin);

@@ -4,34 +4,25 @@
 
 class WorkbookWriter;
 
-// The printed page of a report sheet, as the spreadsheet's PageSetup holds it.
-// Margins are in inches; the numbers are the spreadsheet's published constants.
+// The printed page of a report sheet: what Set_Page_Setup writes. Margins
+// are in inches; orientation and paper size are the spreadsheet's numbers
+// (1 portrait, 9 A4).
 struct PageSetupValues
 {
-    QString PrintTitleRows;
-    QString PrintTitleColumns;
-    QString CenterHeader, LeftHeader, RightHeader;
-    QString CenterFooter, LeftFooter, RightFooter;
+    QString CenterHeader;
+    QString LeftFooter, CenterFooter;
     double LeftMargin = 0, RightMargin = 0, TopMargin = 0, BottomMargin = 0;
     double HeaderMargin = 0, FooterMargin = 0;
-    bool PrintHeadings = false;
-    bool PrintGridlines = false;
-    int PrintComments = 0;
     bool CenterHorizontally = false;
-    bool CenterVertically = false;
     int Orientation = 0;
-    bool Draft = false;
     int PaperSize = 0;
-    int FirstPageNumber = 0;
-    int Order = 0;
-    bool BlackAndWhite = false;
     int Zoom = 0;
 
     // True when the address lines were cut to keep the header within the
     // spreadsheet's 255 characters.
     bool addressShortened = false;
 
-    // The header and footer as the file stores them ("&L...&C...&R...").
+    // The header and footer as the file stores them ("&L...&C...").
     QString headerText() const;
     QString footerText() const;
 };

@@ -51,7 +51,7 @@ Rows::Rows(QStringList columns, QVector<QVector<QVariant>> data)
 {
     for (int i = 0; i < m_columns.size(); ++i) {
         const QString key = m_columns.at(i).toLower();
-        if (!m_index.contains(key)) // first of duplicate names wins, like a recordset
+        if (!m_index.contains(key)) // of duplicate names the leftmost wins
             m_index.insert(key, i);
     }
 }

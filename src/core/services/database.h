@@ -14,7 +14,7 @@
 
 // The rows of one query, read in full. Fields are read by name; a NULL reads
 // as "" through value(). Reading a field of a result without rows raises the
-// "no current record" error (3021) as a recordset at end-of-file does.
+// "no current record" error (3021), so a missing row is never read as "".
 class Rows
 {
 public:

@@ -5,8 +5,8 @@
 #include <exception>
 #include <string>
 
-// Error numbers that callers compare against. They keep the values that the
-// start-up and main-window handlers have always tested for.
+// Error numbers that callers compare against (the start-up and main-window
+// handlers test for these values).
 namespace ErrNo {
 constexpr qint64 LoginRefused = -2147217843; // the server refused the account
 constexpr qint64 Unreachable = -2147467259;  // no server answered, or the link failed

@@ -56,7 +56,7 @@ QString EncodePassword(const QString &typed);
 
 // The password as stored in and compared with masuser.fpasswd: EncodePassword
 // with single quotes removed, then upper-cased character by character.
-// Sign-in has always compared this form; storing exactly it (not the raw
+// Sign-in compares this form; storing exactly it (not the raw
 // encoding) is what lets a password whose encoding holds a quote or a
 // lower-case letter sign in, whatever the column's collation. Sign-in,
 // account creation and password change all use it.

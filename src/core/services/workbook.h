@@ -65,29 +65,22 @@ struct ConversionWatch
 // encrypted, damaged, not a workbook or cannot be converted.
 SheetTable readActiveSheet(const QString &path, const ConversionWatch &watch = {});
 
-// How backslashes are written, to match the LOAD DATA statement that reads
-// the CSV (a backslash is the server's default escape character):
-//  - DoubledBackslash: for "... FIELDS TERMINATED BY ',' ENCLOSED BY '"' ..."
-//    with no ESCAPED BY clause (the server's default '\\'); each backslash is
-//    written twice so the server's unescaping gives the cell back.
-//  - Plain: a plain CSV for "... ENCLOSED BY '"' ESCAPED BY '' ...".
-// The import writes, for a CSV saved with the default DoubledBackslash:
-//   LOAD DATA local INFILE '{csv path, backslashes doubled}' INTO TABLE
+// The table as CSV for the import's staging load:
+//   LOAD DATA local INFILE {csv path, quoted} INTO TABLE
 //   {db}.tmpcollstud1 FIELDS TERMINATED BY ',' ENCLOSED BY '"'
 //   IGNORE 1 LINES ({column list})
-// and checks table.headings() / table.width against its column list first.
-enum class CsvEscape { DoubledBackslash, Plain };
-
-// The table as CSV: UTF-8 without byte-order mark, fields separated by
-// commas, a field in double quotes (quotes doubled) only when it holds a
-// comma, a quote, a line break or a carriage return; each record ends in a
-// line feed, so the load's default line terminator applies.
-QByteArray toCsv(const SheetTable &table, CsvEscape escape = CsvEscape::DoubledBackslash);
+// (the import checks table.headings() / table.width against its column list
+// first). UTF-8 without byte-order mark, fields separated by commas, a field
+// in double quotes (quotes doubled) only when it holds a comma, a quote, a
+// line break or a carriage return; each record ends in a line feed, so the
+// load's default line terminator applies. Every backslash is written twice:
+// the load has no ESCAPED BY clause, so the server's default escape
+// character '\\' would otherwise swallow it.
+QByteArray toCsv(const SheetTable &table);
 
 // readActiveSheet, then the CSV written to csvPath (replaced when present).
 // Returns the table so the caller can check the headings before loading.
 SheetTable saveActiveSheetAsCsv(const QString &workbookPath, const QString &csvPath,
-                                CsvEscape escape = CsvEscape::DoubledBackslash,
                                 const ConversionWatch &watch = {});
 
 // ---------------------------------------------------------------- writing

@@ -932,7 +932,7 @@ SheetTable readPackage(const QString &file, const QString &path)
 
 } // namespace
 
-QByteArray toCsv(const SheetTable &table, CsvEscape escape)
+QByteArray toCsv(const SheetTable &table)
 {
     QByteArray out;
     out.reserve(table.rows.size() * qMax(table.width, 1) * 12);
@@ -941,7 +941,7 @@ QByteArray toCsv(const SheetTable &table, CsvEscape escape)
             if (col > 0)
                 out += ',';
             QByteArray field = row[col].toUtf8();
-            if (escape == CsvEscape::DoubledBackslash && field.contains('\\'))
+            if (field.contains('\\'))
                 field.replace("\\", "\\\\");
             const bool quoted = field.contains(',') || field.contains('"') || field.contains('\n') ||
                                 field.contains('\r');
@@ -959,11 +959,11 @@ QByteArray toCsv(const SheetTable &table, CsvEscape escape)
     return out;
 }
 
-SheetTable saveActiveSheetAsCsv(const QString &workbookPath, const QString &csvPath, CsvEscape escape,
+SheetTable saveActiveSheetAsCsv(const QString &workbookPath, const QString &csvPath,
                                 const ConversionWatch &watch)
 {
     SheetTable table = readActiveSheet(workbookPath, watch);
-    const QByteArray csv = toCsv(table, escape);
+    const QByteArray csv = toCsv(table);
     QFile out(csvPath);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(csv) != csv.size() || !out.flush())
         throw AppError(
