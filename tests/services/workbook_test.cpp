@@ -7,8 +7,13 @@
 #include "support/testdb.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
 
 #include <xlsxwriter.h>
 #include <zip.h>
@@ -100,8 +105,17 @@ TEST_F(Workbook, cellsFollowTheirNumberFormatOnlyForDatesAndDigitPlaces)
         EXPECT_EQ(t.rows[i].first(), QString::fromUtf8(cases[i].expected)) << cases[i].format;
 }
 
+// Whether the process runs (a zombie awaiting the system's reaper does not).
+bool running(const QByteArray &pid)
+{
+    QFile stat(u"/proc/%1/stat"_s.arg(QLatin1String(pid)));
+    return stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
+}
+
 // Every file the reader cannot use is refused in the user's own name with its
-// cause, never read as an empty sheet and never a crash.
+// cause, never read as an empty sheet and never a crash; a legacy copy that
+// LibreOffice cannot convert within the limit is refused in time, the
+// interface running meanwhile and no process left behind.
 TEST_F(Workbook, unreadableFilesGiveAClearMessage)
 {
     const auto raw = [this](const QString &name, const QByteArray &bytes) {
@@ -117,10 +131,12 @@ TEST_F(Workbook, unreadableFilesGiveAClearMessage)
     writeOneSheet(file(u"cut.xlsx"_s), "<worksheet><sheetData><row><c t=\"s\"><v>0</v>");
     writeOneSheet(file(u"index.xlsx"_s),
                   R"(<worksheet><sheetData><row><c t="s"><v>7</v></c></row></sheetData></worksheet>)");
+    const QString xls = raw(u"1234 Zoë's list.xls"_s, ole + QByteArray(1024, '\0'));
     const struct
     {
         QString path;
         const char *cause;
+        const char *soffice = nullptr; // the LibreOffice first on the path; none when null
     } cases[] = {
             {file(u"missing.xlsx"_s), "cannot be opened"},
             {raw(u"notes.xlsx"_s, "fslno,fname\n1,Anu\n"), "is not an Excel workbook"},
@@ -130,10 +146,34 @@ TEST_F(Workbook, unreadableFilesGiveAClearMessage)
             {file(u"index.xlsx"_s), "is damaged"}, // a shared-string index past the table
             {raw(u"secret.xlsx"_s, ole + QByteArray(504, '\0') + QByteArray(stream, sizeof stream - 1)),
              "is protected by a password"},
+            {xls, "LibreOffice is not installed"},
+            {xls, "could not be converted", "exit 0"},
+            // Last: a launcher that ignores a polite stop, with an office process of its own.
+            {xls, "within 2 seconds", "trap '' TERM; /bin/sleep 600 & echo $$ $! > \"$PIDS\"; wait"},
     };
+    int ticks = 0; // the interface's own timer
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(100);
+    qputenv("PIDS", QFile::encodeName(file(u"pids"_s)));
+    const QByteArray savedPath = qgetenv("PATH");
     for (const auto &c : cases) {
+        QTemporaryDir bin;
+        QFile program(bin.path() + u"/soffice"_s);
+        if (c.soffice) {
+            ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+            program.write(QByteArray("#!/bin/sh\n") + c.soffice + '\n');
+            program.close();
+            program.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        }
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        ConversionWatch watch;
+        watch.limitMs = 2000;
+        ticks = 0;
+        QElapsedTimer clock;
+        clock.start();
         try {
-            readActiveSheet(c.path);
+            readActiveSheet(c.path, watch);
             ADD_FAILURE() << "read without an error: " << c.path.toStdString();
         } catch (const AppError &e) {
             EXPECT_EQ(e.number(), ErrNo::Workbook);
@@ -141,14 +181,24 @@ TEST_F(Workbook, unreadableFilesGiveAClearMessage)
                         e.description().contains(QFileInfo(c.path).fileName()))
                     << e.description().toStdString();
         }
+        EXPECT_LT(clock.elapsed(), watch.limitMs + 3000) << c.cause;
+        qputenv("PATH", savedPath);
     }
+    EXPECT_GE(ticks, 5) << "the interface stood still during the conversion";
+    QFile ids(file(u"pids"_s));
+    ASSERT_TRUE(ids.open(QIODevice::ReadOnly));
+    const QList<QByteArray> both = ids.readAll().trimmed().split(' ');
+    ASSERT_EQ(both.size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(u"/proc/"_s + QLatin1String(both[0]))) << "launcher not reaped";
+    EXPECT_FALSE(running(both[1])) << "office process left running";
 }
 
 // The tricky cells an upload brings, written by libxlsxwriter (shared and
 // rich strings, a formula's cached value, a date), become the CSV the import's load reads,
 // saved over a longer file of the same name; the server gives back every cell
-// as the sheet typed it.
-TEST_F(Workbook, trickyCellsLoadBackUnchanged)
+// as the sheet typed it. Saved as .xls by the real LibreOffice, the same book
+// reads the same, from its active tab.
+TEST_F(Workbook, trickyCellsLoadBackUnchangedAlsoFromALegacyCopy)
 {
     const QString xlsx = file(u"1234 Zoë's list.xlsx"_s);
     lxw_workbook *wb = workbook_new(QFile::encodeName(xlsx).constData());
@@ -209,6 +259,19 @@ TEST_F(Workbook, trickyCellsLoadBackUnchanged)
         for (int c = 0; c < 6; ++c)
             EXPECT_EQ(rows.value(u"c%1"_s.arg(c + 1), r), t.rows[r + 1][c]) << "row " << r << " column " << c;
     admin(u"drop table corvane3_tsc.sheetload"_s);
+
+    const QString soffice = QStandardPaths::findExecutable(u"soffice"_s);
+    if (soffice.isEmpty())
+        GTEST_SKIP() << "LibreOffice is not installed";
+    QProcess make;
+    make.start(soffice,
+               {u"-env:UserInstallation="_s + QUrl::fromLocalFile(file(u"p"_s)).toString(QUrl::FullyEncoded),
+                u"--headless"_s, u"--convert-to"_s, u"xls"_s, u"--outdir"_s, dir.path(), xlsx});
+    ASSERT_TRUE(make.waitForFinished(180000));
+    QFile::remove(xlsx);
+    const SheetTable legacy = readActiveSheet(file(u"1234 Zoë's list.xls"_s));
+    EXPECT_EQ(legacy.sheetName, u"Students"_s);
+    EXPECT_EQ(csv(legacy), expected);
 }
 
 } // namespace
