@@ -30,7 +30,6 @@ TEST_F(Status, indexedSummaryAndPickAnswerLikeThePlainForms)
 {
     addUniv(u"023"_s, u"Beta Twin"_s, u"corvane3_tnu"_s, {}, u"BT2"_s);  // duplicate code
     addUniv(u"023"_s, u"Beta Again"_s, u"corvane3_tnu"_s, {}, u"Bet"_s); // and short name: counts twice
-    // Each column cycles through its values at its own pace.
     admin(u"insert into corvane3_tkt.tkthead(ftktid, ftktgroup, ftktstatus, ftktuser, funivcode, ffinaluser, "
           "ffinaldate) select seq, elt(1 + seq % 6, null, '', ' ', 'B', 'b', 'C'), "
           "elt(1 + seq * 7 % 11 % 7, null, '', 'A', 'a', 'C', 'X', ' '), "
