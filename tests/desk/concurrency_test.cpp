@@ -42,8 +42,7 @@ struct Event
 {
     qint64 at;
     int order; // position in its own process's log, to keep equal stamps in order
-    QString kind;
-    QString user;
+    QString kind, user;
 };
 
 using DeskConcurrency = DeskTest;
@@ -91,10 +90,7 @@ TEST_F(DeskConcurrency, eightDesksNeverShareAGrievanceAndLoseNone)
     }
     for (int i = 0; i < kClients; ++i) {
         QProcess *p = &clients[i];
-        if (p->state() != QProcess::NotRunning) { // then not a normal exit
-            p->kill();
-            p->waitForFinished(5000);
-        }
+        ASSERT_EQ(p->state(), QProcess::NotRunning) << "client " << i + 1 << " did not finish in time";
         out[i] += p->readAllStandardOutput();
         EXPECT_TRUE(p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0)
                 << "client " << i + 1 << ":\n"

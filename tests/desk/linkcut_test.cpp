@@ -50,11 +50,10 @@ protected:
         DeskTest::TearDown();
     }
 
-    // U1 at level C with grievances 5 to 7 waiting, 7 held by U2; a level
-    // below; the applicant of grievance 5, whose final submission may be
-    // reset, and another. With `picked` U1's desk shows 5; with `released`
-    // an administrator has then given it back.
-    void prepareRows(bool picked, bool released = false)
+    // U1 at level C with 5 to 7 waiting, 7 held by U2; a level below; the
+    // applicant of 5, whose final submission may be reset, and another. With
+    // `picked` U1's desk shows 5, then `meanwhile` runs.
+    void prepareRows(bool picked, const QString &meanwhile = {})
     {
         resetCentral();
         addUniv(u"041"_s, u"Alpha University"_s, u"corvane3_tsc"_s, u"help@alpha.example"_s);
@@ -80,8 +79,8 @@ protected:
             desk->Timer1_Timer();
             ASSERT_EQ(desk->displayed().tktid, u"5"_s);
         }
-        if (released)
-            admin(u"update corvane3_tkt.masuser set ftktid = null where fusername = 'U1'"_s);
+        if (!meanwhile.isEmpty())
+            admin(meanwhile);
         ui.reset();
     }
     static QPushButton *button(QWidget *screen, int i)
@@ -147,6 +146,7 @@ TEST_F(LinkCut, everyDeskCommandLandsOnceWhereverTheLinkBreaks)
 {
     const QString notHeld = u"This grievance has been released by the administrator and may be handled by "
                             "another user; "_s;
+    const QString giveBack = u"update corvane3_tkt.masuser set ftktid = null where fusername = 'U1'"_s;
     const QString body =
             u"Dear Student,<br><br>It's done; 100% & more<br>We are resetting the final submission "
             "that you have made on your request. Login and make the corrections and do the final "
@@ -169,10 +169,15 @@ TEST_F(LinkCut, everyDeskCommandLandsOnceWhereverTheLinkBreaks)
              {u"5:B::,6:C::"_s, u"detail=5:U1:B::It's \\ for the registrar /"_s, u"U1=,U2=7"_s,
               u"poller=on | Forwarded to next level"_s}},
             {"forward of a grievance no longer held",
-             [this] { prepareRows(true, true); },
+             [&] { prepareRows(true, giveBack); },
              [this] { forward(); },
              {u"5:C::,6:C::"_s, u"detail= /"_s,
               u"poller=on | "_s + notHeld + u"it has not been forwarded."_s}},
+            {"forward at the smallest level",
+             [this] { prepareRows(true, u"delete from corvane3_tkt.masuser where fusername = 'U9'"_s); },
+             [this] { forward(); },
+             {u"5:C::,6:C::"_s, u"detail= /"_s,
+              u"shown=5 poller=off | No More levels to attend the issue!!"_s}},
             {"reply",
              [this] { prepareRows(true); },
              [this] { sendReply(); },
@@ -182,7 +187,7 @@ TEST_F(LinkCut, everyDeskCommandLandsOnceWhereverTheLinkBreaks)
               "refund | body="_s +
                       body + u" | cc=help@alpha.example"_s}},
             {"reply to a grievance no longer held",
-             [this] { prepareRows(true, true); },
+             [&] { prepareRows(true, giveBack); },
              [this] { sendReply(); },
              {u"5:C::,6:C::"_s, u"detail= /"_s, u"0001=T,0002=T"_s,
               notHeld + u"the reply has not been sent."_s}},
