@@ -7,6 +7,8 @@
 #include "core/desk/status.h"
 #include "core/services/database.h"
 
+#include "oracles/desk.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
@@ -146,10 +148,8 @@ int main(int argc, char **argv)
         std::printf("tkthead 1000000 rows: median tick %.3f ms\n", large);
         std::printf("ticks per second at 1000000 rows: %.0f (median), %.0f (mean)\n", 1000.0 / large,
                     1000.0 * double(largeTimes.size()) / total);
-        std::printf("for comparison at 1000000 rows, once each: original summary %.1f ms, original pick %.1f "
-                    "ms\n",
-                    onceMs(desk::statusStatementOriginal(kLevel, kUser)),
-                    onceMs(desk::pickStatementOriginal(kLevel, QString())));
+        std::printf("for comparison at 1000000 rows, once each: plain summary %.1f ms, plain pick %.1f ms\n",
+                    onceMs(oracles::deskStatus(kLevel, kUser)), onceMs(oracles::deskPick(kLevel, QString())));
         std::printf("ratio=%.3f\n", large / small);
     } catch (const AppError &e) {
         std::fprintf(stderr, "bench: %s %lld\n", qPrintable(e.description()),

@@ -1,7 +1,6 @@
 #include "deskfixture.h"
 
 #include "core/services/config.h"
-#include "core/services/session.h"
 #include "gui/desk/frmrectkt.h"
 #include "gui/desk/frmreplytkt.h"
 #include "gui/desk/frmresetlock.h"
@@ -9,9 +8,11 @@
 
 #include "support/faultproxy.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -27,8 +28,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Each desk command run through a link cut before every statement it sends
-// and after every answer it gets: the tables, the screen and the mails must
-// come out as from an uncut run.
+// and after every answer it gets: the tables, the screen and the mails at the
+// relay must come out as from an uncut run.
 class LinkCut : public DeskTest
 {
 protected:
@@ -49,41 +50,66 @@ protected:
         DeskTest::TearDown();
     }
 
-    // U1 at level C with grievances 5 to 7 waiting, 7 held by U2; a level
-    // below; an applicant of grievance 5 whose final submission may be reset.
-    void prepareRows()
+    // U1 at level C with 5 to 7 waiting, 7 held by U2; a level below; the
+    // applicant of 5, whose final submission may be reset, and another. With
+    // `picked` U1's desk shows 5, then `meanwhile` runs.
+    void prepareRows(bool picked, const QString &meanwhile = {})
     {
         resetCentral();
-        addUniversity(u"041"_s, u"Alpha University"_s, u"corvane3_tsc"_s, u"ALU"_s, u"help@alpha.example"_s);
+        addUniv(u"041"_s, u"Alpha University"_s, u"corvane3_tsc"_s, u"help@alpha.example"_s);
         addUser(u"U1"_s, u"C"_s);
         addUser(u"U2"_s, u"C"_s, u"7"_s);
         addUser(u"U9"_s, u"B"_s);
         for (int id : {5, 6, 7})
             addGrievance(id, u"'C'"_s, u"null"_s);
         admin(QStringList{
+                u"update corvane3_tkt.tkthead set ftktsub = 'Fee''s \\\\ refund', "
+                "fstudemail = ' alt@mail.example' where ftktid = 5"_s,
                 u"delete from corvane3_tsc.studadm"_s,
                 u"insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree, fcontact_no, ffinsub) "
-                "values('0001', 'C1', 'BA', '984005', 'T')"_s});
+                "values('0001', 'C1', 'BA', '984005', 'T'), ('0002', 'C1', 'BA', '984006', 'T')"_s});
         signIn(u"U1"_s, u"C"_s);
         session().InstUnivCode = u"041"_s;
-        ui.reset();
         QFile log(sinkLog);
         logStart = log.exists() ? log.size() : 0;
         delete desk.data();
         desk = new frmrectkt;
         desk->show();
-    }
-    void pick()
-    {
-        desk->Timer1_Timer();
-        ASSERT_EQ(field(u"text(0)"_s), u"5"_s);
+        if (picked) {
+            desk->Timer1_Timer();
+            ASSERT_EQ(desk->displayed().tktid, u"5"_s);
+        }
+        if (!meanwhile.isEmpty())
+            admin(meanwhile);
         ui.reset();
     }
-    QString field(const QString &name) const { return desk->findChild<QLineEdit *>(name)->text(); }
+    static QPushButton *button(QWidget *screen, int i)
+    {
+        return screen->findChild<QPushButton *>(u"cmd(%1)"_s.arg(i));
+    }
+    // Forward with remarks typed; a second press while its message is up.
+    void forward()
+    {
+        button(desk, 1)->click();
+        desk->findChild<QPlainTextEdit *>(u"text(8)"_s)->setPlainText(u"It's \\ for the registrar"_s);
+        ui.onMessage = [this](const MessageRequest &) { emit button(desk, 5)->clicked(); };
+        button(desk, 5)->click();
+    }
+    // The reply screen over the shown grievance with the reset ticked and a
+    // reply typed; Send, and Send again while its message is up.
+    void sendReply()
+    {
+        reply = std::make_unique<frmreplytkt>(desk->displayed(), ReplyHooks());
+        reply->show();
+        reply->findChild<QCheckBox *>(u"chk(0)"_s)->setChecked(true);
+        reply->findChild<QTextEdit *>(u"rtb"_s)->setPlainText(u"It's done; 100% & more"_s);
+        ui.onMessage = [this](const MessageRequest &) { reply->send(); };
+        button(reply.get(), 0)->click();
+    }
 
     QString snapshot() const
     {
-        const QString tables = adminValue(
+        QString s = adminValue(
                 u"select concat_ws(' / ', "
                 "(select group_concat(concat(fusername, '=', ifnull(ftktid, '')) order by fusername) "
                 "from corvane3_tkt.masuser), "
@@ -92,19 +118,20 @@ protected:
                 "ifnull(ffinaluser, '')) order by ftktid) from corvane3_tkt.tkthead), "
                 "(select concat('detail=', ifnull(group_concat(concat_ws(':', ftktid, ffromuser, "
                 "ftkttrangroup, "
-                "left(ftkttranmsg, 24)) order by fdetlid), '')) from corvane3_tkt.tktdetl), "
-                "(select concat('ffinsub=', ifnull(ffinsub, 'NULL')) from corvane3_tsc.studadm))"_s);
+                "ifnull(ftkttransub, ''), ftkttranmsg) order by fdetlid), '')) from corvane3_tkt.tktdetl), "
+                "(select group_concat(concat(fslno, '=', ifnull(ffinsub, 'NULL')) order by fslno) "
+                "from corvane3_tsc.studadm))"_s);
+        s += u" | shown=%1 poller=%2 | "_s.arg(desk ? desk->displayed().tktid : u"-"_s)
+                     .arg(desk && desk->findChild<QTimer *>(u"Timer1"_s)->isActive() ? u"on"_s : u"off"_s) +
+             ui.texts().join(QLatin1Char('|'));
         QFile log(sinkLog);
-        int mails = 0;
-        if (log.open(QIODevice::ReadOnly)) {
-            log.seek(logStart);
-            mails = int(log.readAll().count("Re: Tkt. No. - 5"));
-        }
-        return tables +
-               u" | shown=%1 poller=%2 mails=%3 | "_s.arg(desk ? field(u"text(0)"_s) : u"-"_s)
-                       .arg(desk && desk->findChild<QTimer *>(u"Timer1"_s)->isActive() ? u"on"_s : u"off"_s)
-                       .arg(mails) +
-               ui.texts().join(QLatin1Char('|'));
+        if (log.open(QIODevice::ReadOnly) && log.seek(logStart))
+            for (const QByteArray &line : log.readAll().split('\n'))
+                for (const QJsonValue &pair :
+                     QJsonDocument::fromJson(line).object().value(u"query"_s).toArray())
+                    s += u" | "_s + pair.toArray().at(0).toString() + u"="_s +
+                         pair.toArray().at(1).toString();
+        return s;
     }
 
     Config saved = Config::instance();
@@ -117,6 +144,13 @@ protected:
 
 TEST_F(LinkCut, everyDeskCommandLandsOnceWhereverTheLinkBreaks)
 {
+    const QString notHeld = u"This grievance has been released by the administrator and may be handled by "
+                            "another user; "_s;
+    const QString giveBack = u"update corvane3_tkt.masuser set ftktid = null where fusername = 'U1'"_s;
+    const QString body =
+            u"Dear Student,<br><br>It's done; 100% & more<br>We are resetting the final submission "
+            "that you have made on your request. Login and make the corrections and do the final "
+            "submission once again.<br><br>Regards,<br>Help Desk<br>Alpha University"_s;
     struct Row
     {
         const char *name;
@@ -126,52 +160,60 @@ TEST_F(LinkCut, everyDeskCommandLandsOnceWhereverTheLinkBreaks)
     };
     const Row rows[] = {
             {"assignment",
-             [this] { prepareRows(); },
+             [this] { prepareRows(false); },
              [this] { desk->Timer1_Timer(); },
-             {u"U1=5,U2=7,U9= / lock= /"_s, u"shown=5 poller=off"_s}},
+             {u"U1=5,U2=7,U9= / lock= /"_s, u"shown=5 poller=off | "_s}},
             {"forward",
-             [this] {
-                 prepareRows();
-                 pick();
-                 desk->findChild<QPushButton *>(u"cmd(1)"_s)->click();
-                 desk->findChild<QPlainTextEdit *>(u"text(8)"_s)->setPlainText(u"for the registrar"_s);
-             },
-             [this] { desk->findChild<QPushButton *>(u"cmd(5)"_s)->click(); },
-             {u"5:B::,6:C::"_s, u"detail=5:U1:B:for the registrar"_s, u"U1=,U2=7"_s,
-              u"poller=on mails=0 | Forwarded to next level"_s}},
+             [this] { prepareRows(true); },
+             [this] { forward(); },
+             {u"5:B::,6:C::"_s, u"detail=5:U1:B::It's \\ for the registrar /"_s, u"U1=,U2=7"_s,
+              u"poller=on | Forwarded to next level"_s}},
+            {"forward of a grievance no longer held",
+             [&] { prepareRows(true, giveBack); },
+             [this] { forward(); },
+             {u"5:C::,6:C::"_s, u"detail= /"_s,
+              u"poller=on | "_s + notHeld + u"it has not been forwarded."_s}},
+            {"forward at the smallest level",
+             [this] { prepareRows(true, u"delete from corvane3_tkt.masuser where fusername = 'U9'"_s); },
+             [this] { forward(); },
+             {u"5:C::,6:C::"_s, u"detail= /"_s,
+              u"shown=5 poller=off | No More levels to attend the issue!!"_s}},
             {"reply",
+             [this] { prepareRows(true); },
+             [this] { sendReply(); },
+             {u"U1=,U2=7"_s, u"5:C:C:U1,6:C::"_s, u"0001=NULL,0002=T"_s,
+              u"detail=5:U1:XX:Re: Tkt. No. - 5 : Fee's \\ refund:"_s + body + u" / "_s,
+              u" | Reply Sent Successfully | emailid=alt@mail.example | subject=Re: Tkt. No. - 5 : Fee's \\ "
+              "refund | body="_s +
+                      body + u" | cc=help@alpha.example"_s}},
+            {"reply to a grievance no longer held",
+             [&] { prepareRows(true, giveBack); },
+             [this] { sendReply(); },
+             {u"5:C::,6:C::"_s, u"detail= /"_s, u"0001=T,0002=T"_s,
+              notHeld + u"the reply has not been sent."_s}},
+            {"lock release of a level's users",
              [this] {
-                 prepareRows();
-                 pick();
-                 reply = std::make_unique<frmreplytkt>(desk->displayed(), ReplyHooks());
-                 reply->show();
-                 reply->findChild<QCheckBox *>(u"chk(0)"_s)->setChecked(true);
-                 reply->findChild<QTextEdit *>(u"rtb"_s)->setPlainText(u"settled"_s);
-             },
-             [this] { reply->findChild<QPushButton *>(u"cmd(0)"_s)->click(); },
-             {u"U1=,U2=7"_s, u"5:C:C:U1,6:C::"_s, u"detail=5:U1:XX:Dear Student"_s, u"ffinsub=NULL"_s,
-              u"mails=1 | Reply Sent Successfully"_s}},
-            {"lock release",
-             [this] {
-                 prepareRows();
+                 prepareRows(false);
                  delete release.data();
                  release = new frmresetlock;
                  release->show();
+                 release->findChild<QLineEdit *>(u"text(0)"_s)->setText(u"C"_s);
                  release->listUsers();
              },
-             [this] {
-                 // U2, the second user listed
+             [this] { // U2, the second user at level C
                  auto *grid = release->findChild<SpreadGrid *>(u"spread"_s);
+                 ASSERT_EQ(grid->rowCount(), 2);
                  qobject_cast<QPushButton *>(grid->cellWidget(1, 2))->click();
              },
-             {u"U1=,U2=,U9="_s, u"Lock Released!!"_s}},
+             {u"U1=,U2=,U9= / lock= /"_s, u"Lock Released!!"_s}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         expectSameUnderEveryCut(row.prepare, row.command, [this] { return snapshot(); });
+        const QString uncut = snapshot();
         for (const QString &part : row.outcome)
-            EXPECT_TRUE(snapshot().contains(part))
-                    << part.toStdString() << " in " << snapshot().toStdString();
+            EXPECT_TRUE(uncut.contains(part)) << part.toStdString() << " in " << uncut.toStdString();
+        EXPECT_EQ(uncut.count(u"emailid="_s), std::string(row.name) == "reply" ? 1 : 0);
     }
 }
 

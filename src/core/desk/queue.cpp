@@ -165,17 +165,11 @@ QString heldByOthers(const QString &user)
     return list.join(QLatin1Char(','));
 }
 
-QString pickStatementOriginal(const QString &level, const QString &heldList)
-{
-    return kPickColumns + QStringLiteral("ifnull(g.ftktgroup,'') = ") + sql::quote(level) +
-           QStringLiteral(" and (ifnull(g.ftktstatus,'') = '' or ifnull(g.ftktstatus,'') = 'A') ") +
-           exclusion(heldList) + QStringLiteral(" order by g.ftktid limit 1");
-}
-
 QString pickStatement(const QString &level, const QString &heldList)
 {
-    // The same conditions without ifnull() around the columns, so the index
-    // (ftktgroup, ftktstatus, ftktid) reaches the few open rows directly.
+    // No ifnull() around the columns, so the index (ftktgroup, ftktstatus,
+    // ftktid) reaches the few open rows directly; blank levels and statuses
+    // still match NULL.
     const QString levelTest = blankLevel(level) ? QStringLiteral("(g.ftktgroup = ") + sql::quote(level) +
                                                           QStringLiteral(" or g.ftktgroup is null)")
                                                 : QStringLiteral("g.ftktgroup = ") + sql::quote(level);

@@ -77,9 +77,8 @@ void releaseHeld(const QString &user);
 // comma-separated; "" when none.
 QString heldByOthers(const QString &user);
 
-// The pick as the desk has always written it, and the same pick written so
-// the queue index serves it; both return the same row.
-QString pickStatementOriginal(const QString &level, const QString &heldList);
+// The next grievance at `level` not in `heldList`, written so the queue
+// index (ftktgroup, ftktstatus, ftktid) serves it.
 QString pickStatement(const QString &level, const QString &heldList);
 
 // Counts consecutive ticks that found the lock held, by the clock of the

@@ -1,9 +1,14 @@
 #include "core/desk/reply.h"
 
 #include "core/desk/queue.h"
+#include "core/services/config.h"
 #include "core/services/database.h"
+#include "core/services/mail.h"
 #include "core/services/sqltext.h"
 #include "core/services/unitofwork.h"
+
+#include <QDir>
+#include <QFile>
 
 namespace reply {
 
@@ -120,6 +125,23 @@ RecordOutcome recordReply(const Reply &r)
             });
     unit.run();
     return outcome;
+}
+
+Notice mailAfterRecords(const Reply &r)
+{
+    if (r.to.trimmed().isEmpty())
+        return Notice{QStringLiteral("Reply Sent Successfully")};
+    if (QFile::exists(QDir(Config::instance().programDir).filePath(QStringLiteral("noemail.log"))) &&
+        askYesNo(QStringLiteral("Send Email / SMS?"), Icon::Question) != Answer::Yes)
+        return Notice{QStringLiteral("Reply Sent Successfully")};
+    const mail::Result mailed = SendMail(QStringLiteral("N01"), r.to, r.subject, r.body, r.cc);
+    if (!mailed.sent)
+        return Notice{
+                QStringLiteral("The reply was saved and the grievance closed, but the mail to %1 was not "
+                               "sent: %2.")
+                        .arg(r.to, mailed.reason),
+                Icon::Exclamation};
+    return Notice{QStringLiteral("Reply Sent Successfully")};
 }
 
 } // namespace reply

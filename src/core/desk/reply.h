@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/services/interaction.h"
+
 #include <QString>
 
 // Composing and recording the reply to a grievance.
@@ -47,5 +49,18 @@ enum class RecordOutcome {
 // release of the held grievance. Nothing is written unless the user still
 // holds the grievance. Throws AppError.
 RecordOutcome recordReply(const Reply &r);
+
+// What the screen shows once a send is over.
+struct Notice
+{
+    QString text;
+    Icon icon = Icon::Information;
+};
+
+// The mail of a send, after its records were committed: none without a
+// recipient, none when noemail.log is in the program folder and the user
+// answers No to "Send Email / SMS?", otherwise once through the relay. A
+// failed mail is told with the relay's reason; the records stand either way.
+Notice mailAfterRecords(const Reply &r);
 
 } // namespace reply

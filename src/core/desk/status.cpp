@@ -7,22 +7,6 @@
 
 namespace desk {
 
-QString statusStatementOriginal(const QString &level, const QString &user)
-{
-    const QString lv = sql::quote(level);
-    return QStringLiteral("select u.funivshort, if(c.ftktuser<>'Student','College','Student') as ftktuser, "
-                          "c.funivcode, sum(if(c.ftktgroup = ") +
-           lv +
-           QStringLiteral(" and ifnull(c.ftktstatus,'') <> 'C',1,0)) as fpending, "
-                          "sum(date_format(c.ffinaldate,'%Y-%m-%d') = date_format(now(),'%Y-%m-%d') and "
-                          "if(c.ftktgroup = ") +
-           lv + QStringLiteral(" and c.ffinaluser = ") + sql::quote(user) +
-           QStringLiteral(
-                   " and ifnull(c.ftktstatus,'') = 'C',1,0)) as freply from tkthead c, masuniv u where "
-                   "c.funivcode = u.funivcode group by u.funivshort, "
-                   "if(c.ftktuser<>'Student','College','Student'), c.funivcode order by c.funivcode");
-}
-
 QString statusStatement(const QString &level, const QString &user)
 {
     // Three small parts instead of one pass over the whole history:
@@ -34,8 +18,8 @@ QString statusStatement(const QString &level, const QString &user)
     //    statistics of a freshly filled table can point the planner at the
     //    queue index and its whole closed history instead).
     // The pairs are joined to masuniv after counting, and grouped again by
-    // the short name, so duplicate university codes add up as in the join
-    // of the original.
+    // the short name, so duplicate university codes add up as in a plain
+    // join of tkthead with masuniv.
     const QString lv = sql::quote(level);
     return QStringLiteral(
                    "select u.funivshort, k.ftktuser, k.funivcode, sum(k.fpending) as fpending, sum(k.freply) "

@@ -23,15 +23,14 @@ struct StatusSummary
     double repliedTotal = 0;
 };
 
-// The summary query as the desk has always written it (groups the whole
-// grievance table), and the same query answered from the indexes.
-QString statusStatementOriginal(const QString &level, const QString &user);
+// The summary query, answered from the indexes rather than by grouping the
+// whole grievance table.
 QString statusStatement(const QString &level, const QString &user);
 
 // Runs `Tkt_Status`'s query and adds up the totals; no rows gives an empty
 // summary (the screen then keeps what it showed).
 StatusSummary statusSummary(const QString &level, const QString &user);
-// The same from a statement text (for comparing the two forms).
+// The same from any statement giving the summary's columns.
 StatusSummary statusSummaryFrom(const QString &statement);
 
 // A total as the status bar shows it: no decimals when whole.

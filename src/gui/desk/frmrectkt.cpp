@@ -50,7 +50,7 @@ frmrectkt::frmrectkt(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
 
-    // Form_Load: the command buttons wait for a grievance; the remarks panel
+    // The command buttons wait for a grievance; the remarks panel
     // opens only on Forward.
     m_buttons->setEnabled(false);
     m_remarksPanel->hide();
@@ -183,14 +183,14 @@ void frmrectkt::buildControls()
     summaryLayout->addWidget(m_grid);
     summaryFrame->setFixedWidth(twips(2500 + 1000 + 1000) + 40);
 
-    m_status = new QStatusBar(this);
-    m_status->setObjectName(QStringLiteral("STB"));
-    m_status->setSizeGripEnabled(false);
+    auto *status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("STB"));
+    status->setSizeGripEnabled(false);
     for (int i = 0; i < 2; ++i) {
-        m_panel[i] = new QLabel(m_status);
+        m_panel[i] = new QLabel(status);
         m_panel[i]->setObjectName(QStringLiteral("Panels(%1)").arg(i + 1));
         m_panel[i]->setMinimumWidth(200);
-        m_status->addWidget(m_panel[i]);
+        status->addWidget(m_panel[i]);
     }
 
     auto *left = new QVBoxLayout;
@@ -205,7 +205,7 @@ void frmrectkt::buildControls()
 
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(body, 1);
-    outer->addWidget(m_status);
+    outer->addWidget(status);
     resize(900, 480);
 
     connect(m_cmd[0], &QPushButton::clicked, this, &frmrectkt::replyClicked);

@@ -14,7 +14,6 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QStatusBar;
 class QTimer;
 class TrailView;
 
@@ -71,7 +70,6 @@ private:
     QFrame *m_buttons = nullptr;      // frame(1)
     QFrame *m_remarksPanel = nullptr; // frame(3)
     FlexGrid *m_grid = nullptr;       // msf
-    QStatusBar *m_status = nullptr;   // STB
     QLabel *m_panel[2] = {};
     QTimer *m_timer = nullptr; // Timer1
 

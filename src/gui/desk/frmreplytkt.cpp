@@ -1,18 +1,14 @@
 #include "gui/desk/frmreplytkt.h"
 
 #include "core/desk/reply.h"
-#include "core/services/config.h"
 #include "core/services/database.h"
 #include "core/services/handler.h"
 #include "core/services/interaction.h"
-#include "core/services/mail.h"
 #include "core/services/session.h"
 #include "gui/services/formutil.h"
 #include "gui/shell/frmwait.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -204,27 +200,9 @@ void frmreplytkt::sendCommand()
         close();
         return;
     }
-    m_sent = true;
-
     // Mailed only now that the records are committed, and once.
-    mail::Result mailed;
-    bool tried = false;
-    if (!r.to.trimmed().isEmpty()) {
-        bool skip = false;
-        if (QFile::exists(QDir(Config::instance().programDir).filePath(QStringLiteral("noemail.log"))))
-            skip = askYesNo(QStringLiteral("Send Email / SMS?"), Icon::Question) != Answer::Yes;
-        if (!skip) {
-            tried = true;
-            mailed = SendMail(QStringLiteral("N01"), r.to, r.subject, r.body, r.cc);
-        }
-    }
-    if (tried && !mailed.sent)
-        msgBox(QStringLiteral(
-                       "The reply was saved and the grievance closed, but the mail to %1 was not sent: %2.")
-                       .arg(r.to, mailed.reason),
-               Icon::Exclamation);
-    else
-        msgBox(QStringLiteral("Reply Sent Successfully"), Icon::Information);
+    const reply::Notice notice = reply::mailAfterRecords(r);
+    msgBox(notice.text, notice.icon);
     if (m_hooks.sent)
         m_hooks.sent();
     close();

@@ -33,11 +33,6 @@ class frmreplytkt : public QDialog
 public:
     frmreplytkt(desk::Grievance grievance, ReplyHooks hooks, QWidget *parent = nullptr);
 
-    const desk::Grievance &grievance() const { return m_grievance; }
-
-    // True once a reply was recorded.
-    bool sent() const { return m_sent; }
-
     // The Send command (`cmd(0)`).
     void send();
 
@@ -54,7 +49,6 @@ private:
     const ReplyHooks m_hooks;
     CommandGate m_gate;
     bool m_filled = false;
-    bool m_sent = false;
 
     QLineEdit *m_univText;         // text(11)
     QLineEdit *m_typeText;         // text(5)
