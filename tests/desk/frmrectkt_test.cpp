@@ -110,6 +110,8 @@ TEST_F(Desk, pickForwardReplyAndTheTrailAtTheNextLevel)
     form->Timer1_Timer();
     ASSERT_EQ(shown(), u"5"_s);
     EXPECT_EQ(trail(), (QStringList{u"U1"_s, u"B"_s, u"It's for the registrar line two"_s}));
+    EXPECT_EQ(form->findChild<QPlainTextEdit *>(u"txttrail"_s)->toPlainText(),
+              u"It's for the registrar\nline two"_s);
     cmd(6)->click(); // Refresh
     EXPECT_TRUE(shown().isEmpty() && polling() && trail().isEmpty());
 }
