@@ -1,8 +1,5 @@
 #include "core/services/database.h"
-#include "core/services/handler.h"
-#include "core/services/session.h"
 #include "core/students/degreechange.h"
-#include "core/students/university.h"
 #include "gui/students/frmchangedeg.h"
 
 #include "studentsfixture.h"
@@ -35,8 +32,7 @@ protected:
     // none; C102/BA already holds serial 0007.
     static void addRows()
     {
-        emptyStudentTables();
-        addCollegesAndDegrees();
+        resetStudentTables();
         admin(QStringList{
                 u"insert into corvane3_tsc.collstud(fslno, fcollcode, fdegree, fmobileno, fname) values"
                 "('1', 'C101', 'BA', '9100000001', 'Anu'), ('2', 'C101', 'BA', '9100000002', 'Bala')"_s,
@@ -67,12 +63,12 @@ protected:
             if (locks == u"11"_s || deadline.hasExpired())
                 break;
         }
-        return QStringList{dump(u"collstud"_s, u"fmobileno, fcollcode, fdegree"_s),
-                           dump(u"studadm"_s, u"fappno, fcollcode, fdegree, fslno, ffinsub, "
-                                              "ifnull(fappstatus, '-')"_s),
-                           dump(u"options"_s, u"fappno, fcollcode, fdegree, fslno, fsubcode"_s),
-                           dump(u"studoc"_s, u"login_cnt, fcollcode, fdegree"_s),
-                           dump(u"colldegchange"_s,
+        return QStringList{dump(u"corvane3_tsc.collstud"_s, u"fmobileno, fcollcode, fdegree"_s),
+                           dump(u"corvane3_tsc.studadm"_s, u"fappno, fcollcode, fdegree, fslno, ffinsub, "
+                                                           "ifnull(fappstatus, '-')"_s),
+                           dump(u"corvane3_tsc.options"_s, u"fappno, fcollcode, fdegree, fslno, fsubcode"_s),
+                           dump(u"corvane3_tsc.studoc"_s, u"login_cnt, fcollcode, fdegree"_s),
+                           dump(u"corvane3_tsc.colldegchange"_s,
                                 u"fmobileno, foldcoll, fnewcoll, folddeg, fnewdeg, fappno, fusername"_s),
                            u"locks free: "_s + locks}
                 .join(u" / "_s)
@@ -80,27 +76,8 @@ protected:
     }
 };
 
-// The look-up keeps the database it read from; an application number whose
-// contact number is itself only another application number is not followed
-// a second time; unknown or quoted numbers find nobody.
-TEST_F(DegreeChange, lookUpFindsByMobileOrApplicationNumberOnce)
-{
-    const StudentLookup s = lookupStudent(u"041"_s, u"9100000001"_s);
-    ASSERT_TRUE(s.found);
-    EXPECT_EQ(QStringList({s.db, s.name, s.college, s.collegeText, s.degreeText}),
-              QStringList(
-                      {"corvane3_tsc", "Anu", "C101", "Hillview Arts College, Tessaly", "Bachelor of Arts"}));
-    admin(u"insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree, fcontact_no, fappno) "
-          "values('0009', 'C101', 'BA', '5231', '777')"_s);
-    const StudentLookup chain = lookupStudent(u"041"_s, u"777"_s);
-    EXPECT_FALSE(chain.found);
-    EXPECT_EQ(chain.mobile, u"5231"_s);
-    for (const char *text : {"", "123", "1' or '1' = '1"})
-        EXPECT_FALSE(lookupStudent(u"041"_s, QLatin1String(text)).found) << text;
-}
-
-// Input checks, unknown new codes (with quotes), only a lower-case "verified"
-// application, and what another client did between the confirmation and the
+// Input checks, unknown codes with quotes, a "verified" application (only in
+// lower case), and what another client did between the confirmation and the
 // change: a refused change writes nothing, logs nothing and keeps no lock.
 TEST_F(DegreeChange, refusalsWriteNothing)
 {
@@ -114,19 +91,15 @@ TEST_F(DegreeChange, refusalsWriteNothing)
         QString text;
     } cases[] = {
             {"", "C102", "BA", "", {}, u"All entries mandatory!!"_s},
-            {"9100000001", "C101", "", "", {}, u"All entries mandatory!!"_s},
             {"9100000001", "C101", "BA", "", {}, u"No Modification done!!"_s},
             {"9100000001", "C'9", "BA", "", {}, u"Invalid New College code"_s},
             {"9100000001", "C101", "X\\'", "", {}, u"Invalid New Degree Code"_s},
             {"9100000001", "C102", "BA", "verified", {}, verified},
             {"9100000001", "C102", "BA", "Verified", {}, {}},
-            {"9100000001", "C101", "BSC", "VERIFIED", {}, {}},
             {"9100000001", "C102", "BA", "",
              u"update corvane3_tsc.studadm set fappstatus = 'verified' where fappno = '5231'"_s, verified},
             {"9100000001", "C102", "BA", "",
              u"update corvane3_tsc.collstud set fcollcode = '2001' where fmobileno = '9100000001'"_s, moved},
-            {"9100000001", "C101", "BSC", "",
-             u"update corvane3_tsc.studadm set fdegree = 'BCOM' where fappno = '5231'"_s, moved},
             {"9100000001", "C102", "BA", "", u"delete from corvane3_tsc.studadm where fappno = '5231'"_s,
              moved},
             {"9100000002", "C102", "BA", "",
@@ -151,7 +124,7 @@ TEST_F(DegreeChange, refusalsWriteNothing)
         EXPECT_EQ(refusal.text, c.text);
         EXPECT_EQ(refusal.critical, c.text == verified);
         if (c.text.isEmpty())
-            EXPECT_EQ(count(u"colldegchange"_s), 1);
+            EXPECT_EQ(rows(u"corvane3_tsc.colldegchange"_s), 1);
         else
             EXPECT_EQ(tables(), before);
     }
@@ -175,10 +148,6 @@ TEST_F(DegreeChange, everyCutLeavesOneChangeWithItsSerial)
              u"9100000001|C101|BSC;9100000002|C101|BA / 5231|C101|BSC|0001|F|-;5299|C102|BA|0007|T|verified "
              u"/ "
              " / 5231|C101|BSC / 9100000001|C101|C101|BA|BSC|5231|DESK21 / locks free: 11 / updated: 1 "_s},
-            {"no application: the upload row and a log row", "9100000002", "C102", "BA",
-             u"9100000001|C101|BA;9100000002|C102|BA / 5231|C101|BA|0001|T|-;5299|C102|BA|0007|T|verified / "
-             "5231|C101|BA|0001|BA01;5231|C101|BA|0001|BA02 / 5231|C101|BA / "
-             "9100000002|C101|C102|BA|BA||DESK21 / locks free: 11 / updated: 1 "_s},
     };
     frmchangedeg screen;
     screen.show();
@@ -196,7 +165,7 @@ TEST_F(DegreeChange, everyCutLeavesOneChangeWithItsSerial)
                     ui.answers = QList<Answer>(5, Answer::Yes);
                 },
                 [&] {
-                    cmb->setCurrentIndex(0);
+                    cmb->setCurrentIndex(cmb->findText(u"041"_s, Qt::MatchEndsWith));
                     box(4)->setText(QLatin1String(c.mobile));
                     screen.lookupStudent();
                     box(1)->setText(QLatin1String(c.newColl));
