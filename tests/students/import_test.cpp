@@ -1,9 +1,13 @@
 // The student imports on one mixed data set (CSV with either line end and a
 // byte-order mark, the same students as a workbook), the oracle, bad input,
-// and every import unit cut at every statement.
+// every import unit cut at every statement, and the two import screens.
 #include "core/services/database.h"
 #include "core/services/handler.h"
+#include "core/services/session.h"
 #include "core/students/studentimport.h"
+#include "gui/services/formutil.h"
+#include "gui/students/frmimpstuddata.h"
+#include "gui/students/frmimpstuddataxls.h"
 #include "oracles/imports.h"
 
 #include "studentsfixture.h"
@@ -17,14 +21,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Line
-{
-    const char *slno, *college, *degree, *name, *mobile, *email;
-};
-
-// One line per rule. Stored before: 9000000003 under college 2002, 9000000004
-// and "ab12" under 2001, 9000000021 under no college, and a blank number.
-const Line kLines[] = {
+// One line per rule; reset() stores the numbers the comments name.
+const char *const kLines[][6] = {
         {"1", "2001", "BA", "Anu", "9000000001", "a@x"},       // twice in the file
         {"2", "2001", "BA", "Bala", "9000000001", "b@x"},      //
         {"3", "2001", "BSC", "Chitra", "9000000003", "c@x"},   // stored under another college
@@ -57,7 +55,7 @@ protected:
     {
         resetStudentTables();
         admin(u"insert into corvane3_tsc.collstud(fslno, fcollcode, fdegree, fmobileno, fname, fimpdate) "
-              u"values"
+              u"values "
               "('9', '2002', 'BA', '9000000003', 'Elsewhere', '2020-01-01'), "
               "('8', '2001', 'BA', '9000000004', 'Here', '2020-01-01'), "
               "('6', '2001', 'BA', 'ab12', 'Case', '2020-01-01'), "
@@ -68,20 +66,20 @@ protected:
     {
         QByteArray out = bom ? "\xEF\xBB\xBF" : "";
         out += "Sl No,College,Degree,Name,Mobile,Email" + eol;
-        for (const Line &l : kLines) {
-            QByteArray name = l.name;
-            if (name.contains(',') || name.contains('"'))
-                name = '"' + name.replace("\"", "\"\"") + '"';
-            out += QByteArrayList{l.slno, l.college, l.degree, name, l.mobile, l.email}.join(',') + eol;
+        for (const auto &l : kLines) {
+            QByteArrayList cells(std::begin(l), std::end(l));
+            if (cells[3].contains(',') || cells[3].contains('"'))
+                cells[3] = '"' + cells[3].replace("\"", "\"\"") + '"';
+            out += cells.join(',') + eol;
         }
         return writeFile(name, out);
     }
     QString listWorkbook()
     {
         SheetRows rows{listHeading()};
-        for (const Line &l : kLines) {
+        for (const auto &l : kLines) {
             QVariantList row;
-            for (const char *cell : {l.slno, l.college, l.degree, l.name, l.mobile, l.email})
+            for (const char *cell : l)
                 row << (*cell ? QVariant(QString::fromUtf8(cell)) : QVariant());
             rows << row;
         }
@@ -91,21 +89,18 @@ protected:
     static ImportResult importFile(const QString &path, bool literal = false)
     {
         ImportResult result;
-        const bool done = runAsImport([&] {
+        runAsImport([&] {
             const CsvShape shape = inspectCsv(path);
             result = importCsv(kDb, CsvImportRequest{u"041"_s, path, u"2001"_s},
                                literal ? oracles::literalCsvImport(kDb, path, shape)
                                        : csvImportSteps(kDb, path, shape));
         });
-        EXPECT_TRUE(done) << scripted().dump();
         return result;
     }
-    ImportResult importWorkbook(const QString &path)
+    static ImportResult listImport(const SheetResult &sheet)
     {
-        const SheetResult sheet = stage(u"041"_s, u"2001"_s, path);
         ImportResult result;
-        EXPECT_TRUE(runAsImport(
-                [&] { result = importStudentList(kDb, u"2001"_s, plainGrid(sheet), sheet.counters); }));
+        runAsImport([&] { result = importStudentList(kDb, u"2001"_s, plainGrid(sheet), sheet.counters); });
         return result;
     }
 
@@ -121,6 +116,20 @@ protected:
                         extra,
                 where);
     }
+    // Every imported application with its subjects, documents and fees.
+    static QString applications()
+    {
+        return dump(
+                u"corvane3_023.studadm a"_s,
+                u"a.fdegree, a.fslno, a.fname, a.fgender, a.fcaste, a.ftotfee, a.femail, "
+                "a.fappno = concat('523', a.internal_code), (select group_concat(o.fsubcode order by "
+                "o.fsubcode) from corvane3_023.options o where o.fappno = a.fappno and o.fslno = a.fslno "
+                "and o.fcollcode = a.fcollcode), (select group_concat(d.fdoctype order by d.fdoctype) from "
+                "corvane3_023.studoc d where d.login_cnt = a.fappno and d.app_no = a.fslno), (select "
+                "group_concat(f.famount order by f.fheadcode) from corvane3_023.admfeedetl f where "
+                "f.fappno = a.fappno and f.fslno = a.fslno)"_s,
+                u"a.fcreateuser = 'XLS'"_s, u"a.fdegree, a.fslno"_s);
+    }
     // Every student table, staging included, for comparing two runs.
     static QString everything()
     {
@@ -133,8 +142,7 @@ protected:
     }
 };
 
-// The same students through every way in; the second run of each stores
-// nothing new, and lines stored for this college are counted nowhere.
+// Every way in gives the same rows and counters; the second run stores nothing.
 TEST_F(Imports, everyRuleOnOneDataSetWhateverTheWayIn)
 {
     const QList<qint64> csvFirst{16, 2, 2, 4, 1, 4}, csvAgain{16, 2, 2, 4, 1, 0};
@@ -145,13 +153,11 @@ TEST_F(Imports, everyRuleOnOneDataSetWhateverTheWayIn)
         QList<qint64> first, again;
     } ways[] = {
             {"LF", [&, path = csvFile(u"lf.csv"_s, "\n")] { return importFile(path); }, csvFirst, csvAgain},
-            {"CRLF", [&, path = csvFile(u"crlf.csv"_s, "\r\n")] { return importFile(path); }, csvFirst,
-             csvAgain},
-            {"BOM", [&, path = csvFile(u"bom.csv"_s, "\r\n", true)] { return importFile(path); }, csvFirst,
-             csvAgain},
+            {"BOM and CRLF", [&, path = csvFile(u"bom.csv"_s, "\r\n", true)] { return importFile(path); },
+             csvFirst, csvAgain},
             // Nameless rows never reach the staging table from a workbook.
             {"workbook",
-             [&] { return importWorkbook(listWorkbook()); },
+             [&] { return listImport(stage(u"041"_s, u"2001"_s, listWorkbook())); },
              {14, 2, 2, 4, 1, 4},
              {14, 2, 2, 4, 1, 0}},
     };
@@ -176,8 +182,7 @@ TEST_F(Imports, everyRuleOnOneDataSetWhateverTheWayIn)
     EXPECT_EQ(collegeCounts(kDb, u"1' or '1' = '1"_s), QString());
 }
 
-// The one-statement-per-rule oracle and the product's statements leave
-// every table, staging included, and every counter alike, twice over.
+// The oracle and the product's statements leave every table and counter alike.
 TEST_F(Imports, productStatementsLeaveEveryTableAsTheLiteralOnes)
 {
     const QString path = csvFile(u"same.csv"_s, "\r\n");
@@ -210,8 +215,7 @@ TEST_F(Imports, badFilesAreRefusedNamingLineAndCause)
              "line 2 has a quote inside the quoted field 4 that neither is doubled nor ends the field"},
             {head + good + "2,2001,BA,\"Bala,\n K\",9000000002,\"b@x\r\n" + good,
              "the quote that opens field 6 on line 4 is never closed"},
-            // A quoted field may hold a comma and a line end; the count goes
-            // on from the line after it.
+            // A quoted field may hold a line end; the count goes on after it.
             {head + "1,2001,BA,\"Anu,\nRaman\",9000000001,a@x\r\n2,2001\r\n", "line 4 has 2 fields"},
     };
     for (const auto &f : files) {
@@ -227,13 +231,10 @@ TEST_F(Imports, badFilesAreRefusedNamingLineAndCause)
     }
 }
 
-// Each import unit with the link cut before every statement and with the
-// answer to every statement lost: the tables, serials included, and the
-// summary equal those of an uncut run, with no message shown. The
-// applications then hold what the sheet says: serials after the highest of
-// the college and degree (an older application numbered like a staging line
-// untouched), subjects as codes, castes normalised, an apostrophe in a name
-// as a backquote, statements within the bound.
+// Each import unit cut before every statement and after every answer ends as
+// uncut, with no message. The applications then hold what the sheet says:
+// serials after the highest (an older application numbered like a staging
+// line untouched), subject codes, castes, names, statements within the bound.
 TEST_F(Imports, everyImportLandsOnceWhereverTheLinkIsCut)
 {
     const QString csv = csvFile(u"cut.csv"_s, "\r\n");
@@ -264,8 +265,7 @@ TEST_F(Imports, everyImportLandsOnceWhereverTheLinkIsCut)
         std::function<QString()> snapshot;
     } units[] = {
             {"CSV import", [] { reset(); }, importCsvFile, students},
-            // Nothing new to append: only the lines without a number and the
-            // duplicates tell whether the import is stored.
+            // Nothing new to append: only the rows set aside tell it is stored.
             {"the same CSV again",
              [&] {
                  reset();
@@ -277,13 +277,7 @@ TEST_F(Imports, everyImportLandsOnceWhereverTheLinkIsCut)
                  reset();
                  sheet = stage(u"041"_s, u"2001"_s, list);
              },
-             [&] {
-                 runAsImport([&] {
-                     summary = importSummary(
-                             importStudentList(kDb, u"2001"_s, plainGrid(sheet), sheet.counters));
-                 });
-             },
-             students},
+             [&] { summary = importSummary(listImport(sheet)); }, students},
             {"applications",
              [&] {
                  resetStudentTables();
@@ -316,22 +310,92 @@ TEST_F(Imports, everyImportLandsOnceWhereverTheLinkIsCut)
     EXPECT_EQ(summary, u"5 Records Before Importing : BA - 3 Records After Importing : BA - 7, BSC - 1"_s);
     EXPECT_LE(stored.largestStatement, 600);
     EXPECT_EQ(rows(u"corvane3_023.studadm"_s, u"fadmdate = '2001-01-01'"_s), 1);
-    const QString common = u"1|verified|T|A|GEN|XLS|XLS|NOT KNOWN|2026-06-01|Others|No|.|Rural|"_s;
-    const QString fees = u"|01 University Total Fee=%1/2018,02 Fine=0.00/2018"_s;
-    EXPECT_EQ(
-            applications().split(u'\n'),
-            (QStringList{
-                    u"BA|0042|Anu|Father of Anu|F|CAT-I|12500.00|s9000000001@mail.example|9000000001|"_s +
-                            common + u"BA01,BA02|Photo,Signature"_s + fees.arg(u"12500.00"_s),
-                    u"BA|0043|D`Souza|Father of D`Souza|M'|CAT'I|100.00|o'brien\\x@mail.example|9000000003|"_s +
-                            common + u"Photo,Signature"_s + fees.arg(u"100.00"_s),
-                    u"BA|0044|Chitra|Father of Chitra|F|CAT-I|99.00|s9000000004@mail.example|9000000004|"_s +
-                            common + u"BA01,BA02,POL,XHIS|Photo,Signature"_s + fees.arg(u"99.00"_s),
-                    u"BA|0045|Devi|Father of Devi|F|2A|0.00|s9000000005@mail.example|9000000005|"_s + common +
-                            u"BA03|Photo,Signature"_s + fees.arg(u"0.00"_s),
-                    u"BSC|0001|Bala|Father of Bala|F|CAT-II|12500.50|s9000000002@mail.example|9000000002|"_s +
-                            common + u"PHY|Photo"_s + fees.arg(u"12500.50"_s)}));
+    EXPECT_EQ(applications(),
+              u"BA|0042|Anu|F|CAT-I|12500.00|s9000000001@mail.example|1|BA01,BA02|Photo,Signature|12500.00,0."
+              u"00\n"
+              "BA|0043|D`Souza|M'|CAT'I|100.00|o'brien\\x@mail.example|1|Photo,Signature|100.00,0.00\n"
+              "BA|0044|Chitra|F|CAT-I|99.00|s9000000004@mail.example|1|BA01,BA02,POL,XHIS|Photo,Signature|99."
+              "00,0.00\n"
+              "BA|0045|Devi|F|2A|0.00|s9000000005@mail.example|1|BA03|Photo,Signature|0.00,0.00\n"
+              "BSC|0001|Bala|F|CAT-II|12500.50|s9000000002@mail.example|1|PHY|Photo|12500.50,0.00"_s);
     EXPECT_EQ(nextSerial(u"9999"_s), u"10000"_s);
+}
+
+using CsvScreen = ScreenTest<frmimpstuddata>;
+using ExcelScreen = ScreenTest<frmimpstuddataxls>;
+
+TEST_F(CsvScreen, importShowsTheSummaryWithTheNormalPointerAndRefusesAWrongRange)
+{
+    text(0)->setText(writeFile(
+            u"s.csv"_s, "h1,h2,h3,h4,h5,h6\n1,2001,BA,Anu,9000000001,a@x\n2,2001,BSC,Bala,9000000001,b@x\n"
+                        "3,2001,BSC,,9000000003,c@x\n4,2001,BSC,Devi,9000000004,d@x\n"));
+    text(1)->setText(u"2001"_s);
+    cmd(0)->click();
+    EXPECT_EQ(ui.dump(),
+              "Importing data completed!!\r\n\r\nExcel Sheet Count : 4\r\n\r\nName Empty Deleted : "
+              "1\r\n\r\nWithout Mobile No. : 0\r\n\r\nDuplicate in Excel Sheet : 2\r\n\r\nDuplicate "
+              "in DB : 0\r\n\r\nFinal Uploaded : 1\r\n\r\nRecords Before Importing : 0"
+              "\r\n\r\nRecords After Importing : BSC - 1");
+    text(1)->setText(u"6001"_s);
+    cmd(0)->click();
+    EXPECT_EQ(ui.last().text, u"Error in university selection!!"_s);
+    EXPECT_EQ(ui.last().icon, Icon::Critical);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// University 023: another layout is asked about, No loads nothing. The
+// sheet's applications (a degree renamed, one unticked) go to the sheet's
+// university whatever another screen looked up; the workbook moves. The same
+// workbook again asks first: No stores nothing and keeps the grid, Yes
+// stores them again and the summary counts those that existed.
+TEST_F(ExcelScreen, applicationsAfterAWrongLayoutAndTheSameWorkbookTwice)
+{
+    ui.clock = QDateTime(QDate(2026, 3, 9), QTime(10, 0));
+    auto *cmb = screen->findChild<QComboBox *>(u"cmb"_s);
+    cmb->setCurrentIndex(cmb->findText(u"023"_s, Qt::MatchEndsWith));
+    auto *spread = screen->findChild<SpreadGrid *>(u"spread"_s);
+    ui.answers = {Answer::No};
+    ui.fileNames = {
+            workbook(u"2301.xlsx"_s, {listHeading(), {u"1"_s, u"2301"_s, u"BA"_s, u"Anu"_s, u"9"_s}})};
+    cmd(1)->click();
+    cmd(0)->click();
+    EXPECT_EQ(ui.last().defaultButton, Answer::No);
+    EXPECT_EQ(rows(u"corvane3_023.tmpcollstud"_s), 0);
+    EXPECT_FALSE(cmd(2)->isEnabled());
+
+    const SheetRows sheet{appHeading(),
+                          appRow(u"1"_s, u"BA"_s, u"Anu"_s, u"CATI"_s, 100, {u"ENG"_s}, u"91"_s),
+                          appRow(u"2"_s, u"BAX"_s, u"Bala"_s, u"CATI"_s, 100, {u"HIS"_s}, u"92"_s),
+                          appRow(u"3"_s, u"BSC"_s, u"Chitra"_s, u"CATI"_s, 100, {}, u"93"_s)};
+    const auto importSheet = [&] {
+        ui.fileNames = {workbook(u"2301 apps.xlsx"_s, sheet)};
+        cmd(1)->click();
+        cmd(0)->click();
+        spread->item(1, 1)->setText(u"BA"_s);
+        spread->item(2, 3)->setCheckState(Qt::Unchecked);
+    };
+    importSheet();
+    writeFile(u"completed/2301 apps.xlsx"_s, "older");
+    UnivName(u"042"_s);
+    cmd(2)->click();
+    EXPECT_EQ(dump(u"corvane3_023.studadm"_s, u"fslno, fadmdate"_s), u"0001|2026-03-09\n0002|2026-03-09"_s);
+    EXPECT_GT(QFileInfo(folder + u"/completed/2301 apps.xlsx"_s).size(), 5);
+    for (const Answer answer : {Answer::No, Answer::Yes}) {
+        ui.reset();
+        if (answer == Answer::No)
+            importSheet();
+        ui.answers = {answer};
+        cmd(2)->click();
+        ASSERT_GE(ui.messages.size(), 1) << ui.dump();
+        EXPECT_EQ(ui.messages.first().defaultButton, Answer::No);
+        EXPECT_TRUE(
+                ui.messages.first().text.startsWith(u"2 of the students in this sheet already have an "_s));
+        EXPECT_EQ(ui.messages.size(), answer == Answer::No ? 1 : 2);
+        EXPECT_EQ(rows(u"corvane3_023.studadm"_s), answer == Answer::No ? 2 : 4);
+        EXPECT_EQ(cmd(2)->isEnabled(), answer == Answer::No) << "No keeps the grid";
+    }
+    EXPECT_TRUE(ui.last().text.contains(u"Duplicate in DB : 2\r\n\r\nFinal Uploaded : 2"_s)) << ui.dump();
+    EXPECT_EQ(text(0)->text() + text(1)->text() + text(2)->text(), QString());
 }
 
 } // namespace

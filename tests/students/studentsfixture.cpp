@@ -12,9 +12,6 @@
 using namespace Qt::StringLiterals;
 using namespace students;
 
-const QString StudentsTest::kDb = u"corvane3_tsc"_s;
-const QString StudentsTest::kAppDb = u"corvane3_023"_s;
-
 bool runAsImport(const std::function<void()> &work)
 {
     HandlerOptions options;
@@ -46,10 +43,9 @@ void StudentsTest::resetStudentTables()
                                   "tmpcollstuddup", "studadm", "options", "studoc", "admfeedetl",
                                   "colldegchange", "college", "degree", "subject", "masdoc"})
             setup << u"delete from %1.%2"_s.arg(db, QLatin1String(table));
-    setup << u"insert into corvane3_tsc.college(fcollcode, fcollname, ftown, femail) values"
-             "('C101', 'Hillview Arts College', 'Tessaly', NULL), ('C102', 'St. Ann''s College', 'Marwick', "
-             "NULL),"
-             "('2001', 'Lakeside College', 'Kelford', 'lakeside@colleges.example'), ('2002', 'Hill', NULL, NULL)"_s
+    setup << u"insert into corvane3_tsc.college(fcollcode, fcollname, ftown, femail) values ('C101', "
+             "'Hillview Arts College', 'Tessaly', NULL), ('C102', 'St. Ann''s College', 'Marwick', NULL), "
+             "('2001', 'Lakeside College', 'Kelford', 'lakeside@colleges.example')"_s
           << u"insert into corvane3_tsc.degree(fdegree, fdescpn) values"
              "('BA', 'Bachelor of Arts'), ('BSC', 'Bachelor of Science'), ('BCOM', NULL)"_s
           << u"insert into corvane3_023.college(fcollcode, fcollname, femail) values"
@@ -91,19 +87,6 @@ QString StudentsTest::workbook(const QString &name, const SheetRows &rows)
     return path;
 }
 
-QVariantList StudentsTest::listHeading()
-{
-    return {u"Sl No"_s, u"College"_s, u"Degree"_s, u"Name"_s, u"Mobile"_s, u"Email"_s};
-}
-
-QVariantList StudentsTest::appHeading()
-{
-    QVariantList out;
-    for (const QString &c : sheetColumns(u"023"_s))
-        out << c.toUpper();
-    return out;
-}
-
 QVariantList StudentsTest::appRow(const QString &slno, const QString &degree, const QString &name,
                                   const QString &caste, const QVariant &fee, const QStringList &subjects,
                                   const QString &mobile, const QString &college)
@@ -133,23 +116,6 @@ QVector<DegreeDecision> StudentsTest::plainGrid(const SheetResult &sheet)
     for (const DegreeCount &d : sheet.degrees)
         grid.append({d.code, d.code, true});
     return grid;
-}
-
-QString StudentsTest::applications()
-{
-    return dump(
-            u"corvane3_023.studadm a"_s,
-            u"a.fdegree, a.fslno, a.fname, a.ffatname, a.fgender, a.fcaste, a.ftotfee, a.femail, "
-            u"a.fcontact_no, "
-            "a.fappno = concat('523', a.internal_code), a.fappstatus, a.ffinsub, a.fexamno, a.fcombcode, "
-            "a.fcreateuser, a.fackuser, a.fblood_group, a.fadmdate, a.freligion, a.fconstype, a.fcatbirth, "
-            "a.farea, (select group_concat(o.fsubcode order by o.fsubcode) from corvane3_023.options o where "
-            "o.fappno = a.fappno and o.fslno = a.fslno and o.fcollcode = a.fcollcode), (select "
-            "group_concat(d.fdoctype order by d.fdoctype) from corvane3_023.studoc d where d.login_cnt = "
-            "a.fappno and d.app_no = a.fslno), (select group_concat(concat(f.fheadcode, '=', f.famount, '/', "
-            "f.fyear) order by f.fheadcode) from corvane3_023.admfeedetl f where f.fappno = a.fappno and "
-            "f.fslno = a.fslno)"_s,
-            u"a.fcreateuser = 'XLS'"_s, u"a.fdegree, a.fslno"_s);
 }
 
 QString StudentsTest::dump(const QString &table, const QString &columns, const QString &where,

@@ -4,31 +4,38 @@
 #include "core/students/excelimport.h"
 #include "support/testdb.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
 #include <QTemporaryDir>
-#include <QVariant>
+#include <QTest>
 
 #include <functional>
 
 // Workbook rows: text or number cells; an invalid QVariant leaves a cell empty.
 using SheetRows = QVector<QVariantList>;
 
-// Universities "041" (corvane3_tsc), "042" (corvane3_tnu) and "023"
-// (corvane3_023, applications) with empty student tables, colleges, degrees,
-// subjects and documents. Files go to `folder`, whose path holds a space,
-// non-ASCII letters and an apostrophe.
+// Universities 041, 042 and 023 (applications) with colleges, degrees,
+// subjects and documents; files go to a folder named with a space, non-ASCII
+// letters and an apostrophe.
 class StudentsTest : public DbTest
 {
 protected:
     void SetUp() override;
     static void resetStudentTables();
 
-    static const QString kDb;
-    static const QString kAppDb;
+    inline static const QString kDb = QStringLiteral("corvane3_tsc");
+    inline static const QString kAppDb = QStringLiteral("corvane3_023");
 
     QString writeFile(const QString &name, const QByteArray &data);
     QString workbook(const QString &name, const SheetRows &rows);
-    static QVariantList listHeading();
-    static QVariantList appHeading();
+    static QVariantList listHeading() { return QVariantList(6, QStringLiteral("Heading")); }
+    static QVariantList appHeading()
+    {
+        return QVariantList(int(students::sheetColumns(QStringLiteral("023")).size()), QStringLiteral("H"));
+    }
     static QVariantList appRow(const QString &slno, const QString &degree, const QString &name,
                                const QString &caste, const QVariant &fee, const QStringList &subjects,
                                const QString &mobile, const QString &college = QStringLiteral("2301"));
@@ -37,8 +44,6 @@ protected:
     // grid with every staged line ticked and unchanged.
     students::SheetResult stage(const QString &univ, const QString &college, const QString &path);
     static QVector<students::DegreeDecision> plainGrid(const students::SheetResult &sheet);
-    // Every imported application with its subjects, documents and fees.
-    static QString applications();
 
     // The rows of `table` ("db.table"), one '|'-joined line each.
     static QString dump(const QString &table, const QString &columns,
@@ -51,3 +56,38 @@ protected:
 
 // How the import screens run their work: errors as "{number}, {description}".
 bool runAsImport(const std::function<void()> &work);
+
+// The screen opens inside a main window already active: it gets no
+// activation of its own and must list the universities all the same.
+template<class Screen>
+class ScreenTest : public StudentsTest
+{
+protected:
+    void SetUp() override
+    {
+        StudentsTest::SetUp();
+        mdi->resize(900, 700);
+        host.show();
+        host.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+        screen = new Screen;
+        mdi->setActiveSubWindow(mdi->addSubWindow(screen));
+        screen->show();
+        QApplication::processEvents();
+        auto *cmb = screen->template findChild<QComboBox *>(QStringLiteral("cmb"));
+        ASSERT_EQ(cmb->count(), 3);
+        cmb->setCurrentIndex(cmb->findText(QStringLiteral("041"), Qt::MatchEndsWith));
+    }
+    QLineEdit *text(int i) const
+    {
+        return screen->template findChild<QLineEdit *>(QStringLiteral("text(%1)").arg(i));
+    }
+    QPushButton *cmd(int i) const
+    {
+        return screen->template findChild<QPushButton *>(QStringLiteral("cmd(%1)").arg(i));
+    }
+
+    QWidget host;
+    QMdiArea *mdi = new QMdiArea(&host);
+    Screen *screen = nullptr;
+};
