@@ -1,14 +1,19 @@
-// The student imports on one mixed data set: the CSV file with either line
-// end and a byte-order mark, the same students as a workbook through the
-// Excel student-list path, and every import unit cut at every statement.
+// The student imports on one mixed data set (CSV with either line end and a
+// byte-order mark, the same students as a workbook), the oracle, bad input,
+// every import unit cut at every statement, and the two import screens.
 #include "core/services/database.h"
 #include "core/services/handler.h"
 #include "core/services/session.h"
 #include "core/students/studentimport.h"
+#include "gui/services/formutil.h"
+#include "gui/students/frmimpstuddata.h"
+#include "gui/students/frmimpstuddataxls.h"
+#include "oracles/imports.h"
 
-#include "excelfixture.h"
+#include "studentsfixture.h"
 #include "support/faultproxy.h"
 
+#include <QDir>
 #include <QFile>
 
 using namespace students;
@@ -16,14 +21,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Line
-{
-    const char *slno, *college, *degree, *name, *mobile, *email;
-};
-
-// One line per rule. Stored before: 9000000003 under college 2002, 9000000004
-// and "ab12" under 2001, 9000000021 under no college, and a blank number.
-const Line kLines[] = {
+// One line per rule; reset() stores the numbers the comments name.
+const char *const kLines[][6] = {
         {"1", "2001", "BA", "Anu", "9000000001", "a@x"},       // twice in the file
         {"2", "2001", "BA", "Bala", "9000000001", "b@x"},      //
         {"3", "2001", "BSC", "Chitra", "9000000003", "c@x"},   // stored under another college
@@ -42,313 +41,262 @@ const Line kLines[] = {
         {"16", "2001", "BA", "Lata", "9000000021", "l@x"},         // stored under no college: dropped
 };
 
-const char *const kStored = "9|2001|BCOM|Gita, R|9000000009|g@x\n10|2002|BA|O'Neil|9000000010|o@x\n"
-                            "11|2001|BA|Rao \"Kittu\"|9000000011|\\N\n12|2001|BA|Zoë\\Ñandú|9000000012|z@x\\";
+const char *const kStored = "10|2002|BA|O'Neil|9000000010|o@x\n11|2001|BA|Rao \"Kittu\"|9000000011|\\N\n"
+                            "12|2001|BA|Zoë\\Ñandú|9000000012|z@x\\\n9|2001|BCOM|Gita, R|9000000009|g@x";
 const char *const kNoMobile = "7|2001|BA|Farah|  |f@x\n8|2001|BA|Hema||h@x";
-const char *const kDuplicates = "1|2001|BA|Anu|9000000001|a@x|X\n2|2001|BA|Bala|9000000001|b@x|X\n"
-                                "3|2001|BSC|Chitra|9000000003|c@x|X\n14|2001|BSC|Jaya|9000000020 |j@x|X\n"
-                                "15|2001|BSC|Kala|9000000020|k@x|X";
+const char *const kDuplicates = "1|2001|BA|Anu|9000000001|a@x|X\n14|2001|BSC|Jaya|9000000020 |j@x|X\n"
+                                "15|2001|BSC|Kala|9000000020|k@x|X\n2|2001|BA|Bala|9000000001|b@x|X\n"
+                                "3|2001|BSC|Chitra|9000000003|c@x|X";
 
-QString csvField(const QString &value)
-{
-    if (!value.contains(u',') && !value.contains(u'"'))
-        return value;
-    return u'"' + QString(value).replace(u"\""_s, u"\"\""_s) + u'"';
-}
-
-class Imports : public ExcelTest
+class Imports : public StudentsTest
 {
 protected:
-    static void seed()
+    static void reset()
     {
+        resetStudentTables();
         admin(u"insert into corvane3_tsc.collstud(fslno, fcollcode, fdegree, fmobileno, fname, fimpdate) "
-              u"values"
+              u"values "
               "('9', '2002', 'BA', '9000000003', 'Elsewhere', '2020-01-01'), "
               "('8', '2001', 'BA', '9000000004', 'Here', '2020-01-01'), "
               "('6', '2001', 'BA', 'ab12', 'Case', '2020-01-01'), "
               "('7', null, 'BA', '9000000021', 'No college', '2020-01-01'), "
               "('1', '2001', 'BA', '   ', 'Old blank', '2020-01-01')"_s);
     }
-    static void reset()
+    QString csvFile(const QString &name, const QByteArray &eol, bool bom = false)
     {
-        emptyStudentTables();
-        seed();
-        admin(u"insert into corvane3_tsc.college(fcollcode, fcollname) values ('2001', 'Lakeside College')"_s);
-    }
-
-    QString csvFile(const QString &name, const QString &eol, bool bom = false)
-    {
-        QStringList lines{u"Sl No,College,Degree,Name,Mobile,Email"_s};
-        for (const Line &l : kLines)
-            lines << QStringList{QString::fromUtf8(l.slno),   QString::fromUtf8(l.college),
-                                 QString::fromUtf8(l.degree), csvField(QString::fromUtf8(l.name)),
-                                 QString::fromUtf8(l.mobile), QString::fromUtf8(l.email)}
-                             .join(u',');
-        const QString path = writeCsv(name, lines, eol);
-        if (bom) {
-            QFile f(path);
-            f.open(QIODevice::ReadOnly);
-            const QByteArray data = "\xEF\xBB\xBF" + f.readAll();
-            f.close();
-            f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-            f.write(data);
+        QByteArray out = bom ? "\xEF\xBB\xBF" : "";
+        out += "Sl No,College,Degree,Name,Mobile,Email" + eol;
+        for (const auto &l : kLines) {
+            QByteArrayList cells(std::begin(l), std::end(l));
+            if (cells[3].contains(',') || cells[3].contains('"'))
+                cells[3] = '"' + cells[3].replace("\"", "\"\"") + '"';
+            out += cells.join(',') + eol;
         }
-        return path;
+        return writeFile(name, out);
     }
     QString listWorkbook()
     {
         SheetRows rows{listHeading()};
-        for (const Line &l : kLines) {
+        for (const auto &l : kLines) {
             QVariantList row;
-            for (const char *cell : {l.slno, l.college, l.degree, l.name, l.mobile, l.email})
+            for (const char *cell : l)
                 row << (*cell ? QVariant(QString::fromUtf8(cell)) : QVariant());
             rows << row;
         }
         return workbook(u"2001 list.xlsx"_s, rows);
     }
 
-    static ImportResult importFile(const QString &path, ImportPlan plan = ImportPlan::Fast)
+    static ImportResult importFile(const QString &path, bool literal = false)
     {
-        const CsvImportRequest request{u"041"_s, path, u"2001"_s, plan};
         ImportResult result;
-        EXPECT_TRUE(runAsImport([&] { result = importCsv(kDb, request, inspectCsv(path)); }));
+        runAsImport([&] {
+            const CsvShape shape = inspectCsv(path);
+            result = importCsv(kDb, CsvImportRequest{u"041"_s, path, u"2001"_s},
+                               literal ? oracles::literalCsvImport(kDb, path, shape)
+                                       : csvImportSteps(kDb, path, shape));
+        });
         return result;
     }
-    ImportResult importWorkbook(const QString &path)
+    static ImportResult listImport(const SheetResult &sheet)
     {
-        const SheetResult sheet = stage(u"041"_s, u"2001"_s, path);
         ImportResult result;
-        EXPECT_TRUE(runAsImport(
-                [&] { result = importStudentList(kDb, u"2001"_s, plainGrid(sheet), sheet.counters); }));
+        runAsImport([&] { result = importStudentList(kDb, u"2001"_s, plainGrid(sheet), sheet.counters); });
         return result;
     }
 
-    static QString counts(const ImportCounters &c)
+    static QList<qint64> counts(const ImportCounters &c)
     {
-        return u"%1 %2 %3 %4 %5 %6"_s.arg(c.sheet)
-                .arg(c.nameEmpty)
-                .arg(c.noMobile)
-                .arg(c.dupSheet)
-                .arg(c.dupDb)
-                .arg(c.finalUploaded);
+        return {c.sheet, c.nameEmpty, c.noMobile, c.dupSheet, c.dupDb, c.finalUploaded};
     }
-    // The rows of a table that this import wrote, by serial number.
-    static QString rows(const QString &table, const QString &extra = QString(), const QString &where = u"1"_s)
+    static QString table(const QString &name, const QString &extra = QString(), const QString &where = u"1"_s)
     {
-        return adminValue(
-                u"select group_concat(concat_ws('|', fslno, ifnull(fcollcode, ''), fdegree, fname, "
-                "ifnull(fmobileno, ''), ifnull(femail, '')%3) order by cast(fslno as unsigned), fname "
-                "separator '\\n') from corvane3_tsc.%1 where %2"_s.arg(table, where, extra));
+        return dump(
+                u"corvane3_tsc."_s + name,
+                u"fslno, ifnull(fcollcode, ''), fdegree, fname, ifnull(fmobileno, ''), ifnull(femail, '')"_s +
+                        extra,
+                where);
     }
-    static QString stored() { return rows(u"collstud"_s, {}, u"fimpdate > '2021-01-01'"_s); }
+    // Every imported application with its subjects, documents and fees.
+    static QString applications()
+    {
+        return dump(
+                u"corvane3_023.studadm a"_s,
+                u"a.fdegree, a.fslno, a.fname, a.fgender, a.fcaste, a.ftotfee, a.femail, "
+                "a.fappno = concat('523', a.internal_code), (select group_concat(o.fsubcode order by "
+                "o.fsubcode) from corvane3_023.options o where o.fappno = a.fappno and o.fslno = a.fslno "
+                "and o.fcollcode = a.fcollcode), (select group_concat(d.fdoctype order by d.fdoctype) from "
+                "corvane3_023.studoc d where d.login_cnt = a.fappno and d.app_no = a.fslno), (select "
+                "group_concat(f.famount order by f.fheadcode) from corvane3_023.admfeedetl f where "
+                "f.fappno = a.fappno and f.fslno = a.fslno)"_s,
+                u"a.fcreateuser = 'XLS'"_s, u"a.fdegree, a.fslno"_s);
+    }
     // Every student table, staging included, for comparing two runs.
     static QString everything()
     {
         const QString wide =
                 u", ifnull(fdeleted, ''), fimpdate is null, concat_ws(',', ffatname, fgender, ffee, "
                 "fsub01, fsub10)"_s;
-        return rows(u"collstud"_s, u", fimpdate is null"_s) + u'#' + rows(u"collstudnb"_s) + u'#' +
-               rows(u"collstuddup"_s, wide) + u'#' + rows(u"tmpcollstud"_s, wide) + u'#' +
-               adminValue(u"select group_concat(concat(quote(fmobileno), fcnt) order by fmobileno) from "
-                          "corvane3_tsc.tmpcollstuddup"_s);
+        return table(u"collstud"_s, u", fimpdate is null"_s) + u'#' + table(u"collstudnb"_s) + u'#' +
+               table(u"collstuddup"_s, wide) + u'#' + table(u"tmpcollstud"_s, wide) + u'#' +
+               dump(u"corvane3_tsc.tmpcollstuddup"_s, u"quote(fmobileno), fcnt"_s);
     }
 };
 
-// The same students through every way in; the second run of each stores
-// nothing new, and lines stored for this college are counted nowhere.
+// Every way in gives the same rows and counters; the second run stores nothing.
 TEST_F(Imports, everyRuleOnOneDataSetWhateverTheWayIn)
 {
+    const QList<qint64> csvFirst{16, 2, 2, 4, 1, 4}, csvAgain{16, 2, 2, 4, 1, 0};
     const struct
     {
         const char *way;
         std::function<ImportResult()> run;
-        const char *first, *again;
+        QList<qint64> first, again;
     } ways[] = {
-            {"LF", [&, path = csvFile(u"lf.csv"_s, u"\n"_s)] { return importFile(path); }, "16 2 2 4 1 4",
-             "16 2 2 4 1 0"},
-            {"CRLF", [&, path = csvFile(u"crlf.csv"_s, u"\r\n"_s)] { return importFile(path); },
-             "16 2 2 4 1 4", "16 2 2 4 1 0"},
-            {"BOM and CRLF", [&, path = csvFile(u"bom.csv"_s, u"\r\n"_s, true)] { return importFile(path); },
-             "16 2 2 4 1 4", "16 2 2 4 1 0"},
+            {"LF", [&, path = csvFile(u"lf.csv"_s, "\n")] { return importFile(path); }, csvFirst, csvAgain},
+            {"BOM and CRLF", [&, path = csvFile(u"bom.csv"_s, "\r\n", true)] { return importFile(path); },
+             csvFirst, csvAgain},
             // Nameless rows never reach the staging table from a workbook.
-            {"workbook", [&] { return importWorkbook(listWorkbook()); }, "14 2 2 4 1 4", "14 2 2 4 1 0"},
+            {"workbook",
+             [&] { return listImport(stage(u"041"_s, u"2001"_s, listWorkbook())); },
+             {14, 2, 2, 4, 1, 4},
+             {14, 2, 2, 4, 1, 0}},
     };
+    const QString imported = u"fimpdate > '2021-01-01'"_s;
     for (const auto &w : ways) {
         SCOPED_TRACE(w.way);
         reset();
         const ImportResult first = w.run();
-        EXPECT_EQ(counts(first.counters), QLatin1String(w.first));
-        EXPECT_EQ(first.beforeLine, u"Records Before Importing : BA - 3"_s);
-        EXPECT_EQ(first.afterLine, u"Records After Importing : BA - 5, BCOM - 1"_s);
-        EXPECT_EQ(stored(), QString::fromUtf8(kStored));
-        EXPECT_EQ(rows(u"collstudnb"_s), QString::fromUtf8(kNoMobile));
-        EXPECT_EQ(rows(u"collstuddup"_s, u", fdeleted"_s), QString::fromUtf8(kDuplicates));
+        EXPECT_EQ(counts(first.counters), w.first);
+        EXPECT_EQ(first.beforeLine + u' ' + first.afterLine,
+                  u"Records Before Importing : BA - 3 Records After Importing : BA - 5, BCOM - 1"_s);
+        EXPECT_EQ(table(u"collstud"_s, {}, imported), QString::fromUtf8(kStored));
+        EXPECT_EQ(table(u"collstudnb"_s), QString::fromUtf8(kNoMobile));
+        EXPECT_EQ(table(u"collstuddup"_s, u", fdeleted"_s), QString::fromUtf8(kDuplicates));
         const ImportResult again = w.run();
-        EXPECT_EQ(counts(again.counters), QLatin1String(w.again));
+        EXPECT_EQ(counts(again.counters), w.again);
         EXPECT_EQ(again.beforeLine, u"Records Before Importing : BA - 5, BCOM - 1"_s);
-        EXPECT_EQ(stored(), QString::fromUtf8(kStored));
+        EXPECT_EQ(table(u"collstud"_s, {}, imported), QString::fromUtf8(kStored));
     }
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.dump();
     // A quote in the college reaches the counts as a value, not as SQL.
     EXPECT_EQ(collegeCounts(kDb, u"1' or '1' = '1"_s), QString());
 }
 
-// The one-statement-per-rule plan is the oracle of the faster one: every
-// table, staging included, and every counter alike, twice over.
-TEST_F(Imports, fastStatementsLeaveEveryTableAsTheLiteralOnes)
+// The oracle and the product's statements leave every table and counter alike.
+TEST_F(Imports, productStatementsLeaveEveryTableAsTheLiteralOnes)
 {
-    const QString path = csvFile(u"same.csv"_s, u"\r\n"_s);
+    const QString path = csvFile(u"same.csv"_s, "\r\n");
     QStringList runs[2];
-    for (ImportPlan plan : {ImportPlan::Literal, ImportPlan::Fast}) {
+    for (const bool literal : {true, false}) {
         reset();
         for (int round = 0; round < 2; ++round)
-            runs[int(plan)] << counts(importFile(path, plan).counters) + u'\n' + everything();
+            runs[literal] << importSummary(importFile(path, literal)) + everything();
     }
-    EXPECT_EQ(runs[1], runs[0]);
+    EXPECT_EQ(runs[false], runs[true]);
 }
 
-// What the file checks refuse is refused before any table is touched, with
-// the file, the line and the cause named.
-TEST_F(Imports, badEntriesAndFilesAreRefusedNamingLineAndCause)
+// The file check reads quoting as the load does and refuses, naming the
+// file, the line and the cause, what the load would read wrongly.
+TEST_F(Imports, badFilesAreRefusedNamingLineAndCause)
 {
-    admin(u"insert into corvane3_tsc.tmpcollstud(fname) values('left from the last upload')"_s);
-    const QString head = u"Sl No,College,Degree,Name,Mobile,Email"_s;
-    const QString ok = writeCsv(u"ok.csv"_s, {head});
-    const QString missing = dir.filePath(u"nowhere.csv"_s);
+    const QByteArray head = "Sl No,College,Degree,Name,Mobile,Email\r\n";
+    const QByteArray good = "1,2001,BA,Anu,9000000001,a@x\r\n";
     const struct
     {
-        QString univ, path, college, outcome;
-    } entries[] = {
-            {u"041"_s, ok, u"6000"_s, u"ok"_s},
-            {u"042"_s, ok, u"6001"_s, u"ok"_s},
-            {u"041"_s, ok, u"6001"_s, u"Error in university selection!! (critical)"_s},
-            {u"041"_s, ok, u" 6000.5 "_s, u"Error in university selection!! (critical)"_s},
-            {u"042"_s, ok, u"ABC"_s, u"13, Type mismatch"_s},
-            {u"041"_s, u"   "_s, u"2001"_s, u"Information should be entered!!"_s},
-            {u"041"_s, ok, u"  "_s, u"Information should be entered!!"_s},
-            {u"041"_s, missing, u"2001"_s,
-             u"53, The file %1 cannot be imported: it does not exist."_s.arg(missing)},
-            {u"041"_s, dir.path(), u"2001"_s,
-             u"75, The file %1 cannot be imported: it is not a file."_s.arg(dir.path())},
-    };
-    const auto checked = [](const QString &univ, const QString &path, const QString &college) {
-        CsvShape shape;
-        try {
-            const ImportRefusal r = checkCsvImport(u"U"_s, CsvImportRequest{univ, path, college}, &shape);
-            return r.text.isEmpty() ? u"ok"_s : r.text + (r.critical ? u" (critical)"_s : QString());
-        } catch (const AppError &e) {
-            return formatError(ErrorStyle::NumberCommaDescription, e);
-        }
-    };
-    for (const auto &e : entries)
-        EXPECT_EQ(checked(e.univ, e.path, e.college), e.outcome)
-                << e.univ.toStdString() << e.college.toStdString();
-
-    const QString good = u"1,2001,BA,Anu,9000000001,a@x"_s;
-    const struct
-    {
-        QStringList lines;
+        QByteArray data;
         const char *cause;
     } files[] = {
-            {{}, "it is empty"},
-            {{head, u"1,2001,BA,Anu,9000000001"_s}, "line 2 has 5 fields; every line needs 6"},
-            {{u"Sl No;College;Degree"_s, good}, "line 1 has 1 field; every line needs 6"},
-            {{head, good, u"2,2001,BA,Bala,9,b@x,extra"_s}, "line 3 has 7 fields"},
+            {"", "it is empty"},
+            {head + "1,2001,BA,Anu,9000000001\r\n", "line 2 has 5 fields; every line needs 6"},
+            {"Sl No;College;Degree\r\n" + good, "line 1 has 1 field; every line needs 6"},
+            {head + good + "2,2001,BA,Bala,9,b@x,extra\r\n", "line 3 has 7 fields"},
             // The load would read every later line into Rao's name.
-            {{head, u"1,1104,BA,\"Rao\" Jr,9300000010,a@x"_s, good, good},
+            {head + "1,1104,BA,\"Rao\" Jr,9300000010,a@x\r\n" + good + good,
              "line 2 has a quote inside the quoted field 4 that neither is doubled nor ends the field"},
-            {{head, good, u"2,2001,BA,\"Bala,\n K\",9000000002,\"b@x"_s, good},
+            {head + good + "2,2001,BA,\"Bala,\n K\",9000000002,\"b@x\r\n" + good,
              "the quote that opens field 6 on line 4 is never closed"},
-            // A quoted field may hold a comma and a line end; the count
-            // goes on from the line after it.
-            {{head, u"1,2001,BA,\"Anu,\nRaman\",9000000001,a@x"_s, u"2,2001"_s}, "line 4 has 2 fields"},
+            // A quoted field may hold a line end; the count goes on after it.
+            {head + "1,2001,BA,\"Anu,\nRaman\",9000000001,a@x\r\n2,2001\r\n", "line 4 has 2 fields"},
     };
     for (const auto &f : files) {
-        const QString path = writeCsv(u"bad.csv"_s, f.lines, f.lines.isEmpty() ? QString() : u"\r\n"_s);
-        const QString text = checked(u"041"_s, path, u"2001"_s);
-        EXPECT_TRUE(text.startsWith(u"5, The file %1 cannot be imported: "_s.arg(path)) &&
-                    text.contains(QLatin1String(f.cause)))
-                << text.toStdString();
+        const QString path = writeFile(u"bad.csv"_s, f.data);
+        try {
+            inspectCsv(path);
+            ADD_FAILURE() << "accepted: " << f.cause;
+        } catch (const AppError &e) {
+            EXPECT_TRUE(e.description().startsWith(u"The file %1 cannot be imported: "_s.arg(path)) &&
+                        e.description().contains(QLatin1String(f.cause)))
+                    << e.description().toStdString();
+        }
     }
-    EXPECT_EQ(count(u"tmpcollstud"_s), 1);
 }
 
-TEST_F(Imports, aLoadTheServerRefusesNamesTheFileAndStoresNothing)
-{
-    admin(u"set global local_infile = 0"_s);
-    const QString path = csvFile(u"refused.csv"_s, u"\n"_s);
-    const bool ok = runAsImport([&] {
-        importCsv(kDb, CsvImportRequest{u"041"_s, path, u"2001"_s}, inspectCsv(path));
-    });
-    admin(u"set global local_infile = 1"_s);
-    EXPECT_FALSE(ok);
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_TRUE(ui.last().text.contains(u"The file %1 could not be loaded: "_s.arg(path))) << ui.dump();
-    EXPECT_EQ(count(u"collstud"_s) + count(u"collstudnb"_s) + count(u"collstuddup"_s), 0);
-}
-
-// Each import unit with the link cut before every statement and with the
-// answer to every statement lost: the tables, serials included, and the
-// summary equal those of an uncut run, with no message shown.
+// Each import unit cut before every statement and after every answer ends as
+// uncut, with no message. The applications then hold what the sheet says:
+// serials after the highest (an older application numbered like a staging
+// line untouched), subject codes, castes, names, statements within the bound.
 TEST_F(Imports, everyImportLandsOnceWhereverTheLinkIsCut)
 {
-    const QString csv = csvFile(u"cut.csv"_s, u"\r\n"_s);
+    const QString csv = csvFile(u"cut.csv"_s, "\r\n");
     const QString list = listWorkbook();
-    SheetRows appRows{appHeading()};
-    for (int i = 1; i <= 6; ++i)
-        appRows << appRow(QString::number(i), i % 2 ? u"BA"_s : u"BSC"_s, u"S%1"_s.arg(i), u"CATI"_s, 100 + i,
-                          {u"ENG"_s, i % 3 ? u"HIS"_s : QString()}, u"900000000%1"_s.arg(i));
-    const QString apps = workbook(u"2301.xlsx"_s, appRows);
-    admin(u"insert into corvane3_023.studadm(fslno, fcollcode, fdegree, fappno) values ('0041', '2301', 'BA', 'X')"_s);
+    QVariantList souza = appRow(u"3"_s, u"BA"_s, u"D'Souza"_s, u"CAT'I"_s, 100, {}, u"9000000003"_s);
+    souza[6] = u"M'"_s;
+    souza[20] = u"o'brien\\x@mail.example"_s;
+    const QString apps = workbook(
+            u"2301.xlsx"_s,
+            {appHeading(),
+             appRow(u"1"_s, u"BA"_s, u"Anu"_s, u"CAT-I"_s, 12500, {u"ENG"_s, u"HIS"_s}, u"9000000001"_s),
+             appRow(u"2"_s, u"BSC"_s, u"Bala"_s, u"CAT-II"_s, 12500.5, {u"PHY"_s}, u"9000000002"_s,
+                    u"2302"_s),
+             souza,
+             appRow(u"4"_s, u"BA"_s, u"Chitra"_s, u"CATI"_s, u" 99 "_s,
+                    {u"ENG"_s, QString(), u"ENG"_s, u"  "_s, u"XHIS"_s, u"HIS"_s, u"POL"_s}, u"9000000004"_s),
+             appRow(u"5"_s, u"BA"_s, u"Devi"_s, u"2-A"_s, 0, {u"eco "_s}, u"9000000005"_s)});
 
     QString summary;
     SheetResult sheet;
-    const auto importCsvFile = [&] {
-        runAsImport([&] {
-            summary = importSummary(
-                    importCsv(kDb, CsvImportRequest{u"041"_s, csv, u"2001"_s}, inspectCsv(csv)));
-        });
-    };
+    ApplicationResult stored;
+    const auto importCsvFile = [&] { summary = importSummary(importFile(csv)); };
+    const auto students = [&] { return summary + everything(); };
     const struct
     {
         const char *unit;
         std::function<void()> prepare, command;
         std::function<QString()> snapshot;
     } units[] = {
-            {"CSV import", [] { reset(); }, importCsvFile, [&] { return summary + everything(); }},
-            // Nothing new to append: only the lines without a number and the
-            // duplicates tell whether the import is stored.
+            {"CSV import", [] { reset(); }, importCsvFile, students},
+            // Nothing new to append: only the rows set aside tell it is stored.
             {"the same CSV again",
              [&] {
                  reset();
                  importFile(csv);
              },
-             importCsvFile, [&] { return summary + everything(); }},
+             importCsvFile, students},
             {"Excel student list",
              [&] {
                  reset();
                  sheet = stage(u"041"_s, u"2001"_s, list);
              },
-             [&] {
-                 runAsImport([&] {
-                     summary = importSummary(
-                             importStudentList(kDb, u"2001"_s, plainGrid(sheet), sheet.counters));
-                 });
-             },
-             [&] { return summary + everything(); }},
+             [&] { summary = importSummary(listImport(sheet)); }, students},
             {"applications",
              [&] {
-                 admin(QStringList{u"delete from corvane3_023.studadm where fappno <> 'X'"_s,
-                                   u"delete from corvane3_023.options"_s,
-                                   u"delete from corvane3_023.studoc"_s,
-                                   u"delete from corvane3_023.admfeedetl"_s});
+                 resetStudentTables();
                  sheet = stage(u"023"_s, u"2301"_s, apps);
+                 admin(u"insert into corvane3_023.studadm(fslno, fcollcode, fdegree, fappno, fadmdate) "
+                       "select '0041', '2301', 'BA', '5239', null union all select '0007', '2301', 'BA', "
+                       "'5238', null union all select '0100', '2302', 'BA', '5237', null union all select "
+                       "'0003', '2301', 'BA', min(fintid), '2001-01-01' from corvane3_023.tmpcollstud"_s);
              },
              [&] {
-                 const ApplicationResult r = importApps(plainGrid(sheet), 700);
-                 summary = u"%1 %2 %3|"_s.arg(r.total).arg(r.beforeLine, r.afterLine);
+                 stored = ApplicationResult();
+                 runAsImport([&] {
+                     importApplications({kAppDb, u"2301"_s, plainGrid(sheet), u"2026-06-01"_s, 600}, stored);
+                 });
+                 summary = u"%1 %2 %3"_s.arg(stored.total).arg(stored.beforeLine, stored.afterLine);
              },
-             [&] { return summary + applications(); }},
+             [&] {
+                 return summary + applications() + dump(u"corvane3_023.studadm"_s, u"fslno, fadmdate"_s);
+             }},
     };
     for (const auto &u : units) {
         SCOPED_TRACE(u.unit);
@@ -359,7 +307,95 @@ TEST_F(Imports, everyImportLandsOnceWhereverTheLinkIsCut)
                 },
                 u.command, [&] { return u.snapshot() + QString::fromStdString(ui.dump()); });
     }
-    EXPECT_EQ(appCount(u"studadm"_s, u"fcreateuser = 'XLS'"_s), 6);
+    EXPECT_EQ(summary, u"5 Records Before Importing : BA - 3 Records After Importing : BA - 7, BSC - 1"_s);
+    EXPECT_LE(stored.largestStatement, 600);
+    EXPECT_EQ(rows(u"corvane3_023.studadm"_s, u"fadmdate = '2001-01-01'"_s), 1);
+    EXPECT_EQ(applications(),
+              u"BA|0042|Anu|F|CAT-I|12500.00|s9000000001@mail.example|1|BA01,BA02|Photo,Signature|12500.00,0."
+              u"00\n"
+              "BA|0043|D`Souza|M'|CAT'I|100.00|o'brien\\x@mail.example|1|Photo,Signature|100.00,0.00\n"
+              "BA|0044|Chitra|F|CAT-I|99.00|s9000000004@mail.example|1|BA01,BA02,POL,XHIS|Photo,Signature|99."
+              "00,0.00\n"
+              "BA|0045|Devi|F|2A|0.00|s9000000005@mail.example|1|BA03|Photo,Signature|0.00,0.00\n"
+              "BSC|0001|Bala|F|CAT-II|12500.50|s9000000002@mail.example|1|PHY|Photo|12500.50,0.00"_s);
+    EXPECT_EQ(nextSerial(u"9999"_s), u"10000"_s);
+}
+
+using CsvScreen = ScreenTest<frmimpstuddata>;
+using ExcelScreen = ScreenTest<frmimpstuddataxls>;
+
+TEST_F(CsvScreen, importShowsTheSummaryWithTheNormalPointerAndRefusesAWrongRange)
+{
+    text(0)->setText(writeFile(
+            u"s.csv"_s, "h1,h2,h3,h4,h5,h6\n1,2001,BA,Anu,9000000001,a@x\n2,2001,BSC,Bala,9000000001,b@x\n"
+                        "3,2001,BSC,,9000000003,c@x\n4,2001,BSC,Devi,9000000004,d@x\n"));
+    text(1)->setText(u"2001"_s);
+    cmd(0)->click();
+    EXPECT_EQ(ui.dump(),
+              "Importing data completed!!\r\n\r\nExcel Sheet Count : 4\r\n\r\nName Empty Deleted : "
+              "1\r\n\r\nWithout Mobile No. : 0\r\n\r\nDuplicate in Excel Sheet : 2\r\n\r\nDuplicate "
+              "in DB : 0\r\n\r\nFinal Uploaded : 1\r\n\r\nRecords Before Importing : 0"
+              "\r\n\r\nRecords After Importing : BSC - 1");
+    text(1)->setText(u"6001"_s);
+    cmd(0)->click();
+    EXPECT_EQ(ui.last().text, u"Error in university selection!!"_s);
+    EXPECT_EQ(ui.last().icon, Icon::Critical);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// University 023: another layout is asked about, No loads nothing. The
+// sheet's applications (a degree renamed, one unticked) go to the sheet's
+// university whatever another screen looked up; the workbook moves. The same
+// workbook again asks first: No stores nothing and keeps the grid, Yes
+// stores them again and the summary counts those that existed.
+TEST_F(ExcelScreen, applicationsAfterAWrongLayoutAndTheSameWorkbookTwice)
+{
+    ui.clock = QDateTime(QDate(2026, 3, 9), QTime(10, 0));
+    auto *cmb = screen->findChild<QComboBox *>(u"cmb"_s);
+    cmb->setCurrentIndex(cmb->findText(u"023"_s, Qt::MatchEndsWith));
+    auto *spread = screen->findChild<SpreadGrid *>(u"spread"_s);
+    ui.answers = {Answer::No};
+    ui.fileNames = {
+            workbook(u"2301.xlsx"_s, {listHeading(), {u"1"_s, u"2301"_s, u"BA"_s, u"Anu"_s, u"9"_s}})};
+    cmd(1)->click();
+    cmd(0)->click();
+    EXPECT_EQ(ui.last().defaultButton, Answer::No);
+    EXPECT_EQ(rows(u"corvane3_023.tmpcollstud"_s), 0);
+    EXPECT_FALSE(cmd(2)->isEnabled());
+
+    const SheetRows sheet{appHeading(),
+                          appRow(u"1"_s, u"BA"_s, u"Anu"_s, u"CATI"_s, 100, {u"ENG"_s}, u"91"_s),
+                          appRow(u"2"_s, u"BAX"_s, u"Bala"_s, u"CATI"_s, 100, {u"HIS"_s}, u"92"_s),
+                          appRow(u"3"_s, u"BSC"_s, u"Chitra"_s, u"CATI"_s, 100, {}, u"93"_s)};
+    const auto importSheet = [&] {
+        ui.fileNames = {workbook(u"2301 apps.xlsx"_s, sheet)};
+        cmd(1)->click();
+        cmd(0)->click();
+        spread->item(1, 1)->setText(u"BA"_s);
+        spread->item(2, 3)->setCheckState(Qt::Unchecked);
+    };
+    importSheet();
+    writeFile(u"completed/2301 apps.xlsx"_s, "older");
+    UnivName(u"042"_s);
+    cmd(2)->click();
+    EXPECT_EQ(dump(u"corvane3_023.studadm"_s, u"fslno, fadmdate"_s), u"0001|2026-03-09\n0002|2026-03-09"_s);
+    EXPECT_GT(QFileInfo(folder + u"/completed/2301 apps.xlsx"_s).size(), 5);
+    for (const Answer answer : {Answer::No, Answer::Yes}) {
+        ui.reset();
+        if (answer == Answer::No)
+            importSheet();
+        ui.answers = {answer};
+        cmd(2)->click();
+        ASSERT_GE(ui.messages.size(), 1) << ui.dump();
+        EXPECT_EQ(ui.messages.first().defaultButton, Answer::No);
+        EXPECT_TRUE(
+                ui.messages.first().text.startsWith(u"2 of the students in this sheet already have an "_s));
+        EXPECT_EQ(ui.messages.size(), answer == Answer::No ? 1 : 2);
+        EXPECT_EQ(rows(u"corvane3_023.studadm"_s), answer == Answer::No ? 2 : 4);
+        EXPECT_EQ(cmd(2)->isEnabled(), answer == Answer::No) << "No keeps the grid";
+    }
+    EXPECT_TRUE(ui.last().text.contains(u"Duplicate in DB : 2\r\n\r\nFinal Uploaded : 2"_s)) << ui.dump();
+    EXPECT_EQ(text(0)->text() + text(1)->text() + text(2)->text(), QString());
 }
 
 } // namespace

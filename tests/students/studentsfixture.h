@@ -1,40 +1,93 @@
 #pragma once
 
+#include "core/students/applicationimport.h"
+#include "core/students/excelimport.h"
 #include "support/testdb.h"
 
-#include <QString>
-#include <QStringList>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
-#include <ostream>
+#include <functional>
 
-// Known rows in the test universities' databases: "041" is corvane3_tsc,
-// "042" corvane3_tnu. Each test starts from empty student tables.
+// Workbook rows: text or number cells; an invalid QVariant leaves a cell empty.
+using SheetRows = QVector<QVariantList>;
+
+// Universities 041, 042 and 023 (applications) with colleges, degrees,
+// subjects and documents; files go to a folder named with a space, non-ASCII
+// letters and an apostrophe.
 class StudentsTest : public DbTest
 {
 protected:
     void SetUp() override;
+    static void resetStudentTables();
 
-    static const QString kDb;
+    inline static const QString kDb = QStringLiteral("corvane3_tsc");
+    inline static const QString kAppDb = QStringLiteral("corvane3_023");
 
-    // Empties every student table of corvane3_tsc.
-    static void emptyStudentTables();
-    // Colleges C101, C102 and 2001, degrees BA, BSC, BCOM.
-    static void addCollegesAndDegrees();
+    QString writeFile(const QString &name, const QByteArray &data);
+    QString workbook(const QString &name, const SheetRows &rows);
+    static QVariantList listHeading() { return QVariantList(6, QStringLiteral("Heading")); }
+    static QVariantList appHeading()
+    {
+        return QVariantList(int(students::sheetColumns(QStringLiteral("023")).size()), QStringLiteral("H"));
+    }
+    static QVariantList appRow(const QString &slno, const QString &degree, const QString &name,
+                               const QString &caste, const QVariant &fee, const QStringList &subjects,
+                               const QString &mobile, const QString &college = QStringLiteral("2301"));
 
-    // Writes a CSV file under the test's folder; `lines` are joined with `eol`.
-    QString writeCsv(const QString &name, const QStringList &lines,
-                     const QString &eol = QStringLiteral("\n"));
+    // The sheet phase as the Import button runs it, the layout accepted; the
+    // grid with every staged line ticked and unchanged.
+    students::SheetResult stage(const QString &univ, const QString &college, const QString &path);
+    static QVector<students::DegreeDecision> plainGrid(const students::SheetResult &sheet);
 
-    static int count(const QString &table, const QString &where = QString());
-    // Every row of a table, one '|'-joined text per row, ordered by the columns.
-    static QString dump(const QString &table, const QString &columns, const QString &db = kDb);
+    // The rows of `table` ("db.table"), one '|'-joined line each.
+    static QString dump(const QString &table, const QString &columns,
+                        const QString &where = QStringLiteral("1"), const QString &order = QString());
+    static int rows(const QString &table, const QString &where = QStringLiteral("1"));
 
     QTemporaryDir dir;
+    QString folder;
 };
 
-// Readable failures for texts.
-inline void PrintTo(const QString &text, std::ostream *os)
+// How the import screens run their work: errors as "{number}, {description}".
+bool runAsImport(const std::function<void()> &work);
+
+// The screen opens inside a main window already active: it gets no
+// activation of its own and must list the universities all the same.
+template<class Screen>
+class ScreenTest : public StudentsTest
 {
-    *os << '"' << text.toStdString() << '"';
-}
+protected:
+    void SetUp() override
+    {
+        StudentsTest::SetUp();
+        mdi->resize(900, 700);
+        host.show();
+        host.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+        screen = new Screen;
+        mdi->setActiveSubWindow(mdi->addSubWindow(screen));
+        screen->show();
+        QApplication::processEvents();
+        auto *cmb = screen->template findChild<QComboBox *>(QStringLiteral("cmb"));
+        ASSERT_EQ(cmb->count(), 3);
+        cmb->setCurrentIndex(cmb->findText(QStringLiteral("041"), Qt::MatchEndsWith));
+    }
+    QLineEdit *text(int i) const
+    {
+        return screen->template findChild<QLineEdit *>(QStringLiteral("text(%1)").arg(i));
+    }
+    QPushButton *cmd(int i) const
+    {
+        return screen->template findChild<QPushButton *>(QStringLiteral("cmd(%1)").arg(i));
+    }
+
+    QWidget host;
+    QMdiArea *mdi = new QMdiArea(&host);
+    Screen *screen = nullptr;
+};

@@ -262,7 +262,7 @@ ImportResult importStudentList(const QString &db, const QString &college, const 
     ImportCounters carried;
     carried.sheet = fromSheet.sheet;
     carried.nameEmpty = fromSheet.nameEmpty;
-    return runStudentList(db, college, degreeGridSteps(db, grid), carried, observer);
+    return runStudentList(db, college, degreeGridSteps(db, grid) + dedupSteps(db), carried, observer);
 }
 
 QString completionMessage(const QString &college, const ImportCounters &counters, const QString &beforeLine,
@@ -271,6 +271,8 @@ QString completionMessage(const QString &college, const ImportCounters &counters
     return QStringLiteral("Importing data completed!!") + kCrlf2 + QStringLiteral("College : ") + college +
            kCrlf2 + countsText(counters, beforeLine, afterLine);
 }
+
+namespace {
 
 QString errorMailSubject(const QString &db)
 {
@@ -284,6 +286,8 @@ QString errorMailBody()
             "Requesting you to download the fresh format from college portal and upload it.<br><br>"
             "Regards,<br>Help Desk<br>TSC");
 }
+
+} // namespace
 
 mail::Result sendErrorMail(const QString &recipient, const QString &db)
 {

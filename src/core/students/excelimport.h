@@ -123,9 +123,6 @@ QString completionMessage(const QString &college, const ImportCounters &counters
 // The help desk's mailbox that receives a copy of every format-error mail.
 inline const QString kHelpDeskMailbox = QStringLiteral("desk@corvane.example.com");
 
-QString errorMailSubject(const QString &db);
-QString errorMailBody();
-
 // Sends the format-error mail to the college; nothing is sent (and sent is
 // false with an empty reason) when the address is blank.
 mail::Result sendErrorMail(const QString &recipient, const QString &db);

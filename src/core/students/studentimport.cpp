@@ -16,7 +16,6 @@ constexpr int kCsvFields = 6;
 constexpr qint64 kFileNotFound = 53;
 
 const QString kBeforeNone = QStringLiteral("Records Before Importing : 0");
-const QString kLoadCaption = QStringLiteral("Loading the file");
 
 qint64 &counterOf(ImportCounters &c, Counter which)
 {
@@ -135,7 +134,7 @@ ImportStep importStep(const QString &caption, const QString &sql, Counter counte
     return s;
 }
 
-QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
+QVector<ImportStep> dedupSteps(const QString &db)
 {
     const QString tmp = sql::table(db, QStringLiteral("tmpcollstud"));
     const QString dup = sql::table(db, QStringLiteral("tmpcollstuddup"));
@@ -143,77 +142,24 @@ QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
     const QString nb = sql::table(db, QStringLiteral("collstudnb"));
     const QString dupStore = sql::table(db, QStringLiteral("collstuddup"));
     const QString blank = QStringLiteral("replace(ifnull(tmpcollstud.fmobileno,''),' ','') = ''");
-    // The first and the last statement are the same in both plans.
-    const ImportStep storeNoMobile = importStep(
-            QStringLiteral("Storing the lines without a mobile number"),
-            QStringLiteral(
-                    "insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname) select fslno, "
-                    "fcollcode, fdegree, fmobileno, femail, fname from %2 where %3")
-                    .arg(nb, tmp, blank),
-            Counter::NoMobile);
-    const ImportStep append = importStep(
-            QStringLiteral("Adding the new students"),
-            QStringLiteral(
-                    "insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate) select "
-                    "fslno, fcollcode, fdegree, fmobileno, femail, fname, fimpdate from %2")
-                    .arg(stud, tmp),
-            Counter::Final);
-
-    QVector<ImportStep> steps;
-    if (plan == ImportPlan::Literal) {
-        steps << storeNoMobile
-              << importStep(QStringLiteral("Removing the lines without a mobile number"),
-                            QStringLiteral("delete from %1 where %2").arg(tmp, blank))
-              << importStep(
-                         QStringLiteral("Finding mobile numbers repeated in the file"),
-                         QStringLiteral("insert into %1 select fmobileno, count(fmobileno) as fcnt from %2 "
-                                        "group by fmobileno having count(fmobileno) > 1")
-                                 .arg(dup, tmp))
-              << importStep(QStringLiteral("Marking mobile numbers repeated in the file"),
-                            QStringLiteral(
-                                    "update %1 a, %2 b set a.fdeleted = 'X' where a.fmobileno = b.fmobileno")
-                                    .arg(tmp, dup))
-              << importStep(QStringLiteral("Storing the lines repeated in the file"),
-                            QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'")
-                                    .arg(dupStore, tmp),
-                            Counter::DupSheet)
-              << importStep(QStringLiteral("Removing the lines repeated in the file"),
-                            QStringLiteral("delete from %1 where fdeleted = 'X'").arg(tmp))
-              << importStep(QStringLiteral("Finding students stored under another college"),
-                            QStringLiteral(
-                                    "update %1 tmpcollstud, %2 collstud set tmpcollstud.fdeleted = 'X' where "
-                                    "collstud.fmobileno = tmpcollstud.fmobileno and collstud.fcollcode <> "
-                                    "tmpcollstud.fcollcode and replace(ifnull(tmpcollstud.fmobileno,''),' "
-                                    "','') <> ''")
-                                    .arg(tmp, stud))
-              << importStep(QStringLiteral("Storing the students stored under another college"),
-                            QStringLiteral("insert into %1 select * from %2 where fdeleted = 'X'")
-                                    .arg(dupStore, tmp),
-                            Counter::DupDb)
-              << importStep(QStringLiteral("Finding students already stored"),
-                            QStringLiteral(
-                                    "update %1 tmpcollstud, %2 collstud set tmpcollstud.fdeleted = 'X' where "
-                                    "collstud.fmobileno = tmpcollstud.fmobileno and "
-                                    "replace(ifnull(tmpcollstud.fmobileno,''),' ','') <> ''")
-                                    .arg(tmp, stud))
-              << importStep(QStringLiteral("Removing the students already stored"),
-                            QStringLiteral("delete from %1 where fdeleted = 'X'").arg(tmp))
-              << append;
-        return steps;
-    }
-
-    // The same outcome with fewer passes over the staging table: the lines
-    // to drop are marked by two joins (repeated in the file 'X'; stored under
-    // another college 'D', stored under this college only 'K'), copied to
-    // collstuddup by mark, and removed together with the lines without a
-    // mobile number in one delete. Every statement leaves the lines without
-    // a mobile number alone, as if they were already gone; the marks 'D' and
-    // 'K' never outlive the delete, and the copies carry 'X' as before.
+    // Few passes over the staging table: the lines to drop are marked by two
+    // joins (repeated in the file 'X'; stored under another college 'D',
+    // stored under this college only 'K'), copied to collstuddup by mark, and
+    // removed together with the lines without a mobile number in one delete.
+    // Every statement leaves the lines without a mobile number alone, as if
+    // they were already gone; the marks 'D' and 'K' never outlive the delete,
+    // and the copies carry 'X' like those repeated in the file.
     const QString all =
             QStringLiteral("fslno, fcollcode, fdegree, fname, ffatname, fmotname, fgender, fcatcode, ffee, "
                            "fsub01, fsub02, fsub03, fsub04, fsub05, fsub06, fsub07, fsub08, fsub09, "
                            "fsub10, fmobileno, femail, fimpdate");
-    steps << storeNoMobile
+    QVector<ImportStep> steps;
+    steps << importStep(QStringLiteral("Storing the lines without a mobile number"),
+                        QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname) "
+                                       "select fslno, fcollcode, fdegree, fmobileno, femail, fname from %2 "
+                                       "where %3")
+                                .arg(nb, tmp, blank),
+                        Counter::NoMobile)
           << importStep(
                      QStringLiteral("Finding mobile numbers repeated in the file"),
                      QStringLiteral(
@@ -250,7 +196,13 @@ QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan)
           << importStep(
                      QStringLiteral("Removing the lines dropped"),
                      QStringLiteral("delete from %1 where fdeleted in ('X', 'D', 'K') or %2").arg(tmp, blank))
-          << append;
+          << importStep(
+                     QStringLiteral("Adding the new students"),
+                     QStringLiteral("insert into %1(fslno, fcollcode, fdegree, fmobileno, femail, fname, "
+                                    "fimpdate) select fslno, fcollcode, fdegree, fmobileno, femail, fname, "
+                                    "fimpdate from %2")
+                             .arg(stud, tmp),
+                     Counter::Final);
     return steps;
 }
 
@@ -362,20 +314,15 @@ CsvShape inspectCsv(const QString &path)
     return shape;
 }
 
-QVector<ImportStep> csvLoadSteps(const QString &db, const QString &path, const CsvShape &shape,
-                                 ImportPlan plan)
+QVector<ImportStep> csvImportSteps(const QString &db, const QString &path, const CsvShape &shape)
 {
     const QString tmp = sql::table(db, QStringLiteral("tmpcollstud"));
     // A spreadsheet saved on Windows ends its lines in CR LF; naming that end
     // keeps the carriage return out of the last field (the e-mail address).
     // No escape character: a backslash in a name or address is kept as
-    // typed, and \N is text, not an empty value.
+    // typed, and \N is text, not an empty value. Dating the rows while they
+    // are loaded spares a second write of every row.
     const QString lines = shape.crlf ? QStringLiteral("LINES TERMINATED BY '\\r\\n' ") : QString();
-    const QString load =
-            QStringLiteral("LOAD DATA local INFILE %1 INTO TABLE %2 FIELDS TERMINATED BY ',' ENCLOSED "
-                           "BY '\"' ESCAPED BY '' %3IGNORE 1 LINES (fslno, fcollcode, fdegree, fname, "
-                           "fmobileno, femail)")
-                    .arg(sql::quote(path), tmp, lines);
     // Deletes, not truncates: a truncate would commit the transaction the
     // import runs in.
     QVector<ImportStep> steps;
@@ -383,19 +330,17 @@ QVector<ImportStep> csvLoadSteps(const QString &db, const QString &path, const C
                         QStringLiteral("delete from %1").arg(tmp))
           << importStep(
                      QStringLiteral("Emptying the table of repeated numbers"),
-                     QStringLiteral("delete from %1").arg(sql::table(db, QStringLiteral("tmpcollstuddup"))));
-    if (plan == ImportPlan::Literal) {
-        steps << importStep(kLoadCaption, load)
-              << importStep(QStringLiteral("Setting the import date"),
-                            QStringLiteral("update %1 set fimpdate = sysdate()").arg(tmp), Counter::Sheet);
-    } else {
-        // Dating the rows while they are loaded spares a second write of
-        // every row; the load reports the same number of lines.
-        steps << importStep(kLoadCaption, load + QStringLiteral(" SET fimpdate = sysdate()"), Counter::Sheet);
-    }
-    steps << importStep(QStringLiteral("Removing the lines without a name"),
+                     QStringLiteral("delete from %1").arg(sql::table(db, QStringLiteral("tmpcollstuddup"))))
+          << importStep(kLoadCaption,
+                        QStringLiteral("LOAD DATA local INFILE %1 INTO TABLE %2 FIELDS TERMINATED BY ',' "
+                                       "ENCLOSED BY '\"' ESCAPED BY '' %3IGNORE 1 LINES (fslno, fcollcode, "
+                                       "fdegree, fname, fmobileno, femail) SET fimpdate = sysdate()")
+                                .arg(sql::quote(path), tmp, lines),
+                        Counter::Sheet)
+          << importStep(QStringLiteral("Removing the lines without a name"),
                         QStringLiteral("delete from %1 where ltrim(ifnull(fname,'')) = ''").arg(tmp),
-                        Counter::NameEmpty);
+                        Counter::NameEmpty)
+          << dedupSteps(db);
     return steps;
 }
 
@@ -438,11 +383,10 @@ void addImportSteps(UnitOfWork &unit, const QVector<ImportStep> &steps, ImportCo
     }
 }
 
-ImportResult runStudentList(const QString &db, const QString &college, const QVector<ImportStep> &before,
-                            const ImportCounters &carried, const StepObserver &observer, ImportPlan plan)
+ImportResult runStudentList(const QString &db, const QString &college, const QVector<ImportStep> &steps,
+                            const ImportCounters &carried, const StepObserver &observer)
 {
-    const QVector<ImportStep> dedup = dedupSteps(db, plan);
-    const int count = int(before.size() + dedup.size()) + 2;
+    const int count = int(steps.size()) + 2;
     const auto tell = [&observer, count](int index, const QString &caption) {
         if (observer)
             observer(index, count, caption);
@@ -462,8 +406,7 @@ ImportResult runStudentList(const QString &db, const QString &college, const QVe
                 counts.isEmpty() ? kBeforeNone : QStringLiteral("Records Before Importing : ") + counts;
         return qint64(0);
     });
-    addImportSteps(unit, before, result.counters, observer, 1, count);
-    addImportSteps(unit, dedup, result.counters, observer, 1 + int(before.size()), count);
+    addImportSteps(unit, steps, result.counters, observer, 1, count);
     unit.step(QStringLiteral("counts after"), [&] {
         tell(count - 1, QStringLiteral("Counting the students of the college"));
         mark.take(db, result.counters);
@@ -502,7 +445,7 @@ ImportRefusal checkCsvImport(const QString &univEntryTrimmed, const CsvImportReq
     return {};
 }
 
-ImportResult importCsv(const QString &db, const CsvImportRequest &request, const CsvShape &shape,
+ImportResult importCsv(const QString &db, const CsvImportRequest &request, const QVector<ImportStep> &steps,
                        const StepObserver &observer)
 {
     // The last upload goes before the transaction starts (a truncate would
@@ -519,8 +462,7 @@ ImportResult importCsv(const QString &db, const CsvImportRequest &request, const
             observer(index, count, caption);
     };
     try {
-        return runStudentList(db, request.college, csvLoadSteps(db, request.path, shape, request.plan),
-                              ImportCounters(), watch, request.plan);
+        return runStudentList(db, request.college, steps, ImportCounters(), watch);
     } catch (const AppError &e) {
         if (current != kLoadCaption || e.isGoneAway() || e.isSpent() || e.isReported())
             throw;

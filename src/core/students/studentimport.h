@@ -35,14 +35,9 @@ struct ImportStep
 
 ImportStep importStep(const QString &caption, const QString &sql, Counter counter = Counter::None);
 
-// Which statement texts to run. Literal: one statement per rule, in the
-// order the rules are told. Fast: equivalent statements that give the same
-// rows and values with far fewer passes over a large collstud.
-enum class ImportPlan { Literal, Fast };
-
 // The de-duplication and copy statements shared by both imports, from the
 // removal of rows without a mobile number to the append into collstud.
-QVector<ImportStep> dedupSteps(const QString &db, ImportPlan plan = ImportPlan::Fast);
+QVector<ImportStep> dedupSteps(const QString &db);
 
 // How a CSV file is laid out, learnt before anything is loaded.
 struct CsvShape
@@ -57,10 +52,13 @@ struct CsvShape
 // the file, the line and the cause.
 CsvShape inspectCsv(const QString &path);
 
-// The statements that stage a CSV file: emptying the staging tables, the
-// load (sheet counter) and the removal of blank names (name-empty counter).
-QVector<ImportStep> csvLoadSteps(const QString &db, const QString &path, const CsvShape &shape,
-                                 ImportPlan plan = ImportPlan::Fast);
+// Every statement of a CSV import: emptying the staging tables, the load
+// (sheet counter, its step captioned kLoadCaption), the removal of blank
+// names (name-empty counter), then dedupSteps().
+QVector<ImportStep> csvImportSteps(const QString &db, const QString &path, const CsvShape &shape);
+
+// The caption of the step that loads the file; an error there names the file.
+inline const QString kLoadCaption = QStringLiteral("Loading the file");
 
 // The per-degree counts of a college: "BA - 12, BSC - 3", or "" without rows.
 // By default the students of collstud counted by mobile number; the
@@ -86,15 +84,14 @@ using StepObserver = std::function<void(int index, int count, const QString &cap
 void addImportSteps(UnitOfWork &unit, const QVector<ImportStep> &steps, ImportCounters &counters,
                     const StepObserver &observer = {}, int first = 0, int count = -1);
 
-// Runs a student-list import as one unit: `before` (statements that prepare
-// the staging table, e.g. the load), the counts of `college` before, the
-// de-duplication and append, and the counts after. `carried` gives the
+// Runs a student-list import as one unit: the counts of `college` before,
+// `steps` (what prepares the staging table, e.g. the load, then the
+// de-duplication and append), and the counts after. `carried` gives the
 // counters that earlier work already set (the Excel sheet phase); the rest
 // are recomputed by every attempt. A lost answer to the commit is settled by
 // looking for what the append stored (see the definition).
-ImportResult runStudentList(const QString &db, const QString &college, const QVector<ImportStep> &before,
-                            const ImportCounters &carried, const StepObserver &observer = {},
-                            ImportPlan plan = ImportPlan::Fast);
+ImportResult runStudentList(const QString &db, const QString &college, const QVector<ImportStep> &steps,
+                            const ImportCounters &carried, const StepObserver &observer = {});
 
 // What the import screen has read from its fields.
 struct CsvImportRequest
@@ -102,7 +99,6 @@ struct CsvImportRequest
     QString univCode;
     QString path;
     QString college; // as typed: the before/after counts use it unchanged
-    ImportPlan plan = ImportPlan::Fast;
 };
 
 // A refusal before anything runs: the message and whether it is the critical one.
@@ -125,8 +121,9 @@ ImportRefusal checkImportFields(const QString &univEntryTrimmed, const QString &
 ImportRefusal checkCsvImport(const QString &univEntryTrimmed, const CsvImportRequest &request,
                              CsvShape *shape);
 
-// The CSV import into the university database `db` as one unit.
-ImportResult importCsv(const QString &db, const CsvImportRequest &request, const CsvShape &shape,
+// The CSV import into the university database `db` as one unit running
+// `steps` (csvImportSteps() of the request's file).
+ImportResult importCsv(const QString &db, const CsvImportRequest &request, const QVector<ImportStep> &steps,
                        const StepObserver &observer = {});
 
 // The six counts with the before and after lines, as both imports show them.

@@ -19,7 +19,16 @@ QString univCodeOf(const QString &entry)
 namespace {
 [[noreturn]] void noUniversity()
 {
-    throw AppError(kNoUniversity, QStringLiteral("Select the university first!!"), QStringLiteral("university"));
+    throw AppError(kNoUniversity, QStringLiteral("Select the university first!!"),
+                   QStringLiteral("university"));
+}
+
+QString currentUniversityDb()
+{
+    const QString db = session().SelUnivDb;
+    if (db.isEmpty())
+        noUniversity();
+    return sql::identifier(db);
 }
 } // namespace
 
@@ -29,14 +38,6 @@ QString selectUniversity(const QString &code)
         noUniversity();
     UnivName(code);
     return currentUniversityDb();
-}
-
-QString currentUniversityDb()
-{
-    const QString db = session().SelUnivDb;
-    if (db.isEmpty())
-        noUniversity();
-    return sql::identifier(db);
 }
 
 } // namespace students

@@ -19,10 +19,6 @@ QString univCodeOf(const QString &entry);
 // complain about an empty database name.
 QString selectUniversity(const QString &code);
 
-// The database of the university last looked up (SelUnivDb), checked the
-// same way.
-QString currentUniversityDb();
-
 // The error number of "no university chosen"; shown like any input problem.
 constexpr qint64 kNoUniversity = 3709;
 

@@ -187,8 +187,9 @@ void frmimpstuddata::runImport()
 
     ImportResult result;
     ImportProgress progress(this, windowTitle(), QStringLiteral("Importing the students . . ."));
-    const bool ok =
-            runHandled(options, [&](int) { result = importCsv(db, request, shape, progress.observer()); });
+    const bool ok = runHandled(options, [&](int) {
+        result = importCsv(db, request, csvImportSteps(db, request.path, shape), progress.observer());
+    });
     progress.close();
     if (!ok)
         return;
