@@ -191,16 +191,20 @@ TEST_F(DegreeChange, everyCutLeavesOneChangeWithItsSerial)
 
 // Two processes change students into one college and degree at once, each
 // slow after taking its serial: the lock held until the commit keeps the
-// serials apart.
+// serials apart, and across a cluster's nodes (the other process on the port
+// GMS_SERIAL_RACE_PORT names) the claim row does.
 TEST_F(DegreeChange, concurrentChangesIntoOneCollegeGetDistinctSerials)
 {
     admin(QStringList{u"insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree, fcontact_no, fappno) "
                       "values('0002', 'C101', 'BA', '9100000002', '5232')"_s,
                       u"update corvane3_tsc.studadm set fslno = '0001' where fappno = '5299'"_s});
     QProcess other;
-    qputenv("GMS_SERIAL_RACE", "1");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"GMS_SERIAL_RACE"_s, u"1"_s);
+    if (qEnvironmentVariableIsSet("GMS_SERIAL_RACE_PORT"))
+        env.insert(u"GMS_DB_PORT"_s, qEnvironmentVariable("GMS_SERIAL_RACE_PORT"));
+    other.setProcessEnvironment(env);
     other.start(QCoreApplication::applicationFilePath(), {u"--gtest_filter=SerialRace.otherClient"_s});
-    qunsetenv("GMS_SERIAL_RACE");
     ASSERT_TRUE(other.waitForStarted());
     QByteArray out;
     while (!out.contains("ready") && other.waitForReadyRead(20000))

@@ -14,7 +14,6 @@ Answer ScriptedInteraction::message(const MessageRequest &request)
 
 int ScriptedInteraction::showModal(QObject *window)
 {
-    modalWindows.append(window);
     return onModal ? onModal(window) : 0;
 }
 
@@ -28,16 +27,14 @@ QDateTime ScriptedInteraction::now()
     return clock.isValid() ? clock : QDateTime::currentDateTime();
 }
 
-void ScriptedInteraction::pause(int ms)
+void ScriptedInteraction::pause(int)
 {
-    pausedMs += ms;
     QCoreApplication::processEvents();
 }
 
-void ScriptedInteraction::endApplication(int code)
+void ScriptedInteraction::endApplication(int)
 {
     ended = true;
-    endCode = code;
 }
 
 void ScriptedInteraction::reset()

@@ -34,11 +34,8 @@ public:
     QStringList fileNames;                                 // answers of the open-file dialog
     std::function<int(QObject *)> onModal;                 // what a modal window does (default: nothing)
     std::function<void(const MessageRequest &)> onMessage; // side effects while a box is "up"
-    QList<QObject *> modalWindows;
-    QDateTime clock; // invalid: the real time
-    int pausedMs = 0;
+    QDateTime clock;                                       // invalid: the real time
     bool ended = false;
-    int endCode = -1;
 };
 
 // Installed for the whole test run by the test main.

@@ -25,8 +25,8 @@ bool &linkBroken()
 }
 
 const QString kNoCurrentRow = QStringLiteral(
-    "Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a "
-    "current record.");
+        "Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a "
+        "current record.");
 
 // MariaDB/MySQL client errors that mean the connection is gone.
 bool isDroppedLink(int native)
@@ -47,7 +47,8 @@ bool isDroppedLink(int native)
 } // namespace
 
 Rows::Rows(QStringList columns, QVector<QVector<QVariant>> data)
-    : m_columns(std::move(columns)), m_data(std::move(data))
+    : m_columns(std::move(columns))
+    , m_data(std::move(data))
 {
     for (int i = 0; i < m_columns.size(); ++i) {
         const QString key = m_columns.at(i).toLower();
@@ -61,7 +62,8 @@ int Rows::columnIndex(const QString &column) const
     const auto it = m_index.constFind(column.toLower());
     if (it == m_index.constEnd())
         throw AppError(3265, QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                            "requested name or ordinal: %1").arg(column));
+                                            "requested name or ordinal: %1")
+                                     .arg(column));
     return it.value();
 }
 
@@ -150,8 +152,9 @@ bool Conn::open()
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), kConnName);
     if (!db.isValid()) {
-        lastErrorRef() = AppError(ErrNo::Unreachable, QStringLiteral("The ODBC driver of Qt is not available"),
-                                  QStringLiteral("open"));
+        lastErrorRef() =
+                AppError(ErrNo::Unreachable, QStringLiteral("The ODBC driver of Qt is not available"),
+                         QStringLiteral("open"));
         return false;
     }
     db.setDatabaseName(Config::instance().connectionString());
@@ -191,10 +194,12 @@ namespace {
 QSqlDatabase handle()
 {
     if (!QSqlDatabase::contains(kConnName))
-        throw AppError(ErrNo::Unreachable, QStringLiteral("No connection is open (MySQL server has gone away)"));
+        throw AppError(ErrNo::Unreachable,
+                       QStringLiteral("No connection is open (MySQL server has gone away)"));
     QSqlDatabase db = QSqlDatabase::database(kConnName, false);
     if (!db.isOpen())
-        throw AppError(ErrNo::Unreachable, QStringLiteral("The connection is closed (MySQL server has gone away)"));
+        throw AppError(ErrNo::Unreachable,
+                       QStringLiteral("The connection is closed (MySQL server has gone away)"));
     return db;
 }
 } // namespace
@@ -203,7 +208,8 @@ Rows Conn::query(const QString &sql, int maxRows)
 {
     QSqlDatabase db = handle();
     if (linkBroken())
-        throw AppError(ErrNo::Unreachable, QStringLiteral("Lost connection to server (MySQL server has gone away)"), sql);
+        throw AppError(ErrNo::Unreachable,
+                       QStringLiteral("Lost connection to server (MySQL server has gone away)"), sql);
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(sql))
@@ -231,7 +237,8 @@ qint64 Conn::execute(const QString &sql)
 {
     QSqlDatabase db = handle();
     if (linkBroken())
-        throw AppError(ErrNo::Unreachable, QStringLiteral("Lost connection to server (MySQL server has gone away)"), sql);
+        throw AppError(ErrNo::Unreachable,
+                       QStringLiteral("Lost connection to server (MySQL server has gone away)"), sql);
     QSqlQuery q(db);
     if (!q.exec(sql))
         throw translate(q.lastError(), false, sql);

@@ -23,8 +23,8 @@ QString buildUrl(const QString &relay, const QString &recipient, const QString &
 
 } // namespace mail
 
-mail::Result SendMail(const QString &kind, const QString &recipient, const QString &subject, const QString &body,
-                      const QString &cc)
+mail::Result SendMail(const QString &kind, const QString &recipient, const QString &subject,
+                      const QString &body, const QString &cc)
 {
     mail::Result result;
     if (kind != QLatin1String("N01")) {
@@ -56,16 +56,18 @@ mail::Result SendMail(const QString &kind, const QString &recipient, const QStri
     if (!reply->isFinished()) {
         reply->abort();
         result.reason = QStringLiteral("the mail relay did not answer within %1 seconds")
-                            .arg(qMax(1, Config::instance().relayTimeoutMs / 1000));
+                                .arg(qMax(1, Config::instance().relayTimeoutMs / 1000));
     } else {
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (reply->error() != QNetworkReply::NoError && status == 0) {
-            result.reason = QStringLiteral("the mail relay could not be reached (%1)").arg(reply->errorString());
+            result.reason =
+                    QStringLiteral("the mail relay could not be reached (%1)").arg(reply->errorString());
         } else if (status < 200 || status >= 300) {
-            result.reason = QStringLiteral("the mail relay answered %1 %2")
-                                .arg(status)
-                                .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
-                                .trimmed();
+            result.reason =
+                    QStringLiteral("the mail relay answered %1 %2")
+                            .arg(status)
+                            .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
+                            .trimmed();
         } else {
             result.sent = true;
         }

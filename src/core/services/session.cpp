@@ -13,17 +13,18 @@ Session &session()
 
 void readUnivList()
 {
-    const Rows rows = Conn::query(
-        QStringLiteral("Select funivcode, funivname, fdbname, funivshort, femailid from masuniv order by funivname"),
-        kMaxUniversities);
+    const Rows rows = Conn::query(QStringLiteral("Select funivcode, funivname, fdbname, funivshort, femailid "
+                                                 "from masuniv order by funivname"),
+                                  kMaxUniversities);
     if (rows.isEmpty())
         return;
     QVector<UnivRow> list;
     list.reserve(rows.size());
     for (int i = 0; i < rows.size(); ++i) {
-        list.push_back(UnivRow{rows.value(QStringLiteral("funivcode"), i), rows.value(QStringLiteral("funivname"), i),
-                               rows.value(QStringLiteral("fdbname"), i), rows.value(QStringLiteral("funivshort"), i),
-                               rows.value(QStringLiteral("femailid"), i)});
+        list.push_back(UnivRow{
+                rows.value(QStringLiteral("funivcode"), i), rows.value(QStringLiteral("funivname"), i),
+                rows.value(QStringLiteral("fdbname"), i), rows.value(QStringLiteral("funivshort"), i),
+                rows.value(QStringLiteral("femailid"), i)});
     }
     session().UnivList = std::move(list);
     session().univListRead = true;
@@ -49,9 +50,9 @@ namespace {
 
 // Unicode code points of the Windows-1252 bytes 0x80..0x9F (0 where undefined).
 constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 int cp1252Code(QChar c)
 {

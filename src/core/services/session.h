@@ -7,11 +7,11 @@
 // One row of the university list read at sign-in.
 struct UnivRow
 {
-    QString code;     // funivcode
-    QString name;     // funivname
-    QString dbName;   // fdbname
+    QString code;      // funivcode
+    QString name;      // funivname
+    QString dbName;    // fdbname
     QString shortName; // funivshort
-    QString email;    // femailid, NULL as ""
+    QString email;     // femailid, NULL as ""
 };
 
 // The process-wide sign-in state. Design names keep their spelling.

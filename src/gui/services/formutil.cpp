@@ -12,9 +12,10 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-MaskedEdit::MaskedEdit(const QString &mask, QWidget *parent) : QLineEdit(parent), m_mask(mask)
-{
-}
+MaskedEdit::MaskedEdit(const QString &mask, QWidget *parent)
+    : QLineEdit(parent)
+    , m_mask(mask)
+{}
 
 QString maskPlaceholder(const QString &mask, bool *known)
 {
@@ -163,7 +164,10 @@ public:
 class KeyChainFilter : public QObject
 {
 public:
-    KeyChainFilter(const QList<QWidget *> &chain, QObject *parent) : QObject(parent), m_chain(chain) {}
+    KeyChainFilter(const QList<QWidget *> &chain, QObject *parent)
+        : QObject(parent)
+        , m_chain(chain)
+    {}
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() != QEvent::KeyPress)

@@ -11,4 +11,3 @@ class QWidget;
 // without a parent; `mainWindow` is there for screens that read it (the
 // users screen builds its tree from the menu).
 QWidget *createScreen(const QString &menuName, MdiMainMenu *mainWindow);
-
