@@ -4,9 +4,11 @@
 #include "core/services/sqltext.h"
 #include "core/services/workbook.h"
 
+#include "gui/reports/examcentrelist.h"
 #include "support/testdb.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
@@ -141,6 +143,39 @@ TEST(PageSetup, longAddressesAreShortenedNoFurtherThanNeeded)
     EXPECT_TRUE(p.CenterHeader.endsWith(u"Jan / Feb 2019 Examinations"_s));
     EXPECT_TRUE(p.CenterHeader.contains(u"Tessaly 600 001 && Co"_s));
     EXPECT_EQ(QString(p.CenterHeader).remove(u"&&"_s).count(u'&'), 6);
+}
+
+// The menu command: no records, or a database error with no file left; a list
+// that no program with a window shows is left on disk and named.
+TEST_F(ExamCentreList, theCommandSaysWhatBecameOfTheList)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QDir(reportsFolder()).removeRecursively();
+    QStringList opened;
+    setWorkbookOpener([&](const QString &path) {
+        opened << path;
+        return false;
+    });
+    colleges("('C500', 'Ug', 'M', 'K5', 'C500', 'UG Arts', null)");
+    runExamCentreList(nullptr);
+    EXPECT_EQ(ui.dump(), "No records found!!");
+    colleges("('C100', 'Alpha', 'T', 'K1', 'C100', 'PG', null)");
+    ui.reset();
+    {
+        const TableAway away(u"corvane3_tsc.examcntr"_s);
+        runExamCentreList(nullptr);
+    }
+    EXPECT_NE(ui.dump().find("examcntr"), std::string::npos) << ui.dump();
+    EXPECT_TRUE(QDir(reportsFolder()).entryList(QDir::Files).isEmpty());
+    ui.reset();
+    runExamCentreList(nullptr);
+    ASSERT_EQ(opened.size(), 1) << ui.dump();
+    EXPECT_TRUE(QFileInfo(opened[0]).isFile());
+    EXPECT_NE(ui.dump().find(QDir::toNativeSeparators(opened[0]).toStdString()), std::string::npos)
+            << ui.dump();
+    setWorkbookOpener({});
+    QDir(reportsFolder()).removeRecursively();
+    QStandardPaths::setTestModeEnabled(false);
 }
 
 } // namespace

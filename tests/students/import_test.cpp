@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProgressDialog>
 
 using namespace students;
 using namespace Qt::StringLiterals;
@@ -357,8 +358,16 @@ TEST_F(ExcelScreen, applicationsAfterAWrongLayoutAndTheSameWorkbookTwice)
     ui.answers = {Answer::No};
     ui.fileNames = {
             workbook(u"2301.xlsx"_s, {listHeading(), {u"1"_s, u"2301"_s, u"BA"_s, u"Anu"_s, u"9"_s}})};
+    QStringList progress; // up, titled like the screen, while the layout is asked about
+    ui.onMessage = [&](const MessageRequest &) {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<QProgressDialog *>(w) && w->isVisible())
+                progress << w->windowTitle();
+    };
     cmd(1)->click();
     cmd(0)->click();
+    ui.onMessage = {};
+    EXPECT_EQ(progress, QStringList{u"Import Student Data (Excel). . .2301"_s});
     EXPECT_EQ(ui.last().defaultButton, Answer::No);
     EXPECT_EQ(rows(u"corvane3_023.tmpcollstud"_s), 0);
     EXPECT_FALSE(cmd(2)->isEnabled());
@@ -379,6 +388,7 @@ TEST_F(ExcelScreen, applicationsAfterAWrongLayoutAndTheSameWorkbookTwice)
     UnivName(u"042"_s);
     cmd(2)->click();
     EXPECT_EQ(dump(u"corvane3_023.studadm"_s, u"fslno, fadmdate"_s), u"0001|2026-03-09\n0002|2026-03-09"_s);
+    EXPECT_FALSE(spread->font().bold()); // the next sheet's codes look like the first one's
     EXPECT_GT(QFileInfo(folder + u"/completed/2301 apps.xlsx"_s).size(), 5);
     for (const Answer answer : {Answer::No, Answer::Yes}) {
         ui.reset();
