@@ -11,6 +11,7 @@
 // the student tables of corvane3_tsc. Arguments: --literal also times the
 // one-statement-per-rule oracle; --lines N and --stored N resize.
 
+#include "bench.h"
 #include "core/services/database.h"
 #include "core/services/session.h"
 #include "core/services/sqltext.h"
@@ -103,17 +104,6 @@ QString writeFile(const QString &path, int lines, int stored)
     return path;
 }
 
-double seconds(const QElapsedTimer &t)
-{
-    return double(t.nsecsElapsed()) / 1e9;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // Takes the rows of the last import out again so every run starts alike.
 void undoImport(const QString &since)
 {
@@ -139,13 +129,13 @@ double timeImport(const QString &path, bool literal, ImportResult *last)
     QStringList names;
     const ImportResult run = importCsv(kDb, request, steps, [&](int index, int, const QString &caption) {
         if (current >= 0)
-            stepTimes.push_back(seconds(st));
+            stepTimes.push_back(bench::secondsSince(st));
         st.restart();
         current = index;
         names << caption;
     });
-    stepTimes.push_back(seconds(st));
-    const double total = seconds(t);
+    stepTimes.push_back(bench::secondsSince(st));
+    const double total = bench::secondsSince(t);
     for (int i = 0; i < int(stepTimes.size()) && i < names.size(); ++i)
         std::printf("    %6.3f s  %s\n", stepTimes[size_t(i)], qPrintable(names.at(i)));
     *last = run;
@@ -168,10 +158,8 @@ int main(int argc, char **argv)
     const bool literal = args.contains(QStringLiteral("--literal"));
     constexpr int kRounds = 3;
 
-    if (!Conn::open()) {
-        std::fprintf(stderr, "connection: %s\n", qPrintable(Conn::lastError().description()));
+    if (!bench::open("csv_import"))
         return 1;
-    }
     session().UnivList = {UnivRow{QStringLiteral("041"), QStringLiteral("Bench University"), kDb, {}, {}}};
     session().univListRead = true;
 
@@ -193,9 +181,9 @@ int main(int argc, char **argv)
                          "LINES TERMINATED BY '\\r\\n' IGNORE 1 LINES (fslno, fcollcode, fdegree, fname, "
                          "fmobileno, femail)")
                          .arg(sql::quote(path), tmp));
-            bare.push_back(seconds(t));
+            bare.push_back(bench::secondsSince(t));
         }
-        const double bareLoad = median(bare);
+        const double bareLoad = bench::median(bare);
         std::printf("bare load of %d lines: %.3f s (median of %d)\n", lines, bareLoad, kRounds);
 
         ImportResult run;
@@ -209,7 +197,7 @@ int main(int argc, char **argv)
             std::printf("import, round %d:\n", i + 1);
             fast.push_back(timeImport(path, false, &run));
         }
-        const double whole = median(fast);
+        const double whole = bench::median(fast);
         const ImportCounters &c = run.counters;
         std::printf(
                 "counters: sheet %lld, name empty %lld, no mobile %lld, dup in sheet %lld, dup in db %lld, "

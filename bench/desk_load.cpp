@@ -17,6 +17,7 @@
 // the load runs once.
 // Replaces the rows of corvane3_tkt: run it through scripts/bench.
 
+#include "bench.h"
 #include "core/desk/forward.h"
 #include "core/desk/queue.h"
 #include "core/desk/reply.h"
@@ -274,10 +275,8 @@ int main(int argc, char **argv)
     const double rate = option("--rate", QStringLiteral("10")).toDouble();
     const int seconds = std::min(option("--seconds", QStringLiteral("60")).toInt(), 120);
     const qint64 history = option("--history", QStringLiteral("1000000")).toLongLong();
-    if (!Conn::open()) {
-        std::fprintf(stderr, "desk_load: %s\n", qPrintable(Conn::lastError().description()));
+    if (!bench::open("desk_load"))
         return 1;
-    }
     prepare(std::max(desks, 8), history);
     const QString pidFile = Conn::query(QStringLiteral("select @@pid_file as f")).value(QStringLiteral("f"));
     std::printf("tkthead: %lld rows of closed history; %.1f grievances a second for %d s at %d desks\n",

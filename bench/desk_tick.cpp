@@ -3,6 +3,7 @@
 // Replaces every row of corvane3_tkt.tkthead: run it through scripts/bench,
 // which gives it a private server.
 
+#include "bench.h"
 #include "core/desk/queue.h"
 #include "core/desk/status.h"
 #include "core/services/database.h"
@@ -97,12 +98,6 @@ double tickMs()
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 std::vector<double> run(int ticks)
 {
     for (int i = 0; i < 20; ++i)
@@ -127,21 +122,19 @@ double onceMs(const QString &sqlText)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (!Conn::open()) {
-        std::fprintf(stderr, "bench: %s\n", qPrintable(Conn::lastError().description()));
+    if (!bench::open("desk_tick"))
         return 1;
-    }
     try {
         const int ticks = argc > 1 ? std::max(50, atoi(argv[1])) : 500;
         setup();
 
         fill(10000);
-        const double small = median(run(ticks));
+        const double small = bench::median(run(ticks));
         std::printf("tkthead 10000 rows: median tick %.3f ms\n", small);
 
         fill(1000000);
         const std::vector<double> largeTimes = run(ticks);
-        const double large = median(largeTimes);
+        const double large = bench::median(largeTimes);
         double total = 0;
         for (double t : largeTimes)
             total += t;

@@ -4,6 +4,7 @@
 // would slow with every run. Needs a running server (scripts/bench
 // exam_centre_report). The last line is ratio=later/first (goal: at most 1.2).
 
+#include "bench.h"
 #include "core/reports/examcentre.h"
 #include "core/services/database.h"
 #include "core/services/errors.h"
@@ -38,12 +39,6 @@ double timedRun(const QString &folder, qint64 *fileBytes = nullptr)
     return seconds;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
-
 int workRows()
 {
     return Conn::query(QStringLiteral("select count(*) as n from corvane3_tsc.tmpcntrpg"))
@@ -57,10 +52,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     try {
-        if (!Conn::open()) {
-            std::fprintf(stderr, "no connection: %s\n", qPrintable(Conn::lastError().description()));
+        if (!bench::open("exam_centre_report"))
             return 1;
-        }
         const int colleges = 5000, centres = 600;
         Conn::execute(QStringLiteral("delete from corvane3_tsc.college"));
         QStringList values;
@@ -101,7 +94,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < kTimedRuns; ++i)
             later.push_back(timedRun(dir.path()));
 
-        const double firstRun = median(first), laterRun = median(later);
+        const double firstRun = bench::median(first), laterRun = bench::median(later);
         std::printf("colleges=%d centres=%d file_bytes=%lld\n", colleges, centres,
                     static_cast<long long>(fileBytes));
         std::printf("work_table_rows: after_first=%d after_%d_runs=%d\n", rowsAfterFirst,

@@ -8,6 +8,7 @@
 // Replaces corvane3_tkt.tkthead: run it through scripts/bench, which gives it
 // a private server. Argument: rounds of ten searches of each kind (default 10).
 
+#include "bench.h"
 #include "core/desk/search.h"
 #include "core/services/database.h"
 #include "core/services/sqltext.h"
@@ -312,17 +313,6 @@ std::vector<Sample> writeRows(const QString &path, int rows)
     return samples;
 }
 
-double msSince(const QElapsedTimer &t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // Waits (at most 60 s) until the server has purged old row versions, so this
 // housekeeping does not run under the next measurement.
 void settle()
@@ -351,11 +341,11 @@ std::vector<Sample> fill(int rows)
     Conn::execute(QStringLiteral("LOAD DATA local INFILE %1 INTO TABLE tkthead CHARACTER SET utf8mb4 "
                                  "FIELDS TERMINATED BY '\\t' LINES TERMINATED BY '\\n'")
                           .arg(sql::quote(path)));
-    std::printf("tkthead %d rows: written and loaded in %.1f s\n", rows, msSince(t) / 1000);
+    std::printf("tkthead %d rows: written and loaded in %.1f s\n", rows, bench::msSince(t) / 1000);
     t.restart();
     Conn::execute(
             QStringLiteral("alter table tkthead add fulltext index %1 (ftktsub, ftktmsg)").arg(kFullText));
-    std::printf("tkthead %d rows: full-text index built in %.1f s\n", rows, msSince(t) / 1000);
+    std::printf("tkthead %d rows: full-text index built in %.1f s\n", rows, bench::msSince(t) / 1000);
     Conn::query(QStringLiteral("analyze table tkthead"));
     // Read the table and its indexes once, as on a server that has run a while.
     for (const char *index : {"PRIMARY", "ix_tkthead_mobile", "ix_tkthead_email", "ix_tkthead_studemail"})
@@ -375,7 +365,7 @@ double timeSearch(desk::SearchBy by, const QString &text, int *found)
     QElapsedTimer t;
     t.start();
     const desk::SearchResult result = desk::searchGrievances(request);
-    const double ms = msSince(t);
+    const double ms = bench::msSince(t);
     *found = int(result.rows.size());
     return ms;
 }
@@ -440,14 +430,14 @@ void otherSearches(History &h)
     }
     std::printf("tkthead %7d rows: (last name and a subject word: median %.1f ms, %.1f rows found on "
                 "average)\n",
-                h.rows, median(times), double(total) / double(h.samples.size()));
+                h.rows, bench::median(times), double(total) / double(h.samples.size()));
     const char *const others[] = {"hall ticket", "Rs.", "xq"};
     for (const char *words : others) {
         times.clear();
         for (int i = 0; i < 3; ++i)
             times.push_back(timeSearch(desk::SearchBy::Words, QString::fromLatin1(words), &found));
         std::printf("tkthead %7d rows: (\"%s\": median %.1f ms, %d rows listed)\n", h.rows, words,
-                    median(times), found);
+                    bench::median(times), found);
     }
     Conn::execute(QStringLiteral("rename table tkthead to %1").arg(h.parked));
 }
@@ -473,7 +463,7 @@ void insertRows(const QString &table, int count, int firstId, std::vector<double
                         .arg(1 + id % 8)
                         .arg(table));
         if (times)
-            times->push_back(msSince(t));
+            times->push_back(bench::msSince(t));
     }
 }
 
@@ -514,13 +504,15 @@ void measureInserts()
                                   "without it and the two e-mail indexes"};
     std::printf("portal inserts into tkthead (1000000 rows), one transaction each, 10000 per table:\n");
     for (int t = 0; t < 3; ++t)
-        std::printf("  %-40s median %.3f ms, mean %.3f ms\n", labels[t], median(times[t]), mean(times[t]));
+        std::printf("  %-40s median %.3f ms, mean %.3f ms\n", labels[t], bench::median(times[t]),
+                    mean(times[t]));
     std::printf(
             "cost per insert (medians): full-text index %+.3f ms, e-mail indexes %+.3f ms, together %+.3f "
             "ms (%+.0f%%)\n",
-            median(times[0]) - median(times[1]), median(times[1]) - median(times[2]),
-            median(times[0]) - median(times[2]),
-            100.0 * (median(times[0]) - median(times[2])) / median(times[2]));
+            bench::median(times[0]) - bench::median(times[1]),
+            bench::median(times[1]) - bench::median(times[2]),
+            bench::median(times[0]) - bench::median(times[2]),
+            100.0 * (bench::median(times[0]) - bench::median(times[2])) / bench::median(times[2]));
 }
 
 } // namespace
@@ -528,10 +520,8 @@ void measureInserts()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (!Conn::open()) {
-        std::fprintf(stderr, "bench: %s\n", qPrintable(Conn::lastError().description()));
+    if (!bench::open("grievance_search"))
         return 1;
-    }
     try {
         const int rounds = argc > 1 ? std::max(3, atoi(argv[1])) : 10;
         // A server holding a million grievances keeps them in memory.
@@ -559,9 +549,9 @@ int main(int argc, char **argv)
         for (int k = 0; k < 4; ++k) {
             for (const History *h : {&small, &large})
                 std::printf("tkthead %7d rows: %-17s median %7.3f ms (%.1f rows found on average)\n", h->rows,
-                            kKinds[k].label, median(h->times[k]),
+                            kKinds[k].label, bench::median(h->times[k]),
                             double(h->found[k]) / double(h->times[k].size()));
-            ratios[k] = median(large.times[k]) / median(small.times[k]);
+            ratios[k] = bench::median(large.times[k]) / bench::median(small.times[k]);
         }
         for (History *h : {&small, &large})
             otherSearches(*h);
@@ -572,8 +562,8 @@ int main(int argc, char **argv)
         std::printf("ratios 1M/10k: number %.2f, mobile %.2f, e-mail %.2f, name %.2f\n", ratios[0], ratios[1],
                     ratios[2], ratios[3]);
         std::printf("slowest search at 1000000 rows: %.3f ms\n",
-                    std::max({median(large.times[0]), median(large.times[1]), median(large.times[2]),
-                              median(large.times[3])}));
+                    std::max({bench::median(large.times[0]), bench::median(large.times[1]),
+                              bench::median(large.times[2]), bench::median(large.times[3])}));
         std::printf("ratio=%.3f\n", *std::max_element(std::begin(ratios), std::end(ratios)));
     } catch (const AppError &e) {
         std::fprintf(stderr, "bench: %s %lld\n", qPrintable(e.description()),

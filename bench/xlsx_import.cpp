@@ -7,6 +7,7 @@
 // the application path's time over the student-list path's on the same rows.
 // Arguments: --apps N and --lines N resize the two workbooks.
 
+#include "bench.h"
 #include "core/services/database.h"
 #include "core/services/session.h"
 #include "core/services/sqltext.h"
@@ -35,11 +36,6 @@ const char *const kShort[] = {"ENG", "HIS", "ECO", "POL", "PHY", "MAT"};
 void exec(const QString &sql)
 {
     Conn::execute(sql);
-}
-
-double seconds(const QElapsedTimer &t)
-{
-    return double(t.nsecsElapsed()) / 1e9;
 }
 
 void prepareTables(int storedStudents)
@@ -166,10 +162,8 @@ int main(int argc, char **argv)
     const int lines = option(QStringLiteral("--lines"), 100000);
     constexpr int kStored = 200000;
 
-    if (!Conn::open()) {
-        std::fprintf(stderr, "connection: %s\n", qPrintable(Conn::lastError().description()));
+    if (!bench::open("xlsx_import"))
         return 1;
-    }
     session().UnivList = {
             UnivRow{QStringLiteral("023"), QStringLiteral("Bench Open University"), kAppDb, {}, {}},
             UnivRow{QStringLiteral("041"), QStringLiteral("Bench University"), kListDb, {}, {}}};
@@ -183,15 +177,15 @@ int main(int argc, char **argv)
         const QString appPath = appWorkbook(dir.filePath(QStringLiteral("2301 applications.xlsx")), apps);
         const QString listPath =
                 listWorkbook(dir.filePath(QStringLiteral("2001 students.xlsx")), lines, kStored);
-        std::printf("workbooks written: %d and %d rows in %.2f s\n", apps, lines, seconds(t));
+        std::printf("workbooks written: %d and %d rows in %.2f s\n", apps, lines, bench::secondsSince(t));
 
         // Reading alone.
         t.restart();
         const SheetTable appSheet = readActiveSheet(appPath);
-        const double readApps = seconds(t);
+        const double readApps = bench::secondsSince(t);
         t.restart();
         const SheetTable listSheet = readActiveSheet(listPath);
-        const double readList = seconds(t);
+        const double readList = bench::secondsSince(t);
         std::printf(
                 "read: %d rows x %d columns in %.3f s (%.0f rows/s); %d rows x %d columns in %.3f s (%.0f "
                 "rows/s)\n",
@@ -202,7 +196,7 @@ int main(int argc, char **argv)
         // Application path.
         t.restart();
         const SheetResult staged = stage(QStringLiteral("023"), kAppCollege, appPath);
-        const double stageApps = seconds(t);
+        const double stageApps = bench::secondsSince(t);
         exec(QStringLiteral("drop table if exists %1.bench_stage").arg(kAppDb));
         exec(QStringLiteral("create table %1.bench_stage as select * from %1.tmpcollstud").arg(kAppDb));
         std::printf("application sheet staged: %lld rows in %.3f s (%.0f rows/s)\n", staged.counters.sheet,
@@ -226,10 +220,10 @@ int main(int argc, char **argv)
                 spent.append(0);
                 captions << caption;
             }
-            spent.last() += seconds(st);
+            spent.last() += bench::secondsSince(st);
             st.restart();
         });
-        const double appTime = seconds(t);
+        const double appTime = bench::secondsSince(t);
         // Time before the first report is the preparation.
         for (int i = 0; i < captions.size(); ++i)
             if (spent.at(i) > 0.05)
@@ -258,7 +252,7 @@ int main(int argc, char **argv)
         exec(QStringLiteral("drop table %1.bench_stage").arg(kAppDb));
         t.restart();
         const ImportResult same = importStudentList(kAppDb, kAppCollege, gridOf(staged), staged.counters);
-        const double sameTime = seconds(t);
+        const double sameTime = bench::secondsSince(t);
         std::printf("student-list path on the same rows: %lld rows in %.3f s (%.0f rows/s), %lld stored\n",
                     staged.counters.sheet, sameTime, staged.counters.sheet / sameTime,
                     same.counters.finalUploaded);
@@ -266,11 +260,11 @@ int main(int argc, char **argv)
         // The student-list path on the large workbook.
         t.restart();
         const SheetResult listStaged = stage(QStringLiteral("041"), kListCollege, listPath);
-        const double stageList = seconds(t);
+        const double stageList = bench::secondsSince(t);
         t.restart();
         const ImportResult list =
                 importStudentList(kListDb, kListCollege, gridOf(listStaged), listStaged.counters);
-        const double listTime = seconds(t);
+        const double listTime = bench::secondsSince(t);
         const ImportCounters &c = list.counters;
         std::printf("student-list workbook: staged %d rows in %.3f s (%.0f rows/s); path %.3f s (%.0f "
                     "rows/s); whole "
