@@ -11,8 +11,6 @@ namespace desk {
 
 namespace {
 
-constexpr qint64 kLockWaitTimeout = 1205;
-
 const QString kPickColumns = QStringLiteral(
         "Select g.ftktid, g.ftktdate, g.fregno, g.ftktfrom, g.ftktemail, g.fstudemail, g.ftktsub, g.ftktmsg, "
         "if(g.ftktuser<>'Student','College','Student') as ftktuser, g.ftktmode, g.ftktmobile, g.ftktemail, "
@@ -87,39 +85,25 @@ bool lockFree()
 
 namespace {
 
-// Test and set in one statement, so two desks can never both hold the lock.
-bool takeLock()
-{
-    // The connection counts found rows, so the where clause, not the
-    // changed-row count, is what makes this exclusive: a row already at 'T'
-    // is not found at all.
-    return Conn::execute(
-                   QStringLiteral("update control set fstarted = 'T' where ifnull(fstarted,'') <> 'T'")) > 0;
-}
-
-void restoreLockWait()
-{
-    Conn::execute(QStringLiteral("set innodb_lock_wait_timeout = default"));
-}
-
-// The take, waiting at most `seconds` for a desk inside its own pick. Must run
-// inside a transaction: a wait that runs out ends only the statement.
+// The take, waiting at most `seconds` for a desk inside its own pick; the
+// setting holds for this one statement, so the tick sends nothing more. Test
+// and set in one statement, so two desks can never both hold the lock. The
+// connection counts found rows, so the where clause, not the changed-row
+// count, is what makes this exclusive: a row already at 'T' is not found at
+// all. Must run inside a transaction: a wait that runs out ends only the
+// statement.
 bool takeLockWithin(int seconds)
 {
-    Conn::execute(QStringLiteral("set innodb_lock_wait_timeout = %1").arg(seconds));
-    bool taken = false;
     try {
-        taken = takeLock();
+        return Conn::execute(
+                       QStringLiteral("SET STATEMENT innodb_lock_wait_timeout = %1 FOR "
+                                      "update control set fstarted = 'T' where ifnull(fstarted,'') <> 'T'")
+                               .arg(seconds)) > 0;
     } catch (const AppError &error) {
-        if (error.isGoneAway())
-            throw; // the setting ends with the connection
-        restoreLockWait();
-        if (error.number() == kLockWaitTimeout)
+        if (error.isLockWaitTimeout())
             return false;
         throw;
     }
-    restoreLockWait();
-    return taken;
 }
 
 } // namespace

@@ -32,6 +32,9 @@ public:
     // True when the server ended the transaction itself (a deadlock): the
     // unit it belonged to was rolled back whole and may be replayed.
     bool isDeadlock() const { return m_number == 1213; }
+    // True when a statement waited for a row lock longer than allowed; only
+    // the statement was ended, not the transaction.
+    bool isLockWaitTimeout() const { return m_number == 1205; }
     // True when the user has been told already (a failed reopen, reported by
     // OpenConn): handlers pass it over silently.
     bool isReported() const { return m_reported; }

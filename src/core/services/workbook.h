@@ -5,7 +5,6 @@
 #include <QStringList>
 #include <QVector>
 
-#include <functional>
 #include <map>
 #include <memory>
 
@@ -43,13 +42,10 @@ struct SheetTable
 constexpr int kConversionLimitMs = 60000;
 
 // The wait for a legacy conversion. It runs in LibreOffice's own process
-// while user-interface events are processed, so the screens keep painting;
-// `progress`, when set, is called about four times a second with the time
-// spent and the limit (for a progress window).
+// while user-interface events are processed, so the screens keep painting.
 struct ConversionWatch
 {
     int limitMs = kConversionLimitMs;
-    std::function<void(int elapsedMs, int limitMs)> progress;
 };
 
 // Reads the active sheet of an .xlsx workbook (an .xls one is first converted

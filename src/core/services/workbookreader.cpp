@@ -589,7 +589,7 @@ void prepareProfile(const QString &profileDir)
 )");
 }
 
-// How often a running conversion reports its progress.
+// How often a running conversion is checked against its limit.
 constexpr int kConversionTickMs = 250;
 // How long a stopped conversion may take to be reaped.
 constexpr int kReapMs = 5000;
@@ -630,10 +630,7 @@ QString convertLegacyWorkbook(const QString &xlsPath, const QString &outDir, con
     bool overTime = false;
     QObject::connect(&soffice, &QProcess::finished, &loop, &QEventLoop::quit);
     QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        const qint64 spent = clock.elapsed();
-        if (watch.progress)
-            watch.progress(int(std::min<qint64>(spent, watch.limitMs)), watch.limitMs);
-        if (spent >= watch.limitMs) {
+        if (clock.elapsed() >= watch.limitMs) {
             overTime = true;
             loop.quit();
         }
@@ -646,8 +643,6 @@ QString convertLegacyWorkbook(const QString &xlsPath, const QString &outDir, con
                      .arg(shownName(userPath), soffice.errorString()),
              userPath);
     const pid_t group = pid_t(soffice.processId());
-    if (watch.progress)
-        watch.progress(0, watch.limitMs);
     tick.start();
     if (soffice.state() != QProcess::NotRunning)
         loop.exec();

@@ -4,6 +4,7 @@
 #include "core/services/errors.h"
 #include "core/services/sqltext.h"
 #include "core/services/unitofwork.h"
+#include "core/students/degreechange.h"
 
 #include <algorithm>
 
@@ -387,10 +388,7 @@ void importApplications(const ApplicationRequest &request, ApplicationResult &re
                 // number applications of this college and degree wait for or,
                 // on another server of a cluster, conflict with each other;
                 // the one that commits second is run again.
-                Conn::execute(
-                        QStringLiteral("insert into %1(fcollcode, fdegree, ftaken) values(%2, %3, 1) "
-                                       "on duplicate key update ftaken = ftaken + 1")
-                                .arg(sql::table(db, QStringLiteral("slnoclaim")), q(college), q(degree)));
+                claimSerialRow(db, college, degree);
                 // Serials compared as numbers: a text maximum would restart
                 // at "9999" once a degree has passed 9999 applications.
                 const Rows last = Conn::query(

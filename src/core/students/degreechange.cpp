@@ -65,19 +65,6 @@ private:
     bool m_taken = false;
 };
 
-// Updates the claim row of the college and degree inside the change's
-// transaction, before the largest serial is read. The named lock serialises
-// clients of one server only; this row also reaches the other servers of a
-// cluster, where the change that commits second fails certification, is run
-// again and then reads the first one's number.
-void claimSerialRow(const QString &db, const QString &college, const QString &degree)
-{
-    Conn::execute(QStringLiteral("insert into %1(fcollcode, fdegree, ftaken) values(%2, %3, 1) on duplicate "
-                                 "key update ftaken = ftaken + 1")
-                          .arg(sql::table(db, QStringLiteral("slnoclaim")), sql::quote(college),
-                               sql::quote(degree)));
-}
-
 // What was confirmed no longer holds: another client moved the student or
 // the application since the look-up.
 ChangeRefusal moved()
@@ -306,6 +293,14 @@ ChangeRefusal applyChange(const ChangeRequest &r, const ChangePlan &plan, const 
         return refusal; // rolled back: nothing written
     }
     return {};
+}
+
+void claimSerialRow(const QString &db, const QString &college, const QString &degree)
+{
+    Conn::execute(QStringLiteral("insert into %1(fcollcode, fdegree, ftaken) values(%2, %3, 1) on duplicate "
+                                 "key update ftaken = ftaken + 1")
+                          .arg(sql::table(db, QStringLiteral("slnoclaim")), sql::quote(college),
+                               sql::quote(degree)));
 }
 
 } // namespace students

@@ -88,6 +88,13 @@ ChangeRefusal applyChange(const ChangeRequest &request, const ChangePlan &plan,
 // one, as four digits ("0001" when there is none).
 QString nextSerial(const QString &db, const QString &college, const QString &degree);
 
+// Updates the claim row of the college and degree; run inside the unit that
+// takes a serial there, before the largest serial is read. The named lock
+// serialises clients of one server only; this row also reaches the other
+// servers of a cluster, where the unit that commits second fails
+// certification, is run again and then reads the first one's number.
+void claimSerialRow(const QString &db, const QString &college, const QString &degree);
+
 // Error number when another change holds the serial lock too long.
 constexpr qint64 kSerialBusy = 1205;
 
