@@ -1,9 +1,9 @@
 #include "core/services/session.h"
 #include "core/services/sqltext.h"
 #include "core/shell/signin.h"
-#include "gui/admin/frmpasswd.h"
-#include "gui/admin/frmusers.h"
-#include "gui/shell/mdimainmenu.h"
+#include "gui/admin/passwordscreen.h"
+#include "gui/admin/usersscreen.h"
+#include "gui/shell/mainwindow.h"
 
 #include "support/faultproxy.h"
 #include "support/testdb.h"
@@ -62,12 +62,12 @@ protected:
 
     void openMain()
     {
-        main = std::make_unique<MdiMainMenu>();
+        main = std::make_unique<MainWindow>();
         main->show();
         main->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
         main->runCommand(u"N43"_s);
-        users = main->findChild<frmusers *>();
+        users = main->findChild<UsersScreen *>();
         ASSERT_NE(users, nullptr);
     }
     template<class W = QLineEdit>
@@ -122,7 +122,7 @@ protected:
                         arg.section(u' ', 0, 0), arg.section(u' ', 1)));
             } else if (verb == u"password"_s) {
                 main->runCommand(u"N42"_s);
-                auto *screen = main->findChild<frmpasswd *>();
+                auto *screen = main->findChild<PasswordScreen *>();
                 for (int i = 0; i < 3; ++i)
                     in(screen, u"text(%1)"_s.arg(i))->setText(arg.section(u',', i, i));
                 QTest::mouseClick(in<QPushButton>(screen, u"cmdok"_s), Qt::LeftButton);
@@ -135,8 +135,8 @@ protected:
         }
     }
 
-    std::unique_ptr<MdiMainMenu> main;
-    frmusers *users = nullptr;
+    std::unique_ptr<MainWindow> main;
+    UsersScreen *users = nullptr;
 };
 
 // The tree holds every command of the real menu; each command writes what the

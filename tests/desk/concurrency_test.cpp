@@ -1,7 +1,7 @@
 #include "deskfixture.h"
 
 #include "core/services/database.h"
-#include "gui/desk/frmrectkt.h"
+#include "gui/desk/deskscreen.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -165,7 +165,7 @@ TEST(DeskClient, DISABLED_run)
     session().LoginGroup = u"C"_s;
     readUnivList();
 
-    QPointer<frmrectkt> form = new frmrectkt;
+    QPointer<DeskScreen> form = new DeskScreen;
     form->show();
     auto button = [&form](int i) { return form->findChild<QPushButton *>(u"cmd(%1)"_s.arg(i)); };
     for (int round = 0; round < kRounds; ++round) {
@@ -191,7 +191,7 @@ TEST(DeskClient, DISABLED_run)
             button(3)->click();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             ASSERT_TRUE(form.isNull());
-            form = new frmrectkt;
+            form = new DeskScreen;
             form->show();
         }
         ASSERT_EQ(scripted().texts().mid(before),

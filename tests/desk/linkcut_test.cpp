@@ -1,9 +1,9 @@
 #include "deskfixture.h"
 
 #include "core/services/config.h"
-#include "gui/desk/frmrectkt.h"
-#include "gui/desk/frmreplytkt.h"
-#include "gui/desk/frmresetlock.h"
+#include "gui/desk/deskscreen.h"
+#include "gui/desk/lockreleasescreen.h"
+#include "gui/desk/replydialog.h"
 #include "gui/services/formutil.h"
 
 #include "support/faultproxy.h"
@@ -73,7 +73,7 @@ protected:
         QFile log(sinkLog);
         logStart = log.exists() ? log.size() : 0;
         delete desk.data();
-        desk = new frmrectkt;
+        desk = new DeskScreen;
         desk->show();
         if (picked) {
             desk->Timer1_Timer();
@@ -99,7 +99,7 @@ protected:
     // reply typed; Send, and Send again while its message is up.
     void sendReply()
     {
-        reply = std::make_unique<frmreplytkt>(desk->displayed(), ReplyHooks());
+        reply = std::make_unique<ReplyDialog>(desk->displayed(), ReplyHooks());
         reply->show();
         reply->findChild<QCheckBox *>(u"chk(0)"_s)->setChecked(true);
         reply->findChild<QTextEdit *>(u"rtb"_s)->setPlainText(u"It's done; 100% & more"_s);
@@ -137,9 +137,9 @@ protected:
     Config saved = Config::instance();
     QString sinkLog;
     qint64 logStart = 0;
-    QPointer<frmrectkt> desk;
-    std::unique_ptr<frmreplytkt> reply;
-    QPointer<frmresetlock> release;
+    QPointer<DeskScreen> desk;
+    std::unique_ptr<ReplyDialog> reply;
+    QPointer<LockReleaseScreen> release;
 };
 
 TEST_F(LinkCut, everyDeskCommandLandsOnceWhereverTheLinkBreaks)
@@ -195,13 +195,13 @@ TEST_F(LinkCut, everyDeskCommandLandsOnceWhereverTheLinkBreaks)
              [this] {
                  prepareRows(false);
                  delete release.data();
-                 release = new frmresetlock;
+                 release = new LockReleaseScreen;
                  release->show();
                  release->findChild<QLineEdit *>(u"text(0)"_s)->setText(u"C"_s);
                  release->listUsers();
              },
              [this] { // U2, the second user at level C
-                 auto *grid = release->findChild<SpreadGrid *>(u"spread"_s);
+                 auto *grid = release->findChild<SheetGrid *>(u"spread"_s);
                  ASSERT_EQ(grid->rowCount(), 2);
                  qobject_cast<QPushButton *>(grid->cellWidget(1, 2))->click();
              },

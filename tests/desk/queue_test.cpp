@@ -2,8 +2,8 @@
 
 #include "core/desk/queue.h"
 #include "core/services/database.h"
-#include "gui/desk/frmrectkt.h"
-#include "gui/shell/frmwait.h"
+#include "gui/desk/deskscreen.h"
+#include "gui/shell/waitdialog.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -90,7 +90,7 @@ TEST_F(Queue, aDeadlockedPickWaitsForTheNextTick)
         out += other.readAllStandardOutput();
     ASSERT_TRUE(out.contains("locked")) << out.toStdString() << other.readAllStandardError().toStdString();
 
-    QPointer<frmrectkt> form = new frmrectkt;
+    QPointer<DeskScreen> form = new DeskScreen;
     form->show();
     const auto shown = [&form] { return form->findChild<QLineEdit *>(u"text(0)"_s)->text(); };
     form->Timer1_Timer();
@@ -107,7 +107,7 @@ TEST_F(Queue, aDeadlockedPickWaitsForTheNextTick)
     EXPECT_EQ(heldBy(u"D1"_s), u"5"_s);
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.dump();
     delete form.data();
-    frmwait::closeIfOpen();
+    WaitDialog::closeIfOpen();
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 
 #include "core/desk/search.h"
 #include "core/services/errors.h"
-#include "gui/desk/frmfindtkt.h"
+#include "gui/desk/findgrievancescreen.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -119,7 +119,7 @@ TEST_F(Search, screenFindsShowsTheTrailAndWritesNothing)
     admin(u"insert into corvane3_tkt.tktdetl(ftktid, ftkttrandate, ffromuser, ftkttrangroup, ftkttranmsg) "
           "values (11, '2026-03-04 10:00:00', 'DESK31', '2', 'Forwarded with <b>remarks</b>\nline two')"_s);
     const QString writesBefore = writesSoFar();
-    frmfindtkt form;
+    FindGrievanceScreen form;
     form.show();
     auto *by = form.findChild<QComboBox *>(u"cbosearchby"_s);
     auto *text = form.findChild<QLineEdit *>(u"txtsearch"_s);

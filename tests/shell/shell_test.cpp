@@ -1,9 +1,9 @@
 #include "core/services/config.h"
 #include "core/services/session.h"
-#include "gui/desk/frmrectkt.h"
-#include "gui/shell/frmflash.h"
-#include "gui/shell/frmsignup.h"
-#include "gui/shell/mdimainmenu.h"
+#include "gui/desk/deskscreen.h"
+#include "gui/shell/mainwindow.h"
+#include "gui/shell/signindialog.h"
+#include "gui/shell/splashwindow.h"
 
 #include "support/testdb.h"
 
@@ -45,7 +45,7 @@ protected:
         addUser(u"ADMIN"_s, QString(), u"42"_s, u"N21*"_s, u"secret"_s);
         addUniv(u"041"_s, u"Tessaly Central University"_s);
         Config::instance().programDir = leftovers.path();
-        main = std::make_unique<MdiMainMenu>();
+        main = std::make_unique<MainWindow>();
     }
     void TearDown() override
     {
@@ -68,7 +68,7 @@ protected:
 
     const Config saved = Config::instance();
     QTemporaryDir leftovers;
-    std::unique_ptr<MdiMainMenu> main;
+    std::unique_ptr<MainWindow> main;
 };
 
 using Startup = Shell;
@@ -82,7 +82,7 @@ TEST_F(Startup, reachesTheSignInAndSignsInByKeyboard)
         ASSERT_TRUE(QFile(leftovers.filePath(name)).open(QIODevice::WriteOnly));
     const QDateTime now = QDateTime::currentDateTime();
     ui.clock = QDateTime(now.date(), now.time().hour() < 12 ? QTime(23, 59) : QTime(0, 1));
-    QPointer<FrmFlash> flash = new FrmFlash;
+    QPointer<SplashWindow> flash = new SplashWindow;
     ui.onModal = [&](QObject *window) {
         auto *screen = qobject_cast<QWidget *>(window);
         auto *password = screen->findChild<QLineEdit *>(u"Txtpass"_s);
@@ -146,7 +146,7 @@ TEST_F(Startup, stopsBeforeTheSignIn)
         c.arrange();
         QElapsedTimer elapsed;
         elapsed.start();
-        QPointer<FrmFlash> flash = new FrmFlash;
+        QPointer<SplashWindow> flash = new SplashWindow;
         flash->activate();
         EXPECT_LT(elapsed.elapsed(), 6000);
         EXPECT_TRUE(matches(ui.dump(), c.messages)) << ui.dump();
@@ -163,7 +163,7 @@ using SignIn = Shell;
 TEST_F(SignIn, refusalsAndFailures)
 {
     enum Outcome { Again, In, Ended };
-    std::unique_ptr<FrmSignUp> screen;
+    std::unique_ptr<SignInDialog> screen;
     const struct
     {
         const char *name;
@@ -189,8 +189,8 @@ TEST_F(SignIn, refusalsAndFailures)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        main = std::make_unique<MdiMainMenu>();
-        screen = std::make_unique<FrmSignUp>(nullptr, main.get());
+        main = std::make_unique<MainWindow>();
+        screen = std::make_unique<SignInDialog>(nullptr, main.get());
         screen->show();
         session().reset();
         ui.reset();
@@ -208,11 +208,11 @@ TEST_F(SignIn, refusalsAndFailures)
     }
 }
 
-using MainWindow = Shell;
+using MainMenu = Shell;
 
 // Commands held as a case-sensitive substring are enabled ("N21*": N2 too);
 // ADMIN in any case gets all; help, window list and exit stay for everyone.
-TEST_F(MainWindow, permissionStringsEnableTheCommandsTheyHold)
+TEST_F(MainMenu, permissionStringsEnableTheCommandsTheyHold)
 {
     const struct
     {
@@ -231,9 +231,9 @@ TEST_F(MainWindow, permissionStringsEnableTheCommandsTheyHold)
         SCOPED_TRACE(c.user.toStdString() + " / " + c.permission.toStdString());
         admin(u"delete from corvane3_tkt.masuser"_s);
         addUser(c.user, u"A"_s, QString(), c.permission);
-        main = std::make_unique<MdiMainMenu>();
+        main = std::make_unique<MainWindow>();
         session().LoginUser = c.user;
-        ASSERT_EQ(main->applyPermissions(), MdiMainMenu::Permissions::Applied);
+        ASSERT_EQ(main->applyPermissions(), MainWindow::Permissions::Applied);
         for (const QAction *action : main->menuControls()) {
             const QString name = action->objectName();
             const bool command = (name.startsWith(u'N') && name != u"NWindow"_s) || name == u"mnuhlpsearch"_s;
@@ -242,7 +242,7 @@ TEST_F(MainWindow, permissionStringsEnableTheCommandsTheyHold)
         }
     }
     session().LoginUser = u"GHOST"_s;
-    EXPECT_EQ(main->applyPermissions(), MdiMainMenu::Permissions::Ended);
+    EXPECT_EQ(main->applyPermissions(), MainWindow::Permissions::Ended);
     EXPECT_EQ(ui.dump(), "You have no permissions to use the Software, Contact Admin.");
     EXPECT_TRUE(ui.ended);
 }
@@ -250,7 +250,7 @@ TEST_F(MainWindow, permissionStringsEnableTheCommandsTheyHold)
 // A screen chosen again is not doubled; screens that close themselves go with
 // their frame, and the menu opens a working one again (the lock-release screen
 // showing its buttons whole). The close box releases the held grievance.
-TEST_F(MainWindow, screensThatCloseThemselvesOpenAgainFromTheMenu)
+TEST_F(MainMenu, screensThatCloseThemselvesOpenAgainFromTheMenu)
 {
     main->show();
     admin(u"update corvane3_tkt.masuser set ftktid = null"_s);
@@ -259,7 +259,7 @@ TEST_F(MainWindow, screensThatCloseThemselvesOpenAgainFromTheMenu)
     readUnivList();
     session().LoginUser = u"ADMIN"_s;
     const auto desk = [this] {
-        auto *screen = qobject_cast<frmrectkt *>(main->mdiArea()->subWindowList().value(0)->widget());
+        auto *screen = qobject_cast<DeskScreen *>(main->mdiArea()->subWindowList().value(0)->widget());
         ASSERT_NE(screen, nullptr);
         screen->Timer1_Timer(); // a grievance on the desk enables its buttons
         EXPECT_EQ(screen->displayed().tktid, u"42"_s);

@@ -1,7 +1,7 @@
 #include "core/services/database.h"
 #include "core/services/session.h"
 #include "core/students/degreechange.h"
-#include "gui/students/frmchangedeg.h"
+#include "gui/students/degreechangescreen.h"
 
 #include "studentsfixture.h"
 #include "support/faultproxy.h"
@@ -28,7 +28,7 @@ ChangeRequest request(const QString &mobile, const QString &newColl, const QStri
     return ChangeRequest{u"corvane3_tsc"_s, mobile, u"C101"_s, newColl, u"BA"_s, newDeg, u"DESK21"_s};
 }
 
-class DegreeChange : public ScreenTest<frmchangedeg>
+class DegreeChange : public ScreenTest<DegreeChangeScreen>
 {
 protected:
     void SetUp() override

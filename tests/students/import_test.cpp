@@ -6,8 +6,8 @@
 #include "core/services/session.h"
 #include "core/students/studentimport.h"
 #include "gui/services/formutil.h"
-#include "gui/students/frmimpstuddata.h"
-#include "gui/students/frmimpstuddataxls.h"
+#include "gui/students/csvimportscreen.h"
+#include "gui/students/excelimportscreen.h"
 #include "oracles/imports.h"
 
 #include "studentsfixture.h"
@@ -322,8 +322,8 @@ TEST_F(Imports, everyImportLandsOnceWhereverTheLinkIsCut)
     EXPECT_EQ(nextSerial(u"9999"_s), u"10000"_s);
 }
 
-using CsvScreen = ScreenTest<frmimpstuddata>;
-using ExcelScreen = ScreenTest<frmimpstuddataxls>;
+using CsvScreen = ScreenTest<CsvImportScreen>;
+using ExcelScreen = ScreenTest<ExcelImportScreen>;
 
 TEST_F(CsvScreen, importShowsTheSummaryWithTheNormalPointerAndRefusesAWrongRange)
 {
@@ -354,7 +354,7 @@ TEST_F(ExcelScreen, applicationsAfterAWrongLayoutAndTheSameWorkbookTwice)
     ui.clock = QDateTime(QDate(2026, 3, 9), QTime(10, 0));
     auto *cmb = screen->findChild<QComboBox *>(u"cmb"_s);
     cmb->setCurrentIndex(cmb->findText(u"023"_s, Qt::MatchEndsWith));
-    auto *spread = screen->findChild<SpreadGrid *>(u"spread"_s);
+    auto *spread = screen->findChild<SheetGrid *>(u"spread"_s);
     ui.answers = {Answer::No};
     ui.fileNames = {
             workbook(u"2301.xlsx"_s, {listHeading(), {u"1"_s, u"2301"_s, u"BA"_s, u"Anu"_s, u"9"_s}})};

@@ -67,14 +67,14 @@ void clearControl(QObject *child)
         paintEmpty(combo);
     } else if (auto *list = qobject_cast<QListWidget *>(child)) {
         list->clear();
-    } else if (auto *flex = qobject_cast<FlexGrid *>(child)) {
+    } else if (auto *flex = qobject_cast<ResultGrid *>(child)) {
         flex->setRowCount(1);
         flex->setColumnCount(0);
         flex->clearContents();
     } else if (auto *tree = qobject_cast<QTreeWidget *>(child)) {
         tree->clear();
-    } else if (auto *spread = qobject_cast<SpreadGrid *>(child)) {
-        FormatSpread(spread);
+    } else if (auto *spread = qobject_cast<SheetGrid *>(child)) {
+        clearSheetGrid(spread);
     } else if (auto *image = qobject_cast<ImageBox *>(child)) {
         image->setPixmap(QPixmap());
     }
@@ -98,7 +98,7 @@ public:
 
 } // namespace
 
-void ClearForm(QWidget *form)
+void clearInputs(QWidget *form)
 {
     if (!form)
         return;
@@ -112,7 +112,7 @@ void ClearForm(QWidget *form)
             clearControl(child);
 }
 
-void FormatSpread(QTableWidget *grid)
+void clearSheetGrid(QTableWidget *grid)
 {
     if (!grid)
         return;

@@ -36,15 +36,15 @@ public:
 };
 
 // The two kinds of grid. A flex grid is emptied to no columns; a
-// spread-sheet grid keeps its columns (FormatSpread).
-class FlexGrid : public QTableWidget
+// spread-sheet grid keeps its columns (clearSheetGrid).
+class ResultGrid : public QTableWidget
 {
     Q_OBJECT
 public:
     using QTableWidget::QTableWidget;
 };
 
-class SpreadGrid : public QTableWidget
+class SheetGrid : public QTableWidget
 {
     Q_OBJECT
 public:
@@ -58,11 +58,11 @@ QString maskPlaceholder(const QString &mask, bool *known);
 // Empties every input control of a form in control order: text boxes and
 // combo boxes (light yellow), check boxes, list boxes, grids, masked fields,
 // trees and pictures. Rich-text boxes, labels and buttons are left alone.
-void ClearForm(QWidget *form);
+void clearInputs(QWidget *form);
 
 // Empties a spread-sheet grid: every cell's text cleared, one row left, the
 // columns unchanged, bold font.
-void FormatSpread(QTableWidget *grid);
+void clearSheetGrid(QTableWidget *grid);
 
 // Makes text boxes select their whole text on getting the focus.
 void selectAllOnFocus(QWidget *form);

@@ -2,7 +2,7 @@
 
 #include "gui/services/formutil.h"
 #include "gui/services/widgetinteraction.h"
-#include "gui/shell/frmflash.h"
+#include "gui/shell/splashwindow.h"
 
 #include <QApplication>
 
@@ -19,7 +19,7 @@ int runApplication(int argc, char *argv[])
 
     // Start-up runs the sign-in, which applies the permissions and shows the
     // main window; the main window lives until the application ends.
-    auto *flash = new FrmFlash;
+    auto *flash = new SplashWindow;
     flash->show();
     return app.exec();
 }

@@ -1,15 +1,15 @@
 #include "gui/shell/screens.h"
 
 #include "core/admin/permtree.h"
-#include "gui/admin/frmpasswd.h"
-#include "gui/admin/frmusers.h"
-#include "gui/desk/frmfindtkt.h"
-#include "gui/desk/frmrectkt.h"
-#include "gui/desk/frmresetlock.h"
-#include "gui/shell/mdimainmenu.h"
-#include "gui/students/frmchangedeg.h"
-#include "gui/students/frmimpstuddata.h"
-#include "gui/students/frmimpstuddataxls.h"
+#include "gui/admin/passwordscreen.h"
+#include "gui/admin/usersscreen.h"
+#include "gui/desk/deskscreen.h"
+#include "gui/desk/findgrievancescreen.h"
+#include "gui/desk/lockreleasescreen.h"
+#include "gui/shell/mainwindow.h"
+#include "gui/students/csvimportscreen.h"
+#include "gui/students/degreechangescreen.h"
+#include "gui/students/excelimportscreen.h"
 
 #include <QAction>
 #include <QPointer>
@@ -18,7 +18,7 @@
 namespace {
 
 // The main window's menu as the users screen's permission tree reads it.
-QVector<permtree::MenuEntry> menuEntries(const MdiMainMenu *mainWindow)
+QVector<permtree::MenuEntry> menuEntries(const MainWindow *mainWindow)
 {
     QVector<permtree::MenuEntry> entries;
     if (!mainWindow)
@@ -33,25 +33,25 @@ QVector<permtree::MenuEntry> menuEntries(const MdiMainMenu *mainWindow)
 
 } // namespace
 
-QWidget *createScreen(const QString &menuName, MdiMainMenu *mainWindow)
+QWidget *createScreen(const QString &menuName, MainWindow *mainWindow)
 {
     if (menuName == QLatin1String("N21"))
-        return new frmrectkt();
+        return new DeskScreen();
     if (menuName == QLatin1String("N44"))
-        return new frmresetlock();
+        return new LockReleaseScreen();
     if (menuName == QLatin1String("N22"))
-        return new frmimpstuddata();
+        return new CsvImportScreen();
     if (menuName == QLatin1String("N23"))
-        return new frmchangedeg();
+        return new DegreeChangeScreen();
     if (menuName == QLatin1String("N24"))
-        return new frmimpstuddataxls();
+        return new ExcelImportScreen();
     if (menuName == QLatin1String("N26"))
-        return new frmfindtkt();
+        return new FindGrievanceScreen();
     if (menuName == QLatin1String("N42"))
-        return new frmpasswd();
+        return new PasswordScreen();
     if (menuName == QLatin1String("N43")) {
-        QPointer<MdiMainMenu> main(mainWindow);
-        return new frmusers([main] { return menuEntries(main); });
+        QPointer<MainWindow> main(mainWindow);
+        return new UsersScreen([main] { return menuEntries(main); });
     }
     return nullptr;
 }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class MdiMainMenu;
+class MainWindow;
 class QWidget;
 
 // The one place where menu commands become screens. The main window asks for
@@ -10,4 +10,4 @@ class QWidget;
 // window; nullptr means the command opens no screen. Screens are created
 // without a parent; `mainWindow` is there for screens that read it (the
 // users screen builds its tree from the menu).
-QWidget *createScreen(const QString &menuName, MdiMainMenu *mainWindow);
+QWidget *createScreen(const QString &menuName, MainWindow *mainWindow);

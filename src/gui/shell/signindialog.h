@@ -1,7 +1,7 @@
 #pragma once
 
-#include "gui/shell/frmflash.h"
-#include "gui/shell/mdimainmenu.h"
+#include "gui/shell/mainwindow.h"
+#include "gui/shell/splashwindow.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -11,14 +11,14 @@ class QLineEdit;
 class QPushButton;
 
 // The sign-in screen, shown modally by the start-up window.
-class FrmSignUp : public QDialog
+class SignInDialog : public QDialog
 {
     Q_OBJECT
 
 public:
     // `flash` is unloaded and `main` shown on a successful sign-in; either
     // may be absent.
-    FrmSignUp(FrmFlash *flash, MdiMainMenu *main, QWidget *parent = nullptr);
+    SignInDialog(SplashWindow *flash, MainWindow *main, QWidget *parent = nullptr);
 
     // The OK button: sign in, and in every case read the university list.
     void signIn();
@@ -44,7 +44,7 @@ private:
     QLineEdit *m_pass = nullptr;
     QPushButton *m_cmdok = nullptr;
     QPushButton *m_cmdcancel = nullptr;
-    QPointer<FrmFlash> m_flash;
-    QPointer<MdiMainMenu> m_main;
+    QPointer<SplashWindow> m_flash;
+    QPointer<MainWindow> m_main;
     bool m_signedIn = false;
 };

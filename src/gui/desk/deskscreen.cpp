@@ -1,13 +1,13 @@
-#include "gui/desk/frmrectkt.h"
+#include "gui/desk/deskscreen.h"
 
 #include "core/desk/forward.h"
 #include "core/desk/status.h"
 #include "core/services/handler.h"
 #include "core/services/session.h"
-#include "gui/desk/frmreplytkt.h"
+#include "gui/desk/replydialog.h"
 #include "gui/desk/trailview.h"
 #include "gui/services/formutil.h"
-#include "gui/shell/frmwait.h"
+#include "gui/shell/waitdialog.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -42,10 +42,10 @@ int twips(int value)
 
 } // namespace
 
-frmrectkt::frmrectkt(QWidget *parent)
+DeskScreen::DeskScreen(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmrectkt"));
+    setObjectName(QStringLiteral("DeskScreen"));
     setWindowTitle(QStringLiteral("Receive Grievance . . ."));
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
@@ -59,13 +59,13 @@ frmrectkt::frmrectkt(QWidget *parent)
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(1000);
-    connect(m_timer, &QTimer::timeout, this, &frmrectkt::Timer1_Timer);
+    connect(m_timer, &QTimer::timeout, this, &DeskScreen::Timer1_Timer);
     m_timer->start();
 }
 
-frmrectkt::~frmrectkt() = default;
+DeskScreen::~DeskScreen() = default;
 
-void frmrectkt::buildControls()
+void DeskScreen::buildControls()
 {
     auto label = [this](int index, const QString &caption) {
         auto *l = new QLabel(caption, this);
@@ -172,7 +172,7 @@ void frmrectkt::buildControls()
     auto *summaryFrame = new QFrame(this);
     summaryFrame->setObjectName(QStringLiteral("Frame1"));
     summaryFrame->setFrameShape(QFrame::StyledPanel);
-    m_grid = new FlexGrid(summaryFrame);
+    m_grid = new ResultGrid(summaryFrame);
     m_grid->setObjectName(QStringLiteral("msf"));
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
@@ -208,7 +208,7 @@ void frmrectkt::buildControls()
     outer->addWidget(status);
     resize(900, 480);
 
-    connect(m_cmd[0], &QPushButton::clicked, this, &frmrectkt::replyClicked);
+    connect(m_cmd[0], &QPushButton::clicked, this, &DeskScreen::replyClicked);
     connect(m_cmd[1], &QPushButton::clicked, this, [this] {
         m_remarksPanel->show();
         m_remarksPanel->setEnabled(true);
@@ -217,24 +217,24 @@ void frmrectkt::buildControls()
         m_remarksPanel->hide();
         m_remarksPanel->setEnabled(false);
     });
-    connect(m_cmd[3], &QPushButton::clicked, this, &frmrectkt::closeClicked);
-    connect(m_cmd[4], &QPushButton::clicked, this, &frmrectkt::assignStep);
-    connect(m_cmd[5], &QPushButton::clicked, this, &frmrectkt::forwardClicked);
-    connect(m_cmd[6], &QPushButton::clicked, this, &frmrectkt::refreshClicked);
+    connect(m_cmd[3], &QPushButton::clicked, this, &DeskScreen::closeClicked);
+    connect(m_cmd[4], &QPushButton::clicked, this, &DeskScreen::assignStep);
+    connect(m_cmd[5], &QPushButton::clicked, this, &DeskScreen::forwardClicked);
+    connect(m_cmd[6], &QPushButton::clicked, this, &DeskScreen::refreshClicked);
 }
 
-QList<QWidget *> frmrectkt::commandButtons() const
+QList<QWidget *> DeskScreen::commandButtons() const
 {
     return {m_cmd[0], m_cmd[1], m_cmd[2], m_cmd[3], m_cmd[5], m_cmd[6]};
 }
 
-void frmrectkt::enablePoller()
+void DeskScreen::enablePoller()
 {
     m_watch = desk::StaleLockWatch();
     m_timer->start();
 }
 
-bool frmrectkt::runDesk(const std::function<void(int)> &work, QString *repeated)
+bool DeskScreen::runDesk(const std::function<void(int)> &work, QString *repeated)
 {
     HandlerOptions options;
     options.style = ErrorStyle::DescriptionNumber;
@@ -261,7 +261,7 @@ bool frmrectkt::runDesk(const std::function<void(int)> &work, QString *repeated)
     return ok && !silenced;
 }
 
-void frmrectkt::Timer1_Timer()
+void DeskScreen::Timer1_Timer()
 {
     // A message box shown by a tick or a command runs its own event loop; the
     // ticks that fire meanwhile are skipped.
@@ -278,13 +278,13 @@ void frmrectkt::Timer1_Timer()
                 m_watch.heldTooLong(false, ui().now());
                 m_cmd[4]->click();
                 Tkt_Status();
-                frmwait::closeIfOpen();
+                WaitDialog::closeIfOpen();
             },
             &m_tickError);
     m_inTick = false;
 }
 
-void frmrectkt::assignStep()
+void DeskScreen::assignStep()
 {
     const QString user = session().LoginUser;
     const QString level = session().LoginGroup;
@@ -316,14 +316,14 @@ void frmrectkt::assignStep()
         runDesk([&](int) { m_trail->showTrail(picked); });
 }
 
-void frmrectkt::clearShown()
+void DeskScreen::clearShown()
 {
-    ClearForm(this);
+    clearInputs(this);
     m_trail->clear();
     m_shown = desk::Grievance();
 }
 
-void frmrectkt::showGrievance(desk::Grievance g)
+void DeskScreen::showGrievance(desk::Grievance g)
 {
     clearShown();
     // The university is fixed now: the reply and every write for this
@@ -345,7 +345,7 @@ void frmrectkt::showGrievance(desk::Grievance g)
     m_shown = std::move(g);
 }
 
-void frmrectkt::Tkt_Status()
+void DeskScreen::Tkt_Status()
 {
     const desk::StatusSummary summary = desk::statusSummary(session().LoginGroup, session().LoginUser);
     if (summary.rows.isEmpty())
@@ -387,13 +387,13 @@ void frmrectkt::Tkt_Status()
     m_panel[1]->setText(QStringLiteral("Grievances Replied : ") + desk::formatCount(summary.repliedTotal));
 }
 
-void frmrectkt::replyClicked()
+void DeskScreen::replyClicked()
 {
     m_gate.run(commandButtons(), [this] {
         ReplyHooks hooks;
         hooks.sent = [this] { enablePoller(); };
         hooks.notHeld = [this] { returnToWaiting(); };
-        frmreplytkt reply(m_shown, hooks, this);
+        ReplyDialog reply(m_shown, hooks, this);
         ui().showModal(&reply);
     });
     // Only a sent reply starts the poller again; after a reply closed
@@ -401,10 +401,10 @@ void frmrectkt::replyClicked()
     // close the wait window. The poller's ticks close it, so it is shown
     // after the command has ended.
     if (m_timer->isActive())
-        ui().showModal(frmwait::instance());
+        ui().showModal(WaitDialog::instance());
 }
 
-void frmrectkt::returnToWaiting()
+void DeskScreen::returnToWaiting()
 {
     m_remarksPanel->hide();
     m_remarksPanel->setEnabled(false);
@@ -412,7 +412,7 @@ void frmrectkt::returnToWaiting()
     enablePoller();
 }
 
-void frmrectkt::forwardClicked()
+void DeskScreen::forwardClicked()
 {
     m_gate.run(commandButtons(), [this] {
         const QString user = session().LoginUser;
@@ -441,7 +441,7 @@ void frmrectkt::forwardClicked()
     });
 }
 
-void frmrectkt::refreshClicked()
+void DeskScreen::refreshClicked()
 {
     m_gate.run(commandButtons(), [this] {
         const QString user = session().LoginUser;
@@ -452,7 +452,7 @@ void frmrectkt::refreshClicked()
     });
 }
 
-void frmrectkt::closeClicked()
+void DeskScreen::closeClicked()
 {
     m_gate.run(commandButtons(), [this] {
         const QString user = session().LoginUser;
@@ -462,7 +462,7 @@ void frmrectkt::closeClicked()
     });
 }
 
-void frmrectkt::showEvent(QShowEvent *event)
+void DeskScreen::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (m_activated)
@@ -483,14 +483,14 @@ void frmrectkt::showEvent(QShowEvent *event)
     }
 }
 
-void frmrectkt::closeEvent(QCloseEvent *event)
+void DeskScreen::closeEvent(QCloseEvent *event)
 {
     m_timer->stop();
     runDesk([](int) { desk::releaseHeld(session().LoginUser); });
     event->accept();
 }
 
-bool frmrectkt::eventFilter(QObject *watched, QEvent *event)
+bool DeskScreen::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && qobject_cast<QPushButton *>(watched) &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {

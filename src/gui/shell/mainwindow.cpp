@@ -1,4 +1,4 @@
-#include "gui/shell/mdimainmenu.h"
+#include "gui/shell/mainwindow.h"
 
 #include "core/services/config.h"
 #include "core/services/database.h"
@@ -32,10 +32,10 @@ constexpr int kPanels = 6;
 const char *const kCaptionPrefix = "Grievance Management System...";
 } // namespace
 
-MdiMainMenu::MdiMainMenu(QWidget *parent)
+MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
 {
-    setObjectName(QStringLiteral("MdiMainMenu"));
+    setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QString::fromLatin1(kCaptionPrefix));
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("mdiArea"));
@@ -46,7 +46,7 @@ MdiMainMenu::MdiMainMenu(QWidget *parent)
     buildStatusBar();
 }
 
-QAction *MdiMainMenu::addCommand(QMenu *menu, const QString &name, const QString &caption)
+QAction *MainWindow::addCommand(QMenu *menu, const QString &name, const QString &caption)
 {
     QAction *action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
     action->setObjectName(name);
@@ -55,7 +55,7 @@ QAction *MdiMainMenu::addCommand(QMenu *menu, const QString &name, const QString
     return action;
 }
 
-QMenu *MdiMainMenu::addSubMenu(QMenu *menu, const QString &name, const QString &caption)
+QMenu *MainWindow::addSubMenu(QMenu *menu, const QString &name, const QString &caption)
 {
     QMenu *sub = menu ? menu->addMenu(caption) : menuBar()->addMenu(caption);
     sub->setObjectName(name);
@@ -64,7 +64,7 @@ QMenu *MdiMainMenu::addSubMenu(QMenu *menu, const QString &name, const QString &
     return sub;
 }
 
-void MdiMainMenu::buildMenu()
+void MainWindow::buildMenu()
 {
     QMenu *masters = addSubMenu(nullptr, QStringLiteral("N1"), QStringLiteral("&Masters"));
     addCommand(masters, QStringLiteral("N11"), QStringLiteral("&College"));
@@ -87,7 +87,7 @@ void MdiMainMenu::buildMenu()
     addCommand(utilities, QStringLiteral("N44"), QStringLiteral("&Reset Locked Users"));
 
     m_windowMenu = addSubMenu(nullptr, QStringLiteral("NWindow"), QStringLiteral("&Window"));
-    connect(m_windowMenu, &QMenu::aboutToShow, this, &MdiMainMenu::fillWindowMenu);
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &MainWindow::fillWindowMenu);
 
     QMenu *help = addSubMenu(nullptr, QStringLiteral("mnuFilemain"), QStringLiteral("&Help"));
     QMenu *alternate = addSubMenu(help, QStringLiteral("mnuAlt"), QStringLiteral("Alternate Keys"));
@@ -107,7 +107,7 @@ void MdiMainMenu::buildMenu()
     addCommand(nullptr, QStringLiteral("MnuExit"), QStringLiteral("E&xit"));
 }
 
-void MdiMainMenu::buildStatusBar()
+void MainWindow::buildStatusBar()
 {
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
@@ -122,10 +122,10 @@ void MdiMainMenu::buildStatusBar()
     m_clock = new QTimer(this);
     m_clock->setObjectName(QStringLiteral("StatusBar1.clock"));
     m_clock->setInterval(1000);
-    connect(m_clock, &QTimer::timeout, this, &MdiMainMenu::updateClock);
+    connect(m_clock, &QTimer::timeout, this, &MainWindow::updateClock);
 }
 
-void MdiMainMenu::layoutPanels()
+void MainWindow::layoutPanels()
 {
     // Each panel one sixth of the window's inner width.
     const int width = qMax(1, this->width() / kPanels - 6);
@@ -133,13 +133,13 @@ void MdiMainMenu::layoutPanels()
         panel->setFixedWidth(width);
 }
 
-void MdiMainMenu::resizeEvent(QResizeEvent *event)
+void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     layoutPanels();
 }
 
-bool MdiMainMenu::load()
+bool MainWindow::load()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
@@ -159,14 +159,14 @@ bool MdiMainMenu::load()
     return true;
 }
 
-void MdiMainMenu::setStartupPanels()
+void MainWindow::setStartupPanels()
 {
     updateClock();
     m_panels[2]->setText(QStringLiteral("Version:") + startup::versionDisplay());
     m_clock->start();
 }
 
-void MdiMainMenu::updateClock()
+void MainWindow::updateClock()
 {
     const QDateTime now = ui().now();
     const QLocale locale;
@@ -174,12 +174,12 @@ void MdiMainMenu::updateClock()
     m_panels[1]->setText(locale.toString(now.time(), QLocale::ShortFormat));
 }
 
-void MdiMainMenu::setUserPanel(const QString &user)
+void MainWindow::setUserPanel(const QString &user)
 {
     m_panels[3]->setText(user);
 }
 
-MdiMainMenu::Permissions MdiMainMenu::applyPermissions()
+MainWindow::Permissions MainWindow::applyPermissions()
 {
     const std::optional<permissions::Account> account = permissions::readAccount(session().LoginUser);
     if (!account) {
@@ -205,7 +205,7 @@ MdiMainMenu::Permissions MdiMainMenu::applyPermissions()
     return Permissions::Applied;
 }
 
-void MdiMainMenu::runCommand(const QString &name)
+void MainWindow::runCommand(const QString &name)
 {
     if (name == QLatin1String("N11") || name == QLatin1String("N25")) {
         msgBox(QStringLiteral("This screen is not part of this client."), Icon::Information);
@@ -222,7 +222,7 @@ void MdiMainMenu::runCommand(const QString &name)
     }
 }
 
-void MdiMainMenu::showScreen(const QString &name)
+void MainWindow::showScreen(const QString &name)
 {
     QPointer<QMdiSubWindow> &open = m_screens[name];
     if (open) {
@@ -249,7 +249,7 @@ void MdiMainMenu::showScreen(const QString &name)
     m_mdi->setActiveSubWindow(sub);
 }
 
-void MdiMainMenu::fillWindowMenu()
+void MainWindow::fillWindowMenu()
 {
     m_windowMenu->clear();
     m_windowMenu->addAction(QStringLiteral("&Cascade"), m_mdi, &QMdiArea::cascadeSubWindows);
@@ -270,14 +270,14 @@ void MdiMainMenu::fillWindowMenu()
     }
 }
 
-void MdiMainMenu::exitCommand()
+void MainWindow::exitCommand()
 {
     // This way out keeps the held grievance; an administrator releases it.
     if (askYesNo(QStringLiteral("Are You Sure About Quiting ?"), Icon::Critical) == Answer::Yes)
         ui().endApplication(0);
 }
 
-void MdiMainMenu::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     event->ignore();
     if (askYesNo(QStringLiteral("Are You sure about Quiting.?"), Icon::Critical) != Answer::Yes)

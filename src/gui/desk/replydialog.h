@@ -27,11 +27,11 @@ struct ReplyHooks
 // The reply screen: answers a grievance, records the reply, closes the
 // grievance and mails the answer through the relay. It works on the grievance
 // it was handed, as the desk showed it when it was picked.
-class frmreplytkt : public QDialog
+class ReplyDialog : public QDialog
 {
     Q_OBJECT
 public:
-    frmreplytkt(desk::Grievance grievance, ReplyHooks hooks, QWidget *parent = nullptr);
+    ReplyDialog(desk::Grievance grievance, ReplyHooks hooks, QWidget *parent = nullptr);
 
     // The Send command (`cmd(0)`).
     void send();

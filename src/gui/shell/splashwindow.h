@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/shell/mdimainmenu.h"
+#include "gui/shell/mainwindow.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -11,12 +11,12 @@ class QTimer;
 
 // The start-up window: opens the connection, checks the control row, loads
 // the main window (not shown) and runs the sign-in.
-class FrmFlash : public QWidget
+class SplashWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit FrmFlash(QWidget *parent = nullptr);
+    explicit SplashWindow(QWidget *parent = nullptr);
 
     // The start-up steps, run once after the window is first shown. Returns
     // when the sign-in screen has closed or the application was ended.
@@ -24,7 +24,7 @@ public:
 
     // The main window loaded during start-up (nullptr before). It outlives
     // this window; whoever runs the application owns it.
-    MdiMainMenu *mainWindow() const { return m_main; }
+    MainWindow *mainWindow() const { return m_main; }
 
     // Closes the window; during start-up the deletion waits until the
     // start-up steps have returned.
@@ -46,7 +46,7 @@ private:
     QPushButton *m_cmdok = nullptr;
     QPushButton *m_cmdSysInfo = nullptr;
     QTimer *m_timer3 = nullptr;
-    QPointer<MdiMainMenu> m_main;
+    QPointer<MainWindow> m_main;
     bool m_started = false;
     bool m_activating = false;
     bool m_unloaded = false;

@@ -1,4 +1,4 @@
-#include "gui/desk/frmreplytkt.h"
+#include "gui/desk/replydialog.h"
 
 #include "core/desk/reply.h"
 #include "core/services/database.h"
@@ -6,7 +6,7 @@
 #include "core/services/interaction.h"
 #include "core/services/session.h"
 #include "gui/services/formutil.h"
-#include "gui/shell/frmwait.h"
+#include "gui/shell/waitdialog.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -39,12 +39,12 @@ QLineEdit *field(int index, QWidget *parent)
 
 } // namespace
 
-frmreplytkt::frmreplytkt(desk::Grievance grievance, ReplyHooks hooks, QWidget *parent)
+ReplyDialog::ReplyDialog(desk::Grievance grievance, ReplyHooks hooks, QWidget *parent)
     : QDialog(parent)
     , m_grievance(std::move(grievance))
     , m_hooks(std::move(hooks))
 {
-    setObjectName(QStringLiteral("frmreplytkt"));
+    setObjectName(QStringLiteral("ReplyDialog"));
     setWindowTitle(QStringLiteral("Receive Grievance . . ."));
     setModal(true);
 
@@ -101,11 +101,11 @@ frmreplytkt::frmreplytkt(desk::Grievance grievance, ReplyHooks hooks, QWidget *p
     grid->setRowStretch(7, 2); // the reply gets the most room
     resize(640, 560);
 
-    connect(m_send, &QPushButton::clicked, this, &frmreplytkt::send);
+    connect(m_send, &QPushButton::clicked, this, &ReplyDialog::send);
     selectAllOnFocus(this);
 }
 
-void frmreplytkt::showEvent(QShowEvent *event)
+void ReplyDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -120,7 +120,7 @@ void frmreplytkt::showEvent(QShowEvent *event)
     }
 }
 
-void frmreplytkt::fill()
+void ReplyDialog::fill()
 {
     const desk::Grievance &g = m_grievance;
     m_to->setText(reply::recipient(g.studEmail.trimmed(), g.email));
@@ -151,14 +151,14 @@ void frmreplytkt::fill()
     m_rtb->setFocus();
 }
 
-void frmreplytkt::send()
+void ReplyDialog::send()
 {
     // The whole send, up to the pause after the mail and the last message,
     // runs once: a second click meanwhile would mail the reply twice.
     m_gate.run({m_send}, [this] { sendCommand(); });
 }
 
-void frmreplytkt::sendCommand()
+void ReplyDialog::sendCommand()
 {
     const bool ticked = m_reset->isChecked();
     const QString replyText = m_rtb->toPlainText();
@@ -208,7 +208,7 @@ void frmreplytkt::sendCommand()
     close();
 }
 
-void frmreplytkt::keyPressEvent(QKeyEvent *event)
+void ReplyDialog::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
         close(); // writes nothing; the grievance stays held on the desk
@@ -217,8 +217,8 @@ void frmreplytkt::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-void frmreplytkt::closeEvent(QCloseEvent *event)
+void ReplyDialog::closeEvent(QCloseEvent *event)
 {
-    frmwait::closeIfOpen();
+    WaitDialog::closeIfOpen();
     QDialog::closeEvent(event);
 }

@@ -1,4 +1,4 @@
-#include "gui/desk/frmfindtkt.h"
+#include "gui/desk/findgrievancescreen.h"
 
 #include "core/services/handler.h"
 #include "core/services/session.h"
@@ -25,10 +25,10 @@ QString shown(const QDateTime &when)
 
 } // namespace
 
-frmfindtkt::frmfindtkt(QWidget *parent)
+FindGrievanceScreen::FindGrievanceScreen(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmfindtkt"));
+    setObjectName(QStringLiteral("FindGrievanceScreen"));
     setWindowTitle(QStringLiteral("Find Grievance"));
 
     m_by = new QComboBox(this);
@@ -104,12 +104,12 @@ frmfindtkt::frmfindtkt(QWidget *parent)
     setTabOrder(m_status, m_find);
     setTabOrder(m_find, m_grid);
 
-    connect(m_find, &QPushButton::clicked, this, &frmfindtkt::find);
-    connect(m_search, &QLineEdit::returnPressed, this, &frmfindtkt::find);
-    connect(m_grid, &QTableWidget::itemSelectionChanged, this, &frmfindtkt::showSelected);
+    connect(m_find, &QPushButton::clicked, this, &FindGrievanceScreen::find);
+    connect(m_search, &QLineEdit::returnPressed, this, &FindGrievanceScreen::find);
+    connect(m_grid, &QTableWidget::itemSelectionChanged, this, &FindGrievanceScreen::showSelected);
 }
 
-void frmfindtkt::fillUniversities()
+void FindGrievanceScreen::fillUniversities()
 {
     m_univ->clear();
     m_univ->addItem(QStringLiteral("All"), QString());
@@ -117,7 +117,7 @@ void frmfindtkt::fillUniversities()
         m_univ->addItem(row.code + QStringLiteral(" - ") + row.name, row.code);
 }
 
-void frmfindtkt::find()
+void FindGrievanceScreen::find()
 {
     m_gate.run({m_find}, [this] {
         desk::SearchRequest request;
@@ -147,7 +147,7 @@ void frmfindtkt::find()
     });
 }
 
-void frmfindtkt::clearResults()
+void FindGrievanceScreen::clearResults()
 {
     m_found.clear();
     m_grid->setRowCount(0);
@@ -157,7 +157,7 @@ void frmfindtkt::clearResults()
     m_trail->clear();
 }
 
-void frmfindtkt::showResults(const desk::SearchResult &result)
+void FindGrievanceScreen::showResults(const desk::SearchResult &result)
 {
     m_found = result.rows;
     m_grid->setRowCount(int(m_found.size()));
@@ -189,7 +189,7 @@ void frmfindtkt::showResults(const desk::SearchResult &result)
         m_grid->selectRow(0);
 }
 
-void frmfindtkt::showSelected()
+void FindGrievanceScreen::showSelected()
 {
     const QList<QTableWidgetItem *> selected = m_grid->selectedItems();
     const int row = selected.isEmpty() ? -1 : selected.first()->row();
@@ -207,7 +207,7 @@ void frmfindtkt::showSelected()
     runHandled(ErrorStyle::DescriptionNumber, [&] { m_trail->showTrail(g.tktid); });
 }
 
-void frmfindtkt::showEvent(QShowEvent *event)
+void FindGrievanceScreen::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!m_placed) {
@@ -218,7 +218,7 @@ void frmfindtkt::showEvent(QShowEvent *event)
     }
 }
 
-void frmfindtkt::keyPressEvent(QKeyEvent *event)
+void FindGrievanceScreen::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
         students::closeScreen(this);

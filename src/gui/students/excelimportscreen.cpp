@@ -1,4 +1,4 @@
-#include "gui/students/frmimpstuddataxls.h"
+#include "gui/students/excelimportscreen.h"
 
 #include "core/services/handler.h"
 #include "core/services/interaction.h"
@@ -6,7 +6,7 @@
 #include "core/students/excelimport.h"
 #include "core/students/university.h"
 #include "gui/services/formutil.h"
-#include "gui/students/frmimpstuddata.h"
+#include "gui/students/csvimportscreen.h"
 #include "gui/students/screenutil.h"
 
 #include <QComboBox>
@@ -51,10 +51,10 @@ HandlerOptions buttonHandling()
 
 } // namespace
 
-frmimpstuddataxls::frmimpstuddataxls(QWidget *parent)
+ExcelImportScreen::ExcelImportScreen(QWidget *parent)
     : UniversityScreen(parent)
 {
-    setObjectName(QStringLiteral("frmimpstuddataxls"));
+    setObjectName(QStringLiteral("ExcelImportScreen"));
     setWindowTitle(kCaption);
 
     m_cmb = new QComboBox(this);
@@ -77,7 +77,7 @@ frmimpstuddataxls::frmimpstuddataxls(QWidget *parent)
     m_frame = new QFrame(this);
     m_frame->setObjectName(QStringLiteral("Framespr"));
     m_frame->setFrameShape(QFrame::StyledPanel);
-    m_spread = new SpreadGrid(0, Columns, m_frame);
+    m_spread = new SheetGrid(0, Columns, m_frame);
     m_spread->setObjectName(QStringLiteral("spread"));
     m_spread->setHorizontalHeaderLabels({QStringLiteral("Old Code"), QStringLiteral("Degree Code"),
                                          QStringLiteral("Count"), QStringLiteral("Import ?")});
@@ -130,12 +130,12 @@ frmimpstuddataxls::frmimpstuddataxls(QWidget *parent)
     connect(m_cmd[0], &QPushButton::clicked, this, [this] { Import_Data(0); });
     connect(m_cmd[2], &QPushButton::clicked, this,
             [this] { Import_Data(m_sheetUniv == kApplicationUniv ? 3 : 2); });
-    connect(m_cmd[3], &QPushButton::clicked, this, &frmimpstuddataxls::hideGrid);
+    connect(m_cmd[3], &QPushButton::clicked, this, &ExcelImportScreen::hideGrid);
     connect(m_cmd[4], &QPushButton::clicked, this, [this] { command([this] { sendErrorMail(); }); });
     m_frame->hide();
 }
 
-void frmimpstuddataxls::activated()
+void ExcelImportScreen::activated()
 {
     // Qt activates the screen again after every message box and progress
     // window; only the first activation after opening moves the focus, and
@@ -146,7 +146,7 @@ void frmimpstuddataxls::activated()
     }
 }
 
-void frmimpstuddataxls::showEvent(QShowEvent *e)
+void ExcelImportScreen::showEvent(QShowEvent *e)
 {
     if (!e->spontaneous()) {
         m_freshShow = true;
@@ -155,7 +155,7 @@ void frmimpstuddataxls::showEvent(QShowEvent *e)
     UniversityScreen::showEvent(e);
 }
 
-bool frmimpstuddataxls::eventFilter(QObject *watched, QEvent *e)
+bool ExcelImportScreen::eventFilter(QObject *watched, QEvent *e)
 {
     if (e->type() != QEvent::KeyPress)
         return UniversityScreen::eventFilter(watched, e);
@@ -185,7 +185,7 @@ bool frmimpstuddataxls::eventFilter(QObject *watched, QEvent *e)
     return UniversityScreen::eventFilter(watched, e);
 }
 
-void frmimpstuddataxls::command(const std::function<void()> &work)
+void ExcelImportScreen::command(const std::function<void()> &work)
 {
     m_gate.run({m_cmd[0], m_cmd[1], m_cmd[2], m_cmd[3], m_cmd[4]}, work);
     // The gate gives the buttons back as they were; Update is offered only
@@ -193,7 +193,7 @@ void frmimpstuddataxls::command(const std::function<void()> &work)
     m_cmd[2]->setEnabled(m_sheetLoaded);
 }
 
-void frmimpstuddataxls::chooseFile()
+void ExcelImportScreen::chooseFile()
 {
     const QString file = ui().openFileName(this, QString(), QString(), QStringLiteral("*.xls* (*.xls*)"));
     if (file.isEmpty())
@@ -204,12 +204,12 @@ void frmimpstuddataxls::chooseFile()
     runHandled(buttonHandling(), [&](int) { makeUploadFolders(file); });
 }
 
-void frmimpstuddataxls::Import_Data(int phase)
+void ExcelImportScreen::Import_Data(int phase)
 {
     command([this, phase] { importPhase(phase); });
 }
 
-void frmimpstuddataxls::importPhase(int phase)
+void ExcelImportScreen::importPhase(int phase)
 {
     BusyCursor busy;
     // The command's inputs, read once. The import phases belong to the
@@ -247,7 +247,7 @@ void frmimpstuddataxls::importPhase(int phase)
     }
 }
 
-void frmimpstuddataxls::sheetPhase(const QString &db, const QString &univ, const QString &college,
+void ExcelImportScreen::sheetPhase(const QString &db, const QString &univ, const QString &college,
                                    const QString &path)
 {
     std::optional<BusyCursor> busy(std::in_place);
@@ -301,7 +301,7 @@ void frmimpstuddataxls::sheetPhase(const QString &db, const QString &univ, const
     }
 }
 
-void frmimpstuddataxls::fillGrid(const QVector<DegreeCount> &degrees)
+void ExcelImportScreen::fillGrid(const QVector<DegreeCount> &degrees)
 {
     m_spread->setRowCount(int(degrees.size()));
     // Only the code and the tick are the operator's to change.
@@ -327,7 +327,7 @@ void frmimpstuddataxls::fillGrid(const QVector<DegreeCount> &degrees)
     }
 }
 
-QVector<DegreeDecision> frmimpstuddataxls::gridDecisions() const
+QVector<DegreeDecision> ExcelImportScreen::gridDecisions() const
 {
     QVector<DegreeDecision> out;
     for (int r = 0; r < m_spread->rowCount(); ++r) {
@@ -342,7 +342,7 @@ QVector<DegreeDecision> frmimpstuddataxls::gridDecisions() const
     return out;
 }
 
-void frmimpstuddataxls::sendErrorMail()
+void ExcelImportScreen::sendErrorMail()
 {
     const QString to = m_text[2]->text();
     if (to.trimmed().isEmpty())
@@ -356,7 +356,7 @@ void frmimpstuddataxls::sendErrorMail()
                Icon::Exclamation);
 }
 
-void frmimpstuddataxls::studentListPhase(const QString &db, const QString &college,
+void ExcelImportScreen::studentListPhase(const QString &db, const QString &college,
                                          const QVector<DegreeDecision> &grid)
 {
     std::optional<BusyCursor> busy(std::in_place);
@@ -375,7 +375,7 @@ void frmimpstuddataxls::studentListPhase(const QString &db, const QString &colle
     finish(college, m_counters, result.beforeLine, result.afterLine);
 }
 
-void frmimpstuddataxls::applicationPhase(const QString &db, const QString &college,
+void ExcelImportScreen::applicationPhase(const QString &db, const QString &college,
                                          const QVector<DegreeDecision> &grid)
 {
     std::optional<BusyCursor> busy(std::in_place);
@@ -433,7 +433,7 @@ void frmimpstuddataxls::applicationPhase(const QString &db, const QString &colle
     finish(college, shown, result.beforeLine, result.afterLine);
 }
 
-void frmimpstuddataxls::finish(const QString &college, const ImportCounters &counters,
+void ExcelImportScreen::finish(const QString &college, const ImportCounters &counters,
                                const QString &beforeLine, const QString &afterLine)
 {
     // The students are stored (committed): the workbook moves and the
@@ -455,12 +455,12 @@ void frmimpstuddataxls::finish(const QString &college, const ImportCounters &cou
     // The grid is emptied with its standard steps but keeps the screen's
     // font, so the next sheet's codes look like the first one's.
     const QFont font = m_spread->font();
-    FormatSpread(m_spread);
+    clearSheetGrid(m_spread);
     m_spread->setFont(font);
     m_text[0]->setFocus();
 }
 
-void frmimpstuddataxls::showGrid(bool loaded)
+void ExcelImportScreen::showGrid(bool loaded)
 {
     m_sheetLoaded = loaded;
     m_cmd[2]->setEnabled(loaded);
@@ -468,13 +468,13 @@ void frmimpstuddataxls::showGrid(bool loaded)
     fitToContents();
 }
 
-void frmimpstuddataxls::hideGrid()
+void ExcelImportScreen::hideGrid()
 {
     m_frame->hide();
     fitToContents();
 }
 
-void frmimpstuddataxls::fitToContents()
+void ExcelImportScreen::fitToContents()
 {
     // The screen grows by the grid while it is shown and shrinks back after.
     QWidget *window = qobject_cast<QMdiSubWindow *>(parentWidget());

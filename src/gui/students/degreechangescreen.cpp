@@ -1,4 +1,4 @@
-#include "gui/students/frmchangedeg.h"
+#include "gui/students/degreechangescreen.h"
 
 #include "core/services/handler.h"
 #include "core/services/interaction.h"
@@ -40,10 +40,10 @@ HandlerOptions commandOptions()
 
 } // namespace
 
-frmchangedeg::frmchangedeg(QWidget *parent)
+DegreeChangeScreen::DegreeChangeScreen(QWidget *parent)
     : UniversityScreen(parent)
 {
-    setObjectName(QStringLiteral("frmchangedeg"));
+    setObjectName(QStringLiteral("DegreeChangeScreen"));
     setWindowTitle(QStringLiteral("Change Degree..."));
     setFont(QFont(QStringLiteral("Calibri"), 10));
 
@@ -103,11 +103,11 @@ frmchangedeg::frmchangedeg(QWidget *parent)
     m_cmb->setMinimumWidth(380);
 
     selectAllOnFocus(this);
-    connect(m_cmd, &QPushButton::clicked, this, &frmchangedeg::changeDegree);
+    connect(m_cmd, &QPushButton::clicked, this, &DegreeChangeScreen::changeDegree);
     resize(560, 330);
 }
 
-bool frmchangedeg::eventFilter(QObject *watched, QEvent *e)
+bool DegreeChangeScreen::eventFilter(QObject *watched, QEvent *e)
 {
     if (e->type() == QEvent::FocusOut && watched == text(4)) {
         // Only a move to another control of this screen counts as leaving
@@ -145,12 +145,12 @@ bool frmchangedeg::eventFilter(QObject *watched, QEvent *e)
     return true;
 }
 
-void frmchangedeg::lookupStudent()
+void DegreeChangeScreen::lookupStudent()
 {
     m_gate.run({}, [this] { runLookup(); });
 }
 
-void frmchangedeg::runLookup()
+void DegreeChangeScreen::runLookup()
 {
     m_shown = StudentLookup();
     const QString code = univCodeOf(m_cmb->currentIndex() < 0 ? QString() : m_cmb->currentText());
@@ -191,7 +191,7 @@ void frmchangedeg::runLookup()
     text(13)->setText(found.degreeText);
 }
 
-void frmchangedeg::changeDegree()
+void DegreeChangeScreen::changeDegree()
 {
     bool changed = false;
     m_gate.run({m_cmd}, [&] { changed = runChange(); });
@@ -200,7 +200,7 @@ void frmchangedeg::changeDegree()
         m_cmb->setFocus();
 }
 
-void frmchangedeg::refuse(const ChangeRefusal &refusal)
+void DegreeChangeScreen::refuse(const ChangeRefusal &refusal)
 {
     msgBox(refusal.text, refusal.critical ? Icon::Critical : Icon::Exclamation);
     switch (refusal.focus) {
@@ -215,7 +215,7 @@ void frmchangedeg::refuse(const ChangeRefusal &refusal)
     }
 }
 
-bool frmchangedeg::runChange()
+bool DegreeChangeScreen::runChange()
 {
     BusyCursor busy;
     // Read once, here: the university the shown student was read from, the
@@ -274,6 +274,6 @@ bool frmchangedeg::runChange()
         return false;
     msgBox(QStringLiteral("Updated!!"), Icon::Information);
     m_shown = StudentLookup();
-    ClearForm(this);
+    clearInputs(this);
     return true;
 }

@@ -1,13 +1,13 @@
-#include "gui/shell/frmsignup.h"
+#include "gui/shell/signindialog.h"
 
 #include "core/services/handler.h"
 #include "core/services/interaction.h"
 #include "core/services/session.h"
 #include "core/shell/signin.h"
 #include "gui/services/formutil.h"
-#include "gui/shell/frmflash.h"
-#include "gui/shell/mdimainmenu.h"
+#include "gui/shell/mainwindow.h"
 #include "gui/shell/roundedshape.h"
+#include "gui/shell/splashwindow.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -19,12 +19,12 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-FrmSignUp::FrmSignUp(FrmFlash *flash, MdiMainMenu *main, QWidget *parent)
+SignInDialog::SignInDialog(SplashWindow *flash, MainWindow *main, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , m_flash(flash)
     , m_main(main)
 {
-    setObjectName(QStringLiteral("FrmSignUp"));
+    setObjectName(QStringLiteral("SignInDialog"));
     setWindowTitle(QStringLiteral("Sign Up . . . "));
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -58,8 +58,8 @@ FrmSignUp::FrmSignUp(FrmFlash *flash, MdiMainMenu *main, QWidget *parent)
         b->setAutoDefault(false);
         b->setDefault(false);
     }
-    connect(m_cmdok, &QPushButton::clicked, this, &FrmSignUp::signIn);
-    connect(m_cmdcancel, &QPushButton::clicked, this, &FrmSignUp::cancel);
+    connect(m_cmdok, &QPushButton::clicked, this, &SignInDialog::signIn);
+    connect(m_cmdcancel, &QPushButton::clicked, this, &SignInDialog::cancel);
 
     // The keys every entry screen has: typed letters upper-cased, Enter on to
     // the password (Up back), whole text selected on entry. Enter in the
@@ -68,7 +68,7 @@ FrmSignUp::FrmSignUp(FrmFlash *flash, MdiMainMenu *main, QWidget *parent)
     upperCaseTyping(m_pass);
     keyChain({m_user, m_pass, nullptr});
     selectAllOnFocus(this);
-    connect(m_pass, &QLineEdit::returnPressed, this, &FrmSignUp::signIn);
+    connect(m_pass, &QLineEdit::returnPressed, this, &SignInDialog::signIn);
 
     auto *grid = new QGridLayout;
     grid->addWidget(label2, 0, 0);
@@ -95,7 +95,7 @@ FrmSignUp::FrmSignUp(FrmFlash *flash, MdiMainMenu *main, QWidget *parent)
     applyRoundedShape(this);
 }
 
-void FrmSignUp::showEvent(QShowEvent *event)
+void SignInDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     applyRoundedShape(this);
@@ -104,7 +104,7 @@ void FrmSignUp::showEvent(QShowEvent *event)
     m_user->setFocus();
 }
 
-void FrmSignUp::keyPressEvent(QKeyEvent *event)
+void SignInDialog::keyPressEvent(QKeyEvent *event)
 {
     // Esc is not a way out of the sign-in.
     if (event->key() == Qt::Key_Escape) {
@@ -114,7 +114,7 @@ void FrmSignUp::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-bool FrmSignUp::fieldsFilled()
+bool SignInDialog::fieldsFilled()
 {
     if (m_user->text().isEmpty()) {
         msgBox(QStringLiteral("Enter User name"), Icon::Information);
@@ -129,7 +129,7 @@ bool FrmSignUp::fieldsFilled()
     return true;
 }
 
-void FrmSignUp::signInSteps()
+void SignInDialog::signInSteps()
 {
     if (!fieldsFilled())
         return;
@@ -148,7 +148,7 @@ void FrmSignUp::signInSteps()
         m_main->setUserPanel(user);
         // Before anything closes: should the permissions fail to load, the
         // sign-in stays on screen and the main window stays shut.
-        if (m_main->applyPermissions() == MdiMainMenu::Permissions::Ended)
+        if (m_main->applyPermissions() == MainWindow::Permissions::Ended)
             return;
     }
     if (m_flash)
@@ -159,7 +159,7 @@ void FrmSignUp::signInSteps()
         m_main->show();
 }
 
-void FrmSignUp::signIn()
+void SignInDialog::signIn()
 {
     // A database error is reported and leaves the screen usable; a dropped
     // connection is reopened and the sign-in run again.
@@ -177,13 +177,13 @@ void FrmSignUp::signIn()
     }
 }
 
-void FrmSignUp::cancel()
+void SignInDialog::cancel()
 {
     msgBox(QStringLiteral("Application Terminated"), Icon::Critical, QStringLiteral("Message"));
     ui().endApplication(0);
 }
 
-void FrmSignUp::reject()
+void SignInDialog::reject()
 {
     if (m_signedIn) {
         QDialog::reject();
@@ -192,7 +192,7 @@ void FrmSignUp::reject()
     cancel();
 }
 
-void FrmSignUp::closeEvent(QCloseEvent *event)
+void SignInDialog::closeEvent(QCloseEvent *event)
 {
     if (m_signedIn) {
         QDialog::closeEvent(event);

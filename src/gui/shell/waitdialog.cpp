@@ -1,4 +1,4 @@
-#include "gui/shell/frmwait.h"
+#include "gui/shell/waitdialog.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -7,13 +7,13 @@
 #include <QVBoxLayout>
 
 namespace {
-QPointer<frmwait> g_instance;
+QPointer<WaitDialog> g_instance;
 }
 
-frmwait::frmwait(QWidget *parent)
+WaitDialog::WaitDialog(QWidget *parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("frmwait"));
+    setObjectName(QStringLiteral("WaitDialog"));
     setWindowTitle(QString());
     setAttribute(Qt::WA_DeleteOnClose);
     auto *status = new QLabel(QStringLiteral("Please Wait . . ."), this);
@@ -27,25 +27,25 @@ frmwait::frmwait(QWidget *parent)
     resize(260, 90);
 }
 
-frmwait *frmwait::instance()
+WaitDialog *WaitDialog::instance()
 {
     if (!g_instance)
-        g_instance = new frmwait();
+        g_instance = new WaitDialog();
     return g_instance;
 }
 
-bool frmwait::isOpen()
+bool WaitDialog::isOpen()
 {
     return g_instance && g_instance->isVisible();
 }
 
-void frmwait::closeIfOpen()
+void WaitDialog::closeIfOpen()
 {
     if (g_instance)
         g_instance->close();
 }
 
-void frmwait::showEvent(QShowEvent *event)
+void WaitDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-class FlexGrid;
+class ResultGrid;
 class MaskedEdit;
 class QFrame;
 class QLabel;
@@ -19,12 +19,12 @@ class TrailView;
 
 // The grievance desk: hands the signed-in user the next grievance at their
 // level, one at a time, and shows it for reading, replying or forwarding.
-class frmrectkt : public QWidget
+class DeskScreen : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmrectkt(QWidget *parent = nullptr);
-    ~frmrectkt() override;
+    explicit DeskScreen(QWidget *parent = nullptr);
+    ~DeskScreen() override;
 
     // The displayed grievance (empty when none), as it was picked.
     const desk::Grievance &displayed() const { return m_shown; }
@@ -69,7 +69,7 @@ private:
     QPushButton *m_cmd[7] = {};
     QFrame *m_buttons = nullptr;      // frame(1)
     QFrame *m_remarksPanel = nullptr; // frame(3)
-    FlexGrid *m_grid = nullptr;       // msf
+    ResultGrid *m_grid = nullptr;     // msf
     QLabel *m_panel[2] = {};
     QTimer *m_timer = nullptr; // Timer1
 

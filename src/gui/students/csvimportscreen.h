@@ -37,11 +37,11 @@ private:
 
 // "Import Student Data . . .": appends a college's CSV list of students to
 // the chosen university's student list and shows what happened to each line.
-class frmimpstuddata : public students::UniversityScreen
+class CsvImportScreen : public students::UniversityScreen
 {
     Q_OBJECT
 public:
-    explicit frmimpstuddata(QWidget *parent = nullptr);
+    explicit CsvImportScreen(QWidget *parent = nullptr);
 
     // The import (cmd(0)); ignored while one runs.
     void Import_Data();

@@ -15,11 +15,11 @@ class TrailView;
 
 // Finds grievances by number, mobile, e-mail or words and shows the chosen
 // one's message and trail. Writes nothing.
-class frmfindtkt : public QWidget
+class FindGrievanceScreen : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmfindtkt(QWidget *parent = nullptr);
+    explicit FindGrievanceScreen(QWidget *parent = nullptr);
 
     // Runs the search typed on the screen (Find, or Enter in the search box).
     void find();

@@ -9,11 +9,11 @@ class QLineEdit;
 class QPushButton;
 
 // Change of the signed-in user's own password.
-class frmpasswd : public QWidget
+class PasswordScreen : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmpasswd(QWidget *parent = nullptr);
+    explicit PasswordScreen(QWidget *parent = nullptr);
 
     // The OK command (`cmdok`).
     void change();

@@ -14,12 +14,12 @@ class QTimer;
 
 // The main window: hosts every screen as a child window, carries the menu
 // whose commands are enabled per account, and the six-panel status bar.
-class MdiMainMenu : public QMainWindow
+class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit MdiMainMenu(QWidget *parent = nullptr);
+    explicit MainWindow(QWidget *parent = nullptr);
 
     // The window's load steps (run during start-up, window not shown): size it
     // to the screen and delete left-over report files. A failure shows its

@@ -9,16 +9,16 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class SpreadGrid;
+class SheetGrid;
 
 // "Import Student Data (Excel). . .": stages a college's workbook, lists its
 // degrees for the operator to check, and stores the students (or, for
 // university "023", complete applications).
-class frmimpstuddataxls : public students::UniversityScreen
+class ExcelImportScreen : public students::UniversityScreen
 {
     Q_OBJECT
 public:
-    explicit frmimpstuddataxls(QWidget *parent = nullptr);
+    explicit ExcelImportScreen(QWidget *parent = nullptr);
 
     // The import procedure: phase 0 stages the sheet, 2 stores the student
     // list, 3 the applications. Ignored while another command of the screen
@@ -55,7 +55,7 @@ private:
     QPushButton *m_cmd[5];
     QLabel *m_lbreg[4];
     QFrame *m_frame;
-    SpreadGrid *m_spread;
+    SheetGrid *m_spread;
     CommandGate m_gate;
 
     // The university and workbook of the last sheet phase: the grid and the

@@ -1,4 +1,4 @@
-#include "gui/admin/frmpasswd.h"
+#include "gui/admin/passwordscreen.h"
 
 #include "core/admin/accounts.h"
 #include "core/services/handler.h"
@@ -12,10 +12,10 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-frmpasswd::frmpasswd(QWidget *parent)
+PasswordScreen::PasswordScreen(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmpasswd"));
+    setObjectName(QStringLiteral("PasswordScreen"));
     setWindowTitle(QStringLiteral("Password Change . . ."));
     QFont f(QStringLiteral("MS Sans Serif"));
     f.setPointSize(10);
@@ -51,7 +51,7 @@ frmpasswd::frmpasswd(QWidget *parent)
 
     keyChain({m_text[0], m_text[1], m_text[2], m_ok});
     selectAllOnFocus(this);
-    connect(m_ok, &QPushButton::clicked, this, &frmpasswd::change);
+    connect(m_ok, &QPushButton::clicked, this, &PasswordScreen::change);
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
     setTabOrder(m_text[0], m_text[1]);
     setTabOrder(m_text[1], m_text[2]);
@@ -59,7 +59,7 @@ frmpasswd::frmpasswd(QWidget *parent)
     setTabOrder(m_ok, m_cancel);
 }
 
-bool frmpasswd::eventFilter(QObject *watched, QEvent *event)
+bool PasswordScreen::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::FocusIn) {
         m_hint->setText(watched == m_text[0] ? QStringLiteral("Enter Old Password Max 10 characters")
@@ -68,7 +68,7 @@ bool frmpasswd::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void frmpasswd::change()
+void PasswordScreen::change()
 {
     bool changed = false;
     m_gate.run({m_ok, m_cancel}, [this, &changed] {

@@ -15,12 +15,12 @@ class QTreeWidgetItem;
 
 // Staff accounts: user name, section and the menu commands the account may
 // use, edited as a tree of check boxes built from the main window's menu.
-class frmusers : public QWidget
+class UsersScreen : public QWidget
 {
     Q_OBJECT
 public:
     using MenuSource = std::function<QVector<permtree::MenuEntry>()>;
-    explicit frmusers(MenuSource menu, QWidget *parent = nullptr);
+    explicit UsersScreen(MenuSource menu, QWidget *parent = nullptr);
 
     // The Save command (`cmd(0)`).
     void save();

@@ -10,11 +10,11 @@ class QPushButton;
 
 // "Change Degree...": moves one student, found by mobile or application
 // number, to another college and/or degree of the chosen university.
-class frmchangedeg : public students::UniversityScreen
+class DegreeChangeScreen : public students::UniversityScreen
 {
     Q_OBJECT
 public:
-    explicit frmchangedeg(QWidget *parent = nullptr);
+    explicit DegreeChangeScreen(QWidget *parent = nullptr);
 
     // The look-up run when the mobile box loses the focus.
     void lookupStudent();

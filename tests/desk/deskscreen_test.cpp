@@ -1,8 +1,8 @@
 #include "deskfixture.h"
 
-#include "gui/desk/frmrectkt.h"
-#include "gui/desk/frmreplytkt.h"
-#include "gui/shell/frmwait.h"
+#include "gui/desk/deskscreen.h"
+#include "gui/desk/replydialog.h"
+#include "gui/shell/waitdialog.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -31,13 +31,13 @@ protected:
     void TearDown() override
     {
         delete form.data();
-        frmwait::closeIfOpen();
+        WaitDialog::closeIfOpen();
         DeskTest::TearDown();
     }
     void open()
     {
         delete form.data();
-        form = new frmrectkt;
+        form = new DeskScreen;
         form->show();
     }
     QString shown() const { return form->displayed().tktid; }
@@ -53,7 +53,7 @@ protected:
         return lines;
     }
 
-    QPointer<frmrectkt> form;
+    QPointer<DeskScreen> form;
 };
 
 // U1 picks 5 and forwards it with remarks, then picks 6, whose
@@ -83,7 +83,7 @@ TEST_F(Desk, pickForwardReplyAndTheTrailAtTheNextLevel)
     bool send = false;
     QString seen;
     ui.onModal = [&](QObject *w) {
-        if (auto *reply = qobject_cast<frmreplytkt *>(w)) {
+        if (auto *reply = qobject_cast<ReplyDialog *>(w)) {
             reply->show();
             seen = reply->findChild<QLineEdit *>(u"text(1)"_s)->text() +
                    (reply->findChild<QCheckBox *>(u"chk(0)"_s)->isVisible() ? u"reset"_s : u""_s);
@@ -92,10 +92,10 @@ TEST_F(Desk, pickForwardReplyAndTheTrailAtTheNextLevel)
                 reply->findChild<QLineEdit *>(u"text(0)"_s)->clear(); // no mail
                 reply->send();
             }
-        } else if (w == frmwait::instance()) { // the next tick closes it
-            frmwait::instance()->show();
+        } else if (w == WaitDialog::instance()) { // the next tick closes it
+            WaitDialog::instance()->show();
             form->Timer1_Timer();
-            seen += frmwait::isOpen() ? u"wait left open"_s : u"wait closed"_s;
+            seen += WaitDialog::isOpen() ? u"wait left open"_s : u"wait closed"_s;
         }
         return 0;
     };

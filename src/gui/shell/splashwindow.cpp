@@ -1,10 +1,10 @@
-#include "gui/shell/frmflash.h"
+#include "gui/shell/splashwindow.h"
 
 #include "core/services/interaction.h"
 #include "core/shell/startup.h"
-#include "gui/shell/frmsignup.h"
-#include "gui/shell/mdimainmenu.h"
+#include "gui/shell/mainwindow.h"
 #include "gui/shell/roundedshape.h"
+#include "gui/shell/signindialog.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -16,10 +16,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-FrmFlash::FrmFlash(QWidget *parent)
+SplashWindow::SplashWindow(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
-    setObjectName(QStringLiteral("FrmFlash"));
+    setObjectName(QStringLiteral("SplashWindow"));
     setWindowTitle(QString::fromLatin1(kAppTitle));
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -53,7 +53,7 @@ FrmFlash::FrmFlash(QWidget *parent)
     m_cmdok = new QPushButton(QStringLiteral("OK"), this);
     m_cmdok->setObjectName(QStringLiteral("cmdok"));
     m_cmdok->setEnabled(false);
-    connect(m_cmdok, &QPushButton::clicked, this, &FrmFlash::unload);
+    connect(m_cmdok, &QPushButton::clicked, this, &SplashWindow::unload);
     m_cmdSysInfo = new QPushButton(QStringLiteral("&System Info"), this);
     m_cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     m_cmdSysInfo->setEnabled(false);
@@ -89,23 +89,23 @@ FrmFlash::FrmFlash(QWidget *parent)
     applyRoundedShape(this);
 }
 
-void FrmFlash::resizeEvent(QResizeEvent *event)
+void SplashWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     applyRoundedShape(this);
 }
 
-void FrmFlash::showEvent(QShowEvent *event)
+void SplashWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!m_started) {
         m_started = true;
         // After the window has painted, not inside show().
-        QTimer::singleShot(0, this, &FrmFlash::activate);
+        QTimer::singleShot(0, this, &SplashWindow::activate);
     }
 }
 
-bool FrmFlash::eventFilter(QObject *watched, QEvent *event)
+bool SplashWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_label1 && event->type() == QEvent::MouseButtonRelease) {
         unload();
@@ -114,7 +114,7 @@ bool FrmFlash::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void FrmFlash::unload()
+void SplashWindow::unload()
 {
     hide();
     if (m_activating)
@@ -123,16 +123,16 @@ void FrmFlash::unload()
         deleteLater();
 }
 
-void FrmFlash::enableButtons()
+void SplashWindow::enableButtons()
 {
     m_cmdok->setEnabled(true);
     m_cmdSysInfo->setEnabled(true);
 }
 
-bool FrmFlash::loadMainWindow(const QString &title)
+bool SplashWindow::loadMainWindow(const QString &title)
 {
     if (!m_main)
-        m_main = new MdiMainMenu;
+        m_main = new MainWindow;
     m_main->setWindowTitle(QStringLiteral("Grievance Management System...") + title);
     if (!m_main->load())
         return false;
@@ -142,7 +142,7 @@ bool FrmFlash::loadMainWindow(const QString &title)
     return true;
 }
 
-void FrmFlash::activate()
+void SplashWindow::activate()
 {
     m_started = true;
     m_activating = true;
@@ -156,7 +156,7 @@ void FrmFlash::activate()
     m_timer3->stop();
     if (outcome == startup::Outcome::Continue && m_main) {
         m_main->setStartupPanels();
-        auto *signUp = new FrmSignUp(this, m_main);
+        auto *signUp = new SignInDialog(this, m_main);
         ui().showModal(signUp);
         signUp->deleteLater();
     }

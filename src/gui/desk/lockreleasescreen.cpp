@@ -1,4 +1,4 @@
-#include "gui/desk/frmresetlock.h"
+#include "gui/desk/lockreleasescreen.h"
 
 #include "core/desk/lockrelease.h"
 #include "core/services/handler.h"
@@ -23,10 +23,10 @@ constexpr int kTktColumn = 1;
 constexpr int kSelectColumn = 2;
 } // namespace
 
-frmresetlock::frmresetlock(QWidget *parent)
+LockReleaseScreen::LockReleaseScreen(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmresetlock"));
+    setObjectName(QStringLiteral("LockReleaseScreen"));
     setWindowTitle(QStringLiteral("Release Locked Users. . ."));
 
     auto *caption = new QLabel(QStringLiteral("Level"), this);
@@ -36,7 +36,7 @@ frmresetlock::frmresetlock(QWidget *parent)
     m_level->setMaxLength(5);
     m_level->installEventFilter(this);
 
-    m_grid = new SpreadGrid(1, 3, this);
+    m_grid = new SheetGrid(1, 3, this);
     m_grid->setObjectName(QStringLiteral("spread"));
     m_grid->setHorizontalHeaderLabels(
             {QStringLiteral("User Name"), QStringLiteral("Tkt. Id."), QStringLiteral("Select")});
@@ -51,7 +51,7 @@ frmresetlock::frmresetlock(QWidget *parent)
     // vertical scroll bar that a long list brings.
     m_grid->setMinimumWidth(m_grid->verticalHeader()->width() + m_grid->horizontalHeader()->length() +
                             2 * m_grid->frameWidth() + m_grid->verticalScrollBar()->sizeHint().width());
-    FormatSpread(m_grid);
+    clearSheetGrid(m_grid);
     addReleaseButton(0);
 
     auto *layout = new QGridLayout(this);
@@ -64,9 +64,9 @@ frmresetlock::frmresetlock(QWidget *parent)
     selectAllOnFocus(this);
 }
 
-frmresetlock::~frmresetlock() = default;
+LockReleaseScreen::~LockReleaseScreen() = default;
 
-void frmresetlock::addReleaseButton(int row)
+void LockReleaseScreen::addReleaseButton(int row)
 {
     auto *button = new QPushButton(QStringLiteral("Release"), m_grid);
     button->setObjectName(QStringLiteral("Release"));
@@ -80,11 +80,11 @@ void frmresetlock::addReleaseButton(int row)
     m_grid->setCellWidget(row, kSelectColumn, button);
 }
 
-bool frmresetlock::comesBeforeLevel(QWidget *widget) const
+bool LockReleaseScreen::comesBeforeLevel(QWidget *widget) const
 {
     // Walk this screen's tab chain from its start: whatever is met before the
     // level box comes earlier in the tab order.
-    const QWidget *start = const_cast<frmresetlock *>(this);
+    const QWidget *start = const_cast<LockReleaseScreen *>(this);
     for (QWidget *w = start->nextInFocusChain(); w && w != start; w = w->nextInFocusChain()) {
         if (w == m_level)
             return false;
@@ -94,7 +94,7 @@ bool frmresetlock::comesBeforeLevel(QWidget *widget) const
     return false;
 }
 
-void frmresetlock::levelLeft(Qt::FocusReason reason)
+void LockReleaseScreen::levelLeft(Qt::FocusReason reason)
 {
     // Not when the focus went to another window (another screen, another
     // program), when tabbing backwards, or to a control tagged "clear".
@@ -114,11 +114,11 @@ void frmresetlock::levelLeft(Qt::FocusReason reason)
     listUsers();
 }
 
-void frmresetlock::listUsers()
+void LockReleaseScreen::listUsers()
 {
     runHandled(ErrorStyle::DescriptionNumber, [this] {
         const QVector<desk::LockedUser> users = desk::lockedUsers(m_level->text());
-        FormatSpread(m_grid); // one empty row when nobody matches
+        clearSheetGrid(m_grid); // one empty row when nobody matches
         for (int i = 0; i < users.size(); ++i) {
             m_grid->setRowCount(i + 1);
             m_grid->setItem(i, kUserColumn, new QTableWidgetItem(users.at(i).userName));
@@ -130,7 +130,7 @@ void frmresetlock::listUsers()
     });
 }
 
-void frmresetlock::releaseRow(int row)
+void LockReleaseScreen::releaseRow(int row)
 {
     const QTableWidgetItem *item = m_grid->item(row, kUserColumn);
     const QString name = item ? item->text() : QString();
@@ -143,7 +143,7 @@ void frmresetlock::releaseRow(int row)
     });
 }
 
-void frmresetlock::showEvent(QShowEvent *event)
+void LockReleaseScreen::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!m_centred) {
@@ -154,7 +154,7 @@ void frmresetlock::showEvent(QShowEvent *event)
     m_level->setFocus();
 }
 
-void frmresetlock::keyPressEvent(QKeyEvent *event)
+void LockReleaseScreen::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
         close();
@@ -163,7 +163,7 @@ void frmresetlock::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-bool frmresetlock::eventFilter(QObject *watched, QEvent *event)
+bool LockReleaseScreen::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_level && event->type() == QEvent::FocusOut)
         levelLeft(static_cast<QFocusEvent *>(event)->reason());

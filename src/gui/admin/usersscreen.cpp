@@ -1,4 +1,4 @@
-#include "gui/admin/frmusers.h"
+#include "gui/admin/usersscreen.h"
 
 #include "core/admin/accounts.h"
 #include "core/services/database.h"
@@ -19,11 +19,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-frmusers::frmusers(MenuSource menu, QWidget *parent)
+UsersScreen::UsersScreen(MenuSource menu, QWidget *parent)
     : QWidget(parent)
     , m_menu(std::move(menu))
 {
-    setObjectName(QStringLiteral("frmusers"));
+    setObjectName(QStringLiteral("UsersScreen"));
     setWindowTitle(QStringLiteral("Users . . ."));
 
     auto *frame0 = new QGroupBox(QStringLiteral("User "), this);
@@ -88,27 +88,27 @@ frmusers::frmusers(MenuSource menu, QWidget *parent)
         m_user->setText(m_cmb->itemText(index));
         loadHandled();
     });
-    connect(m_user, &QLineEdit::textChanged, this, &frmusers::onUserChanged);
-    connect(m_tree, &QTreeWidget::itemChanged, this, &frmusers::onItemChanged);
-    connect(m_save, &QPushButton::clicked, this, &frmusers::save);
+    connect(m_user, &QLineEdit::textChanged, this, &UsersScreen::onUserChanged);
+    connect(m_tree, &QTreeWidget::itemChanged, this, &UsersScreen::onItemChanged);
+    connect(m_save, &QPushButton::clicked, this, &UsersScreen::save);
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
-    connect(qApp, &QApplication::focusChanged, this, &frmusers::onFocusChanged);
+    connect(qApp, &QApplication::focusChanged, this, &UsersScreen::onFocusChanged);
 }
 
-void frmusers::showEvent(QShowEvent *event)
+void UsersScreen::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     fillUsers();
 }
 
-bool frmusers::event(QEvent *event)
+bool UsersScreen::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate && isVisible())
         fillUsers();
     return QWidget::event(event);
 }
 
-void frmusers::fillUsers()
+void UsersScreen::fillUsers()
 {
     runHandled(ErrorStyle::DescriptionNumber, [this] {
         try {
@@ -129,7 +129,7 @@ void frmusers::fillUsers()
     });
 }
 
-void frmusers::buildTree()
+void UsersScreen::buildTree()
 {
     m_syncing = true;
     m_tree->clear();
@@ -148,7 +148,7 @@ void frmusers::buildTree()
     m_syncing = false;
 }
 
-void frmusers::syncTree()
+void UsersScreen::syncTree()
 {
     m_syncing = true;
     for (int i = 0; i < m_nodes.size() && i < m_items.size(); ++i)
@@ -156,7 +156,7 @@ void frmusers::syncTree()
     m_syncing = false;
 }
 
-void frmusers::onItemChanged(QTreeWidgetItem *item)
+void UsersScreen::onItemChanged(QTreeWidgetItem *item)
 {
     if (m_syncing)
         return;
@@ -167,7 +167,7 @@ void frmusers::onItemChanged(QTreeWidgetItem *item)
     syncTree();
 }
 
-void frmusers::onFocusChanged(QWidget *old, QWidget *now)
+void UsersScreen::onFocusChanged(QWidget *old, QWidget *now)
 {
     if (old != m_section || !isVisible() || m_gate.busy())
         return;
@@ -182,13 +182,13 @@ void frmusers::onFocusChanged(QWidget *old, QWidget *now)
     loadHandled();
 }
 
-void frmusers::onUserChanged(const QString &text)
+void UsersScreen::onUserChanged(const QString &text)
 {
     if (m_loaded && text != m_loadedName)
         forgetLoad();
 }
 
-void frmusers::forgetLoad()
+void UsersScreen::forgetLoad()
 {
     m_loaded = false;
     m_loadedFound = false;
@@ -199,7 +199,7 @@ void frmusers::forgetLoad()
     m_nodes.clear();
 }
 
-void frmusers::load()
+void UsersScreen::load()
 {
     const accounts::Account a = accounts::lookup(m_user->text());
     m_loaded = true;
@@ -218,18 +218,18 @@ void frmusers::load()
     syncTree();
 }
 
-void frmusers::loadHandled()
+void UsersScreen::loadHandled()
 {
     runHandled(ErrorStyle::DescriptionNumber, [this] { load(); });
 }
 
-void frmusers::save()
+void UsersScreen::save()
 {
     m_gate.run({m_save, m_cancel},
                [this] { runHandled(ErrorStyle::DescriptionNumber, [this] { saveAccount(); }); });
 }
 
-void frmusers::saveAccount()
+void UsersScreen::saveAccount()
 {
     if (m_user->text().trimmed().isEmpty()) {
         msgBox(QStringLiteral("User ID Should be Entered"), Icon::Exclamation);
@@ -264,7 +264,7 @@ void frmusers::saveAccount()
         return;
     case accounts::SaveResult::Inserted:
     case accounts::SaveResult::Updated:
-        ClearForm(this);
+        clearInputs(this);
         forgetLoad();
         fillUsers();
         return;

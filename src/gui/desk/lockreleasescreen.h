@@ -5,16 +5,16 @@
 #include <QWidget>
 
 class QLineEdit;
-class SpreadGrid;
+class SheetGrid;
 
 // Lets an administrator list the users of a level with the grievance each
 // holds, and release any of them.
-class frmresetlock : public QWidget
+class LockReleaseScreen : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmresetlock(QWidget *parent = nullptr);
-    ~frmresetlock() override;
+    explicit LockReleaseScreen(QWidget *parent = nullptr);
+    ~LockReleaseScreen() override;
 
     // Lists the users whose level begins with the typed text.
     void listUsers();
@@ -31,7 +31,7 @@ private:
     bool comesBeforeLevel(QWidget *widget) const;
 
     QLineEdit *m_level = nullptr; // text(0)
-    SpreadGrid *m_grid = nullptr; // spread
+    SheetGrid *m_grid = nullptr;  // spread
     CommandGate m_gate;
     bool m_centred = false;
 };

@@ -1,4 +1,4 @@
-#include "gui/students/frmimpstuddata.h"
+#include "gui/students/csvimportscreen.h"
 
 #include "core/services/handler.h"
 #include "core/services/interaction.h"
@@ -67,10 +67,10 @@ void ImportProgress::close()
     QApplication::processEvents();
 }
 
-frmimpstuddata::frmimpstuddata(QWidget *parent)
+CsvImportScreen::CsvImportScreen(QWidget *parent)
     : UniversityScreen(parent)
 {
-    setObjectName(QStringLiteral("frmimpstuddata"));
+    setObjectName(QStringLiteral("CsvImportScreen"));
     setWindowTitle(QStringLiteral("Import Student Data . . ."));
 
     m_cmb = new QComboBox(this);
@@ -114,12 +114,12 @@ frmimpstuddata::frmimpstuddata(QWidget *parent)
          {static_cast<QWidget *>(m_cmb), static_cast<QWidget *>(m_cmd[0]), static_cast<QWidget *>(m_cmd[1])})
         w->installEventFilter(this);
 
-    connect(m_cmd[1], &QPushButton::clicked, this, &frmimpstuddata::chooseFile);
-    connect(m_cmd[0], &QPushButton::clicked, this, &frmimpstuddata::Import_Data);
+    connect(m_cmd[1], &QPushButton::clicked, this, &CsvImportScreen::chooseFile);
+    connect(m_cmd[0], &QPushButton::clicked, this, &CsvImportScreen::Import_Data);
     resize(520, 170);
 }
 
-bool frmimpstuddata::eventFilter(QObject *watched, QEvent *e)
+bool CsvImportScreen::eventFilter(QObject *watched, QEvent *e)
 {
     if (e->type() != QEvent::KeyPress)
         return UniversityScreen::eventFilter(watched, e);
@@ -144,19 +144,19 @@ bool frmimpstuddata::eventFilter(QObject *watched, QEvent *e)
     return UniversityScreen::eventFilter(watched, e);
 }
 
-void frmimpstuddata::chooseFile()
+void CsvImportScreen::chooseFile()
 {
     const QString file = ui().openFileName(this, QString(), QString(), QStringLiteral("*.csv (*.csv)"));
     if (!file.isEmpty())
         m_text[0]->setText(file);
 }
 
-void frmimpstuddata::Import_Data()
+void CsvImportScreen::Import_Data()
 {
     m_gate.run({m_cmd[0], m_cmd[1]}, [this] { runImport(); });
 }
 
-void frmimpstuddata::runImport()
+void CsvImportScreen::runImport()
 {
     BusyCursor busy;
     // The command's inputs, read once: later changes of the fields or of
