@@ -40,10 +40,10 @@ private:
     bool fieldsFilled();
     void signInSteps();
 
-    QLineEdit *m_user = nullptr;
-    QLineEdit *m_pass = nullptr;
-    QPushButton *m_cmdok = nullptr;
-    QPushButton *m_cmdcancel = nullptr;
+    QLineEdit *m_userName = nullptr;
+    QLineEdit *m_password = nullptr;
+    QPushButton *m_okButton = nullptr;
+    QPushButton *m_cancelButton = nullptr;
     QPointer<SplashWindow> m_flash;
     QPointer<MainWindow> m_main;
     bool m_signedIn = false;
