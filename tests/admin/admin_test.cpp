@@ -77,7 +77,7 @@ protected:
     }
     QTreeWidgetItem *node(const QString &key)
     {
-        for (QTreeWidgetItemIterator it(in<QTreeWidget>(users, u"tvwoptions"_s)); *it; ++it)
+        for (QTreeWidgetItemIterator it(in<QTreeWidget>(users, u"permissionTree"_s)); *it; ++it)
             if ((*it)->data(0, Qt::UserRole).toString() == key)
                 return *it;
         throw std::runtime_error("no node " + key.toStdString());
@@ -91,7 +91,7 @@ protected:
     {
         for (const QString &step : script.split(u';', Qt::SkipEmptyParts)) {
             const QString verb = step.trimmed().section(u' ', 0, 0), arg = step.trimmed().section(u' ', 1);
-            QLineEdit *user = in(users, u"text(0)"_s), *section = in(users, u"text(6)"_s);
+            QLineEdit *user = in(users, u"userId"_s), *section = in(users, u"section"_s);
             if (verb == u"type"_s) {
                 user->setFocus();
                 user->clear();
@@ -100,7 +100,7 @@ protected:
                 section->setFocus();
                 QTest::keyClick(section, Qt::Key_Return);
             } else if (verb == u"choose"_s) {
-                auto *list = in<QComboBox>(users, u"cmb"_s);
+                auto *list = in<QComboBox>(users, u"userList"_s);
                 list->setCurrentIndex(list->findText(arg));
                 emit list->activated(list->currentIndex());
             } else if (verb == u"tick"_s || verb == u"untick"_s) {
@@ -109,7 +109,7 @@ protected:
                 section->setFocus();
                 section->setText(arg);
             } else if (verb == u"save"_s) {
-                QTest::mouseClick(in<QPushButton>(users, u"cmd(0)"_s), Qt::LeftButton);
+                QTest::mouseClick(in<QPushButton>(users, u"saveButton"_s), Qt::LeftButton);
             } else if (verb == u"again"_s) {
                 ui.onMessage = [this](const MessageRequest &) {
                     if (ui.messages.size() < 3)
@@ -123,9 +123,9 @@ protected:
             } else if (verb == u"password"_s) {
                 main->runCommand(u"N42"_s);
                 auto *screen = main->findChild<PasswordScreen *>();
-                for (int i = 0; i < 3; ++i)
-                    in(screen, u"text(%1)"_s.arg(i))->setText(arg.section(u',', i, i));
-                QTest::mouseClick(in<QPushButton>(screen, u"cmdok"_s), Qt::LeftButton);
+                for (int i = 0; i < 3; ++i) // old, new, confirmation: the screen's boxes in order
+                    screen->findChildren<QLineEdit *>().at(i)->setText(arg.section(u',', i, i));
+                QTest::mouseClick(in<QPushButton>(screen, u"okButton"_s), Qt::LeftButton);
             } else if (verb == u"signs-in"_s) {
                 EXPECT_TRUE(signin::lookup(arg.section(u' ', 0, 0), arg.section(u' ', 1)).has_value())
                         << step.toStdString();
