@@ -19,6 +19,28 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+namespace {
+
+// The box's limit is for what the operator types. A stored value longer than
+// that is shown whole (the limit rises until the text fits it again), so Save
+// never writes back a cut name or section.
+void limitTyping(QLineEdit *box, int limit)
+{
+    box->setMaxLength(limit);
+    QObject::connect(box, &QLineEdit::textChanged, box, [box, limit](const QString &text) {
+        if (text.size() <= limit)
+            box->setMaxLength(limit);
+    });
+}
+
+void showStored(QLineEdit *box, const QString &value)
+{
+    box->setMaxLength(qMax(box->maxLength(), int(value.size())));
+    box->setText(value);
+}
+
+} // namespace
+
 UsersScreen::UsersScreen(MenuSource menu, QWidget *parent)
     : QWidget(parent)
     , m_menuSource(std::move(menu))
@@ -29,13 +51,13 @@ UsersScreen::UsersScreen(MenuSource menu, QWidget *parent)
     auto *userLabel = new QLabel(QStringLiteral("User ID"), userBox);
     m_userId = new QLineEdit(userBox);
     m_userId->setObjectName(QStringLiteral("userId"));
-    m_userId->setMaxLength(15);
+    limitTyping(m_userId, 15);
     m_userList = new QComboBox(userBox);
     m_userList->setObjectName(QStringLiteral("userList"));
     auto *sectionLabel = new QLabel(QStringLiteral("Section"), userBox);
     m_section = new QLineEdit(userBox);
     m_section->setObjectName(QStringLiteral("section"));
-    m_section->setMaxLength(10);
+    limitTyping(m_section, 10);
     auto *userLayout = new QGridLayout(userBox);
     userLayout->addWidget(userLabel, 0, 0);
     userLayout->addWidget(m_userId, 0, 1);
@@ -159,7 +181,7 @@ void UsersScreen::propagateCheck(QTreeWidgetItem *item)
 
 void UsersScreen::chooseUser(int index)
 {
-    m_userId->setText(m_userList->itemText(index));
+    showStored(m_userId, m_userList->itemText(index));
     lookUpAccount();
 }
 
@@ -202,11 +224,11 @@ void UsersScreen::loadAccount()
     m_loadedName = a.found ? a.name : m_userId->text();
     m_loadedPermission = a.permission;
     if (a.found) {
-        m_userId->setText(a.name);
+        showStored(m_userId, a.name);
         const int at = m_userList->findText(a.name);
         if (at >= 0)
             m_userList->setCurrentIndex(at);
-        m_section->setText(a.section);
+        showStored(m_section, a.section);
     }
     buildTree();
     permtree::applyPermission(m_nodes, a.permission);
