@@ -86,22 +86,22 @@ TEST_F(Startup, reachesTheSignInAndSignsInByKeyboard)
         ASSERT_TRUE(QFile(leftovers.filePath(name)).open(QIODevice::WriteOnly));
     const QDateTime now = QDateTime::currentDateTime();
     ui.clock = QDateTime(now.date(), now.time().hour() < 12 ? QTime(23, 59) : QTime(0, 1));
-    QPointer<SplashWindow> flash = new SplashWindow;
+    QPointer<SplashWindow> splash = new SplashWindow;
     ui.onModal = [&](QObject *window) {
         auto *screen = qobject_cast<QWidget *>(window);
         auto *password = screen->findChild<QLineEdit *>(u"password"_s);
         screen->show();
         QTest::keyClicks(screen->focusWidget(), u"admin"_s);
         QTest::keyClick(screen->focusWidget(), Qt::Key_Return);
-        EXPECT_FALSE(flash->mainWindow()->isVisible());
+        EXPECT_FALSE(splash->mainWindow()->isVisible());
         EXPECT_EQ(screen->focusWidget(), password);
         QTest::keyClicks(password, u"secret"_s);
         EXPECT_EQ(password->text(), u"SECRET"_s);
         QTest::keyClick(password, Qt::Key_Return);
         return 0;
     };
-    flash->activate();
-    main.reset(flash->mainWindow());
+    splash->activate();
+    main.reset(splash->mainWindow());
     EXPECT_TRUE(main && main->isVisible());
     EXPECT_EQ(ui.dump(), "");
     EXPECT_EQ(session().LoginUser, u"ADMIN"_s);
@@ -149,13 +149,13 @@ TEST_F(Startup, stopsBeforeTheSignIn)
         c.arrange();
         QElapsedTimer elapsed;
         elapsed.start();
-        QPointer<SplashWindow> flash = new SplashWindow;
-        flash->activate();
+        QPointer<SplashWindow> splash = new SplashWindow;
+        splash->activate();
         EXPECT_LT(elapsed.elapsed(), 6000);
         EXPECT_TRUE(matches(ui.dump(), c.messages)) << ui.dump();
         EXPECT_EQ(ui.ended, !c.messages.isEmpty());
-        delete flash->mainWindow();
-        delete flash;
+        delete splash->mainWindow();
+        delete splash;
     }
 }
 

@@ -19,9 +19,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-SignInDialog::SignInDialog(SplashWindow *flash, MainWindow *main, QWidget *parent)
+SignInDialog::SignInDialog(SplashWindow *splash, MainWindow *main, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
-    , m_flash(flash)
+    , m_splash(splash)
     , m_main(main)
 {
     setWindowTitle(QStringLiteral("Sign Up . . . "));
@@ -95,8 +95,8 @@ void SignInDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     applyRoundedShape(this);
-    if (m_flash)
-        m_flash->enableButtons();
+    if (m_splash)
+        m_splash->enableButtons();
     m_userName->setFocus();
 }
 
@@ -147,8 +147,8 @@ void SignInDialog::signInSteps()
         if (m_main->applyPermissions() == MainWindow::Permissions::Ended)
             return;
     }
-    if (m_flash)
-        m_flash->unload();
+    if (m_splash)
+        m_splash->dismiss();
     m_signedIn = true;
     accept();
     if (m_main)

@@ -47,7 +47,7 @@ SplashWindow::SplashWindow(QWidget *parent)
 
     m_okButton = new QPushButton(QStringLiteral("OK"), this);
     m_okButton->setEnabled(false);
-    connect(m_okButton, &QPushButton::clicked, this, &SplashWindow::unload);
+    connect(m_okButton, &QPushButton::clicked, this, &SplashWindow::dismiss);
     m_systemInfoButton = new QPushButton(QStringLiteral("&System Info"), this);
     m_systemInfoButton->setEnabled(false);
 
@@ -100,17 +100,17 @@ void SplashWindow::showEvent(QShowEvent *event)
 bool SplashWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_title && event->type() == QEvent::MouseButtonRelease) {
-        unload();
+        dismiss();
         return true;
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void SplashWindow::unload()
+void SplashWindow::dismiss()
 {
     hide();
     if (m_activating)
-        m_unloaded = true;
+        m_dismissed = true;
     else
         deleteLater();
 }
@@ -153,6 +153,6 @@ void SplashWindow::activate()
         signIn->deleteLater();
     }
     m_activating = false;
-    if (m_unloaded)
+    if (m_dismissed)
         deleteLater();
 }

@@ -28,7 +28,7 @@ public:
 
     // Closes the window; during start-up the deletion waits until the
     // start-up steps have returned.
-    void unload();
+    void dismiss();
     // The sign-in screen is up: the two buttons become usable.
     void enableButtons();
 
@@ -49,5 +49,5 @@ private:
     QPointer<MainWindow> m_main;
     bool m_started = false;
     bool m_activating = false;
-    bool m_unloaded = false;
+    bool m_dismissed = false;
 };
