@@ -46,7 +46,7 @@ protected:
     {
         admin({u"delete from corvane3_tkt.masuser"_s,
                u"insert into corvane3_tkt.masuser(fusername, fsection, fpermission, fpasswd) values "
-               "('DESK31', 'FRONT', 'N2*N21*N99*', 'x'), ('DESK40', 'BACK', '', 'y'), ('CLERK7', 'HELP', 'N4*N42*', "_s +
+               "('DESK31', 'FRONT', 'N2*N21*N99*', 'x'), ('DESK40-NIGHTDESK', 'BACK OFFICE', '', 'y'), ('CLERK7', 'HELP', 'N4*N42*', "_s +
                        sql::quote(StoredPassword(u"CLERK7"_s)) + u")"_s});
     }
     // Name, section, password and permissions of every account; without the
@@ -77,7 +77,7 @@ protected:
     }
     QTreeWidgetItem *node(const QString &key)
     {
-        for (QTreeWidgetItemIterator it(in<QTreeWidget>(users, u"tvwoptions"_s)); *it; ++it)
+        for (QTreeWidgetItemIterator it(in<QTreeWidget>(users, u"permissionTree"_s)); *it; ++it)
             if ((*it)->data(0, Qt::UserRole).toString() == key)
                 return *it;
         throw std::runtime_error("no node " + key.toStdString());
@@ -91,7 +91,7 @@ protected:
     {
         for (const QString &step : script.split(u';', Qt::SkipEmptyParts)) {
             const QString verb = step.trimmed().section(u' ', 0, 0), arg = step.trimmed().section(u' ', 1);
-            QLineEdit *user = in(users, u"text(0)"_s), *section = in(users, u"text(6)"_s);
+            QLineEdit *user = in(users, u"userId"_s), *section = in(users, u"section"_s);
             if (verb == u"type"_s) {
                 user->setFocus();
                 user->clear();
@@ -100,7 +100,7 @@ protected:
                 section->setFocus();
                 QTest::keyClick(section, Qt::Key_Return);
             } else if (verb == u"choose"_s) {
-                auto *list = in<QComboBox>(users, u"cmb"_s);
+                auto *list = in<QComboBox>(users, u"userList"_s);
                 list->setCurrentIndex(list->findText(arg));
                 emit list->activated(list->currentIndex());
             } else if (verb == u"tick"_s || verb == u"untick"_s) {
@@ -109,7 +109,7 @@ protected:
                 section->setFocus();
                 section->setText(arg);
             } else if (verb == u"save"_s) {
-                QTest::mouseClick(in<QPushButton>(users, u"cmd(0)"_s), Qt::LeftButton);
+                QTest::mouseClick(in<QPushButton>(users, u"saveButton"_s), Qt::LeftButton);
             } else if (verb == u"again"_s) {
                 ui.onMessage = [this](const MessageRequest &) {
                     if (ui.messages.size() < 3)
@@ -123,9 +123,9 @@ protected:
             } else if (verb == u"password"_s) {
                 main->runCommand(u"N42"_s);
                 auto *screen = main->findChild<PasswordScreen *>();
-                for (int i = 0; i < 3; ++i)
-                    in(screen, u"text(%1)"_s.arg(i))->setText(arg.section(u',', i, i));
-                QTest::mouseClick(in<QPushButton>(screen, u"cmdok"_s), Qt::LeftButton);
+                for (int i = 0; i < 3; ++i) // old, new, confirmation: the screen's boxes in order
+                    screen->findChildren<QLineEdit *>().at(i)->setText(arg.section(u',', i, i));
+                QTest::mouseClick(in<QPushButton>(screen, u"okButton"_s), Qt::LeftButton);
             } else if (verb == u"signs-in"_s) {
                 EXPECT_TRUE(signin::lookup(arg.section(u' ', 0, 0), arg.section(u' ', 1)).has_value())
                         << step.toStdString();
@@ -149,10 +149,7 @@ TEST_F(Admin, saveWritesOnlyWhatTheOperatorMeant)
         EXPECT_NO_THROW((void)(action->isSeparator() || node(action->objectName())))
                 << action->objectName().toStdString();
 
-    const QString stored = u"DESK31|FRONT|N2*N21*N99* / DESK40|BACK|"_s;
-    const QString quote =
-            u"A User ID may not hold a quote ('): sign-in removes quotes, so the account could never "
-            "sign in."_s;
+    const QString stored = u"DESK31|FRONT|N2*N21*N99* / DESK40-NIGHTDESK|BACK OFFICE|"_s;
     const struct
     {
         const char *name;
@@ -161,18 +158,22 @@ TEST_F(Admin, saveWritesOnlyWhatTheOperatorMeant)
         QString messages;
     } cases[] = {
             {"chosen from the list: loaded, stale key dropped", u"choose DESK31; save"_s,
-             u"DESK31|FRONT|N2*N21* / DESK40|BACK|"_s, u""_s},
+             u"DESK31|FRONT|N2*N21* / DESK40-NIGHTDESK|BACK OFFICE|"_s, u""_s},
             {"a new name does not take the ticks", u"type DESK31; leave; type CLERK9; save"_s,
              u"CLERK9|FRONT| / "_s + stored, u""_s},
             {"ticks survive Save pressed from Section", u"type DESK31; leave; tick N42; section BACK; save"_s,
-             u"DESK31|BACK|N2*N21*N4*N42* / DESK40|BACK|"_s, u""_s},
+             u"DESK31|BACK|N2*N21*N4*N42* / DESK40-NIGHTDESK|BACK OFFICE|"_s, u""_s},
             {"all ticks cleared: No keeps", u"choose DESK31; untick N2; answer No; save"_s, stored, kCleared},
             {"all ticks cleared: Yes clears, a second click ignored",
-             u"choose DESK31; untick N2; answer Yes; again; save"_s, u"DESK31|FRONT| / DESK40|BACK|"_s,
-             kCleared},
-            {"a grant made meanwhile is kept", u"choose DESK40; grant DESK40 N3*; save"_s,
-             u"DESK31|FRONT|N2*N21*N99* / DESK40|BACK|N3*"_s, u""_s},
-            {"quote in a new name", u"type O'NEIL; leave; save"_s, stored, quote},
+             u"choose DESK31; untick N2; answer Yes; again; save"_s,
+             u"DESK31|FRONT| / DESK40-NIGHTDESK|BACK OFFICE|"_s, kCleared},
+            {"grant kept, long text whole", u"choose DESK40-NIGHTDESK; grant DESK40-NIGHTDESK N3*; save"_s,
+             stored + u"N3*"_s, u""_s},
+            {"typing cut at 15 after long name", u"choose DESK40-NIGHTDESK; type CLERK9ABCDEFGHIJ; save"_s,
+             u"CLERK9ABCDEFGHI|BACK OFFICE| / "_s + stored, u""_s},
+            {"quote in a new name", u"type O'NEIL; leave; save"_s, stored,
+             u"A User ID may not hold a quote ('): sign-in removes quotes, so the account could never "
+             "sign in."_s},
             {"Save on an empty screen", u"save"_s, stored, u"User ID Should be Entered"_s},
             {"new account: a root takes its branch, an item its root",
              u"type clerk9; section HELP; leave; tick N3; tick N23; untick N31; save; signs-in CLERK9 clerk9"_s,
@@ -184,10 +185,9 @@ TEST_F(Admin, saveWritesOnlyWhatTheOperatorMeant)
              u"Mismatch - Confirm New Password"_s},
             {"password changed", u"password clerk7,NewPass,NewPass; signs-in CLERK7 newpass"_s, stored,
              kChanged},
-            {"password encoding a quote", u"password clerk7,x$y,x$y; signs-in CLERK7 X$Y"_s, stored,
-             kChanged},
-            {"non-ASCII password", u"password clerk7,résumé,résumé; signs-in CLERK7 RÉSUMÉ"_s, stored,
-             kChanged},
+            {"password encoding a quote, then a non-ASCII one",
+             u"password clerk7,x$y,x$y; signs-in CLERK7 X$Y; password x$y,résumé,résumé; signs-in CLERK7 RÉSUMÉ"_s,
+             stored, kChanged + u"|"_s + kChanged},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

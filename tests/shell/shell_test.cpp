@@ -24,6 +24,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 
 using namespace Qt::StringLiterals;
 
@@ -60,10 +61,13 @@ protected:
     }
     void choose(const QString &name) { main->findChild<QAction *>(name)->trigger(); }
     int windows() const { return int(main->mdiArea()->subWindowList().size()); }
-    QWidget *screen(const char *child) const
+    QWidget *screen() const { return main->mdiArea()->subWindowList().value(0)->widget(); }
+    QPushButton *button(const QString &caption) const // the open screen's, shown
     {
-        return main->mdiArea()->subWindowList().value(0)->widget()->findChild<QWidget *>(
-                QLatin1String(child));
+        for (QPushButton *button : screen()->findChildren<QPushButton *>())
+            if (button->text() == caption && button->isVisible())
+                return button;
+        throw std::runtime_error("no button " + caption.toStdString());
     }
 
     const Config saved = Config::instance();
@@ -82,24 +86,23 @@ TEST_F(Startup, reachesTheSignInAndSignsInByKeyboard)
         ASSERT_TRUE(QFile(leftovers.filePath(name)).open(QIODevice::WriteOnly));
     const QDateTime now = QDateTime::currentDateTime();
     ui.clock = QDateTime(now.date(), now.time().hour() < 12 ? QTime(23, 59) : QTime(0, 1));
-    QPointer<SplashWindow> flash = new SplashWindow;
+    QPointer<SplashWindow> splash = new SplashWindow;
     ui.onModal = [&](QObject *window) {
         auto *screen = qobject_cast<QWidget *>(window);
-        auto *password = screen->findChild<QLineEdit *>(u"Txtpass"_s);
+        auto *password = screen->findChild<QLineEdit *>(u"password"_s);
         screen->show();
         QTest::keyClicks(screen->focusWidget(), u"admin"_s);
         QTest::keyClick(screen->focusWidget(), Qt::Key_Return);
-        EXPECT_FALSE(flash->mainWindow()->isVisible());
+        EXPECT_FALSE(splash->mainWindow()->isVisible());
         EXPECT_EQ(screen->focusWidget(), password);
         QTest::keyClicks(password, u"secret"_s);
         EXPECT_EQ(password->text(), u"SECRET"_s);
         QTest::keyClick(password, Qt::Key_Return);
         return 0;
     };
-    flash->activate();
-    main.reset(flash->mainWindow());
-    ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(main->isVisible());
+    splash->activate();
+    main.reset(splash->mainWindow());
+    EXPECT_TRUE(main && main->isVisible());
     EXPECT_EQ(ui.dump(), "");
     EXPECT_EQ(session().LoginUser, u"ADMIN"_s);
     EXPECT_EQ(session().LoginGroup, u"A"_s); // fgroup NULL
@@ -146,13 +149,13 @@ TEST_F(Startup, stopsBeforeTheSignIn)
         c.arrange();
         QElapsedTimer elapsed;
         elapsed.start();
-        QPointer<SplashWindow> flash = new SplashWindow;
-        flash->activate();
+        QPointer<SplashWindow> splash = new SplashWindow;
+        splash->activate();
         EXPECT_LT(elapsed.elapsed(), 6000);
         EXPECT_TRUE(matches(ui.dump(), c.messages)) << ui.dump();
         EXPECT_EQ(ui.ended, !c.messages.isEmpty());
-        delete flash->mainWindow();
-        delete flash;
+        delete splash->mainWindow();
+        delete splash;
     }
 }
 
@@ -171,7 +174,7 @@ TEST_F(SignIn, refusalsAndFailures)
         std::function<void()> arrange;
         QString messages; // pattern
         Outcome outcome;
-        QString button = u"cmdok"_s; // empty: none
+        QString button = u"okButton"_s; // empty: none
     } cases[] = {
             {"empty", QString(), QString(), {}, u"Enter User name"_s, Again},
             {"blank password", u"ADMIN"_s, u"   "_s, {}, u"Enter Password"_s, Again},
@@ -183,7 +186,7 @@ TEST_F(SignIn, refusalsAndFailures)
             {"dropped link", u"ADMIN"_s, u"secret"_s, [] { killConn(); }, u""_s, In},
             {"Esc, then Cancel", u"ADMIN"_s, u"secret"_s,
              [&] { QTest::keyClick(screen.get(), Qt::Key_Escape); }, u"Application Terminated"_s, Ended,
-             u"cmdcancel"_s},
+             u"cancelButton"_s},
             {"close box", u"ADMIN"_s, u"secret"_s, [&] { screen->close(); }, u"Application Terminated"_s,
              Ended, QString()},
     };
@@ -196,15 +199,15 @@ TEST_F(SignIn, refusalsAndFailures)
         ui.reset();
         if (c.arrange)
             c.arrange();
-        screen->findChild<QLineEdit *>(u"txtuser"_s)->setText(c.user);
-        screen->findChild<QLineEdit *>(u"Txtpass"_s)->setText(c.password);
+        screen->findChild<QLineEdit *>(u"userName"_s)->setText(c.user);
+        screen->findChild<QLineEdit *>(u"password"_s)->setText(c.password);
         if (!c.button.isEmpty())
             screen->findChild<QPushButton *>(c.button)->click();
         EXPECT_TRUE(matches(ui.dump(), c.messages)) << ui.dump();
         EXPECT_EQ(main->isVisible() && !screen->isVisible(), c.outcome == In);
         EXPECT_EQ(ui.ended, c.outcome == Ended);
         EXPECT_TRUE(c.outcome != Again || session().LoginUser.isEmpty()) << session().LoginUser.toStdString();
-        EXPECT_EQ(session().univListRead, c.button == u"cmdok"_s);
+        EXPECT_EQ(session().univListRead, c.button == u"okButton"_s);
     }
 }
 
@@ -258,40 +261,37 @@ TEST_F(MainMenu, screensThatCloseThemselvesOpenAgainFromTheMenu)
     session().LoginGroup = u"A"_s;
     readUnivList();
     session().LoginUser = u"ADMIN"_s;
-    const auto desk = [this] {
-        auto *screen = qobject_cast<DeskScreen *>(main->mdiArea()->subWindowList().value(0)->widget());
-        ASSERT_NE(screen, nullptr);
-        screen->Timer1_Timer(); // a grievance on the desk enables its buttons
-        EXPECT_EQ(screen->displayed().tktid, u"42"_s);
+    const auto deskPicks = [this] { // its next tick picks the grievance and enables its buttons
+        const auto *desk = qobject_cast<DeskScreen *>(screen());
+        EXPECT_TRUE(QTest::qWaitFor([desk] { return desk && desk->displayed().tktid == u"42"_s; }, 5000));
+    };
+    const auto buttonsWhole = [this] {
+        const QWidget *button = screen()->findChild<QTableWidget *>()->cellWidget(0, 2);
+        EXPECT_EQ(button->visibleRegion().boundingRect(), button->rect());
     };
     const struct
     {
         const char *name;
         QString menu;
-        std::function<void()> close;
+        std::function<void()> opened, close;
     } cases[] = {
-            {"desk Close", u"N21"_s, [&] { qobject_cast<QPushButton *>(screen("cmd(3)"))->click(); }},
-            {"desk Esc", u"N21"_s, [&] { QTest::keyClick(screen("cmd(0)"), Qt::Key_Escape); }},
-            {"lock release Esc", u"N44"_s, [&] { QTest::keyClick(screen("text(0)"), Qt::Key_Escape); }},
+            {"desk Close", u"N21"_s, deskPicks, [&] { button(u"&Close"_s)->click(); }},
+            {"desk Esc", u"N21"_s, deskPicks, [&] { QTest::keyClick(button(u"&Reply"_s), Qt::Key_Escape); }},
+            {"lock release Esc", u"N44"_s, buttonsWhole,
+             [&] { QTest::keyClick(screen()->focusWidget(), Qt::Key_Escape); }},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         choose(c.menu);
         choose(c.menu);
         ASSERT_EQ(windows(), 1);
-        if (c.menu == u"N21"_s)
-            desk();
+        c.opened();
         c.close();
         settle();
         EXPECT_EQ(windows(), 0);
         choose(c.menu);
         ASSERT_EQ(windows(), 1);
-        if (c.menu == u"N21"_s) {
-            desk();
-        } else {
-            const QWidget *button = qobject_cast<QTableWidget *>(screen("spread"))->cellWidget(0, 2);
-            EXPECT_EQ(button->visibleRegion().boundingRect(), button->rect());
-        }
+        c.opened();
         main->mdiArea()->closeAllSubWindows();
         settle();
     }

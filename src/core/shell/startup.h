@@ -28,8 +28,8 @@ struct Hooks
 {
     std::function<void()> watchdogOn;
     std::function<void()> watchdogOff;
-    // The control row gave the installation title (caption of the main window
-    // and of LABELNAME); the main window is loaded here. Returns false when
+    // The control row gave the installation title (shown in the main window's
+    // caption and on the start-up window); the main window is loaded here. Returns false when
     // that load ended the application: start-up then stops at once.
     std::function<bool(const QString &title)> titleKnown;
 };

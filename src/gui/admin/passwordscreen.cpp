@@ -15,65 +15,62 @@
 PasswordScreen::PasswordScreen(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("PasswordScreen"));
     setWindowTitle(QStringLiteral("Password Change . . ."));
     QFont f(QStringLiteral("MS Sans Serif"));
     f.setPointSize(10);
     setFont(f);
 
-    const char *captions[3] = {"Old Password", "New Password", "Confirm Password"};
     auto *grid = new QGridLayout(this);
-    for (int i = 0; i < 3; ++i) {
-        auto *label = new QLabel(QString::fromLatin1(captions[i]), this);
-        label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
-        m_text[i] = new QLineEdit(this);
-        m_text[i]->setObjectName(QStringLiteral("text(%1)").arg(i));
-        m_text[i]->setEchoMode(QLineEdit::Password);
-        m_text[i]->setStyleSheet(QStringLiteral("lineedit-password-character: 64;")); // "@"
-        m_text[i]->setMaxLength(15);
-        m_text[i]->installEventFilter(this);
-        grid->addWidget(label, i, 0);
-        grid->addWidget(m_text[i], i, 1, 1, 2);
-    }
-    m_ok = new QPushButton(QStringLiteral("&OK"), this);
-    m_ok->setObjectName(QStringLiteral("cmdok"));
-    m_cancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    m_cancel->setObjectName(QStringLiteral("cmdcancel"));
-    grid->addWidget(m_ok, 3, 1);
-    grid->addWidget(m_cancel, 3, 2);
+    const auto addPasswordRow = [this, grid](int row, const QString &caption) {
+        grid->addWidget(new QLabel(caption, this), row, 0);
+        auto *box = new QLineEdit(this);
+        box->setEchoMode(QLineEdit::Password);
+        box->setStyleSheet(QStringLiteral("lineedit-password-character: 64;")); // "@"
+        box->setMaxLength(15);
+        box->installEventFilter(this);
+        grid->addWidget(box, row, 1, 1, 2);
+        return box;
+    };
+    m_oldPassword = addPasswordRow(0, QStringLiteral("Old Password"));
+    m_newPassword = addPasswordRow(1, QStringLiteral("New Password"));
+    m_confirmPassword = addPasswordRow(2, QStringLiteral("Confirm Password"));
+    m_okButton = new QPushButton(QStringLiteral("&OK"), this);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
+    m_cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+    grid->addWidget(m_okButton, 3, 1);
+    grid->addWidget(m_cancelButton, 3, 2);
     auto *status = new QStatusBar(this);
-    status->setObjectName(QStringLiteral("StatusBar1"));
     status->setSizeGripEnabled(false);
-    m_hint = new QLabel(status);
-    m_hint->setObjectName(QStringLiteral("StatusBar1.panel1"));
-    status->addWidget(m_hint, 1);
+    m_hintLabel = new QLabel(status);
+    status->addWidget(m_hintLabel, 1);
     grid->addWidget(status, 4, 0, 1, 3);
 
-    keyChain({m_text[0], m_text[1], m_text[2], m_ok});
+    keyChain({m_oldPassword, m_newPassword, m_confirmPassword, m_okButton});
     selectAllOnFocus(this);
-    connect(m_ok, &QPushButton::clicked, this, &PasswordScreen::change);
-    connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
-    setTabOrder(m_text[0], m_text[1]);
-    setTabOrder(m_text[1], m_text[2]);
-    setTabOrder(m_text[2], m_ok);
-    setTabOrder(m_ok, m_cancel);
+    connect(m_okButton, &QPushButton::clicked, this, &PasswordScreen::changePassword);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QWidget::close);
+    setTabOrder(m_oldPassword, m_newPassword);
+    setTabOrder(m_newPassword, m_confirmPassword);
+    setTabOrder(m_confirmPassword, m_okButton);
+    setTabOrder(m_okButton, m_cancelButton);
 }
 
 bool PasswordScreen::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::FocusIn) {
-        m_hint->setText(watched == m_text[0] ? QStringLiteral("Enter Old Password Max 10 characters")
-                                             : QStringLiteral("Enter New Password Max 10 characters"));
+        m_hintLabel->setText(watched == m_oldPassword
+                                     ? QStringLiteral("Enter Old Password Max 10 characters")
+                                     : QStringLiteral("Enter New Password Max 10 characters"));
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void PasswordScreen::change()
+void PasswordScreen::changePassword()
 {
     bool changed = false;
-    m_gate.run({m_ok, m_cancel}, [this, &changed] {
+    m_gate.run({m_okButton, m_cancelButton}, [this, &changed] {
         runHandled(ErrorStyle::DescriptionNumber, [this, &changed] {
-            for (QLineEdit *box : m_text) {
+            for (QLineEdit *box : {m_oldPassword, m_newPassword, m_confirmPassword}) {
                 if (box->text().trimmed().isEmpty()) {
                     msgBox(QStringLiteral("Information Should be Entered"), Icon::Exclamation);
                     box->setFocus();
@@ -81,14 +78,15 @@ void PasswordScreen::change()
                 }
             }
             const QString user = session().LoginUser.trimmed();
-            switch (accounts::changePassword(user, m_text[0]->text(), m_text[1]->text(), m_text[2]->text())) {
+            switch (accounts::changePassword(user, m_oldPassword->text(), m_newPassword->text(),
+                                             m_confirmPassword->text())) {
             case accounts::ChangeResult::InvalidOld:
                 msgBox(QStringLiteral("Invalid Password"), Icon::Exclamation);
-                m_text[0]->setFocus();
+                m_oldPassword->setFocus();
                 return;
             case accounts::ChangeResult::Mismatch:
                 msgBox(QStringLiteral("Mismatch - Confirm New Password"), Icon::Exclamation);
-                m_text[1]->setFocus();
+                m_newPassword->setFocus();
                 return;
             case accounts::ChangeResult::Vanished:
                 msgBox(QStringLiteral("The password was not changed: the account %1 no longer exists.")
@@ -97,7 +95,7 @@ void PasswordScreen::change()
                 return;
             case accounts::ChangeResult::Changed:
                 msgBox(QStringLiteral("Password has been changed Successfully"), Icon::Information);
-                for (QLineEdit *box : m_text)
+                for (QLineEdit *box : {m_oldPassword, m_newPassword, m_confirmPassword})
                     box->clear();
                 changed = true;
                 return;
@@ -105,5 +103,5 @@ void PasswordScreen::change()
         });
     });
     if (changed)
-        m_cancel->setFocus(); // enabled again only now
+        m_cancelButton->setFocus(); // enabled again only now
 }

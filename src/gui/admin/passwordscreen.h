@@ -15,16 +15,18 @@ class PasswordScreen : public QWidget
 public:
     explicit PasswordScreen(QWidget *parent = nullptr);
 
-    // The OK command (`cmdok`).
-    void change();
+    // The OK button: checks the entries and changes the password.
+    void changePassword();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QLineEdit *m_text[3];
-    QPushButton *m_ok;
-    QPushButton *m_cancel;
-    QLabel *m_hint;
+    QLineEdit *m_oldPassword;
+    QLineEdit *m_newPassword;
+    QLineEdit *m_confirmPassword;
+    QPushButton *m_okButton;
+    QPushButton *m_cancelButton;
+    QLabel *m_hintLabel; // what the focused box wants
     CommandGate m_gate;
 };

@@ -19,80 +19,92 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+namespace {
+
+// The box's limit is for what the operator types. A stored value longer than
+// that is shown whole (the limit rises until the text fits it again), so Save
+// never writes back a cut name or section.
+void limitTyping(QLineEdit *box, int limit)
+{
+    box->setMaxLength(limit);
+    QObject::connect(box, &QLineEdit::textChanged, box, [box, limit](const QString &text) {
+        if (text.size() <= limit)
+            box->setMaxLength(limit);
+    });
+}
+
+void showStored(QLineEdit *box, const QString &value)
+{
+    box->setMaxLength(qMax(box->maxLength(), int(value.size())));
+    box->setText(value);
+}
+
+} // namespace
+
 UsersScreen::UsersScreen(MenuSource menu, QWidget *parent)
     : QWidget(parent)
-    , m_menu(std::move(menu))
+    , m_menuSource(std::move(menu))
 {
-    setObjectName(QStringLiteral("UsersScreen"));
     setWindowTitle(QStringLiteral("Users . . ."));
 
-    auto *frame0 = new QGroupBox(QStringLiteral("User "), this);
-    frame0->setObjectName(QStringLiteral("frame(0)"));
-    auto *userLabel = new QLabel(QStringLiteral("User ID"), frame0);
-    userLabel->setObjectName(QStringLiteral("Label(15)"));
-    m_user = new QLineEdit(frame0);
-    m_user->setObjectName(QStringLiteral("text(0)"));
-    m_user->setMaxLength(15);
-    m_cmb = new QComboBox(frame0);
-    m_cmb->setObjectName(QStringLiteral("cmb"));
-    auto *sectionLabel = new QLabel(QStringLiteral("Section"), frame0);
-    sectionLabel->setObjectName(QStringLiteral("Label(1)"));
-    m_section = new QLineEdit(frame0);
-    m_section->setObjectName(QStringLiteral("text(6)"));
-    m_section->setMaxLength(10);
-    auto *g0 = new QGridLayout(frame0);
-    g0->addWidget(userLabel, 0, 0);
-    g0->addWidget(m_user, 0, 1);
-    g0->addWidget(m_cmb, 0, 2);
-    g0->addWidget(sectionLabel, 1, 0);
-    g0->addWidget(m_section, 1, 1);
+    auto *userBox = new QGroupBox(QStringLiteral("User "), this);
+    auto *userLabel = new QLabel(QStringLiteral("User ID"), userBox);
+    m_userId = new QLineEdit(userBox);
+    m_userId->setObjectName(QStringLiteral("userId"));
+    limitTyping(m_userId, 15);
+    m_userList = new QComboBox(userBox);
+    m_userList->setObjectName(QStringLiteral("userList"));
+    auto *sectionLabel = new QLabel(QStringLiteral("Section"), userBox);
+    m_section = new QLineEdit(userBox);
+    m_section->setObjectName(QStringLiteral("section"));
+    limitTyping(m_section, 10);
+    auto *userLayout = new QGridLayout(userBox);
+    userLayout->addWidget(userLabel, 0, 0);
+    userLayout->addWidget(m_userId, 0, 1);
+    userLayout->addWidget(m_userList, 0, 2);
+    userLayout->addWidget(sectionLabel, 1, 0);
+    userLayout->addWidget(m_section, 1, 1);
 
-    auto *frame1 = new QGroupBox(QStringLiteral("Permission"), this);
-    frame1->setObjectName(QStringLiteral("frame(1)"));
-    m_tree = new QTreeWidget(frame1);
-    m_tree->setObjectName(QStringLiteral("tvwoptions"));
-    m_tree->setHeaderHidden(true);
-    m_save = new QPushButton(QStringLiteral("&Save"), frame1);
-    m_save->setObjectName(QStringLiteral("cmd(0)"));
-    m_cancel = new QPushButton(QStringLiteral("&Cancel"), frame1);
-    m_cancel->setObjectName(QStringLiteral("cmd(1)"));
-    auto *g1 = new QVBoxLayout(frame1);
-    g1->addWidget(m_tree);
+    auto *permissionBox = new QGroupBox(QStringLiteral("Permission"), this);
+    m_permissionTree = new QTreeWidget(permissionBox);
+    m_permissionTree->setObjectName(QStringLiteral("permissionTree"));
+    m_permissionTree->setHeaderHidden(true);
+    m_saveButton = new QPushButton(QStringLiteral("&Save"), permissionBox);
+    m_saveButton->setObjectName(QStringLiteral("saveButton"));
+    m_cancelButton = new QPushButton(QStringLiteral("&Cancel"), permissionBox);
+    auto *permissionLayout = new QVBoxLayout(permissionBox);
+    permissionLayout->addWidget(m_permissionTree);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(m_save);
-    buttons->addWidget(m_cancel);
-    g1->addLayout(buttons);
+    buttons->addWidget(m_saveButton);
+    buttons->addWidget(m_cancelButton);
+    permissionLayout->addLayout(buttons);
 
     auto *status = new QStatusBar(this);
-    status->setObjectName(QStringLiteral("StatusBar1"));
     status->setSizeGripEnabled(false);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(frame0);
-    layout->addWidget(frame1, 1);
+    layout->addWidget(userBox);
+    layout->addWidget(permissionBox, 1);
     layout->addWidget(status);
     resize(520, 600);
 
-    setTabOrder(m_user, m_cmb);
-    setTabOrder(m_cmb, m_section);
-    setTabOrder(m_section, m_tree);
-    setTabOrder(m_tree, m_save);
-    setTabOrder(m_save, m_cancel);
-    upperCaseTyping(m_user);
+    setTabOrder(m_userId, m_userList);
+    setTabOrder(m_userList, m_section);
+    setTabOrder(m_section, m_permissionTree);
+    setTabOrder(m_permissionTree, m_saveButton);
+    setTabOrder(m_saveButton, m_cancelButton);
+    upperCaseTyping(m_userId);
     upperCaseTyping(m_section);
-    keyChain({m_user, m_cmb, m_section, m_tree});
+    keyChain({m_userId, m_userList, m_section, m_permissionTree});
     selectAllOnFocus(this);
 
-    connect(m_cmb, &QComboBox::activated, this, [this](int index) {
-        m_user->setText(m_cmb->itemText(index));
-        loadHandled();
-    });
-    connect(m_user, &QLineEdit::textChanged, this, &UsersScreen::onUserChanged);
-    connect(m_tree, &QTreeWidget::itemChanged, this, &UsersScreen::onItemChanged);
-    connect(m_save, &QPushButton::clicked, this, &UsersScreen::save);
-    connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
-    connect(qApp, &QApplication::focusChanged, this, &UsersScreen::onFocusChanged);
+    connect(m_userList, &QComboBox::activated, this, &UsersScreen::chooseUser);
+    connect(m_userId, &QLineEdit::textChanged, this, &UsersScreen::forgetLoadOnRename);
+    connect(m_permissionTree, &QTreeWidget::itemChanged, this, &UsersScreen::propagateCheck);
+    connect(m_saveButton, &QPushButton::clicked, this, &UsersScreen::save);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(qApp, &QApplication::focusChanged, this, &UsersScreen::loadOnLeavingSection);
 }
 
 void UsersScreen::showEvent(QShowEvent *event)
@@ -113,13 +125,13 @@ void UsersScreen::fillUsers()
     runHandled(ErrorStyle::DescriptionNumber, [this] {
         try {
             const Rows rows = Conn::query(QStringLiteral("select * from masuser order by fusername"));
-            const QString typed = m_user->text();
+            const QString typed = m_userId->text();
             // Filled afresh each time, so repeated activations do not repeat names.
-            m_cmb->clear();
+            m_userList->clear();
             for (int i = 0; i < rows.size(); ++i)
-                m_cmb->addItem(rows.value(QStringLiteral("fusername"), i));
-            m_cmb->setCurrentIndex(-1);
-            m_user->setText(typed);
+                m_userList->addItem(rows.value(QStringLiteral("fusername"), i));
+            m_userList->setCurrentIndex(-1);
+            m_userId->setText(typed);
         } catch (const AppError &e) {
             if (e.isGoneAway())
                 throw; // the handler reopens and reads the list again
@@ -132,19 +144,19 @@ void UsersScreen::fillUsers()
 void UsersScreen::buildTree()
 {
     m_syncing = true;
-    m_tree->clear();
+    m_permissionTree->clear();
     m_items.clear();
-    m_nodes = permtree::build(m_menu ? m_menu() : QVector<permtree::MenuEntry>());
+    m_nodes = permtree::build(m_menuSource ? m_menuSource() : QVector<permtree::MenuEntry>());
     for (const permtree::Node &n : m_nodes) {
         QTreeWidgetItem *item =
-                n.parent < 0 ? new QTreeWidgetItem(m_tree) : new QTreeWidgetItem(m_items[n.parent]);
+                n.parent < 0 ? new QTreeWidgetItem(m_permissionTree) : new QTreeWidgetItem(m_items[n.parent]);
         item->setText(0, n.text);
         item->setData(0, Qt::UserRole, n.key);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Unchecked);
         m_items.append(item);
     }
-    m_tree->expandAll();
+    m_permissionTree->expandAll();
     m_syncing = false;
 }
 
@@ -156,7 +168,7 @@ void UsersScreen::syncTree()
     m_syncing = false;
 }
 
-void UsersScreen::onItemChanged(QTreeWidgetItem *item)
+void UsersScreen::propagateCheck(QTreeWidgetItem *item)
 {
     if (m_syncing)
         return;
@@ -167,22 +179,27 @@ void UsersScreen::onItemChanged(QTreeWidgetItem *item)
     syncTree();
 }
 
-void UsersScreen::onFocusChanged(QWidget *old, QWidget *now)
+void UsersScreen::chooseUser(int index)
+{
+    showStored(m_userId, m_userList->itemText(index));
+    lookUpAccount();
+}
+
+void UsersScreen::loadOnLeavingSection(QWidget *old, QWidget *now)
 {
     if (old != m_section || !isVisible() || m_gate.busy())
         return;
     // Moving back out of an empty "Section" does not look the account up.
-    const QList<QWidget *> order = {m_user, m_cmb, m_section, m_tree, m_save, m_cancel};
-    const int to = int(order.indexOf(now));
-    if (to >= 0 && to < order.indexOf(m_section) && m_section->text().trimmed().isEmpty())
+    const bool backwards = now == m_userId || now == m_userList;
+    if (backwards && m_section->text().trimmed().isEmpty())
         return;
     // Reloading the same account would drop the ticks made since.
-    if (m_loaded && m_user->text() == m_loadedName)
+    if (m_loaded && m_userId->text() == m_loadedName)
         return;
-    loadHandled();
+    lookUpAccount();
 }
 
-void UsersScreen::onUserChanged(const QString &text)
+void UsersScreen::forgetLoadOnRename(const QString &text)
 {
     if (m_loaded && text != m_loadedName)
         forgetLoad();
@@ -194,52 +211,52 @@ void UsersScreen::forgetLoad()
     m_loadedFound = false;
     m_loadedName.clear();
     m_loadedPermission.clear();
-    m_tree->clear();
+    m_permissionTree->clear();
     m_items.clear();
     m_nodes.clear();
 }
 
-void UsersScreen::load()
+void UsersScreen::loadAccount()
 {
-    const accounts::Account a = accounts::lookup(m_user->text());
+    const accounts::Account a = accounts::lookup(m_userId->text());
     m_loaded = true;
     m_loadedFound = a.found;
-    m_loadedName = a.found ? a.name : m_user->text();
+    m_loadedName = a.found ? a.name : m_userId->text();
     m_loadedPermission = a.permission;
     if (a.found) {
-        m_user->setText(a.name);
-        const int at = m_cmb->findText(a.name);
+        showStored(m_userId, a.name);
+        const int at = m_userList->findText(a.name);
         if (at >= 0)
-            m_cmb->setCurrentIndex(at);
-        m_section->setText(a.section);
+            m_userList->setCurrentIndex(at);
+        showStored(m_section, a.section);
     }
     buildTree();
     permtree::applyPermission(m_nodes, a.permission);
     syncTree();
 }
 
-void UsersScreen::loadHandled()
+void UsersScreen::lookUpAccount()
 {
-    runHandled(ErrorStyle::DescriptionNumber, [this] { load(); });
+    runHandled(ErrorStyle::DescriptionNumber, [this] { loadAccount(); });
 }
 
 void UsersScreen::save()
 {
-    m_gate.run({m_save, m_cancel},
+    m_gate.run({m_saveButton, m_cancelButton},
                [this] { runHandled(ErrorStyle::DescriptionNumber, [this] { saveAccount(); }); });
 }
 
 void UsersScreen::saveAccount()
 {
-    if (m_user->text().trimmed().isEmpty()) {
+    if (m_userId->text().trimmed().isEmpty()) {
         msgBox(QStringLiteral("User ID Should be Entered"), Icon::Exclamation);
-        m_user->setFocus();
+        m_userId->setFocus();
         return;
     }
     // Save writes what the screen shows for this account, so show it first.
     if (!m_loaded)
-        load();
-    accounts::Edit edit{m_user->text(), m_section->text(), permtree::permissionString(m_nodes)};
+        loadAccount();
+    accounts::Edit edit{m_userId->text(), m_section->text(), permtree::permissionString(m_nodes)};
     if (edit.permission.isEmpty() && m_loadedFound && !m_loadedPermission.isEmpty()) {
         if (askYesNo(QStringLiteral("No permission is ticked. Remove every permission of %1?")
                              .arg(edit.name.trimmed()),
@@ -253,7 +270,7 @@ void UsersScreen::saveAccount()
                        "A User ID may not hold a quote ('): sign-in removes quotes, so the account could "
                        "never sign in."),
                Icon::Exclamation);
-        m_user->setFocus();
+        m_userId->setFocus();
         return;
     case accounts::SaveResult::Vanished:
         msgBox(QStringLiteral("%1 was not saved: the account has been removed meanwhile.")

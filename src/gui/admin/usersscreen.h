@@ -22,7 +22,7 @@ public:
     using MenuSource = std::function<QVector<permtree::MenuEntry>()>;
     explicit UsersScreen(MenuSource menu, QWidget *parent = nullptr);
 
-    // The Save command (`cmd(0)`).
+    // The Save button: writes the loaded account as the screen shows it.
     void save();
     // The user list, filled afresh.
     void fillUsers();
@@ -34,17 +34,20 @@ protected:
 private:
     // An unticked tree of the main window's menu commands.
     void buildTree();
-    void onItemChanged(QTreeWidgetItem *item);
+    // A tick set by the operator passes to the branch and the parents.
+    void propagateCheck(QTreeWidgetItem *item);
     void syncTree();
-    void onFocusChanged(QWidget *old, QWidget *now);
-    void onUserChanged(const QString &text);
+    void chooseUser(int index);
+    void loadOnLeavingSection(QWidget *old, QWidget *now);
+    void forgetLoadOnRename(const QString &text);
     // Loads the account named in "User ID" into Section and the tree.
-    void load();
-    void loadHandled();
+    void loadAccount();
+    // The same, its failures reported.
+    void lookUpAccount();
     void forgetLoad();
     void saveAccount();
 
-    MenuSource m_menu;
+    MenuSource m_menuSource;
     QVector<permtree::Node> m_nodes;
     QList<QTreeWidgetItem *> m_items;
     bool m_syncing = false;
@@ -57,10 +60,10 @@ private:
     bool m_loadedFound = false;
     QString m_loadedPermission; // as stored, stale keys included
 
-    QLineEdit *m_user; // text(0)
-    QComboBox *m_cmb;
-    QLineEdit *m_section; // text(6)
-    QTreeWidget *m_tree;  // tvwoptions
-    QPushButton *m_save;
-    QPushButton *m_cancel;
+    QLineEdit *m_userId;
+    QComboBox *m_userList;
+    QLineEdit *m_section;
+    QTreeWidget *m_permissionTree;
+    QPushButton *m_saveButton;
+    QPushButton *m_cancelButton;
 };

@@ -19,7 +19,7 @@ int runApplication(int argc, char *argv[])
 
     // Start-up runs the sign-in, which applies the permissions and shows the
     // main window; the main window lives until the application ends.
-    auto *flash = new SplashWindow;
-    flash->show();
+    auto *splash = new SplashWindow;
+    splash->show();
     return app.exec();
 }

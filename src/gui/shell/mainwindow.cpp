@@ -28,17 +28,15 @@
 #include <QTimer>
 
 namespace {
-constexpr int kPanels = 6;
+constexpr int kStatusPanels = 6;
 const char *const kCaptionPrefix = "Grievance Management System...";
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
 {
-    setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QString::fromLatin1(kCaptionPrefix));
     m_mdi = new QMdiArea(this);
-    m_mdi->setObjectName(QStringLiteral("mdiArea"));
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
@@ -50,7 +48,7 @@ QAction *MainWindow::addCommand(QMenu *menu, const QString &name, const QString 
 {
     QAction *action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
     action->setObjectName(name);
-    m_controls.push_back(action);
+    m_menuItems.push_back(action);
     connect(action, &QAction::triggered, this, [this, name] { runCommand(name); });
     return action;
 }
@@ -60,7 +58,7 @@ QMenu *MainWindow::addSubMenu(QMenu *menu, const QString &name, const QString &c
     QMenu *sub = menu ? menu->addMenu(caption) : menuBar()->addMenu(caption);
     sub->setObjectName(name);
     sub->menuAction()->setObjectName(name);
-    m_controls.push_back(sub->menuAction());
+    m_menuItems.push_back(sub->menuAction());
     return sub;
 }
 
@@ -101,42 +99,47 @@ void MainWindow::buildMenu()
         addCommand(alternate, QStringLiteral("mnuFile(%1)").arg(i), keys.at(i));
     QAction *separator = help->addSeparator();
     separator->setObjectName(QStringLiteral("MMM1"));
-    m_controls.push_back(separator);
+    m_menuItems.push_back(separator);
     addCommand(help, QStringLiteral("mnuhlpsearch"), QStringLiteral("Help Search"));
 
     addCommand(nullptr, QStringLiteral("MnuExit"), QStringLiteral("E&xit"));
 }
 
-void MainWindow::buildStatusBar()
+QLabel *MainWindow::addStatusPanel()
 {
-    QStatusBar *bar = statusBar();
-    bar->setObjectName(QStringLiteral("StatusBar1"));
-    bar->setSizeGripEnabled(false);
-    for (int i = 1; i <= kPanels; ++i) {
-        auto *panel = new QLabel(bar);
-        panel->setObjectName(QStringLiteral("StatusBar1.panel%1").arg(i));
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        bar->addWidget(panel);
-        m_panels.push_back(panel);
-    }
-    m_clock = new QTimer(this);
-    m_clock->setObjectName(QStringLiteral("StatusBar1.clock"));
-    m_clock->setInterval(1000);
-    connect(m_clock, &QTimer::timeout, this, &MainWindow::updateClock);
+    auto *panel = new QLabel(statusBar());
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    statusBar()->addWidget(panel);
+    return panel;
 }
 
-void MainWindow::layoutPanels()
+void MainWindow::buildStatusBar()
+{
+    statusBar()->setSizeGripEnabled(false);
+    m_dateLabel = addStatusPanel();
+    m_clockLabel = addStatusPanel();
+    m_versionLabel = addStatusPanel();
+    m_userLabel = addStatusPanel();
+    m_blankLabel = addStatusPanel();
+    m_lastBlankLabel = addStatusPanel();
+    m_clockTimer = new QTimer(this);
+    m_clockTimer->setInterval(1000);
+    connect(m_clockTimer, &QTimer::timeout, this, &MainWindow::updateClock);
+}
+
+void MainWindow::layoutStatusPanels()
 {
     // Each panel one sixth of the window's inner width.
-    const int width = qMax(1, this->width() / kPanels - 6);
-    for (QLabel *panel : std::as_const(m_panels))
+    const int width = qMax(1, this->width() / kStatusPanels - 6);
+    for (QLabel *panel :
+         {m_dateLabel, m_clockLabel, m_versionLabel, m_userLabel, m_blankLabel, m_lastBlankLabel})
         panel->setFixedWidth(width);
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    layoutPanels();
+    layoutStatusPanels();
 }
 
 bool MainWindow::load()
@@ -155,28 +158,28 @@ bool MainWindow::load()
         return false;
     }
     QApplication::restoreOverrideCursor();
-    layoutPanels();
+    layoutStatusPanels();
     return true;
 }
 
 void MainWindow::setStartupPanels()
 {
     updateClock();
-    m_panels[2]->setText(QStringLiteral("Version:") + startup::versionDisplay());
-    m_clock->start();
+    m_versionLabel->setText(QStringLiteral("Version:") + startup::versionDisplay());
+    m_clockTimer->start();
 }
 
 void MainWindow::updateClock()
 {
     const QDateTime now = ui().now();
     const QLocale locale;
-    m_panels[0]->setText(locale.toString(now.date(), QLocale::ShortFormat));
-    m_panels[1]->setText(locale.toString(now.time(), QLocale::ShortFormat));
+    m_dateLabel->setText(locale.toString(now.date(), QLocale::ShortFormat));
+    m_clockLabel->setText(locale.toString(now.time(), QLocale::ShortFormat));
 }
 
 void MainWindow::setUserPanel(const QString &user)
 {
-    m_panels[3]->setText(user);
+    m_userLabel->setText(user);
 }
 
 MainWindow::Permissions MainWindow::applyPermissions()
@@ -187,20 +190,20 @@ MainWindow::Permissions MainWindow::applyPermissions()
         ui().endApplication(0);
         return Permissions::Ended;
     }
-    static const QRegularExpression arrayIndex(QStringLiteral("\\(\\d+\\)$"));
+    static const QRegularExpression itemNumber(QStringLiteral("\\(\\d+\\)$"));
     QVector<permissions::Control> controls;
-    controls.reserve(m_controls.size());
-    for (const QAction *action : std::as_const(m_controls)) {
+    controls.reserve(m_menuItems.size());
+    for (const QAction *action : std::as_const(m_menuItems)) {
         QString name = action->objectName();
-        name.remove(arrayIndex); // array items answer to their array's name
+        name.remove(itemNumber); // numbered items answer to their common name
         controls.push_back({name, action->isSeparator() ? QStringLiteral("-") : action->text()});
     }
     const QVector<permissions::Change> changes = permissions::decide(controls, *account);
     for (int i = 0; i < changes.size(); ++i) {
         if (changes[i] == permissions::Change::Enable)
-            m_controls[i]->setEnabled(true);
+            m_menuItems[i]->setEnabled(true);
         else if (changes[i] == permissions::Change::Disable)
-            m_controls[i]->setEnabled(false);
+            m_menuItems[i]->setEnabled(false);
     }
     return Permissions::Applied;
 }
@@ -216,7 +219,7 @@ void MainWindow::runCommand(const QString &name)
         if (session().LoginUser == QLatin1String("ADMIN"))
             showScreen(name);
     } else if (name == QLatin1String("MnuExit")) {
-        exitCommand();
+        confirmExit();
     } else {
         showScreen(name); // commands without a screen get none from the factory
     }
@@ -224,7 +227,7 @@ void MainWindow::runCommand(const QString &name)
 
 void MainWindow::showScreen(const QString &name)
 {
-    QPointer<QMdiSubWindow> &open = m_screens[name];
+    QPointer<QMdiSubWindow> &open = m_openScreens[name];
     if (open) {
         open->showNormal();
         m_mdi->setActiveSubWindow(open);
@@ -241,7 +244,6 @@ void MainWindow::showScreen(const QString &name)
     QMdiSubWindow *sub = m_mdi->addSubWindow(screen);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     connect(screen, &QObject::destroyed, sub, &QMdiSubWindow::close, Qt::QueuedConnection);
-    sub->setObjectName(QStringLiteral("sub_") + name);
     open = sub;
     // Entry screens open in the middle of the main window.
     sub->move(qMax(0, (m_mdi->width() - sub->width()) / 2), qMax(0, (m_mdi->height() - sub->height()) / 2));
@@ -270,7 +272,7 @@ void MainWindow::fillWindowMenu()
     }
 }
 
-void MainWindow::exitCommand()
+void MainWindow::confirmExit()
 {
     // This way out keeps the held grievance; an administrator releases it.
     if (askYesNo(QStringLiteral("Are You Sure About Quiting ?"), Icon::Critical) == Answer::Yes)

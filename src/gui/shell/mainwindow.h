@@ -26,9 +26,9 @@ public:
     // message and ends the application; returns false then.
     bool load();
 
-    // Status panels 1-3: date, time (kept current from now on), version.
+    // The status bar's date, time (kept current from now on) and version.
     void setStartupPanels();
-    // Status panel 4: the signed-in user.
+    // The status bar's signed-in user.
     void setUserPanel(const QString &user);
 
     enum class Permissions { Applied, Ended };
@@ -42,7 +42,7 @@ public:
 
     QMdiArea *mdiArea() const { return m_mdi; }
     // The menu items in menu order (separators included).
-    const QVector<QAction *> &menuControls() const { return m_controls; }
+    const QVector<QAction *> &menuControls() const { return m_menuItems; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -51,18 +51,25 @@ protected:
 private:
     void buildMenu();
     void buildStatusBar();
+    QLabel *addStatusPanel();
     QAction *addCommand(QMenu *menu, const QString &name, const QString &caption);
     QMenu *addSubMenu(QMenu *menu, const QString &name, const QString &caption);
     void showScreen(const QString &name);
     void fillWindowMenu();
     void updateClock();
-    void layoutPanels();
-    void exitCommand();
+    void layoutStatusPanels();
+    void confirmExit();
 
     QMdiArea *m_mdi = nullptr;
     QMenu *m_windowMenu = nullptr;
-    QVector<QAction *> m_controls; // menu items in menu order
-    QVector<QLabel *> m_panels;
-    QTimer *m_clock = nullptr;
-    QHash<QString, QPointer<QMdiSubWindow>> m_screens;
+    QVector<QAction *> m_menuItems; // in menu order, separators included
+    QLabel *m_dateLabel = nullptr;
+    QLabel *m_clockLabel = nullptr;
+    QLabel *m_versionLabel = nullptr;
+    QLabel *m_userLabel = nullptr;
+    // Two empty panels keep the status bar in six equal parts.
+    QLabel *m_blankLabel = nullptr;
+    QLabel *m_lastBlankLabel = nullptr;
+    QTimer *m_clockTimer = nullptr;
+    QHash<QString, QPointer<QMdiSubWindow>> m_openScreens; // by menu item name
 };

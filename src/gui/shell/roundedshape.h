@@ -5,6 +5,3 @@ class QWidget;
 // Gives a window the shape of a rounded rectangle over its full size, with
 // corner ellipses of 40 by 40 pixels (the start-up and sign-in windows).
 void applyRoundedShape(QWidget *window);
-
-// Converts twips (1/1440 inch) to pixels on the window's screen.
-int twipsToPixelsY(const QWidget *window, int twips);

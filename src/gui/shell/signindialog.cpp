@@ -19,69 +19,65 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-SignInDialog::SignInDialog(SplashWindow *flash, MainWindow *main, QWidget *parent)
+SignInDialog::SignInDialog(SplashWindow *splash, MainWindow *main, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
-    , m_flash(flash)
+    , m_splash(splash)
     , m_main(main)
 {
-    setObjectName(QStringLiteral("SignInDialog"));
     setWindowTitle(QStringLiteral("Sign Up . . . "));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(0xDD, 0xE6, 0xF2));
     setPalette(pal);
 
-    auto *label1 = new QLabel(QStringLiteral("Login . . ."), this);
-    label1->setObjectName(QStringLiteral("Label1"));
-    QFont bold = label1->font();
+    auto *heading = new QLabel(QStringLiteral("Login . . ."), this);
+    QFont bold = heading->font();
     bold.setBold(true);
     bold.setPointSize(bold.pointSize() + 3);
-    label1->setFont(bold);
-    auto *label2 = new QLabel(QStringLiteral("User"), this);
-    label2->setObjectName(QStringLiteral("Label2"));
-    m_user = new QLineEdit(this);
-    m_user->setObjectName(QStringLiteral("txtuser"));
-    auto *label3 = new QLabel(QStringLiteral("Password"), this);
-    label3->setObjectName(QStringLiteral("Label3"));
-    m_pass = new QLineEdit(this);
-    m_pass->setObjectName(QStringLiteral("Txtpass"));
-    m_pass->setEchoMode(QLineEdit::Password);
+    heading->setFont(bold);
+    auto *userLabel = new QLabel(QStringLiteral("User"), this);
+    m_userName = new QLineEdit(this);
+    m_userName->setObjectName(QStringLiteral("userName"));
+    auto *passwordLabel = new QLabel(QStringLiteral("Password"), this);
+    m_password = new QLineEdit(this);
+    m_password->setObjectName(QStringLiteral("password"));
+    m_password->setEchoMode(QLineEdit::Password);
     // The mask character is "*" rather than the style's bullet.
-    m_pass->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    m_password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
 
-    m_cmdok = new QPushButton(QStringLiteral("OK"), this);
-    m_cmdok->setObjectName(QStringLiteral("cmdok"));
-    m_cmdcancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    m_cmdcancel->setObjectName(QStringLiteral("cmdcancel"));
+    m_okButton = new QPushButton(QStringLiteral("OK"), this);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
+    m_cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
     // Enter is routed by the key chain below, never to a default button.
-    for (QPushButton *b : {m_cmdok, m_cmdcancel}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
+    for (QPushButton *button : {m_okButton, m_cancelButton}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
     }
-    connect(m_cmdok, &QPushButton::clicked, this, &SignInDialog::signIn);
-    connect(m_cmdcancel, &QPushButton::clicked, this, &SignInDialog::cancel);
+    connect(m_okButton, &QPushButton::clicked, this, &SignInDialog::signIn);
+    connect(m_cancelButton, &QPushButton::clicked, this, &SignInDialog::cancel);
 
     // The keys every entry screen has: typed letters upper-cased, Enter on to
     // the password (Up back), whole text selected on entry. Enter in the
     // password signs in at once.
-    upperCaseTyping(m_user);
-    upperCaseTyping(m_pass);
-    keyChain({m_user, m_pass, nullptr});
+    upperCaseTyping(m_userName);
+    upperCaseTyping(m_password);
+    keyChain({m_userName, m_password, nullptr});
     selectAllOnFocus(this);
-    connect(m_pass, &QLineEdit::returnPressed, this, &SignInDialog::signIn);
+    connect(m_password, &QLineEdit::returnPressed, this, &SignInDialog::signIn);
 
     auto *grid = new QGridLayout;
-    grid->addWidget(label2, 0, 0);
-    grid->addWidget(m_user, 0, 1);
-    grid->addWidget(label3, 1, 0);
-    grid->addWidget(m_pass, 1, 1);
+    grid->addWidget(userLabel, 0, 0);
+    grid->addWidget(m_userName, 0, 1);
+    grid->addWidget(passwordLabel, 1, 0);
+    grid->addWidget(m_password, 1, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(m_cmdok);
-    buttons->addWidget(m_cmdcancel);
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(m_cancelButton);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(28, 22, 28, 22);
-    layout->addWidget(label1);
+    layout->addWidget(heading);
     layout->addLayout(grid);
     layout->addLayout(buttons);
     resize(340, 170);
@@ -90,7 +86,7 @@ SignInDialog::SignInDialog(SplashWindow *flash, MainWindow *main, QWidget *paren
     // name stays readable above it.
     if (const QScreen *screen = this->screen()) {
         const QRect area = screen->geometry();
-        move(area.x() + area.width() / 2, area.y() + area.height() / 2 + twipsToPixelsY(this, 500));
+        move(area.x() + area.width() / 2, area.y() + area.height() / 2 + 33);
     }
     applyRoundedShape(this);
 }
@@ -99,9 +95,9 @@ void SignInDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     applyRoundedShape(this);
-    if (m_flash)
-        m_flash->enableButtons();
-    m_user->setFocus();
+    if (m_splash)
+        m_splash->enableButtons();
+    m_userName->setFocus();
 }
 
 void SignInDialog::keyPressEvent(QKeyEvent *event)
@@ -116,14 +112,14 @@ void SignInDialog::keyPressEvent(QKeyEvent *event)
 
 bool SignInDialog::fieldsFilled()
 {
-    if (m_user->text().isEmpty()) {
+    if (m_userName->text().isEmpty()) {
         msgBox(QStringLiteral("Enter User name"), Icon::Information);
-        m_user->setFocus();
+        m_userName->setFocus();
         return false;
     }
-    if (m_pass->text().trimmed().isEmpty()) {
+    if (m_password->text().trimmed().isEmpty()) {
         msgBox(QStringLiteral("Enter Password"), Icon::Information);
-        m_pass->setFocus();
+        m_password->setFocus();
         return false;
     }
     return true;
@@ -133,12 +129,12 @@ void SignInDialog::signInSteps()
 {
     if (!fieldsFilled())
         return;
-    const QString user = m_user->text();
-    const std::optional<QString> group = signin::lookup(user, m_pass->text());
+    const QString user = m_userName->text();
+    const std::optional<QString> group = signin::lookup(user, m_password->text());
     if (!group) {
         msgBox(QStringLiteral("Invalid Password"), Icon::Information, QStringLiteral("Caution"));
-        m_pass->clear();
-        m_pass->setFocus();
+        m_password->clear();
+        m_password->setFocus();
         return;
     }
     Session &s = session();
@@ -151,8 +147,8 @@ void SignInDialog::signInSteps()
         if (m_main->applyPermissions() == MainWindow::Permissions::Ended)
             return;
     }
-    if (m_flash)
-        m_flash->unload();
+    if (m_splash)
+        m_splash->dismiss();
     m_signedIn = true;
     accept();
     if (m_main)

@@ -16,9 +16,9 @@ class SignInDialog : public QDialog
     Q_OBJECT
 
 public:
-    // `flash` is unloaded and `main` shown on a successful sign-in; either
+    // `splash` is dismissed and `main` shown on a successful sign-in; either
     // may be absent.
-    SignInDialog(SplashWindow *flash, MainWindow *main, QWidget *parent = nullptr);
+    SignInDialog(SplashWindow *splash, MainWindow *main, QWidget *parent = nullptr);
 
     // The OK button: sign in, and in every case read the university list.
     void signIn();
@@ -40,11 +40,11 @@ private:
     bool fieldsFilled();
     void signInSteps();
 
-    QLineEdit *m_user = nullptr;
-    QLineEdit *m_pass = nullptr;
-    QPushButton *m_cmdok = nullptr;
-    QPushButton *m_cmdcancel = nullptr;
-    QPointer<SplashWindow> m_flash;
+    QLineEdit *m_userName = nullptr;
+    QLineEdit *m_password = nullptr;
+    QPushButton *m_okButton = nullptr;
+    QPushButton *m_cancelButton = nullptr;
+    QPointer<SplashWindow> m_splash;
     QPointer<MainWindow> m_main;
     bool m_signedIn = false;
 };

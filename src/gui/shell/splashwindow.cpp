@@ -19,66 +19,58 @@
 SplashWindow::SplashWindow(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
-    setObjectName(QStringLiteral("SplashWindow"));
     setWindowTitle(QString::fromLatin1(kAppTitle));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(0xE8, 0xEE, 0xF6));
     setPalette(pal);
 
-    m_label1 = new QLabel(QStringLiteral("Grievance Management System"), this);
-    m_label1->setObjectName(QStringLiteral("Label1"));
-    QFont big = m_label1->font();
+    m_title = new QLabel(QStringLiteral("Grievance Management System"), this);
+    QFont big = m_title->font();
     big.setPointSize(big.pointSize() + 8);
     big.setBold(true);
-    m_label1->setFont(big);
-    m_label1->setAlignment(Qt::AlignCenter);
-    m_label1->installEventFilter(this);
+    m_title->setFont(big);
+    m_title->setAlignment(Qt::AlignCenter);
+    m_title->installEventFilter(this);
 
-    m_labelName = new QLabel(this);
-    m_labelName->setObjectName(QStringLiteral("LABELNAME"));
-    QFont mid = m_labelName->font();
+    m_installationName = new QLabel(this);
+    QFont mid = m_installationName->font();
     mid.setPointSize(mid.pointSize() + 4);
-    m_labelName->setFont(mid);
-    m_labelName->setAlignment(Qt::AlignCenter);
-    m_labelName->hide();
+    m_installationName->setFont(mid);
+    m_installationName->setAlignment(Qt::AlignCenter);
+    m_installationName->hide();
 
-    m_labelWait = new QLabel(QStringLiteral("Connecting to database please wait . . ."), this);
-    m_labelWait->setObjectName(QStringLiteral("Labelwait"));
-    m_labelWait->setAlignment(Qt::AlignCenter);
+    m_connectingLabel = new QLabel(QStringLiteral("Connecting to database please wait . . ."), this);
+    m_connectingLabel->setAlignment(Qt::AlignCenter);
 
     auto *version = new QLabel(QStringLiteral("Version ") + startup::versionDisplay(), this);
-    version->setObjectName(QStringLiteral("lblVer"));
 
-    m_cmdok = new QPushButton(QStringLiteral("OK"), this);
-    m_cmdok->setObjectName(QStringLiteral("cmdok"));
-    m_cmdok->setEnabled(false);
-    connect(m_cmdok, &QPushButton::clicked, this, &SplashWindow::unload);
-    m_cmdSysInfo = new QPushButton(QStringLiteral("&System Info"), this);
-    m_cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    m_cmdSysInfo->setEnabled(false);
+    m_okButton = new QPushButton(QStringLiteral("OK"), this);
+    m_okButton->setEnabled(false);
+    connect(m_okButton, &QPushButton::clicked, this, &SplashWindow::dismiss);
+    m_systemInfoButton = new QPushButton(QStringLiteral("&System Info"), this);
+    m_systemInfoButton->setEnabled(false);
 
     // Ends the application when the open's failure message is left
     // unanswered for a minute. The open itself gives up sooner: the
     // connection's own connect timeout ends a server that never answers.
-    m_timer3 = new QTimer(this);
-    m_timer3->setObjectName(QStringLiteral("Timer3"));
-    m_timer3->setInterval(60000);
-    m_timer3->setSingleShot(true);
-    connect(m_timer3, &QTimer::timeout, this, [] { ui().endApplication(0); });
+    m_watchdog = new QTimer(this);
+    m_watchdog->setInterval(60000);
+    m_watchdog->setSingleShot(true);
+    connect(m_watchdog, &QTimer::timeout, this, [] { ui().endApplication(0); });
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(version);
     buttons->addStretch();
-    buttons->addWidget(m_cmdSysInfo);
-    buttons->addWidget(m_cmdok);
+    buttons->addWidget(m_systemInfoButton);
+    buttons->addWidget(m_okButton);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(30, 30, 30, 24);
     layout->addStretch();
-    layout->addWidget(m_label1);
-    layout->addWidget(m_labelName);
+    layout->addWidget(m_title);
+    layout->addWidget(m_installationName);
     layout->addStretch();
-    layout->addWidget(m_labelWait);
+    layout->addWidget(m_connectingLabel);
     layout->addLayout(buttons);
 
     resize(520, 300);
@@ -107,26 +99,26 @@ void SplashWindow::showEvent(QShowEvent *event)
 
 bool SplashWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_label1 && event->type() == QEvent::MouseButtonRelease) {
-        unload();
+    if (watched == m_title && event->type() == QEvent::MouseButtonRelease) {
+        dismiss();
         return true;
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void SplashWindow::unload()
+void SplashWindow::dismiss()
 {
     hide();
     if (m_activating)
-        m_unloaded = true;
+        m_dismissed = true;
     else
         deleteLater();
 }
 
 void SplashWindow::enableButtons()
 {
-    m_cmdok->setEnabled(true);
-    m_cmdSysInfo->setEnabled(true);
+    m_okButton->setEnabled(true);
+    m_systemInfoButton->setEnabled(true);
 }
 
 bool SplashWindow::loadMainWindow(const QString &title)
@@ -136,9 +128,9 @@ bool SplashWindow::loadMainWindow(const QString &title)
     m_main->setWindowTitle(QStringLiteral("Grievance Management System...") + title);
     if (!m_main->load())
         return false;
-    m_labelName->setText(title);
-    m_labelName->show();
-    m_labelWait->hide();
+    m_installationName->setText(title);
+    m_installationName->show();
+    m_connectingLabel->hide();
     return true;
 }
 
@@ -148,19 +140,19 @@ void SplashWindow::activate()
     m_activating = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     startup::Hooks hooks;
-    hooks.watchdogOn = [this] { m_timer3->start(); };
-    hooks.watchdogOff = [this] { m_timer3->stop(); };
+    hooks.watchdogOn = [this] { m_watchdog->start(); };
+    hooks.watchdogOff = [this] { m_watchdog->stop(); };
     hooks.titleKnown = [this](const QString &title) { return loadMainWindow(title); };
     const startup::Outcome outcome = startup::activate(hooks);
     QApplication::restoreOverrideCursor();
-    m_timer3->stop();
+    m_watchdog->stop();
     if (outcome == startup::Outcome::Continue && m_main) {
         m_main->setStartupPanels();
-        auto *signUp = new SignInDialog(this, m_main);
-        ui().showModal(signUp);
-        signUp->deleteLater();
+        auto *signIn = new SignInDialog(this, m_main);
+        ui().showModal(signIn);
+        signIn->deleteLater();
     }
     m_activating = false;
-    if (m_unloaded)
+    if (m_dismissed)
         deleteLater();
 }

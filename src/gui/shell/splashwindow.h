@@ -28,7 +28,7 @@ public:
 
     // Closes the window; during start-up the deletion waits until the
     // start-up steps have returned.
-    void unload();
+    void dismiss();
     // The sign-in screen is up: the two buttons become usable.
     void enableButtons();
 
@@ -40,14 +40,14 @@ protected:
 private:
     bool loadMainWindow(const QString &title);
 
-    QLabel *m_label1 = nullptr;
-    QLabel *m_labelName = nullptr;
-    QLabel *m_labelWait = nullptr;
-    QPushButton *m_cmdok = nullptr;
-    QPushButton *m_cmdSysInfo = nullptr;
-    QTimer *m_timer3 = nullptr;
+    QLabel *m_title = nullptr; // a click on it closes the window
+    QLabel *m_installationName = nullptr;
+    QLabel *m_connectingLabel = nullptr;
+    QPushButton *m_okButton = nullptr;
+    QPushButton *m_systemInfoButton = nullptr;
+    QTimer *m_watchdog = nullptr;
     QPointer<MainWindow> m_main;
     bool m_started = false;
     bool m_activating = false;
-    bool m_unloaded = false;
+    bool m_dismissed = false;
 };

@@ -13,17 +13,15 @@ QPointer<WaitDialog> g_instance;
 WaitDialog::WaitDialog(QWidget *parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("WaitDialog"));
     setWindowTitle(QString());
     setAttribute(Qt::WA_DeleteOnClose);
-    auto *status = new QLabel(QStringLiteral("Please Wait . . ."), this);
-    status->setObjectName(QStringLiteral("lbstatus"));
-    QFont f = status->font();
-    f.setBold(true);
-    f.setPointSize(f.pointSize() + 4);
-    status->setFont(f);
+    auto *message = new QLabel(QStringLiteral("Please Wait . . ."), this);
+    QFont bold = message->font();
+    bold.setBold(true);
+    bold.setPointSize(bold.pointSize() + 4);
+    message->setFont(bold);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(status, 0, Qt::AlignCenter);
+    layout->addWidget(message, 0, Qt::AlignCenter);
     resize(260, 90);
 }
 
@@ -49,7 +47,7 @@ void WaitDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect s = screen->geometry();
-        move(s.width() / 2 - width() / 2, s.height() / 2 - height() / 2);
+        const QRect area = screen->geometry();
+        move(area.width() / 2 - width() / 2, area.height() / 2 - height() / 2);
     }
 }

@@ -13,7 +13,7 @@ public:
     // The one instance, created on first use.
     static WaitDialog *instance();
     static bool isOpen();
-    // Closes it when open (any request to close it unloads it).
+    // Closes it when open (closing it deletes it).
     static void closeIfOpen();
 
 protected:
