@@ -167,9 +167,9 @@ TEST(DeskClient, DISABLED_run)
 
     QPointer<DeskScreen> form = new DeskScreen;
     form->show();
-    auto button = [&form](int i) { return form->findChild<QPushButton *>(u"cmd(%1)"_s.arg(i)); };
+    auto button = [&form](const QString &name) { return form->findChild<QPushButton *>(name); };
     for (int round = 0; round < kRounds; ++round) {
-        form->Timer1_Timer();
+        form->pollTick();
         const QString tktid = form->displayed().tktid;
         if (tktid.isEmpty()) {
             QThread::usleep(rng.bounded(3000));
@@ -181,14 +181,14 @@ TEST(DeskClient, DISABLED_run)
         const int before = int(scripted().messages.size());
         if (choice < 4) {
             logEvent("FORWARD", tktid, user);
-            button(1)->click();
-            button(5)->click();
+            button(u"forwardButton"_s)->click();
+            button(u"sendForwardButton"_s)->click();
         } else if (choice < 8) {
             logEvent("REFRESH", tktid, user);
-            button(6)->click();
+            button(u"refreshButton"_s)->click();
         } else {
             logEvent("CLOSE", tktid, user);
-            button(3)->click();
+            button(u"closeButton"_s)->click();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             ASSERT_TRUE(form.isNull());
             form = new DeskScreen;

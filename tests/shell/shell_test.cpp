@@ -261,7 +261,7 @@ TEST_F(MainMenu, screensThatCloseThemselvesOpenAgainFromTheMenu)
     const auto desk = [this] {
         auto *screen = qobject_cast<DeskScreen *>(main->mdiArea()->subWindowList().value(0)->widget());
         ASSERT_NE(screen, nullptr);
-        screen->Timer1_Timer(); // a grievance on the desk enables its buttons
+        screen->pollTick(); // a grievance on the desk enables its buttons
         EXPECT_EQ(screen->displayed().tktid, u"42"_s);
     };
     const struct
@@ -270,9 +270,9 @@ TEST_F(MainMenu, screensThatCloseThemselvesOpenAgainFromTheMenu)
         QString menu;
         std::function<void()> close;
     } cases[] = {
-            {"desk Close", u"N21"_s, [&] { qobject_cast<QPushButton *>(screen("cmd(3)"))->click(); }},
-            {"desk Esc", u"N21"_s, [&] { QTest::keyClick(screen("cmd(0)"), Qt::Key_Escape); }},
-            {"lock release Esc", u"N44"_s, [&] { QTest::keyClick(screen("text(0)"), Qt::Key_Escape); }},
+            {"desk Close", u"N21"_s, [&] { qobject_cast<QPushButton *>(screen("closeButton"))->click(); }},
+            {"desk Esc", u"N21"_s, [&] { QTest::keyClick(screen("replyButton"), Qt::Key_Escape); }},
+            {"lock release Esc", u"N44"_s, [&] { QTest::keyClick(screen("level"), Qt::Key_Escape); }},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -289,7 +289,7 @@ TEST_F(MainMenu, screensThatCloseThemselvesOpenAgainFromTheMenu)
         if (c.menu == u"N21"_s) {
             desk();
         } else {
-            const QWidget *button = qobject_cast<QTableWidget *>(screen("spread"))->cellWidget(0, 2);
+            const QWidget *button = qobject_cast<QTableWidget *>(screen("lockedUsers"))->cellWidget(0, 2);
             EXPECT_EQ(button->visibleRegion().boundingRect(), button->rect());
         }
         main->mdiArea()->closeAllSubWindows();
