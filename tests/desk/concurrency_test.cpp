@@ -167,7 +167,6 @@ TEST(DeskClient, DISABLED_run)
 
     QPointer<DeskScreen> form = new DeskScreen;
     form->show();
-    auto button = [&form](const QString &name) { return form->findChild<QPushButton *>(name); };
     for (int round = 0; round < kRounds; ++round) {
         form->pollTick();
         const QString tktid = form->displayed().tktid;
@@ -181,14 +180,14 @@ TEST(DeskClient, DISABLED_run)
         const int before = int(scripted().messages.size());
         if (choice < 4) {
             logEvent("FORWARD", tktid, user);
-            button(u"forwardButton"_s)->click();
-            button(u"sendForwardButton"_s)->click();
+            form->findChild<QPushButton *>(u"forwardButton"_s)->click();
+            form->findChild<QPushButton *>(u"sendForwardButton"_s)->click();
         } else if (choice < 8) {
             logEvent("REFRESH", tktid, user);
-            button(u"refreshButton"_s)->click();
+            form->findChild<QPushButton *>(u"refreshButton"_s)->click();
         } else {
             logEvent("CLOSE", tktid, user);
-            button(u"closeButton"_s)->click();
+            form->findChild<QPushButton *>(u"closeButton"_s)->click();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             ASSERT_TRUE(form.isNull());
             form = new DeskScreen;

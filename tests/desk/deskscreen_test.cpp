@@ -85,9 +85,8 @@ TEST_F(Desk, pickForwardReplyAndTheTrailAtTheNextLevel)
     ui.onModal = [&](QObject *w) {
         if (auto *reply = qobject_cast<ReplyDialog *>(w)) {
             reply->show();
-            seen = reply->findChild<QLineEdit *>(u"copyTo"_s)->text() +
-                   (reply->findChild<QCheckBox *>(u"resetFinalSubmission"_s)->isVisible() ? u"reset"_s
-                                                                                          : u""_s);
+            const bool offered = reply->findChild<QCheckBox *>(u"resetFinalSubmission"_s)->isVisible();
+            seen = reply->findChild<QLineEdit *>(u"copyTo"_s)->text() + (offered ? u"reset"_s : u""_s);
             reply->findChild<QTextEdit *>(u"replyText"_s)->setPlainText(u"done"_s);
             if (send) {
                 reply->findChild<QLineEdit *>(u"recipient"_s)->clear(); // no mail

@@ -83,19 +83,14 @@ protected:
             admin(meanwhile);
         ui.reset();
     }
-    static QPushButton *button(QWidget *screen, const QString &name)
-    {
-        return screen->findChild<QPushButton *>(name);
-    }
+    QPushButton *button(const QString &name) const { return desk->findChild<QPushButton *>(name); }
     // Forward with remarks typed; a second press while its message is up.
     void forward()
     {
-        button(desk, u"forwardButton"_s)->click();
+        button(u"forwardButton"_s)->click();
         desk->findChild<QPlainTextEdit *>(u"remarks"_s)->setPlainText(u"It's \\ for the registrar"_s);
-        ui.onMessage = [this](const MessageRequest &) {
-            emit button(desk, u"sendForwardButton"_s)->clicked();
-        };
-        button(desk, u"sendForwardButton"_s)->click();
+        ui.onMessage = [this](const MessageRequest &) { emit button(u"sendForwardButton"_s)->clicked(); };
+        button(u"sendForwardButton"_s)->click();
     }
     // The reply screen over the shown grievance with the reset ticked and a
     // reply typed; Send, and Send again while its message is up.
@@ -106,7 +101,7 @@ protected:
         reply->findChild<QCheckBox *>(u"resetFinalSubmission"_s)->setChecked(true);
         reply->findChild<QTextEdit *>(u"replyText"_s)->setPlainText(u"It's done; 100% & more"_s);
         ui.onMessage = [this](const MessageRequest &) { reply->send(); };
-        button(reply.get(), u"sendButton"_s)->click();
+        reply->findChild<QPushButton *>(u"sendButton"_s)->click();
     }
 
     QString snapshot() const
