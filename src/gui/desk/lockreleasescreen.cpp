@@ -40,6 +40,7 @@ LockReleaseScreen::LockReleaseScreen(QWidget *parent)
             {QStringLiteral("User Name"), QStringLiteral("Tkt. Id."), QStringLiteral("Select")});
     m_users->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_users->installEventFilter(this);
+    // Column widths in average characters, so the grid fits its font.
     const int unit = QFontMetrics(m_users->font()).averageCharWidth() + 1;
     m_users->verticalHeader()->setFixedWidth(9 * unit);
     m_users->setColumnWidth(kUserColumn, int(23.62 * unit));
@@ -93,8 +94,9 @@ bool LockReleaseScreen::comesBeforeLevel(QWidget *widget) const
 
 void LockReleaseScreen::levelLeft(Qt::FocusReason reason)
 {
-    // Not when the focus went to another window (another screen, another
-    // program), when tabbing backwards, or to a control tagged "clear".
+    // Only when the focus moves on within this screen or the main window:
+    // not backwards (Shift+Tab, or a control earlier in the tab order), nor
+    // to another screen or program.
     if (reason == Qt::BacktabFocusReason)
         return;
     QWidget *now = QApplication::focusWidget();
@@ -105,8 +107,6 @@ void LockReleaseScreen::levelLeft(Qt::FocusReason reason)
     if (!ownWindow)
         return;
     if (isAncestorOf(now) && comesBeforeLevel(now))
-        return;
-    if (now->property("tag").toString() == QLatin1String("clear"))
         return;
     listUsers();
 }
