@@ -58,7 +58,7 @@ private:
     QLineEdit *m_subject;
     QPlainTextEdit *m_message;
     QTextEdit *m_replyText;
-    QCheckBox *m_resetFinalSubmission; // offered when the applicant may submit again
+    QCheckBox *m_resetFinalSubmission; // ticked: the reply also reopens the final submission
     QLabel *m_acknowledged;
     QPushButton *m_sendButton;
 };
