@@ -167,9 +167,8 @@ TEST(DeskClient, DISABLED_run)
 
     QPointer<DeskScreen> form = new DeskScreen;
     form->show();
-    auto button = [&form](int i) { return form->findChild<QPushButton *>(u"cmd(%1)"_s.arg(i)); };
     for (int round = 0; round < kRounds; ++round) {
-        form->Timer1_Timer();
+        form->pollTick();
         const QString tktid = form->displayed().tktid;
         if (tktid.isEmpty()) {
             QThread::usleep(rng.bounded(3000));
@@ -181,14 +180,14 @@ TEST(DeskClient, DISABLED_run)
         const int before = int(scripted().messages.size());
         if (choice < 4) {
             logEvent("FORWARD", tktid, user);
-            button(1)->click();
-            button(5)->click();
+            form->findChild<QPushButton *>(u"forwardButton"_s)->click();
+            form->findChild<QPushButton *>(u"sendForwardButton"_s)->click();
         } else if (choice < 8) {
             logEvent("REFRESH", tktid, user);
-            button(6)->click();
+            form->findChild<QPushButton *>(u"refreshButton"_s)->click();
         } else {
             logEvent("CLOSE", tktid, user);
-            button(3)->click();
+            form->findChild<QPushButton *>(u"closeButton"_s)->click();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             ASSERT_TRUE(form.isNull());
             form = new DeskScreen;

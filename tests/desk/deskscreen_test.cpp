@@ -41,12 +41,12 @@ protected:
         form->show();
     }
     QString shown() const { return form->displayed().tktid; }
-    QPushButton *cmd(int i) const { return form->findChild<QPushButton *>(u"cmd(%1)"_s.arg(i)); }
-    bool polling() const { return form->findChild<QTimer *>(u"Timer1"_s)->isActive(); }
+    QPushButton *button(const QString &name) const { return form->findChild<QPushButton *>(name); }
+    bool polling() const { return form->findChild<QTimer *>(u"poller"_s)->isActive(); }
     QStringList trail() const
     {
         QStringList lines;
-        auto *list = form->findChild<QTreeWidget *>(u"lsttrail"_s);
+        auto *list = form->findChild<QTreeWidget *>(u"trailEntries"_s);
         for (int i = 0; i < list->topLevelItemCount(); ++i)
             for (int c : {1, 2, 3})
                 lines << list->topLevelItem(i)->text(c);
@@ -63,18 +63,18 @@ TEST_F(Desk, pickForwardReplyAndTheTrailAtTheNextLevel)
 {
     addGrievance(6, u"'C'"_s, u"null"_s, u"777"_s);
     addGrievance(5, u"'C'"_s, u"null"_s, u"041"_s, u"null"_s);
-    form->Timer1_Timer();
+    form->pollTick();
     EXPECT_EQ(shown() + form->displayed().kind + heldBy(u"U1"_s) + lockFlag(), u"5Student5"_s);
     EXPECT_TRUE(!polling() && trail().isEmpty());
-    cmd(1)->click();
-    form->findChild<QPlainTextEdit *>(u"text(8)"_s)->setPlainText(u"It's for the registrar\nline two"_s);
-    cmd(5)->click();
+    button(u"forwardButton"_s)->click();
+    form->findChild<QPlainTextEdit *>(u"remarks"_s)->setPlainText(u"It's for the registrar\nline two"_s);
+    button(u"sendForwardButton"_s)->click();
     EXPECT_EQ(ui.texts(), QStringList{u"Forwarded to next level"_s});
 
     // An unknown university selects none: the reply gets no copy address and
     // no reset offer looked up in the previous university's database.
-    form->Timer1_Timer();
-    EXPECT_EQ(form->findChild<QLineEdit *>(u"text(11)"_s)->text(), u"777 - "_s);
+    form->pollTick();
+    EXPECT_EQ(form->findChild<QLineEdit *>(u"university"_s)->text(), u"777 - "_s);
     EXPECT_EQ(session().SelUnivEmail + session().SelUnivDb, QString());
     session().InstUnivCode = u"041"_s;
     admin(QStringList{u"delete from corvane3_tsc.studadm"_s,
@@ -85,34 +85,34 @@ TEST_F(Desk, pickForwardReplyAndTheTrailAtTheNextLevel)
     ui.onModal = [&](QObject *w) {
         if (auto *reply = qobject_cast<ReplyDialog *>(w)) {
             reply->show();
-            seen = reply->findChild<QLineEdit *>(u"text(1)"_s)->text() +
-                   (reply->findChild<QCheckBox *>(u"chk(0)"_s)->isVisible() ? u"reset"_s : u""_s);
-            reply->findChild<QTextEdit *>(u"rtb"_s)->setPlainText(u"done"_s);
+            const bool offered = reply->findChild<QCheckBox *>(u"resetFinalSubmission"_s)->isVisible();
+            seen = reply->findChild<QLineEdit *>(u"copyTo"_s)->text() + (offered ? u"reset"_s : u""_s);
+            reply->findChild<QTextEdit *>(u"replyText"_s)->setPlainText(u"done"_s);
             if (send) {
-                reply->findChild<QLineEdit *>(u"text(0)"_s)->clear(); // no mail
+                reply->findChild<QLineEdit *>(u"recipient"_s)->clear(); // no mail
                 reply->send();
             }
         } else if (w == WaitDialog::instance()) { // the next tick closes it
             WaitDialog::instance()->show();
-            form->Timer1_Timer();
+            form->pollTick();
             seen += WaitDialog::isOpen() ? u"wait left open"_s : u"wait closed"_s;
         }
         return 0;
     };
-    cmd(0)->click(); // closed without sending: no wait window, the grievance stays
+    button(u"replyButton"_s)->click(); // closed without sending: no wait window, the grievance stays
     EXPECT_EQ(seen + shown() + (polling() ? u" polling"_s : QString()), u"6"_s);
     send = true;
-    cmd(0)->click();
+    button(u"replyButton"_s)->click();
     EXPECT_EQ(seen, u"wait closed"_s);
 
     signIn(u"U9"_s, u"B"_s);
     open();
-    form->Timer1_Timer();
+    form->pollTick();
     ASSERT_EQ(shown(), u"5"_s);
     EXPECT_EQ(trail(), (QStringList{u"U1"_s, u"B"_s, u"It's for the registrar line two"_s}));
-    EXPECT_EQ(form->findChild<QPlainTextEdit *>(u"txttrail"_s)->toPlainText(),
+    EXPECT_EQ(form->findChild<QPlainTextEdit *>(u"trailFullText"_s)->toPlainText(),
               u"It's for the registrar\nline two"_s);
-    cmd(6)->click(); // Refresh
+    button(u"refreshButton"_s)->click();
     EXPECT_TRUE(shown().isEmpty() && polling() && trail().isEmpty());
 }
 
@@ -124,7 +124,7 @@ TEST_F(Desk, aFailingTickAndAStaleLockDoNotStopTheDesk)
     {
         const TableAway away(u"corvane3_tkt.tkthead"_s);
         for (int i = 0; i < 3; ++i)
-            form->Timer1_Timer();
+            form->pollTick();
     }
     EXPECT_EQ(lockFlag(), QString());
     ASSERT_EQ(ui.messages.size(), 2) << ui.dump(); // the assignment step and the summary
@@ -135,10 +135,10 @@ TEST_F(Desk, aFailingTickAndAStaleLockDoNotStopTheDesk)
     for (int s : {0, desk::kStaleLockSeconds - 1, desk::kStaleLockSeconds}) {
         EXPECT_EQ(lockFlag(), u"T"_s) << s;
         ui.clock = t0.addSecs(s);
-        form->Timer1_Timer();
+        form->pollTick();
     }
     EXPECT_EQ(lockFlag(), QString());
-    form->Timer1_Timer();
+    form->pollTick();
     EXPECT_EQ(shown(), u"5"_s);
     EXPECT_EQ(ui.messages.size(), 2);
 }

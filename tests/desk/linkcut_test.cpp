@@ -76,24 +76,21 @@ protected:
         desk = new DeskScreen;
         desk->show();
         if (picked) {
-            desk->Timer1_Timer();
+            desk->pollTick();
             ASSERT_EQ(desk->displayed().tktid, u"5"_s);
         }
         if (!meanwhile.isEmpty())
             admin(meanwhile);
         ui.reset();
     }
-    static QPushButton *button(QWidget *screen, int i)
-    {
-        return screen->findChild<QPushButton *>(u"cmd(%1)"_s.arg(i));
-    }
+    QPushButton *button(const QString &name) const { return desk->findChild<QPushButton *>(name); }
     // Forward with remarks typed; a second press while its message is up.
     void forward()
     {
-        button(desk, 1)->click();
-        desk->findChild<QPlainTextEdit *>(u"text(8)"_s)->setPlainText(u"It's \\ for the registrar"_s);
-        ui.onMessage = [this](const MessageRequest &) { emit button(desk, 5)->clicked(); };
-        button(desk, 5)->click();
+        button(u"forwardButton"_s)->click();
+        desk->findChild<QPlainTextEdit *>(u"remarks"_s)->setPlainText(u"It's \\ for the registrar"_s);
+        ui.onMessage = [this](const MessageRequest &) { emit button(u"sendForwardButton"_s)->clicked(); };
+        button(u"sendForwardButton"_s)->click();
     }
     // The reply screen over the shown grievance with the reset ticked and a
     // reply typed; Send, and Send again while its message is up.
@@ -101,10 +98,10 @@ protected:
     {
         reply = std::make_unique<ReplyDialog>(desk->displayed(), ReplyHooks());
         reply->show();
-        reply->findChild<QCheckBox *>(u"chk(0)"_s)->setChecked(true);
-        reply->findChild<QTextEdit *>(u"rtb"_s)->setPlainText(u"It's done; 100% & more"_s);
+        reply->findChild<QCheckBox *>(u"resetFinalSubmission"_s)->setChecked(true);
+        reply->findChild<QTextEdit *>(u"replyText"_s)->setPlainText(u"It's done; 100% & more"_s);
         ui.onMessage = [this](const MessageRequest &) { reply->send(); };
-        button(reply.get(), 0)->click();
+        reply->findChild<QPushButton *>(u"sendButton"_s)->click();
     }
 
     QString snapshot() const
@@ -122,7 +119,7 @@ protected:
                 "(select group_concat(concat(fslno, '=', ifnull(ffinsub, 'NULL')) order by fslno) "
                 "from corvane3_tsc.studadm))"_s);
         s += u" | shown=%1 poller=%2 | "_s.arg(desk ? desk->displayed().tktid : u"-"_s)
-                     .arg(desk && desk->findChild<QTimer *>(u"Timer1"_s)->isActive() ? u"on"_s : u"off"_s) +
+                     .arg(desk && desk->findChild<QTimer *>(u"poller"_s)->isActive() ? u"on"_s : u"off"_s) +
              ui.texts().join(QLatin1Char('|'));
         QFile log(sinkLog);
         if (log.open(QIODevice::ReadOnly) && log.seek(logStart))
@@ -161,7 +158,7 @@ TEST_F(LinkCut, everyDeskCommandLandsOnceWhereverTheLinkBreaks)
     const Row rows[] = {
             {"assignment",
              [this] { prepareRows(false); },
-             [this] { desk->Timer1_Timer(); },
+             [this] { desk->pollTick(); },
              {u"U1=5,U2=7,U9= / lock= /"_s, u"shown=5 poller=off | "_s}},
             {"forward",
              [this] { prepareRows(true); },
@@ -197,11 +194,11 @@ TEST_F(LinkCut, everyDeskCommandLandsOnceWhereverTheLinkBreaks)
                  delete release.data();
                  release = new LockReleaseScreen;
                  release->show();
-                 release->findChild<QLineEdit *>(u"text(0)"_s)->setText(u"C"_s);
+                 release->findChild<QLineEdit *>(u"level"_s)->setText(u"C"_s);
                  release->listUsers();
              },
              [this] { // U2, the second user at level C
-                 auto *grid = release->findChild<SheetGrid *>(u"spread"_s);
+                 auto *grid = release->findChild<SheetGrid *>(u"lockedUsers"_s);
                  ASSERT_EQ(grid->rowCount(), 2);
                  qobject_cast<QPushButton *>(grid->cellWidget(1, 2))->click();
              },

@@ -92,8 +92,8 @@ TEST_F(Queue, aDeadlockedPickWaitsForTheNextTick)
 
     QPointer<DeskScreen> form = new DeskScreen;
     form->show();
-    const auto shown = [&form] { return form->findChild<QLineEdit *>(u"text(0)"_s)->text(); };
-    form->Timer1_Timer();
+    const auto shown = [&form] { return form->findChild<QLineEdit *>(u"ticketNumber"_s)->text(); };
+    form->pollTick();
     EXPECT_EQ(shown(), QString());
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.dump();
     ASSERT_TRUE(other.waitForFinished(30000));
@@ -102,7 +102,7 @@ TEST_F(Queue, aDeadlockedPickWaitsForTheNextTick)
     EXPECT_EQ(heldBy(u"D1"_s), QString());
     EXPECT_EQ(lockFlag(), QString());
 
-    form->Timer1_Timer();
+    form->pollTick();
     EXPECT_EQ(shown(), u"5"_s);
     EXPECT_EQ(heldBy(u"D1"_s), u"5"_s);
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.dump();

@@ -50,11 +50,12 @@ TEST_F(Reply, resetOfferDependsOnInstallationAndApplication)
             {"041", "9000000004", ResetOffer::NotOffered},
             {"003", "9000000001", ResetOffer::NotOffered},
             {"04", "9000000001", ResetOffer::NotOffered}}; // not a prefix match
-    for (const auto &[inst, mobile, offer] : cases)
+    for (const auto &[inst, mobile, offer] : cases) {
+        SCOPED_TRACE(std::string(inst) + " " + mobile);
         EXPECT_EQ(
                 reply::resetOffer(QString::fromLatin1(inst), u"corvane3_tsc"_s, QString::fromLatin1(mobile)),
-                offer)
-                << inst << " " << mobile;
+                offer);
+    }
     // A database name from the data that is not a plain name never reaches the server.
     EXPECT_THROW(reply::resetOffer(u"041"_s, u"x;drop"_s, u"1"_s), AppError);
 }
@@ -75,6 +76,7 @@ TEST_F(Reply, theMailAfterTheRecords)
             {"asha@mail.in", true, Answer::Yes, 200, 1, {ask, ok}},
             {"asha@mail.in", false, Answer::No, 500, 1, {failed}}};
     for (const auto &[to, flagged, answer, status, mails, texts] : cases) {
+        SCOPED_TRACE(testing::Message() << "'" << to << "' " << flagged << int(answer) << " " << status);
         ui.reset();
         ui.answers = {answer};
         relay.status = status;
@@ -84,7 +86,7 @@ TEST_F(Reply, theMailAfterTheRecords)
         reply::Reply r;
         r.to = QString::fromLatin1(to);
         const reply::Notice notice = reply::mailAfterRecords(r);
-        EXPECT_EQ(ui.texts() << notice.text, texts) << to << flagged;
+        EXPECT_EQ(ui.texts() << notice.text, texts);
         EXPECT_EQ(notice.icon, status == 200 ? Icon::Information : Icon::Exclamation);
         EXPECT_EQ(relay.requests.size(), mails);
         flag.remove();

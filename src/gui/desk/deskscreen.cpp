@@ -30,78 +30,73 @@ const QString kNotHeld = QStringLiteral("This grievance has been released by the
                                         "forwarded.");
 const QString kNothingShown = QStringLiteral("No grievance is displayed; there is nothing to forward.");
 
-QString indexed(const char *name, int index)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
-int twips(int value)
-{
-    return value / 15; // 15 twips to a pixel at 96 dpi
-}
-
 } // namespace
 
 DeskScreen::DeskScreen(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("DeskScreen"));
     setWindowTitle(QStringLiteral("Receive Grievance . . ."));
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
 
     // The command buttons wait for a grievance; the remarks panel
     // opens only on Forward.
-    m_buttons->setEnabled(false);
-    m_remarksPanel->hide();
-    m_remarksPanel->setEnabled(false);
+    m_commandBar->setEnabled(false);
+    closeRemarks();
 
-    m_timer = new QTimer(this);
-    m_timer->setObjectName(QStringLiteral("Timer1"));
-    m_timer->setInterval(1000);
-    connect(m_timer, &QTimer::timeout, this, &DeskScreen::Timer1_Timer);
-    m_timer->start();
+    m_poller = new QTimer(this);
+    m_poller->setObjectName(QStringLiteral("poller"));
+    m_poller->setInterval(1000);
+    connect(m_poller, &QTimer::timeout, this, &DeskScreen::pollTick);
+    m_poller->start();
 }
 
 DeskScreen::~DeskScreen() = default;
 
+QPushButton *DeskScreen::addCommandButton(const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->installEventFilter(this); // Esc on a button closes the desk
+    return button;
+}
+
 void DeskScreen::buildControls()
 {
-    auto label = [this](int index, const QString &caption) {
-        auto *l = new QLabel(caption, this);
-        l->setObjectName(indexed("lbreg", index));
-        return l;
-    };
-    auto field = [this](int index) {
-        auto *e = new QLineEdit(this);
-        e->setObjectName(indexed("text", index));
-        e->setReadOnly(true);
-        m_text[index] = e;
-        return e;
+    // Widgets are created in tab order.
+    const auto caption = [this](const QString &text) { return new QLabel(text, this); };
+    const auto field = [this] {
+        auto *edit = new QLineEdit(this);
+        edit->setReadOnly(true);
+        return edit;
     };
 
     auto *fields = new QGridLayout;
-    fields->addWidget(label(0, QStringLiteral("TKT No.")), 0, 0);
-    fields->addWidget(field(0), 0, 1);
-    fields->addWidget(label(1, QStringLiteral("Type")), 0, 2);
-    fields->addWidget(field(1), 0, 3);
-    fields->addWidget(label(12, QStringLiteral("Date")), 0, 4);
+    fields->addWidget(caption(QStringLiteral("TKT No.")), 0, 0);
+    m_ticketNumber = field();
+    m_ticketNumber->setObjectName(QStringLiteral("ticketNumber"));
+    fields->addWidget(m_ticketNumber, 0, 1);
+    fields->addWidget(caption(QStringLiteral("Type")), 0, 2);
+    m_grievanceType = field();
+    fields->addWidget(m_grievanceType, 0, 3);
+    fields->addWidget(caption(QStringLiteral("Date")), 0, 4);
     m_date = new MaskedEdit(QStringLiteral("##/##/####"), this);
-    m_date->setObjectName(QStringLiteral("mskdt"));
     m_date->setReadOnly(true);
+    m_time = field();
     auto *dateBox = new QHBoxLayout;
     dateBox->addWidget(m_date);
-    dateBox->addWidget(field(9));
+    dateBox->addWidget(m_time);
     fields->addLayout(dateBox, 0, 5);
 
-    fields->addWidget(label(2, QStringLiteral("From ")), 1, 0);
-    fields->addWidget(field(5), 1, 1);
-    fields->addWidget(field(2), 1, 2, 1, 4);
-    fields->addWidget(label(3, QStringLiteral("Subject")), 2, 0);
-    fields->addWidget(field(3), 2, 1, 1, 5);
-    fields->addWidget(label(4, QStringLiteral("Message")), 3, 0, Qt::AlignTop);
+    fields->addWidget(caption(QStringLiteral("From ")), 1, 0);
+    m_regNumber = field();
+    fields->addWidget(m_regNumber, 1, 1);
+    m_sender = field();
+    fields->addWidget(m_sender, 1, 2, 1, 4);
+    fields->addWidget(caption(QStringLiteral("Subject")), 2, 0);
+    m_subject = field();
+    fields->addWidget(m_subject, 2, 1, 1, 5);
+    fields->addWidget(caption(QStringLiteral("Message")), 3, 0, Qt::AlignTop);
     m_message = new QPlainTextEdit(this);
-    m_message->setObjectName(indexed("text", 4));
     m_message->setReadOnly(true);
     m_message->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     fields->addWidget(m_message, 3, 1, 1, 5);
@@ -109,95 +104,88 @@ void DeskScreen::buildControls()
     // user sees the remarks that came with a forwarded one.
     m_trail = new TrailView(this);
     fields->addWidget(m_trail, 0, 6, 6, 1);
-    fields->addWidget(label(5, QStringLiteral("Mobile")), 4, 0);
-    fields->addWidget(field(6), 4, 1);
-    fields->addWidget(label(6, QStringLiteral("Email")), 4, 2);
-    fields->addWidget(field(7), 4, 3, 1, 3);
-    fields->addWidget(label(8, QStringLiteral("Alt. Email")), 5, 0);
-    fields->addWidget(field(10), 5, 1);
-    fields->addWidget(label(9, QStringLiteral("Univ.")), 5, 2);
-    fields->addWidget(field(11), 5, 3, 1, 3);
+    fields->addWidget(caption(QStringLiteral("Mobile")), 4, 0);
+    m_mobile = field();
+    fields->addWidget(m_mobile, 4, 1);
+    fields->addWidget(caption(QStringLiteral("Email")), 4, 2);
+    m_email = field();
+    fields->addWidget(m_email, 4, 3, 1, 3);
+    fields->addWidget(caption(QStringLiteral("Alt. Email")), 5, 0);
+    m_altEmail = field();
+    fields->addWidget(m_altEmail, 5, 1);
+    fields->addWidget(caption(QStringLiteral("Univ.")), 5, 2);
+    m_university = field();
+    m_university->setObjectName(QStringLiteral("university"));
+    fields->addWidget(m_university, 5, 3, 1, 3);
     fields->setColumnStretch(1, 1);
     fields->setColumnStretch(3, 1);
     fields->setColumnStretch(5, 2);
     fields->setColumnStretch(6, 2);
     fields->setRowStretch(3, 1);
 
-    m_dbName = new QLabel(this);
-    m_dbName->setObjectName(QStringLiteral("lbdbname"));
-    m_dbName->hide();
-
-    m_alert = new QLabel(QStringLiteral("No Inquiries!!"), this);
-    m_alert->setObjectName(QStringLiteral("lbalert"));
-    QFont alertFont = m_alert->font();
+    m_noneWaiting = new QLabel(QStringLiteral("No Inquiries!!"), this);
+    QFont alertFont = m_noneWaiting->font();
     alertFont.setBold(true);
     alertFont.setPointSize(alertFont.pointSize() + 4);
-    m_alert->setFont(alertFont);
-    m_alert->setStyleSheet(QStringLiteral("color: red"));
-    m_alert->hide();
+    m_noneWaiting->setFont(alertFont);
+    m_noneWaiting->setStyleSheet(QStringLiteral("color: red"));
+    m_noneWaiting->hide();
 
-    auto button = [this](int index, const QString &caption, QWidget *parent) {
-        auto *b = new QPushButton(caption, parent);
-        b->setObjectName(indexed("cmd", index));
-        b->installEventFilter(this);
-        m_cmd[index] = b;
-        return b;
-    };
-
-    m_buttons = new QFrame(this);
-    m_buttons->setObjectName(indexed("frame", 1));
-    m_buttons->setFrameShape(QFrame::StyledPanel);
-    auto *buttonRow = new QHBoxLayout(m_buttons);
-    buttonRow->addWidget(button(0, QStringLiteral("&Reply"), m_buttons));
-    buttonRow->addWidget(button(1, QStringLiteral("&Forward"), m_buttons));
-    buttonRow->addWidget(button(6, QStringLiteral("Re&fresh"), m_buttons));
-    buttonRow->addWidget(button(3, QStringLiteral("&Close"), m_buttons));
+    m_commandBar = new QFrame(this);
+    m_commandBar->setFrameShape(QFrame::StyledPanel);
+    m_replyButton = addCommandButton(QStringLiteral("&Reply"), m_commandBar);
+    m_replyButton->setObjectName(QStringLiteral("replyButton"));
+    m_forwardButton = addCommandButton(QStringLiteral("&Forward"), m_commandBar);
+    m_forwardButton->setObjectName(QStringLiteral("forwardButton"));
+    m_refreshButton = addCommandButton(QStringLiteral("Re&fresh"), m_commandBar);
+    m_refreshButton->setObjectName(QStringLiteral("refreshButton"));
+    m_closeButton = addCommandButton(QStringLiteral("&Close"), m_commandBar);
+    m_closeButton->setObjectName(QStringLiteral("closeButton"));
+    auto *commandRow = new QHBoxLayout(m_commandBar);
+    for (QPushButton *button : {m_replyButton, m_forwardButton, m_refreshButton, m_closeButton})
+        commandRow->addWidget(button);
 
     m_remarksPanel = new QFrame(this);
-    m_remarksPanel->setObjectName(indexed("frame", 3));
     m_remarksPanel->setFrameShape(QFrame::StyledPanel);
     auto *remarksLayout = new QGridLayout(m_remarksPanel);
-    remarksLayout->addWidget(label(7, QStringLiteral("Remarks")), 0, 0, Qt::AlignTop);
+    remarksLayout->addWidget(caption(QStringLiteral("Remarks")), 0, 0, Qt::AlignTop);
     m_remarks = new QPlainTextEdit(m_remarksPanel);
-    m_remarks->setObjectName(indexed("text", 8));
+    m_remarks->setObjectName(QStringLiteral("remarks"));
     m_remarks->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_remarks->setMaximumHeight(90);
     remarksLayout->addWidget(m_remarks, 0, 1, 2, 1);
-    remarksLayout->addWidget(button(5, QStringLiteral("&Forward"), m_remarksPanel), 0, 2);
-    remarksLayout->addWidget(button(2, QStringLiteral("&Close"), m_remarksPanel), 1, 2);
-
-    // The assignment step's button: pressed by the poller only, never seen.
-    button(4, QStringLiteral("&Refresh"), this)->hide();
+    m_sendForwardButton = addCommandButton(QStringLiteral("&Forward"), m_remarksPanel);
+    m_sendForwardButton->setObjectName(QStringLiteral("sendForwardButton"));
+    remarksLayout->addWidget(m_sendForwardButton, 0, 2);
+    m_cancelForwardButton = addCommandButton(QStringLiteral("&Close"), m_remarksPanel);
+    remarksLayout->addWidget(m_cancelForwardButton, 1, 2);
 
     auto *summaryFrame = new QFrame(this);
-    summaryFrame->setObjectName(QStringLiteral("Frame1"));
     summaryFrame->setFrameShape(QFrame::StyledPanel);
-    m_grid = new ResultGrid(summaryFrame);
-    m_grid->setObjectName(QStringLiteral("msf"));
-    m_grid->horizontalHeader()->hide();
-    m_grid->verticalHeader()->hide();
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionMode(QAbstractItemView::NoSelection);
-    m_grid->setFocusPolicy(Qt::NoFocus);
+    m_statusGrid = new ResultGrid(summaryFrame);
+    m_statusGrid->horizontalHeader()->hide();
+    m_statusGrid->verticalHeader()->hide();
+    m_statusGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_statusGrid->setSelectionMode(QAbstractItemView::NoSelection);
+    m_statusGrid->setFocusPolicy(Qt::NoFocus);
     auto *summaryLayout = new QVBoxLayout(summaryFrame);
-    summaryLayout->addWidget(m_grid);
-    summaryFrame->setFixedWidth(twips(2500 + 1000 + 1000) + 40);
+    summaryLayout->addWidget(m_statusGrid);
+    summaryFrame->setFixedWidth(340); // the grid's three columns and the frame's margins
 
-    auto *status = new QStatusBar(this);
-    status->setObjectName(QStringLiteral("STB"));
-    status->setSizeGripEnabled(false);
-    for (int i = 0; i < 2; ++i) {
-        m_panel[i] = new QLabel(status);
-        m_panel[i]->setObjectName(QStringLiteral("Panels(%1)").arg(i + 1));
-        m_panel[i]->setMinimumWidth(200);
-        status->addWidget(m_panel[i]);
+    auto *statusBar = new QStatusBar(this);
+    statusBar->setSizeGripEnabled(false);
+    m_pendingTotal = new QLabel(statusBar);
+    m_repliedTotal = new QLabel(statusBar);
+    for (QLabel *total : {m_pendingTotal, m_repliedTotal}) {
+        total->setMinimumWidth(200);
+        statusBar->addWidget(total);
     }
 
     auto *left = new QVBoxLayout;
     left->addLayout(fields, 1);
-    left->addWidget(m_alert, 0, Qt::AlignHCenter);
+    left->addWidget(m_noneWaiting, 0, Qt::AlignHCenter);
     left->addWidget(m_remarksPanel);
-    left->addWidget(m_buttons);
+    left->addWidget(m_commandBar);
 
     auto *body = new QHBoxLayout;
     body->addLayout(left, 1);
@@ -205,33 +193,39 @@ void DeskScreen::buildControls()
 
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(body, 1);
-    outer->addWidget(status);
+    outer->addWidget(statusBar);
     resize(900, 480);
 
-    connect(m_cmd[0], &QPushButton::clicked, this, &DeskScreen::replyClicked);
-    connect(m_cmd[1], &QPushButton::clicked, this, [this] {
-        m_remarksPanel->show();
-        m_remarksPanel->setEnabled(true);
-    });
-    connect(m_cmd[2], &QPushButton::clicked, this, [this] {
-        m_remarksPanel->hide();
-        m_remarksPanel->setEnabled(false);
-    });
-    connect(m_cmd[3], &QPushButton::clicked, this, &DeskScreen::closeClicked);
-    connect(m_cmd[4], &QPushButton::clicked, this, &DeskScreen::assignStep);
-    connect(m_cmd[5], &QPushButton::clicked, this, &DeskScreen::forwardClicked);
-    connect(m_cmd[6], &QPushButton::clicked, this, &DeskScreen::refreshClicked);
+    connect(m_replyButton, &QPushButton::clicked, this, &DeskScreen::reply);
+    connect(m_forwardButton, &QPushButton::clicked, this, &DeskScreen::openRemarks);
+    connect(m_cancelForwardButton, &QPushButton::clicked, this, &DeskScreen::closeRemarks);
+    connect(m_closeButton, &QPushButton::clicked, this, &DeskScreen::giveBackAndClose);
+    connect(m_sendForwardButton, &QPushButton::clicked, this, &DeskScreen::forward);
+    connect(m_refreshButton, &QPushButton::clicked, this, &DeskScreen::giveBack);
+}
+
+void DeskScreen::openRemarks()
+{
+    m_remarksPanel->show();
+    m_remarksPanel->setEnabled(true);
+}
+
+void DeskScreen::closeRemarks()
+{
+    m_remarksPanel->hide();
+    m_remarksPanel->setEnabled(false);
 }
 
 QList<QWidget *> DeskScreen::commandButtons() const
 {
-    return {m_cmd[0], m_cmd[1], m_cmd[2], m_cmd[3], m_cmd[5], m_cmd[6]};
+    return {m_replyButton, m_forwardButton,     m_cancelForwardButton,
+            m_closeButton, m_sendForwardButton, m_refreshButton};
 }
 
 void DeskScreen::enablePoller()
 {
     m_watch = desk::StaleLockWatch();
-    m_timer->start();
+    m_poller->start();
 }
 
 bool DeskScreen::runDesk(const std::function<void(int)> &work, QString *repeated)
@@ -261,7 +255,7 @@ bool DeskScreen::runDesk(const std::function<void(int)> &work, QString *repeated
     return ok && !silenced;
 }
 
-void DeskScreen::Timer1_Timer()
+void DeskScreen::pollTick()
 {
     // A message box shown by a tick or a command runs its own event loop; the
     // ticks that fire meanwhile are skipped.
@@ -276,15 +270,15 @@ void DeskScreen::Timer1_Timer()
                     return;
                 }
                 m_watch.heldTooLong(false, ui().now());
-                m_cmd[4]->click();
-                Tkt_Status();
+                pickNext();
+                refreshStatus();
                 WaitDialog::closeIfOpen();
             },
             &m_tickError);
     m_inTick = false;
 }
 
-void DeskScreen::assignStep()
+void DeskScreen::pickNext()
 {
     const QString user = session().LoginUser;
     const QString level = session().LoginGroup;
@@ -299,18 +293,18 @@ void DeskScreen::assignStep()
                 case desk::AssignOutcome::LockBusy:
                     break;
                 case desk::AssignOutcome::Picked:
-                    m_alert->hide();
+                    m_noneWaiting->hide();
                     showGrievance(result.grievance);
-                    m_buttons->setEnabled(true);
-                    m_timer->stop();
+                    m_commandBar->setEnabled(true);
+                    m_poller->stop();
                     break;
                 case desk::AssignOutcome::NoneWaiting:
-                    m_alert->show();
+                    m_noneWaiting->show();
                     clearShown();
                     break;
                 }
             },
-            &m_assignError);
+            &m_pickError);
     // Read apart from the pick: a link lost here must not run the pick again.
     if (!picked.isEmpty())
         runDesk([&](int) { m_trail->showTrail(picked); });
@@ -329,38 +323,37 @@ void DeskScreen::showGrievance(desk::Grievance g)
     // The university is fixed now: the reply and every write for this
     // grievance use this one, whatever another screen selects later.
     g.univ = desk::selectUniversity(g.univCode);
-    m_text[0]->setText(g.tktid);
+    m_ticketNumber->setText(g.tktid);
     m_date->setText(g.date.isValid() ? g.date.toString(QStringLiteral("dd/MM/yyyy")) : QString());
-    m_text[9]->setText(g.date.isValid() ? g.date.toString(QStringLiteral("hh:mm:ss AP")) : QString());
-    m_text[1]->setText(g.kind);
-    m_text[5]->setText(g.regno);
-    m_text[2]->setText(g.from);
-    m_text[3]->setText(g.subject);
+    m_time->setText(g.date.isValid() ? g.date.toString(QStringLiteral("hh:mm:ss AP")) : QString());
+    m_grievanceType->setText(g.kind);
+    m_regNumber->setText(g.regno);
+    m_sender->setText(g.from);
+    m_subject->setText(g.subject);
     m_message->setPlainText(g.message);
-    m_text[6]->setText(g.mobile);
-    m_text[7]->setText(g.email);
-    m_text[10]->setText(g.studEmail);
-    m_text[11]->setText(g.univ.text());
-    m_dbName->setText(g.univ.db);
+    m_mobile->setText(g.mobile);
+    m_email->setText(g.email);
+    m_altEmail->setText(g.studEmail);
+    m_university->setText(g.univ.text());
     m_shown = std::move(g);
 }
 
-void DeskScreen::Tkt_Status()
+void DeskScreen::refreshStatus()
 {
     const desk::StatusSummary summary = desk::statusSummary(session().LoginGroup, session().LoginUser);
     if (summary.rows.isEmpty())
         return;
     const int n = int(summary.rows.size());
-    m_grid->setRowCount(n + 2);
-    m_grid->setColumnCount(3);
-    m_grid->setColumnWidth(0, twips(2500));
-    m_grid->setColumnWidth(1, twips(1000));
-    m_grid->setColumnWidth(2, twips(1000));
+    m_statusGrid->setRowCount(n + 2);
+    m_statusGrid->setColumnCount(3);
+    m_statusGrid->setColumnWidth(0, 166);
+    m_statusGrid->setColumnWidth(1, 66);
+    m_statusGrid->setColumnWidth(2, 66);
     auto put = [this](int row, int column, const QString &text) {
-        QTableWidgetItem *item = m_grid->item(row, column);
+        QTableWidgetItem *item = m_statusGrid->item(row, column);
         if (!item) {
             item = new QTableWidgetItem;
-            m_grid->setItem(row, column, item);
+            m_statusGrid->setItem(row, column, item);
         }
         item->setText(text);
         if (column > 0)
@@ -370,9 +363,9 @@ void DeskScreen::Tkt_Status()
     put(0, 1, QStringLiteral("Pend."));
     put(0, 2, QStringLiteral("Reply"));
     for (int c = 0; c < 3; ++c) {
-        QFont f = m_grid->font();
+        QFont f = m_statusGrid->font();
         f.setBold(true);
-        m_grid->item(0, c)->setFont(f);
+        m_statusGrid->item(0, c)->setFont(f);
     }
     for (int i = 0; i < n; ++i) {
         const desk::StatusRow &row = summary.rows.at(i);
@@ -383,36 +376,36 @@ void DeskScreen::Tkt_Status()
     put(n + 1, 0, QStringLiteral("Total"));
     put(n + 1, 1, desk::formatCount(summary.pendingTotal));
     put(n + 1, 2, desk::formatCount(summary.repliedTotal));
-    m_panel[0]->setText(QStringLiteral("Grievance Pending : ") + desk::formatCount(summary.pendingTotal));
-    m_panel[1]->setText(QStringLiteral("Grievances Replied : ") + desk::formatCount(summary.repliedTotal));
+    m_pendingTotal->setText(QStringLiteral("Grievance Pending : ") + desk::formatCount(summary.pendingTotal));
+    m_repliedTotal->setText(QStringLiteral("Grievances Replied : ") +
+                            desk::formatCount(summary.repliedTotal));
 }
 
-void DeskScreen::replyClicked()
+void DeskScreen::reply()
 {
     m_gate.run(commandButtons(), [this] {
         ReplyHooks hooks;
         hooks.sent = [this] { enablePoller(); };
         hooks.notHeld = [this] { returnToWaiting(); };
-        ReplyDialog reply(m_shown, hooks, this);
-        ui().showModal(&reply);
+        ReplyDialog dialog(m_shown, hooks, this);
+        ui().showModal(&dialog);
     });
     // Only a sent reply starts the poller again; after a reply closed
     // without sending the grievance stays displayed and nothing would ever
     // close the wait window. The poller's ticks close it, so it is shown
     // after the command has ended.
-    if (m_timer->isActive())
+    if (m_poller->isActive())
         ui().showModal(WaitDialog::instance());
 }
 
 void DeskScreen::returnToWaiting()
 {
-    m_remarksPanel->hide();
-    m_remarksPanel->setEnabled(false);
+    closeRemarks();
     clearShown();
     enablePoller();
 }
 
-void DeskScreen::forwardClicked()
+void DeskScreen::forward()
 {
     m_gate.run(commandButtons(), [this] {
         const QString user = session().LoginUser;
@@ -441,7 +434,7 @@ void DeskScreen::forwardClicked()
     });
 }
 
-void DeskScreen::refreshClicked()
+void DeskScreen::giveBack()
 {
     m_gate.run(commandButtons(), [this] {
         const QString user = session().LoginUser;
@@ -452,7 +445,7 @@ void DeskScreen::refreshClicked()
     });
 }
 
-void DeskScreen::closeClicked()
+void DeskScreen::giveBackAndClose()
 {
     m_gate.run(commandButtons(), [this] {
         const QString user = session().LoginUser;
@@ -479,13 +472,13 @@ void DeskScreen::showEvent(QShowEvent *event)
     // window was up must stay displayed when it closes.
     if (m_shown.tktid.isEmpty()) {
         clearShown();
-        m_alert->hide();
+        m_noneWaiting->hide();
     }
 }
 
 void DeskScreen::closeEvent(QCloseEvent *event)
 {
-    m_timer->stop();
+    m_poller->stop();
     runDesk([](int) { desk::releaseHeld(session().LoginUser); });
     event->accept();
 }

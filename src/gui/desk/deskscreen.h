@@ -30,10 +30,11 @@ public:
     const desk::Grievance &displayed() const { return m_shown; }
 
 public slots:
-    // One tick of the poller.
-    void Timer1_Timer();
+    // One tick of the poller: clears a stale lock, or picks and refreshes
+    // the status summary.
+    void pollTick();
     // The status summary: grid and status bar.
-    void Tkt_Status();
+    void refreshStatus();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -42,11 +43,16 @@ protected:
 
 private:
     void buildControls();
-    void assignStep();     // cmd(4)
-    void replyClicked();   // cmd(0)
-    void forwardClicked(); // cmd(5)
-    void refreshClicked(); // cmd(6)
-    void closeClicked();   // cmd(3)
+    QPushButton *addCommandButton(const QString &caption, QWidget *parent);
+    // Takes the next waiting grievance, if any, and shows it.
+    void pickNext();
+    void reply();
+    void openRemarks();
+    void closeRemarks();
+    void forward();
+    // Refresh: gives the grievance back and waits for the next.
+    void giveBack();
+    void giveBackAndClose();
     void showGrievance(desk::Grievance g);
     void clearShown();
     // Starts the poller again; the next tick picks.
@@ -59,25 +65,42 @@ private:
     // until a run goes through.
     bool runDesk(const std::function<void(int)> &work, QString *repeated = nullptr);
 
-    QLineEdit *m_text[12] = {};
-    QPlainTextEdit *m_message = nullptr; // text(4)
-    TrailView *m_trail = nullptr;        // the grievance's forwards and replies
-    QPlainTextEdit *m_remarks = nullptr; // text(8)
-    MaskedEdit *m_date = nullptr;        // mskdt
-    QLabel *m_dbName = nullptr;          // lbdbname
-    QLabel *m_alert = nullptr;           // lbalert
-    QPushButton *m_cmd[7] = {};
-    QFrame *m_buttons = nullptr;      // frame(1)
-    QFrame *m_remarksPanel = nullptr; // frame(3)
-    ResultGrid *m_grid = nullptr;     // msf
-    QLabel *m_panel[2] = {};
-    QTimer *m_timer = nullptr; // Timer1
+    QLineEdit *m_ticketNumber = nullptr;
+    QLineEdit *m_grievanceType = nullptr;
+    MaskedEdit *m_date = nullptr;
+    QLineEdit *m_time = nullptr;
+    QLineEdit *m_regNumber = nullptr;
+    QLineEdit *m_sender = nullptr;
+    QLineEdit *m_subject = nullptr;
+    QPlainTextEdit *m_message = nullptr;
+    TrailView *m_trail = nullptr; // the grievance's forwards and replies
+    QLineEdit *m_mobile = nullptr;
+    QLineEdit *m_email = nullptr;
+    QLineEdit *m_altEmail = nullptr;
+    QLineEdit *m_university = nullptr;
+    QLabel *m_noneWaiting = nullptr;
+
+    QFrame *m_commandBar = nullptr;
+    QPushButton *m_replyButton = nullptr;
+    QPushButton *m_forwardButton = nullptr; // opens the remarks panel
+    QPushButton *m_refreshButton = nullptr;
+    QPushButton *m_closeButton = nullptr;
+
+    QFrame *m_remarksPanel = nullptr;
+    QPlainTextEdit *m_remarks = nullptr;
+    QPushButton *m_sendForwardButton = nullptr;
+    QPushButton *m_cancelForwardButton = nullptr;
+
+    ResultGrid *m_statusGrid = nullptr;
+    QLabel *m_pendingTotal = nullptr;
+    QLabel *m_repliedTotal = nullptr;
+    QTimer *m_poller = nullptr;
 
     desk::Grievance m_shown;
     CommandGate m_gate;
     desk::StaleLockWatch m_watch;
-    QString m_tickError;   // last failure reported by a tick
-    QString m_assignError; // last failure reported by the assignment step
+    QString m_tickError; // last failure reported by a tick
+    QString m_pickError; // last failure reported by the pick
     bool m_inTick = false;
     bool m_activated = false;
 };

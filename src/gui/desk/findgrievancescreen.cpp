@@ -28,47 +28,41 @@ QString shown(const QDateTime &when)
 FindGrievanceScreen::FindGrievanceScreen(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("FindGrievanceScreen"));
     setWindowTitle(QStringLiteral("Find Grievance"));
 
-    m_by = new QComboBox(this);
-    m_by->setObjectName(QStringLiteral("cbosearchby"));
-    m_by->addItem(QStringLiteral("TKT No."), int(desk::SearchBy::Number));
-    m_by->addItem(QStringLiteral("Mobile"), int(desk::SearchBy::Mobile));
-    m_by->addItem(QStringLiteral("Email"), int(desk::SearchBy::Email));
-    m_by->addItem(QStringLiteral("Words"), int(desk::SearchBy::Words));
-    m_search = new QLineEdit(this);
-    m_search->setObjectName(QStringLiteral("txtsearch"));
-    m_univ = new QComboBox(this);
-    m_univ->setObjectName(QStringLiteral("cbouniv"));
-    m_status = new QComboBox(this);
-    m_status->setObjectName(QStringLiteral("cbostatus"));
-    m_status->addItem(QStringLiteral("Any"), int(desk::StatusFilter::Any));
-    m_status->addItem(QStringLiteral("Open"), int(desk::StatusFilter::Open));
-    m_status->addItem(QStringLiteral("Replied"), int(desk::StatusFilter::Replied));
-    m_find = new QPushButton(QStringLiteral("&Find"), this);
-    m_find->setObjectName(QStringLiteral("cmdfind"));
-    m_count = new QLabel(this);
-    m_count->setObjectName(QStringLiteral("lbfound"));
+    m_searchBy = new QComboBox(this);
+    m_searchBy->setObjectName(QStringLiteral("searchBy"));
+    m_searchBy->addItem(QStringLiteral("TKT No."), int(desk::SearchBy::Number));
+    m_searchBy->addItem(QStringLiteral("Mobile"), int(desk::SearchBy::Mobile));
+    m_searchBy->addItem(QStringLiteral("Email"), int(desk::SearchBy::Email));
+    m_searchBy->addItem(QStringLiteral("Words"), int(desk::SearchBy::Words));
+    m_searchText = new QLineEdit(this);
+    m_searchText->setObjectName(QStringLiteral("searchText"));
+    m_university = new QComboBox(this);
+    m_statusFilter = new QComboBox(this);
+    m_statusFilter->addItem(QStringLiteral("Any"), int(desk::StatusFilter::Any));
+    m_statusFilter->addItem(QStringLiteral("Open"), int(desk::StatusFilter::Open));
+    m_statusFilter->addItem(QStringLiteral("Replied"), int(desk::StatusFilter::Replied));
+    m_findButton = new QPushButton(QStringLiteral("&Find"), this);
+    m_foundCount = new QLabel(this);
 
-    m_grid = new QTableWidget(0, 11, this);
-    m_grid->setObjectName(QStringLiteral("grdfound"));
-    m_grid->setHorizontalHeaderLabels(
+    m_results = new QTableWidget(0, 11, this);
+    m_results->setObjectName(QStringLiteral("results"));
+    m_results->setHorizontalHeaderLabels(
             {QStringLiteral("TKT No."), QStringLiteral("Date"), QStringLiteral("Univ."),
              QStringLiteral("Type"), QStringLiteral("From"), QStringLiteral("Subject"),
              QStringLiteral("Status"), QStringLiteral("Level"), QStringLiteral("Held by"),
              QStringLiteral("Replied by"), QStringLiteral("Replied on")});
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_results->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_results->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_results->verticalHeader()->hide();
+    m_results->horizontalHeader()->setStretchLastSection(true);
 
-    m_detail = new QLabel(this);
-    m_detail->setObjectName(QStringLiteral("lbdetail"));
-    m_detail->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_contact = new QLabel(this);
+    m_contact->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_message = new QPlainTextEdit(this);
-    m_message->setObjectName(QStringLiteral("txtmessage"));
+    m_message->setObjectName(QStringLiteral("message"));
     m_message->setReadOnly(true);
     m_trail = new TrailView(this);
 
@@ -76,59 +70,59 @@ FindGrievanceScreen::FindGrievanceScreen(QWidget *parent)
     auto *messageBox = new QWidget;
     auto *messageLayout = new QGridLayout(messageBox);
     messageLayout->setContentsMargins(0, 0, 0, 0);
-    messageLayout->addWidget(m_detail, 0, 0);
+    messageLayout->addWidget(m_contact, 0, 0);
     messageLayout->addWidget(m_message, 1, 0);
     lower->addWidget(messageBox);
     lower->addWidget(m_trail);
     lower->setStretchFactor(0, 1);
     lower->setStretchFactor(1, 1);
     auto *split = new QSplitter(Qt::Vertical);
-    split->addWidget(m_grid);
+    split->addWidget(m_results);
     split->addWidget(lower);
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Find by"), this), 0, 0);
-    layout->addWidget(m_by, 0, 1);
-    layout->addWidget(m_search, 0, 2);
+    layout->addWidget(m_searchBy, 0, 1);
+    layout->addWidget(m_searchText, 0, 2);
     layout->addWidget(new QLabel(QStringLiteral("Univ."), this), 0, 3);
-    layout->addWidget(m_univ, 0, 4);
+    layout->addWidget(m_university, 0, 4);
     layout->addWidget(new QLabel(QStringLiteral("Status"), this), 0, 5);
-    layout->addWidget(m_status, 0, 6);
-    layout->addWidget(m_find, 0, 7);
+    layout->addWidget(m_statusFilter, 0, 6);
+    layout->addWidget(m_findButton, 0, 7);
     layout->setColumnStretch(2, 1);
-    layout->addWidget(m_count, 1, 0, 1, 8);
+    layout->addWidget(m_foundCount, 1, 0, 1, 8);
     layout->addWidget(split, 2, 0, 1, 8);
-    setTabOrder(m_by, m_search);
-    setTabOrder(m_search, m_univ);
-    setTabOrder(m_univ, m_status);
-    setTabOrder(m_status, m_find);
-    setTabOrder(m_find, m_grid);
+    setTabOrder(m_searchBy, m_searchText);
+    setTabOrder(m_searchText, m_university);
+    setTabOrder(m_university, m_statusFilter);
+    setTabOrder(m_statusFilter, m_findButton);
+    setTabOrder(m_findButton, m_results);
 
-    connect(m_find, &QPushButton::clicked, this, &FindGrievanceScreen::find);
-    connect(m_search, &QLineEdit::returnPressed, this, &FindGrievanceScreen::find);
-    connect(m_grid, &QTableWidget::itemSelectionChanged, this, &FindGrievanceScreen::showSelected);
+    connect(m_findButton, &QPushButton::clicked, this, &FindGrievanceScreen::find);
+    connect(m_searchText, &QLineEdit::returnPressed, this, &FindGrievanceScreen::find);
+    connect(m_results, &QTableWidget::itemSelectionChanged, this, &FindGrievanceScreen::showSelected);
 }
 
 void FindGrievanceScreen::fillUniversities()
 {
-    m_univ->clear();
-    m_univ->addItem(QStringLiteral("All"), QString());
+    m_university->clear();
+    m_university->addItem(QStringLiteral("All"), QString());
     for (const UnivRow &row : session().UnivList)
-        m_univ->addItem(row.code + QStringLiteral(" - ") + row.name, row.code);
+        m_university->addItem(row.code + QStringLiteral(" - ") + row.name, row.code);
 }
 
 void FindGrievanceScreen::find()
 {
-    m_gate.run({m_find}, [this] {
+    m_gate.run({m_findButton}, [this] {
         desk::SearchRequest request;
-        request.by = desk::SearchBy(m_by->currentData().toInt());
-        request.text = m_search->text();
-        request.univCode = m_univ->currentData().toString();
-        request.status = desk::StatusFilter(m_status->currentData().toInt());
+        request.by = desk::SearchBy(m_searchBy->currentData().toInt());
+        request.text = m_searchText->text();
+        request.univCode = m_university->currentData().toString();
+        request.status = desk::StatusFilter(m_statusFilter->currentData().toInt());
         const QString problem = desk::checkSearch(request);
         if (!problem.isEmpty()) {
             msgBox(problem, Icon::Exclamation);
-            m_search->setFocus();
+            m_searchText->setFocus();
             return;
         }
         clearResults();
@@ -142,7 +136,7 @@ void FindGrievanceScreen::find()
         showResults(result);
         if (result.rows.isEmpty()) {
             msgBox(QStringLiteral("No grievance found."), Icon::Information);
-            m_search->setFocus();
+            m_searchText->setFocus();
         }
     });
 }
@@ -150,9 +144,9 @@ void FindGrievanceScreen::find()
 void FindGrievanceScreen::clearResults()
 {
     m_found.clear();
-    m_grid->setRowCount(0);
-    m_count->clear();
-    m_detail->clear();
+    m_results->setRowCount(0);
+    m_foundCount->clear();
+    m_contact->clear();
     m_message->clear();
     m_trail->clear();
 }
@@ -160,7 +154,7 @@ void FindGrievanceScreen::clearResults()
 void FindGrievanceScreen::showResults(const desk::SearchResult &result)
 {
     m_found = result.rows;
-    m_grid->setRowCount(int(m_found.size()));
+    m_results->setRowCount(int(m_found.size()));
     for (int r = 0; r < m_found.size(); ++r) {
         const desk::FoundGrievance &g = m_found.at(r);
         const QStringList cells = {g.tktid,
@@ -175,33 +169,34 @@ void FindGrievanceScreen::showResults(const desk::SearchResult &result)
                                    g.repliedBy,
                                    shown(g.repliedAt)};
         for (int c = 0; c < cells.size(); ++c)
-            m_grid->setItem(r, c, new QTableWidgetItem(cells.at(c)));
+            m_results->setItem(r, c, new QTableWidgetItem(cells.at(c)));
     }
-    m_grid->resizeColumnsToContents();
+    m_results->resizeColumnsToContents();
     if (result.cut)
-        m_count->setText(QStringLiteral("Only the newest %1 grievances found are listed: narrow the search.")
-                                 .arg(desk::kSearchLimit));
+        m_foundCount->setText(
+                QStringLiteral("Only the newest %1 grievances found are listed: narrow the search.")
+                        .arg(desk::kSearchLimit));
     else if (m_found.isEmpty())
-        m_count->setText(QStringLiteral("No grievance found."));
+        m_foundCount->setText(QStringLiteral("No grievance found."));
     else
-        m_count->setText(QStringLiteral("%1 found.").arg(m_found.size()));
+        m_foundCount->setText(QStringLiteral("%1 found.").arg(m_found.size()));
     if (!m_found.isEmpty())
-        m_grid->selectRow(0);
+        m_results->selectRow(0);
 }
 
 void FindGrievanceScreen::showSelected()
 {
-    const QList<QTableWidgetItem *> selected = m_grid->selectedItems();
+    const QList<QTableWidgetItem *> selected = m_results->selectedItems();
     const int row = selected.isEmpty() ? -1 : selected.first()->row();
     if (row < 0 || row >= m_found.size()) {
-        m_detail->clear();
+        m_contact->clear();
         m_message->clear();
         m_trail->clear();
         return;
     }
     const desk::FoundGrievance &g = m_found.at(row);
-    m_detail->setText(QStringLiteral("Reg. No. %1   Mobile %2   Email %3   Alt. Email %4")
-                              .arg(g.regno, g.mobile, g.email, g.studEmail));
+    m_contact->setText(QStringLiteral("Reg. No. %1   Mobile %2   Email %3   Alt. Email %4")
+                               .arg(g.regno, g.mobile, g.email, g.studEmail));
     m_message->setPlainText(g.message);
     m_trail->clear();
     runHandled(ErrorStyle::DescriptionNumber, [&] { m_trail->showTrail(g.tktid); });
@@ -214,7 +209,7 @@ void FindGrievanceScreen::showEvent(QShowEvent *event)
         m_placed = true;
         fillUniversities();
         students::centreInHost(this);
-        m_search->setFocus();
+        m_searchText->setFocus();
     }
 }
 

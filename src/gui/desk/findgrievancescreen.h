@@ -38,15 +38,15 @@ private:
     void showResults(const desk::SearchResult &result);
     void showSelected();
 
-    QComboBox *m_by = nullptr;           // cbosearchby
-    QLineEdit *m_search = nullptr;       // txtsearch
-    QComboBox *m_univ = nullptr;         // cbouniv
-    QComboBox *m_status = nullptr;       // cbostatus
-    QPushButton *m_find = nullptr;       // cmdfind
-    QLabel *m_count = nullptr;           // lbfound
-    QTableWidget *m_grid = nullptr;      // grdfound
-    QLabel *m_detail = nullptr;          // lbdetail
-    QPlainTextEdit *m_message = nullptr; // txtmessage
+    QComboBox *m_searchBy = nullptr;
+    QLineEdit *m_searchText = nullptr;
+    QComboBox *m_university = nullptr;
+    QComboBox *m_statusFilter = nullptr;
+    QPushButton *m_findButton = nullptr;
+    QLabel *m_foundCount = nullptr;
+    QTableWidget *m_results = nullptr;
+    QLabel *m_contact = nullptr; // the selected grievance's sender and addresses
+    QPlainTextEdit *m_message = nullptr;
     TrailView *m_trail = nullptr;
     QVector<desk::FoundGrievance> m_found;
     CommandGate m_gate;

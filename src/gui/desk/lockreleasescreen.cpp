@@ -26,41 +26,40 @@ constexpr int kSelectColumn = 2;
 LockReleaseScreen::LockReleaseScreen(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("LockReleaseScreen"));
     setWindowTitle(QStringLiteral("Release Locked Users. . ."));
 
     auto *caption = new QLabel(QStringLiteral("Level"), this);
-    caption->setObjectName(QStringLiteral("lbreg(12)"));
     m_level = new QLineEdit(this);
-    m_level->setObjectName(QStringLiteral("text(0)"));
+    m_level->setObjectName(QStringLiteral("level"));
     m_level->setMaxLength(5);
     m_level->installEventFilter(this);
 
-    m_grid = new SheetGrid(1, 3, this);
-    m_grid->setObjectName(QStringLiteral("spread"));
-    m_grid->setHorizontalHeaderLabels(
+    m_users = new SheetGrid(1, 3, this);
+    m_users->setObjectName(QStringLiteral("lockedUsers"));
+    m_users->setHorizontalHeaderLabels(
             {QStringLiteral("User Name"), QStringLiteral("Tkt. Id."), QStringLiteral("Select")});
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->installEventFilter(this);
-    const int unit = QFontMetrics(m_grid->font()).averageCharWidth() + 1;
-    m_grid->verticalHeader()->setFixedWidth(9 * unit);
-    m_grid->setColumnWidth(kUserColumn, int(23.62 * unit));
-    m_grid->setColumnWidth(kTktColumn, int(17.12 * unit));
-    m_grid->setColumnWidth(kSelectColumn, 12 * unit);
+    m_users->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_users->installEventFilter(this);
+    // Column widths in average characters, so the grid fits its font.
+    const int unit = QFontMetrics(m_users->font()).averageCharWidth() + 1;
+    m_users->verticalHeader()->setFixedWidth(9 * unit);
+    m_users->setColumnWidth(kUserColumn, int(23.62 * unit));
+    m_users->setColumnWidth(kTktColumn, int(17.12 * unit));
+    m_users->setColumnWidth(kSelectColumn, 12 * unit);
     // Room for every column, the Release buttons included, beside the
     // vertical scroll bar that a long list brings.
-    m_grid->setMinimumWidth(m_grid->verticalHeader()->width() + m_grid->horizontalHeader()->length() +
-                            2 * m_grid->frameWidth() + m_grid->verticalScrollBar()->sizeHint().width());
-    clearSheetGrid(m_grid);
+    m_users->setMinimumWidth(m_users->verticalHeader()->width() + m_users->horizontalHeader()->length() +
+                             2 * m_users->frameWidth() + m_users->verticalScrollBar()->sizeHint().width());
+    clearSheetGrid(m_users);
     addReleaseButton(0);
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(caption, 0, 0);
     layout->addWidget(m_level, 0, 1);
     layout->setColumnStretch(2, 1);
-    layout->addWidget(m_grid, 1, 0, 1, 3);
+    layout->addWidget(m_users, 1, 0, 1, 3);
     resize(minimumSizeHint().width(), 360);
-    setTabOrder(m_level, m_grid);
+    setTabOrder(m_level, m_users);
     selectAllOnFocus(this);
 }
 
@@ -68,16 +67,15 @@ LockReleaseScreen::~LockReleaseScreen() = default;
 
 void LockReleaseScreen::addReleaseButton(int row)
 {
-    auto *button = new QPushButton(QStringLiteral("Release"), m_grid);
-    button->setObjectName(QStringLiteral("Release"));
+    auto *button = new QPushButton(QStringLiteral("Release"), m_users);
     button->installEventFilter(this);
     connect(button, &QPushButton::clicked, this, [this, button] {
         // The row is found when pressed: the grid may have been listed anew.
-        for (int r = 0; r < m_grid->rowCount(); ++r)
-            if (m_grid->cellWidget(r, kSelectColumn) == button)
+        for (int r = 0; r < m_users->rowCount(); ++r)
+            if (m_users->cellWidget(r, kSelectColumn) == button)
                 releaseRow(r);
     });
-    m_grid->setCellWidget(row, kSelectColumn, button);
+    m_users->setCellWidget(row, kSelectColumn, button);
 }
 
 bool LockReleaseScreen::comesBeforeLevel(QWidget *widget) const
@@ -96,8 +94,9 @@ bool LockReleaseScreen::comesBeforeLevel(QWidget *widget) const
 
 void LockReleaseScreen::levelLeft(Qt::FocusReason reason)
 {
-    // Not when the focus went to another window (another screen, another
-    // program), when tabbing backwards, or to a control tagged "clear".
+    // Only when the focus moves on within this screen or the main window:
+    // not backwards (Shift+Tab, or a control earlier in the tab order), nor
+    // to another screen or program.
     if (reason == Qt::BacktabFocusReason)
         return;
     QWidget *now = QApplication::focusWidget();
@@ -109,8 +108,6 @@ void LockReleaseScreen::levelLeft(Qt::FocusReason reason)
         return;
     if (isAncestorOf(now) && comesBeforeLevel(now))
         return;
-    if (now->property("tag").toString() == QLatin1String("clear"))
-        return;
     listUsers();
 }
 
@@ -118,25 +115,25 @@ void LockReleaseScreen::listUsers()
 {
     runHandled(ErrorStyle::DescriptionNumber, [this] {
         const QVector<desk::LockedUser> users = desk::lockedUsers(m_level->text());
-        clearSheetGrid(m_grid); // one empty row when nobody matches
+        clearSheetGrid(m_users); // one empty row when nobody matches
         for (int i = 0; i < users.size(); ++i) {
-            m_grid->setRowCount(i + 1);
-            m_grid->setItem(i, kUserColumn, new QTableWidgetItem(users.at(i).userName));
-            m_grid->setItem(i, kTktColumn, new QTableWidgetItem(users.at(i).tktid));
+            m_users->setRowCount(i + 1);
+            m_users->setItem(i, kUserColumn, new QTableWidgetItem(users.at(i).userName));
+            m_users->setItem(i, kTktColumn, new QTableWidgetItem(users.at(i).tktid));
         }
-        for (int r = 0; r < m_grid->rowCount(); ++r)
-            if (!m_grid->cellWidget(r, kSelectColumn))
+        for (int r = 0; r < m_users->rowCount(); ++r)
+            if (!m_users->cellWidget(r, kSelectColumn))
                 addReleaseButton(r);
     });
 }
 
 void LockReleaseScreen::releaseRow(int row)
 {
-    const QTableWidgetItem *item = m_grid->item(row, kUserColumn);
+    const QTableWidgetItem *item = m_users->item(row, kUserColumn);
     const QString name = item ? item->text() : QString();
     QList<QWidget *> buttons;
-    for (int r = 0; r < m_grid->rowCount(); ++r)
-        buttons << m_grid->cellWidget(r, kSelectColumn);
+    for (int r = 0; r < m_users->rowCount(); ++r)
+        buttons << m_users->cellWidget(r, kSelectColumn);
     m_gate.run(buttons, [&name] {
         if (runHandled(ErrorStyle::DescriptionNumber, [&name] { desk::releaseUser(name); }))
             msgBox(QStringLiteral("Lock Released!!"), Icon::Information);

@@ -30,8 +30,8 @@ private:
     void addReleaseButton(int row);
     bool comesBeforeLevel(QWidget *widget) const;
 
-    QLineEdit *m_level = nullptr; // text(0)
-    SheetGrid *m_grid = nullptr;  // spread
+    QLineEdit *m_level = nullptr;
+    SheetGrid *m_users = nullptr; // a level's users, each with a Release button
     CommandGate m_gate;
     bool m_centred = false;
 };

@@ -21,87 +21,67 @@
 #include <QScreen>
 #include <QTextEdit>
 
-namespace {
-
-QLabel *caption(const QString &text, int index, QWidget *parent)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QStringLiteral("lbreg(%1)").arg(index));
-    return label;
-}
-
-QLineEdit *field(int index, QWidget *parent)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QStringLiteral("text(%1)").arg(index));
-    return edit;
-}
-
-} // namespace
-
 ReplyDialog::ReplyDialog(desk::Grievance grievance, ReplyHooks hooks, QWidget *parent)
     : QDialog(parent)
     , m_grievance(std::move(grievance))
     , m_hooks(std::move(hooks))
 {
-    setObjectName(QStringLiteral("ReplyDialog"));
     setWindowTitle(QStringLiteral("Receive Grievance . . ."));
     setModal(true);
 
-    m_univText = field(11, this);
-    m_typeText = field(5, this);
-    m_to = field(0, this);
-    m_mobileText = field(3, this);
-    m_cc = field(1, this);
-    m_subjectText = field(2, this);
-    m_messageText = new QPlainTextEdit(this);
-    m_messageText->setObjectName(QStringLiteral("text(4)"));
-    m_messageText->setReadOnly(true);
-    m_rtb = new QTextEdit(this);
-    m_rtb->setObjectName(QStringLiteral("rtb"));
-    m_rtb->setAcceptRichText(false);
-    m_rtb->setTabChangesFocus(true);
-    m_reset = new QCheckBox(QStringLiteral("&Reset final submission"), this);
-    m_reset->setObjectName(QStringLiteral("chk(0)"));
-    m_ack = new QLabel(QStringLiteral("Acknowledgement Done"), this);
-    m_ack->setObjectName(QStringLiteral("lback"));
-    m_ack->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    // Widgets are created in tab order.
+    m_university = new QLineEdit(this);
+    m_grievanceType = new QLineEdit(this);
+    m_recipient = new QLineEdit(this);
+    m_recipient->setObjectName(QStringLiteral("recipient"));
+    m_mobile = new QLineEdit(this);
+    m_copyTo = new QLineEdit(this);
+    m_copyTo->setObjectName(QStringLiteral("copyTo"));
+    m_subject = new QLineEdit(this);
+    m_message = new QPlainTextEdit(this);
+    m_message->setReadOnly(true);
+    m_replyText = new QTextEdit(this);
+    m_replyText->setObjectName(QStringLiteral("replyText"));
+    m_replyText->setAcceptRichText(false);
+    m_replyText->setTabChangesFocus(true);
+    m_resetFinalSubmission = new QCheckBox(QStringLiteral("&Reset final submission"), this);
+    m_resetFinalSubmission->setObjectName(QStringLiteral("resetFinalSubmission"));
+    m_acknowledged = new QLabel(QStringLiteral("Acknowledgement Done"), this);
+    m_acknowledged->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
     auto *attachment = new QLabel(QStringLiteral("Attachment...."), this);
-    attachment->setObjectName(QStringLiteral("Label1"));
-    auto *frame = new QGroupBox(this);
-    frame->setObjectName(QStringLiteral("frame(1)"));
-    m_send = new QPushButton(QStringLiteral("&Send"), frame);
-    m_send->setObjectName(QStringLiteral("cmd(0)"));
-    m_send->setAutoDefault(false);
-    auto *frameLayout = new QHBoxLayout(frame);
-    frameLayout->addStretch();
-    frameLayout->addWidget(m_send);
+    auto *sendBox = new QGroupBox(this);
+    m_sendButton = new QPushButton(QStringLiteral("&Send"), sendBox);
+    m_sendButton->setObjectName(QStringLiteral("sendButton"));
+    m_sendButton->setAutoDefault(false);
+    auto *sendLayout = new QHBoxLayout(sendBox);
+    sendLayout->addStretch();
+    sendLayout->addWidget(m_sendButton);
 
     auto *grid = new QGridLayout(this);
     int row = 0;
-    const auto add = [&](QLabel *label, QWidget *w) {
-        grid->addWidget(label, row, 0, Qt::AlignRight | Qt::AlignTop);
+    const auto add = [&](const QString &caption, QWidget *w) {
+        grid->addWidget(new QLabel(caption, this), row, 0, Qt::AlignRight | Qt::AlignTop);
         grid->addWidget(w, row, 1, 1, 3);
         ++row;
     };
-    add(caption(QStringLiteral("Univ."), 9, this), m_univText);
-    add(caption(QStringLiteral("Type"), 5, this), m_typeText);
-    add(caption(QStringLiteral("To"), 2, this), m_to);
-    add(caption(QStringLiteral("Mobile"), 1, this), m_mobileText);
-    add(caption(QStringLiteral("CC"), 0, this), m_cc);
-    add(caption(QStringLiteral("Subject"), 3, this), m_subjectText);
-    add(caption(QStringLiteral("Message"), 4, this), m_messageText);
-    add(caption(QStringLiteral("Reply"), 6, this), m_rtb);
-    grid->addWidget(m_reset, row, 1);
-    grid->addWidget(m_ack, row, 2);
+    add(QStringLiteral("Univ."), m_university);
+    add(QStringLiteral("Type"), m_grievanceType);
+    add(QStringLiteral("To"), m_recipient);
+    add(QStringLiteral("Mobile"), m_mobile);
+    add(QStringLiteral("CC"), m_copyTo);
+    add(QStringLiteral("Subject"), m_subject);
+    add(QStringLiteral("Message"), m_message);
+    add(QStringLiteral("Reply"), m_replyText);
+    grid->addWidget(m_resetFinalSubmission, row, 1);
+    grid->addWidget(m_acknowledged, row, 2);
     ++row;
     grid->addWidget(attachment, row, 1);
-    grid->addWidget(frame, row, 2, 1, 2);
+    grid->addWidget(sendBox, row, 2, 1, 2);
     grid->setRowStretch(6, 1); // the grievance
     grid->setRowStretch(7, 2); // the reply gets the most room
     resize(640, 560);
 
-    connect(m_send, &QPushButton::clicked, this, &ReplyDialog::send);
+    connect(m_sendButton, &QPushButton::clicked, this, &ReplyDialog::send);
     selectAllOnFocus(this);
 }
 
@@ -123,48 +103,48 @@ void ReplyDialog::showEvent(QShowEvent *event)
 void ReplyDialog::fill()
 {
     const desk::Grievance &g = m_grievance;
-    m_to->setText(reply::recipient(g.studEmail.trimmed(), g.email));
-    m_cc->setText(g.univ.email);
-    m_subjectText->setText(reply::subject(g.tktid, g.subject));
-    m_mobileText->setText(g.mobile);
-    m_messageText->setPlainText(g.message);
-    m_univText->setText(g.tktid.isEmpty() ? QString() : g.univ.text());
-    m_typeText->setText(g.kind);
+    m_recipient->setText(reply::recipient(g.studEmail.trimmed(), g.email));
+    m_copyTo->setText(g.univ.email);
+    m_subject->setText(reply::subject(g.tktid, g.subject));
+    m_mobile->setText(g.mobile);
+    m_message->setPlainText(g.message);
+    m_university->setText(g.tktid.isEmpty() ? QString() : g.univ.text());
+    m_grievanceType->setText(g.kind);
 
-    m_reset->hide();
-    m_reset->setEnabled(false);
-    m_ack->hide();
+    m_resetFinalSubmission->hide();
+    m_resetFinalSubmission->setEnabled(false);
+    m_acknowledged->hide();
     // A university missing from the list has no database to look in.
     if (!g.univ.db.isEmpty()) {
-        switch (reply::resetOffer(session().InstUnivCode, g.univ.db, m_mobileText->text())) {
+        switch (reply::resetOffer(session().InstUnivCode, g.univ.db, m_mobile->text())) {
         case reply::ResetOffer::Offer:
-            m_reset->show();
-            m_reset->setEnabled(true);
+            m_resetFinalSubmission->show();
+            m_resetFinalSubmission->setEnabled(true);
             break;
         case reply::ResetOffer::AcknowledgementDone:
-            m_ack->show();
+            m_acknowledged->show();
             break;
         case reply::ResetOffer::NotOffered:
             break;
         }
     }
-    m_rtb->setFocus();
+    m_replyText->setFocus();
 }
 
 void ReplyDialog::send()
 {
     // The whole send, up to the pause after the mail and the last message,
     // runs once: a second click meanwhile would mail the reply twice.
-    m_gate.run({m_send}, [this] { sendCommand(); });
+    m_gate.run({m_sendButton}, [this] { recordAndMail(); });
 }
 
-void ReplyDialog::sendCommand()
+void ReplyDialog::recordAndMail()
 {
-    const bool ticked = m_reset->isChecked();
-    const QString replyText = m_rtb->toPlainText();
+    const bool ticked = m_resetFinalSubmission->isChecked();
+    const QString replyText = m_replyText->toPlainText();
     if (!ticked && replyText.trimmed().isEmpty()) {
         msgBox(QStringLiteral("Enter email message!!"), Icon::Exclamation);
-        m_rtb->setFocus();
+        m_replyText->setFocus();
         return;
     }
     if (m_grievance.tktid.trimmed().isEmpty()) {
@@ -175,12 +155,12 @@ void ReplyDialog::sendCommand()
     reply::Reply r;
     r.tktid = m_grievance.tktid;
     r.user = session().LoginUser;
-    r.to = m_to->text();
-    r.cc = m_cc->text();
-    r.subject = m_subjectText->text();
-    r.body = reply::composeReplyBody(m_typeText->text(), replyText, ticked, m_univText->text());
+    r.to = m_recipient->text();
+    r.cc = m_copyTo->text();
+    r.subject = m_subject->text();
+    r.body = reply::composeReplyBody(m_grievanceType->text(), replyText, ticked, m_university->text());
     r.db = m_grievance.univ.db;
-    r.mobile = m_mobileText->text();
+    r.mobile = m_mobile->text();
     r.reset = ticked;
 
     // Every send starts on a fresh connection. A failed open is not reported

@@ -33,7 +33,7 @@ class ReplyDialog : public QDialog
 public:
     ReplyDialog(desk::Grievance grievance, ReplyHooks hooks, QWidget *parent = nullptr);
 
-    // The Send command (`cmd(0)`).
+    // Records the reply, closes the grievance and mails the answer (Send).
     void send();
 
 protected:
@@ -43,22 +43,22 @@ protected:
 
 private:
     void fill();
-    void sendCommand();
+    void recordAndMail();
 
     const desk::Grievance m_grievance;
     const ReplyHooks m_hooks;
     CommandGate m_gate;
     bool m_filled = false;
 
-    QLineEdit *m_univText;         // text(11)
-    QLineEdit *m_typeText;         // text(5)
-    QLineEdit *m_to;               // text(0)
-    QLineEdit *m_mobileText;       // text(3)
-    QLineEdit *m_cc;               // text(1)
-    QLineEdit *m_subjectText;      // text(2)
-    QPlainTextEdit *m_messageText; // text(4)
-    QTextEdit *m_rtb;
-    QCheckBox *m_reset;  // chk(0)
-    QLabel *m_ack;       // lback
-    QPushButton *m_send; // cmd(0)
+    QLineEdit *m_university;
+    QLineEdit *m_grievanceType;
+    QLineEdit *m_recipient;
+    QLineEdit *m_mobile;
+    QLineEdit *m_copyTo;
+    QLineEdit *m_subject;
+    QPlainTextEdit *m_message;
+    QTextEdit *m_replyText;
+    QCheckBox *m_resetFinalSubmission; // ticked: the reply also reopens the final submission
+    QLabel *m_acknowledged;
+    QPushButton *m_sendButton;
 };

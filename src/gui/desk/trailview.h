@@ -25,6 +25,6 @@ public:
 private:
     void showSelected();
 
-    QTreeWidget *m_list = nullptr;    // lsttrail
-    QPlainTextEdit *m_text = nullptr; // txttrail
+    QTreeWidget *m_entries = nullptr;
+    QPlainTextEdit *m_fullText = nullptr; // the selected entry's whole remarks or reply
 };
