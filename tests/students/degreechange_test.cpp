@@ -132,13 +132,10 @@ TEST_F(DegreeChange, refusalsWriteNothing)
 // serials included, the serial lock free, "Updated!!" shown once.
 TEST_F(DegreeChange, everyCutLeavesOneChangeWithItsSerial)
 {
-    for (const auto &[box, code] : {std::pair{"oldCollege", "C101"},
-                                    {"newCollege", "C102"},
-                                    {"oldDegree", "BA"},
-                                    {"newDegree", "BA"},
-                                    {"mobile", "9100000001"}})
-        field(box)->setText(QLatin1String(code));
-    button("changeButton")->click();
+    for (const QString &typed :
+         u"oldCollege=C101 newCollege=C102 oldDegree=BA newDegree=BA mobile=9100000001"_s.split(u' '))
+        in(qPrintable(typed.section(u'=', 0, 0)))->setText(typed.section(u'=', 1));
+    in<QPushButton>("changeButton")->click();
     EXPECT_EQ(ui.dump(), "Look up the student by a valid mobile or application number first!!");
     EXPECT_EQ(rows(u"corvane3_tsc.colldegchange"_s), 0);
     const struct
@@ -168,18 +165,18 @@ TEST_F(DegreeChange, everyCutLeavesOneChangeWithItsSerial)
                             return; // ran again anyway: enough to fail, without endless nesting
                         screen->changeDegree();
                         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-                        QApplication::sendEvent(button("changeButton"), &enter);
+                        QApplication::sendEvent(in<QPushButton>("changeButton"), &enter);
                     };
                 },
                 [&] {
                     universities()->setCurrentIndex(universities()->findText(u"041"_s, Qt::MatchEndsWith));
-                    field("mobile")->setText(QLatin1String(c.number));
-                    field("mobile")->setFocus();
-                    field("newCollege")->setFocus(); // leaving the box looks the student up
+                    in("mobile")->setText(QLatin1String(c.number));
+                    in("mobile")->setFocus();
+                    in("newCollege")->setFocus(); // leaving the box looks the student up
                     UnivName(u"042"_s);
-                    field("newCollege")->setText(QLatin1String(c.newColl));
-                    field("newDegree")->setText(QLatin1String(c.newDeg));
-                    button("changeButton")->click();
+                    in("newCollege")->setText(QLatin1String(c.newColl));
+                    in("newDegree")->setText(QLatin1String(c.newDeg));
+                    in<QPushButton>("changeButton")->click();
                 },
                 [&] {
                     QStringList others = ui.texts();

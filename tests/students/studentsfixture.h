@@ -81,13 +81,10 @@ protected:
     {
         return screen->template findChild<QComboBox *>(QStringLiteral("universityList"));
     }
-    QLineEdit *field(const char *name) const
+    template<class Control = QLineEdit>
+    Control *in(const char *name) const
     {
-        return screen->template findChild<QLineEdit *>(QLatin1String(name));
-    }
-    QPushButton *button(const char *name) const
-    {
-        return screen->template findChild<QPushButton *>(QLatin1String(name));
+        return screen->template findChild<Control *>(QLatin1String(name));
     }
 
     QWidget host;
