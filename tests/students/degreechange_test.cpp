@@ -132,10 +132,10 @@ TEST_F(DegreeChange, refusalsWriteNothing)
 // serials included, the serial lock free, "Updated!!" shown once.
 TEST_F(DegreeChange, everyCutLeavesOneChangeWithItsSerial)
 {
-    const char *typed[] = {"C101", "C102", "BA", "BA", "9100000001"};
-    for (int i = 0; i < 5; ++i)
-        text(i)->setText(QLatin1String(typed[i]));
-    cmd(0)->click();
+    for (const QString &typed :
+         u"oldCollege=C101 newCollege=C102 oldDegree=BA newDegree=BA mobile=9100000001"_s.split(u' '))
+        in(qPrintable(typed.section(u'=', 0, 0)))->setText(typed.section(u'=', 1));
+    in<QPushButton>("changeButton")->click();
     EXPECT_EQ(ui.dump(), "Look up the student by a valid mobile or application number first!!");
     EXPECT_EQ(rows(u"corvane3_tsc.colldegchange"_s), 0);
     const struct
@@ -152,7 +152,6 @@ TEST_F(DegreeChange, everyCutLeavesOneChangeWithItsSerial)
              u"/ "
              " / 5231|C101|BSC / 9100000001|C101|C101|BA|BSC|5231|DESK21 / locks free: 11 / updated: 1 "_s},
     };
-    auto *cmb = screen->findChild<QComboBox *>(u"cmb"_s);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         expectSameUnderEveryCut(
@@ -166,18 +165,18 @@ TEST_F(DegreeChange, everyCutLeavesOneChangeWithItsSerial)
                             return; // ran again anyway: enough to fail, without endless nesting
                         screen->changeDegree();
                         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-                        QApplication::sendEvent(cmd(0), &enter);
+                        QApplication::sendEvent(in<QPushButton>("changeButton"), &enter);
                     };
                 },
                 [&] {
-                    cmb->setCurrentIndex(cmb->findText(u"041"_s, Qt::MatchEndsWith));
-                    text(4)->setText(QLatin1String(c.number));
-                    text(4)->setFocus();
-                    text(1)->setFocus(); // leaving the box looks the student up
+                    universities()->setCurrentIndex(universities()->findText(u"041"_s, Qt::MatchEndsWith));
+                    in("mobile")->setText(QLatin1String(c.number));
+                    in("mobile")->setFocus();
+                    in("newCollege")->setFocus(); // leaving the box looks the student up
                     UnivName(u"042"_s);
-                    text(1)->setText(QLatin1String(c.newColl));
-                    text(3)->setText(QLatin1String(c.newDeg));
-                    cmd(0)->click();
+                    in("newCollege")->setText(QLatin1String(c.newColl));
+                    in("newDegree")->setText(QLatin1String(c.newDeg));
+                    in<QPushButton>("changeButton")->click();
                 },
                 [&] {
                     QStringList others = ui.texts();

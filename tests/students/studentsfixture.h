@@ -74,17 +74,17 @@ protected:
         mdi->setActiveSubWindow(mdi->addSubWindow(screen));
         screen->show();
         QApplication::processEvents();
-        auto *cmb = screen->template findChild<QComboBox *>(QStringLiteral("cmb"));
-        ASSERT_EQ(cmb->count(), 3);
-        cmb->setCurrentIndex(cmb->findText(QStringLiteral("041"), Qt::MatchEndsWith));
+        ASSERT_EQ(universities()->count(), 3);
+        universities()->setCurrentIndex(universities()->findText(QStringLiteral("041"), Qt::MatchEndsWith));
     }
-    QLineEdit *text(int i) const
+    QComboBox *universities() const
     {
-        return screen->template findChild<QLineEdit *>(QStringLiteral("text(%1)").arg(i));
+        return screen->template findChild<QComboBox *>(QStringLiteral("universityList"));
     }
-    QPushButton *cmd(int i) const
+    template<class Control = QLineEdit>
+    Control *in(const char *name) const
     {
-        return screen->template findChild<QPushButton *>(QStringLiteral("cmd(%1)").arg(i));
+        return screen->template findChild<Control *>(QLatin1String(name));
     }
 
     QWidget host;

@@ -12,7 +12,8 @@ namespace students {
 
 namespace {
 
-const QString kBeforeNone = QStringLiteral("Records Before Importing : 0");
+// The error number of a staged row that cannot become an application.
+constexpr qint64 kBadStagedRow = 5;
 constexpr int kSubjects = 10;
 // Statements stay well below the server's packet limit.
 constexpr qint64 kLargestBatch = 2 * 1024 * 1024;
@@ -86,18 +87,24 @@ private:
     QStringList m_batches;
 };
 
-[[noreturn]] void badFee(const Rows &rows, int r)
+// The fee of a staged row as a number to splice; an empty or mistyped one
+// stops the import, naming the row.
+QString feeOf(const Rows &rows, int r)
 {
     const QString fee = rows.value(QStringLiteral("ffee"), r);
-    throw AppError(kBadStagedRow,
-                   QStringLiteral("The fee of %1 (serial number %2, degree %3) is %4. Correct the fee in the "
-                                  "workbook and import it again; no application was stored.")
-                           .arg(rows.value(QStringLiteral("fname"), r),
-                                rows.value(QStringLiteral("fslno"), r),
-                                rows.value(QStringLiteral("fdegree"), r),
-                                fee.trimmed().isEmpty() ? QStringLiteral("empty")
-                                                        : QStringLiteral("not a number ('%1')").arg(fee)),
-                   QStringLiteral("application import"));
+    try {
+        return sql::number(fee);
+    } catch (const AppError &) {
+        throw AppError(kBadStagedRow,
+                       QStringLiteral("The fee of %1 (serial number %2, degree %3) is %4. Correct the fee in "
+                                      "the workbook and import it again; no application was stored.")
+                               .arg(rows.value(QStringLiteral("fname"), r),
+                                    rows.value(QStringLiteral("fslno"), r),
+                                    rows.value(QStringLiteral("fdegree"), r),
+                                    fee.trimmed().isEmpty() ? QStringLiteral("empty")
+                                                            : QStringLiteral("not a number ('%1')").arg(fee)),
+                       QStringLiteral("application import"));
+    }
 }
 
 QString quotedList(const QStringList &values)
@@ -140,13 +147,8 @@ void checkFees(const QString &db, const QStringList &degrees)
                     "select fname, fslno, fdegree, ffee from %1 where fdegree in (%2) and (ffee is null or "
                     "trim(ffee) not regexp '^[+-]?([0-9]+([.][0-9]*)?|[.][0-9]+)$') order by fintid")
                     .arg(sql::table(db, QStringLiteral("tmpcollstud")), quotedList(degrees)));
-    for (int r = 0; r < rows.size(); ++r) {
-        try {
-            sql::number(rows.value(QStringLiteral("ffee"), r));
-        } catch (const AppError &) {
-            badFee(rows, r);
-        }
-    }
+    for (int r = 0; r < rows.size(); ++r)
+        feeOf(rows, r);
 }
 
 // The applications of one degree, built inside its unit from the rows staged
@@ -180,12 +182,7 @@ DegreeRows buildApplications(const QString &db, const QString &college, const QS
             limit);
     for (int r = 0; r < rows.size(); ++r) {
         const auto v = [&](const char *column) { return rows.value(QLatin1String(column), r); };
-        QString fee;
-        try {
-            fee = sql::number(v("ffee"));
-        } catch (const AppError &) {
-            badFee(rows, r);
-        }
+        const QString fee = feeOf(rows, r);
         slno = nextSerial(slno);
         DegreeRows::Student student{sql::number(v("fintid")), slno, v("fdegree"), {}};
         if (r == 0) {
@@ -351,7 +348,7 @@ void importApplications(const ApplicationRequest &request, ApplicationResult &re
 
         UnitOfWork unit(QStringLiteral("applications of %1").arg(degree));
         unit.onAttempt([&] {
-            beforeLine = kBeforeNone;
+            beforeLine.clear();
             afterLine.clear();
             serial = QStringLiteral("0");
             built = DegreeRows();
@@ -368,10 +365,9 @@ void importApplications(const ApplicationRequest &request, ApplicationResult &re
                            [&tell](int, int, const QString &caption) { tell(caption); });
             unit.step(QStringLiteral("counts before"), [&] {
                 tell(QStringLiteral("Counting the applications of the college"));
-                const QString counts =
-                        collegeCounts(db, college, QStringLiteral("studadm"), QStringLiteral("fappno"));
-                if (!counts.isEmpty())
-                    beforeLine = QStringLiteral("Records Before Importing : ") + counts;
+                beforeLine =
+                        countsLine(CountsTaken::Before, collegeCounts(db, college, QStringLiteral("studadm"),
+                                                                      QStringLiteral("fappno")));
                 return qint64(0);
             });
             if (!degrees.isEmpty()) {
@@ -426,10 +422,9 @@ void importApplications(const ApplicationRequest &request, ApplicationResult &re
         if (u == units - 1) {
             unit.step(QStringLiteral("counts after"), [&] {
                 tell(QStringLiteral("Counting the applications of the college"));
-                const QString counts =
-                        collegeCounts(db, college, QStringLiteral("studadm"), QStringLiteral("fappno"));
-                if (!counts.isEmpty())
-                    afterLine = QStringLiteral("Records After Importing : ") + counts;
+                afterLine =
+                        countsLine(CountsTaken::After, collegeCounts(db, college, QStringLiteral("studadm"),
+                                                                     QStringLiteral("fappno")));
                 return qint64(0);
             });
         }

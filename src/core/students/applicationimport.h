@@ -35,9 +35,6 @@ struct ApplicationResult
     qint64 statements = 0;
 };
 
-// The error number of a staged row that cannot become an application.
-constexpr qint64 kBadStagedRow = 5;
-
 // How many of the sheet's students (by mobile number) already have an
 // application of the college for the degree the grid puts them in.
 qint64 existingApplications(const QString &db, const QString &college, const QVector<DegreeDecision> &grid);

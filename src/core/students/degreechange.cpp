@@ -13,6 +13,8 @@ namespace {
 // Long enough for another client's change to commit, short enough that a
 // person is not left staring at the busy pointer.
 constexpr int kSerialLockSeconds = 10;
+// Error number when another change holds the serial lock too long.
+constexpr qint64 kSerialBusy = 1205;
 
 // The named server lock around reading the largest serial number and writing
 // the new one. It is not part of the transaction, so it is released only
@@ -164,6 +166,10 @@ ChangeRefusal prepareChange(const ChangeRequest &r, ChangePlan &plan)
     return {};
 }
 
+namespace {
+
+// The next serial number in a college and degree: the largest stored plus
+// one, as four digits ("0001" when there is none).
 QString nextSerial(const QString &db, const QString &college, const QString &degree)
 {
     const Rows rows = Conn::query(
@@ -174,6 +180,8 @@ QString nextSerial(const QString &db, const QString &college, const QString &deg
     const int largest = rows.value(QStringLiteral("fslno")).trimmed().toInt();
     return QStringLiteral("%1").arg(largest + 1, 4, 10, QLatin1Char('0'));
 }
+
+} // namespace
 
 ChangeRefusal applyChange(const ChangeRequest &r, const ChangePlan &plan, const ChangeObserver &observer)
 {

@@ -84,18 +84,11 @@ using ChangeObserver = std::function<void(const QString &step)>;
 ChangeRefusal applyChange(const ChangeRequest &request, const ChangePlan &plan,
                           const ChangeObserver &observer = {});
 
-// The next serial number in a college and degree: the largest stored plus
-// one, as four digits ("0001" when there is none).
-QString nextSerial(const QString &db, const QString &college, const QString &degree);
-
 // Updates the claim row of the college and degree; run inside the unit that
 // takes a serial there, before the largest serial is read. The named lock
 // serialises clients of one server only; this row also reaches the other
 // servers of a cluster, where the unit that commits second fails
 // certification, is run again and then reads the first one's number.
 void claimSerialRow(const QString &db, const QString &college, const QString &degree);
-
-// Error number when another change holds the serial lock too long.
-constexpr qint64 kSerialBusy = 1205;
 
 } // namespace students

@@ -26,8 +26,9 @@ QString besideWorkbook(const QString &workbookPath, const QString &folder, const
     return QDir(info.absolutePath()).filePath(folder + QLatin1Char('/') + name);
 }
 
-} // namespace
-
+// Where the CSV copy of a workbook goes: "csv" beside it, the name with
+// ".xlsx" and then ".xls" replaced by ".csv" (case-sensitive, every
+// occurrence, so "1234.XLSX" keeps its extension).
 QString csvPathFor(const QString &workbookPath)
 {
     QString name = QFileInfo(workbookPath).fileName();
@@ -36,10 +37,13 @@ QString csvPathFor(const QString &workbookPath)
     return besideWorkbook(workbookPath, QStringLiteral("csv"), name);
 }
 
+// Where an imported workbook is moved: "completed" beside it, same name.
 QString completedPathFor(const QString &workbookPath)
 {
     return besideWorkbook(workbookPath, QStringLiteral("completed"), QFileInfo(workbookPath).fileName());
 }
+
+} // namespace
 
 QString collegeFromFileName(const QString &workbookPath)
 {
@@ -101,6 +105,10 @@ QStringList sheetColumns(const QString &univCode)
             QStringLiteral("fname"), QStringLiteral("fmobileno"), QStringLiteral("femail")};
 }
 
+namespace {
+
+// When the sheet's width differs from the expected columns: a message naming
+// the expected and the found headings; otherwise "".
 QString layoutMismatch(const SheetTable &table, const QString &univCode)
 {
     const QStringList expected = sheetColumns(univCode);
@@ -119,6 +127,10 @@ QString layoutMismatch(const SheetTable &table, const QString &univCode)
                  found.isEmpty() ? QStringLiteral("(an empty sheet)") : found.join(QStringLiteral(", ")));
 }
 
+// The statements that stage a CSV: emptying the staging tables, the load, the
+// removal of nameless rows (name-empty counter), the copy into tmpcollstud
+// and the import date (sheet counter). They touch staging tables only, so a
+// replay simply stages the same rows again.
 QVector<ImportStep> sheetLoadSteps(const QString &db, const QString &csvPath, const QString &univCode)
 {
     const QString raw = sql::table(db, QStringLiteral("tmpcollstud1"));
@@ -152,6 +164,8 @@ QVector<ImportStep> sheetLoadSteps(const QString &db, const QString &csvPath, co
                         QStringLiteral("update %1 set fimpdate = sysdate()").arg(tmp), Counter::Sheet);
     return steps;
 }
+
+} // namespace
 
 SheetResult stageWorkbook(const SheetRequest &request,
                           const std::function<bool(const QString &)> &acceptLayout,
@@ -273,6 +287,9 @@ QString completionMessage(const QString &college, const ImportCounters &counters
 }
 
 namespace {
+
+// The help desk's mailbox that receives a copy of every format-error mail.
+const QString kHelpDeskMailbox = QStringLiteral("desk@corvane.example.com");
 
 QString errorMailSubject(const QString &db)
 {

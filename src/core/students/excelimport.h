@@ -22,12 +22,6 @@ inline const QString kApplicationUniv = QStringLiteral("023");
 
 // ---------------------------------------------------------------- folders
 
-// Where the CSV copy of a workbook goes: "csv" beside it, the name with
-// ".xlsx" and then ".xls" replaced by ".csv" (case-sensitive, every
-// occurrence, so "1234.XLSX" keeps its extension).
-QString csvPathFor(const QString &workbookPath);
-// Where an imported workbook is moved: "completed" beside it, same name.
-QString completedPathFor(const QString &workbookPath);
 // The college code a file name carries: its first four characters.
 QString collegeFromFileName(const QString &workbookPath);
 // Creates the "csv" and "completed" folders beside the workbook when missing.
@@ -41,16 +35,6 @@ void moveToCompleted(const QString &workbookPath);
 
 // The staging columns a university's sheet is loaded into, in sheet order.
 QStringList sheetColumns(const QString &univCode);
-
-// When the sheet's width differs from the expected columns: a message naming
-// the expected and the found headings; otherwise "".
-QString layoutMismatch(const SheetTable &table, const QString &univCode);
-
-// The statements that stage a CSV: emptying the staging tables, the load, the
-// removal of nameless rows (name-empty counter), the copy into tmpcollstud
-// and the import date (sheet counter). They touch staging tables only, so a
-// replay simply stages the same rows again.
-QVector<ImportStep> sheetLoadSteps(const QString &db, const QString &csvPath, const QString &univCode);
 
 // One line of the degree grid as the sheet phase fills it.
 struct DegreeCount
@@ -119,9 +103,6 @@ QString completionMessage(const QString &college, const ImportCounters &counters
                           const QString &afterLine);
 
 // ---------------------------------------------------------------- error mail
-
-// The help desk's mailbox that receives a copy of every format-error mail.
-inline const QString kHelpDeskMailbox = QStringLiteral("desk@corvane.example.com");
 
 // Sends the format-error mail to the college; nothing is sent (and sent is
 // false with an empty reason) when the address is blank.

@@ -15,8 +15,6 @@ namespace {
 constexpr int kCsvFields = 6;
 constexpr qint64 kFileNotFound = 53;
 
-const QString kBeforeNone = QStringLiteral("Records Before Importing : 0");
-
 qint64 &counterOf(ImportCounters &c, Counter which)
 {
     static qint64 none = 0;
@@ -401,18 +399,14 @@ ImportResult runStudentList(const QString &db, const QString &college, const QVe
     });
     unit.step(QStringLiteral("counts before"), [&] {
         tell(0, QStringLiteral("Counting the students of the college"));
-        const QString counts = collegeCounts(db, college);
-        result.beforeLine =
-                counts.isEmpty() ? kBeforeNone : QStringLiteral("Records Before Importing : ") + counts;
+        result.beforeLine = countsLine(CountsTaken::Before, collegeCounts(db, college));
         return qint64(0);
     });
     addImportSteps(unit, steps, result.counters, observer, 1, count);
     unit.step(QStringLiteral("counts after"), [&] {
         tell(count - 1, QStringLiteral("Counting the students of the college"));
         mark.take(db, result.counters);
-        const QString counts = collegeCounts(db, college);
-        result.afterLine =
-                counts.isEmpty() ? QString() : QStringLiteral("Records After Importing : ") + counts;
+        result.afterLine = countsLine(CountsTaken::After, collegeCounts(db, college));
         return qint64(0);
     });
     unit.committedWhen([&] { return mark.committed(db); });
@@ -471,6 +465,14 @@ ImportResult importCsv(const QString &db, const CsvImportRequest &request, const
                 QStringLiteral("The file %1 could not be loaded: %2").arg(request.path, e.description()),
                 e.context());
     }
+}
+
+QString countsLine(CountsTaken when, const QString &counts)
+{
+    if (when == CountsTaken::Before)
+        return QStringLiteral("Records Before Importing : ") +
+               (counts.isEmpty() ? QStringLiteral("0") : counts);
+    return counts.isEmpty() ? QString() : QStringLiteral("Records After Importing : ") + counts;
 }
 
 QString countsText(const ImportCounters &c, const QString &beforeLine, const QString &afterLine)

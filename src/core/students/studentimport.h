@@ -126,6 +126,12 @@ ImportRefusal checkCsvImport(const QString &univEntryTrimmed, const CsvImportReq
 ImportResult importCsv(const QString &db, const CsvImportRequest &request, const QVector<ImportStep> &steps,
                        const StepObserver &observer = {});
 
+// The line of a summary that gives a college's per-degree counts (as
+// collegeCounts() returns them) taken before or after an import. A college
+// without students reads "... Before Importing : 0" but gives no line after.
+enum class CountsTaken { Before, After };
+QString countsLine(CountsTaken when, const QString &counts);
+
 // The six counts with the before and after lines, as both imports show them.
 QString countsText(const ImportCounters &counters, const QString &beforeLine, const QString &afterLine);
 

@@ -16,12 +16,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+#include <iterator>
+
 using namespace students;
 
 namespace {
-
-// Enter moves forward and Up back along these boxes; -1 is the list, 99 the button.
-constexpr int kChain[] = {-1, 4, 0, 1, 2, 3, 99};
 
 void paint(QLineEdit *edit, const QColor &colour)
 {
@@ -43,73 +43,84 @@ HandlerOptions commandOptions()
 DegreeChangeScreen::DegreeChangeScreen(QWidget *parent)
     : UniversityScreen(parent)
 {
-    setObjectName(QStringLiteral("DegreeChangeScreen"));
     setWindowTitle(QStringLiteral("Change Degree..."));
     setFont(QFont(QStringLiteral("Calibri"), 10));
 
-    m_cmb = new QComboBox(this);
-    setUniversityList(m_cmb);
-    m_cmb->setObjectName(QStringLiteral("cmb"));
-    for (int i : {4, 14, 0, 10, 1, 11, 2, 12, 3, 13, 15}) {
-        m_text[i] = new QLineEdit(this);
-        m_text[i]->setObjectName(QStringLiteral("text(%1)").arg(i));
-        const bool display = i >= 10;
-        paint(m_text[i], display ? emptyColour() : QColor(Qt::white));
-        m_text[i]->setReadOnly(display || i == 0 || i == 2);
+    // Created in tab order. A code box is white; one that only shows what
+    // was found is yellow and never takes the focus.
+    m_university = new QComboBox(this);
+    m_university->setObjectName(QStringLiteral("universityList"));
+    setUniversityList(m_university);
+    const auto newBox = [this](bool display, bool readOnly) {
+        auto *box = new QLineEdit(this);
+        paint(box, display ? emptyColour() : QColor(Qt::white));
+        box->setReadOnly(display || readOnly);
         if (display)
-            m_text[i]->setFocusPolicy(Qt::NoFocus);
-        m_text[i]->installEventFilter(this);
-        upperCaseTyping(m_text[i]);
-    }
-    text(4)->setMaxLength(11);
-    for (int i : {0, 1})
-        text(i)->setMaxLength(4);
-    for (int i : {2, 3})
-        text(i)->setMaxLength(5);
-    m_cmd = new QPushButton(QStringLiteral("&Change"), this);
-    m_cmd->setObjectName(QStringLiteral("cmd(0)"));
-    m_cmd->installEventFilter(this);
-    m_cmb->installEventFilter(this);
+            box->setFocusPolicy(Qt::NoFocus);
+        box->installEventFilter(this);
+        upperCaseTyping(box);
+        return box;
+    };
+    const auto newCodeBox = [&newBox](const char *name, bool readOnly, int maxLength) {
+        QLineEdit *box = newBox(false, readOnly);
+        box->setObjectName(QLatin1String(name));
+        box->setMaxLength(maxLength);
+        box->setMaximumWidth(130);
+        return box;
+    };
+    const auto newDisplayBox = [&newBox] { return newBox(true, true); };
+    m_mobile = newCodeBox("mobile", false, 11);
+    m_studentName = newDisplayBox();
+    m_oldCollege = newCodeBox("oldCollege", true, 4);
+    m_oldCollegeName = newDisplayBox();
+    m_newCollege = newCodeBox("newCollege", false, 4);
+    m_newCollegeName = newDisplayBox();
+    m_oldDegree = newCodeBox("oldDegree", true, 5);
+    m_oldDegreeName = newDisplayBox();
+    m_newDegree = newCodeBox("newDegree", false, 5);
+    m_newDegreeName = newDisplayBox();
+    m_applicationNumber = newDisplayBox();
+    m_applicationNumber->setMaximumWidth(130);
+    m_changeButton = new QPushButton(QStringLiteral("&Change"), this);
+    m_changeButton->setObjectName(QStringLiteral("changeButton"));
+    m_changeButton->installEventFilter(this);
+    m_university->installEventFilter(this);
 
-    auto *lbreg = new QLabel(QStringLiteral("University"), this);
-    lbreg->setObjectName(QStringLiteral("lbreg"));
     auto *grid = new QGridLayout(this);
-    grid->addWidget(lbreg, 0, 0);
-    grid->addWidget(m_cmb, 0, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("University"), this), 0, 0);
+    grid->addWidget(m_university, 0, 1, 1, 2);
     const struct
     {
         const char *caption;
-        int code;
-        int display;
-    } rows[] = {{"Mobile No.", 4, 14},
-                {"Old College", 0, 10},
-                {"New College", 1, 11},
-                {"Old Degree", 2, 12},
-                {"New Degree", 3, 13}};
+        QLineEdit *code;
+        QLineEdit *found;
+    } rows[] = {{"Mobile No.", m_mobile, m_studentName},
+                {"Old College", m_oldCollege, m_oldCollegeName},
+                {"New College", m_newCollege, m_newCollegeName},
+                {"Old Degree", m_oldDegree, m_oldDegreeName},
+                {"New Degree", m_newDegree, m_newDegreeName}};
     int row = 1;
     for (const auto &r : rows) {
         grid->addWidget(new QLabel(QLatin1String(r.caption), this), row, 0);
-        grid->addWidget(text(r.code), row, 1);
-        grid->addWidget(text(r.display), row, 2);
+        grid->addWidget(r.code, row, 1);
+        grid->addWidget(r.found, row, 2);
         ++row;
     }
     grid->addWidget(new QLabel(QStringLiteral("App. No."), this), row, 0);
-    grid->addWidget(text(15), row, 1);
-    grid->addWidget(m_cmd, row + 1, 2, Qt::AlignRight);
+    grid->addWidget(m_applicationNumber, row, 1);
+    grid->addWidget(m_changeButton, row + 1, 2, Qt::AlignRight);
     grid->setColumnMinimumWidth(1, 110);
     grid->setColumnStretch(2, 1);
-    for (int i : {4, 0, 1, 2, 3, 15})
-        text(i)->setMaximumWidth(130);
-    m_cmb->setMinimumWidth(380);
+    m_university->setMinimumWidth(380);
 
     selectAllOnFocus(this);
-    connect(m_cmd, &QPushButton::clicked, this, &DegreeChangeScreen::changeDegree);
+    connect(m_changeButton, &QPushButton::clicked, this, &DegreeChangeScreen::changeDegree);
     resize(560, 330);
 }
 
 bool DegreeChangeScreen::eventFilter(QObject *watched, QEvent *e)
 {
-    if (e->type() == QEvent::FocusOut && watched == text(4)) {
+    if (e->type() == QEvent::FocusOut && watched == m_mobile) {
         // Only a move to another control of this screen counts as leaving
         // the box; a message box or another window taking the focus does not.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(e)->reason();
@@ -123,25 +134,21 @@ bool DegreeChangeScreen::eventFilter(QObject *watched, QEvent *e)
         return true; // Esc
     const int key = static_cast<QKeyEvent *>(e)->key();
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    if (watched == m_cmd && enter) {
+    if (watched == m_changeButton && enter) {
         changeDegree();
         return true;
     }
     if (!enter && key != Qt::Key_Up)
         return UniversityScreen::eventFilter(watched, e);
-    int at = -1;
-    for (int i = 1; i <= 5; ++i)
-        if (watched == text(kChain[i]))
-            at = i;
-    if (at < 0)
+    // Enter moves forward and Up back along the typed codes, from the list
+    // of universities to the Change button.
+    QWidget *const order[] = {m_university, m_mobile,    m_oldCollege,  m_newCollege,
+                              m_oldDegree,  m_newDegree, m_changeButton};
+    QWidget *const *const last = std::end(order) - 1;
+    QWidget *const *at = std::find(std::begin(order) + 1, last, watched);
+    if (at == last)
         return UniversityScreen::eventFilter(watched, e);
-    const int to = kChain[enter ? at + 1 : at - 1];
-    if (to == -1)
-        m_cmb->setFocus(Qt::BacktabFocusReason);
-    else if (to == 99)
-        m_cmd->setFocus(Qt::TabFocusReason);
-    else
-        text(to)->setFocus(enter ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    (enter ? at[1] : at[-1])->setFocus(enter ? Qt::TabFocusReason : Qt::BacktabFocusReason);
     return true;
 }
 
@@ -153,12 +160,13 @@ void DegreeChangeScreen::lookupStudent()
 void DegreeChangeScreen::runLookup()
 {
     m_shown = StudentLookup();
-    const QString code = univCodeOf(m_cmb->currentIndex() < 0 ? QString() : m_cmb->currentText());
+    const QString code =
+            univCodeOf(m_university->currentIndex() < 0 ? QString() : m_university->currentText());
     StudentLookup found;
     bool noUniversity = false;
     const bool ok = runHandled(commandOptions(), [&](int) {
         try {
-            found = students::lookupStudent(code, text(4)->text());
+            found = students::lookupStudent(code, m_mobile->text());
         } catch (const AppError &e) {
             if (e.number() != kNoUniversity)
                 throw;
@@ -169,35 +177,35 @@ void DegreeChangeScreen::runLookup()
         return;
     if (noUniversity) {
         msgBox(QStringLiteral("Select the university first!!"), Icon::Exclamation);
-        m_cmb->setFocus();
+        m_university->setFocus();
         return;
     }
-    if (found.mobile != text(4)->text())
-        text(4)->setText(found.mobile);
+    if (found.mobile != m_mobile->text())
+        m_mobile->setText(found.mobile);
     if (!found.found) {
         msgBox(QStringLiteral("Invalid Mobile No.!!"), Icon::Exclamation);
-        text(4)->setFocus();
+        m_mobile->setFocus();
         return;
     }
     m_shown = found;
-    text(0)->setText(found.college);
-    text(1)->setText(found.college);
-    text(2)->setText(found.degree);
-    text(3)->setText(found.degree);
-    text(14)->setText(found.name);
-    text(10)->setText(found.collegeText);
-    text(11)->setText(found.collegeText);
-    text(12)->setText(found.degreeText);
-    text(13)->setText(found.degreeText);
+    m_oldCollege->setText(found.college);
+    m_newCollege->setText(found.college);
+    m_oldDegree->setText(found.degree);
+    m_newDegree->setText(found.degree);
+    m_studentName->setText(found.name);
+    m_oldCollegeName->setText(found.collegeText);
+    m_newCollegeName->setText(found.collegeText);
+    m_oldDegreeName->setText(found.degreeText);
+    m_newDegreeName->setText(found.degreeText);
 }
 
 void DegreeChangeScreen::changeDegree()
 {
     bool changed = false;
-    m_gate.run({m_cmd}, [&] { changed = runChange(); });
+    m_gate.run({m_changeButton}, [&] { changed = runChange(); });
     // After the gate has given the button back, or it would take the focus.
     if (changed)
-        m_cmb->setFocus();
+        m_university->setFocus();
 }
 
 void DegreeChangeScreen::refuse(const ChangeRefusal &refusal)
@@ -205,13 +213,13 @@ void DegreeChangeScreen::refuse(const ChangeRefusal &refusal)
     msgBox(refusal.text, refusal.critical ? Icon::Critical : Icon::Exclamation);
     switch (refusal.focus) {
     case ChangeFocus::NewCollege:
-        text(1)->setFocus();
+        m_newCollege->setFocus();
         break;
     case ChangeFocus::NewDegree:
-        text(3)->setFocus();
+        m_newDegree->setFocus();
         break;
     default:
-        text(4)->setFocus();
+        m_mobile->setFocus();
     }
 }
 
@@ -222,11 +230,11 @@ bool DegreeChangeScreen::runChange()
     // codes as the boxes show them now.
     const StudentLookup shown = m_shown;
     const ChangeRequest request{shown.db,
-                                text(4)->text().trimmed(),
-                                text(0)->text().trimmed(),
-                                text(1)->text().trimmed(),
-                                text(2)->text().trimmed(),
-                                text(3)->text().trimmed(),
+                                m_mobile->text().trimmed(),
+                                m_oldCollege->text().trimmed(),
+                                m_newCollege->text().trimmed(),
+                                m_oldDegree->text().trimmed(),
+                                m_newDegree->text().trimmed(),
                                 session().LoginUser};
     const ChangeRefusal input = checkChangeInput(request);
     if (input.refused()) {
@@ -249,18 +257,18 @@ bool DegreeChangeScreen::runChange()
         // college before the degree check, the application number before the
         // test for a verified application.
         if (request.newCollege != request.oldCollege && !plan.newCollegeText.isEmpty())
-            text(11)->setText(plan.newCollegeText);
+            m_newCollegeName->setText(plan.newCollegeText);
         if (request.newDegree != request.oldDegree && !plan.newDegreeText.isEmpty())
-            text(13)->setText(plan.newDegreeText);
+            m_newDegreeName->setText(plan.newDegreeText);
         if (plan.hasApplication)
-            text(15)->setText(plan.appno);
+            m_applicationNumber->setText(plan.appno);
         if (refusal.refused()) {
             refuse(refusal);
             return;
         }
         if (askYesNo(QStringLiteral("Are you sure about changing the details"), Icon::Question) !=
             Answer::Yes) {
-            text(4)->setFocus();
+            m_mobile->setFocus();
             return;
         }
         refusal = applyChange(request, plan);

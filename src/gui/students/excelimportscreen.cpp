@@ -6,7 +6,7 @@
 #include "core/students/excelimport.h"
 #include "core/students/university.h"
 #include "gui/services/formutil.h"
-#include "gui/students/csvimportscreen.h"
+#include "gui/students/importprogress.h"
 #include "gui/students/screenutil.h"
 
 #include <QComboBox>
@@ -30,7 +30,7 @@ namespace {
 
 const QString kCaption = QStringLiteral("Import Student Data (Excel). . .");
 
-enum GridColumn { OldCode, DegreeCode, Count, Import, Columns };
+enum GridColumn { OldCode, DegreeCode, Count, Tick, Columns };
 
 HandlerOptions importHandling()
 {
@@ -54,85 +54,93 @@ HandlerOptions buttonHandling()
 ExcelImportScreen::ExcelImportScreen(QWidget *parent)
     : UniversityScreen(parent)
 {
-    setObjectName(QStringLiteral("ExcelImportScreen"));
     setWindowTitle(kCaption);
 
-    m_cmb = new QComboBox(this);
-    setUniversityList(m_cmb);
-    m_cmb->setObjectName(QStringLiteral("cmb"));
-    m_cmb->setMinimumWidth(360);
-    for (int i = 0; i < 3; ++i) {
-        m_text[i] = new QLineEdit(this);
-        m_text[i]->setObjectName(QStringLiteral("text(%1)").arg(i));
-        m_text[i]->installEventFilter(this);
-    }
-    const char *labels[] = {"&File Name", "College Code", "University", "Email"};
-    for (int i = 0; i < 4; ++i) {
-        m_lbreg[i] = new QLabel(QLatin1String(labels[i]), this);
-        m_lbreg[i]->setObjectName(QStringLiteral("lbreg(%1)").arg(i));
-    }
-    m_lbreg[0]->setBuddy(m_text[0]);
-    m_lbreg[2]->setBuddy(m_cmb);
+    // Created in tab order.
+    m_university = new QComboBox(this);
+    m_university->setObjectName(QStringLiteral("universityList"));
+    m_university->setMinimumWidth(360);
+    setUniversityList(m_university);
+    const auto newBox = [this](const char *name) {
+        auto *box = new QLineEdit(this);
+        box->setObjectName(QLatin1String(name));
+        box->installEventFilter(this);
+        return box;
+    };
+    m_fileName = newBox("fileName");
+    m_collegeCode = newBox("collegeCode");
+    m_email = newBox("email");
+    auto *fileNameLabel = new QLabel(QStringLiteral("&File Name"), this);
+    fileNameLabel->setBuddy(m_fileName);
+    auto *collegeLabel = new QLabel(QStringLiteral("College Code"), this);
+    auto *universityLabel = new QLabel(QStringLiteral("University"), this);
+    universityLabel->setBuddy(m_university);
+    auto *emailLabel = new QLabel(QStringLiteral("Email"), this);
 
-    m_frame = new QFrame(this);
-    m_frame->setObjectName(QStringLiteral("Framespr"));
-    m_frame->setFrameShape(QFrame::StyledPanel);
-    m_spread = new SheetGrid(0, Columns, m_frame);
-    m_spread->setObjectName(QStringLiteral("spread"));
-    m_spread->setHorizontalHeaderLabels({QStringLiteral("Old Code"), QStringLiteral("Degree Code"),
-                                         QStringLiteral("Count"), QStringLiteral("Import ?")});
-    m_spread->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    m_spread->verticalHeader()->setDefaultSectionSize(22);
-    m_spread->setMinimumHeight(180);
-    m_spread->installEventFilter(this);
+    m_gridPanel = new QFrame(this);
+    m_gridPanel->setFrameShape(QFrame::StyledPanel);
+    m_degreeGrid = new SheetGrid(0, Columns, m_gridPanel);
+    m_degreeGrid->setObjectName(QStringLiteral("degreeGrid"));
+    m_degreeGrid->setHorizontalHeaderLabels({QStringLiteral("Old Code"), QStringLiteral("Degree Code"),
+                                             QStringLiteral("Count"), QStringLiteral("Import ?")});
+    m_degreeGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_degreeGrid->verticalHeader()->setDefaultSectionSize(22);
+    m_degreeGrid->setMinimumHeight(180);
+    m_degreeGrid->installEventFilter(this);
 
-    const char *captions[] = {"&Import", "...", "&Update", "&Cancel", "&Send Error Mail"};
-    for (int i = 0; i < 5; ++i) {
-        m_cmd[i] =
-                new QPushButton(QLatin1String(captions[i]), i >= 2 ? static_cast<QWidget *>(m_frame) : this);
-        m_cmd[i]->setObjectName(QStringLiteral("cmd(%1)").arg(i));
-        m_cmd[i]->installEventFilter(this);
-    }
-    m_cmd[1]->setFixedWidth(32);
+    const auto newButton = [this](const char *caption, QWidget *owner) {
+        auto *button = new QPushButton(QLatin1String(caption), owner);
+        button->installEventFilter(this);
+        return button;
+    };
+    m_importButton = newButton("&Import", this);
+    m_importButton->setObjectName(QStringLiteral("importButton"));
+    m_browseButton = newButton("...", this);
+    m_browseButton->setObjectName(QStringLiteral("browseButton"));
+    m_browseButton->setFixedWidth(32);
+    m_updateButton = newButton("&Update", m_gridPanel);
+    m_updateButton->setObjectName(QStringLiteral("updateButton"));
+    m_cancelButton = newButton("&Cancel", m_gridPanel);
+    m_errorMailButton = newButton("&Send Error Mail", m_gridPanel);
 
-    auto *frameLayout = new QHBoxLayout(m_frame);
-    frameLayout->addWidget(m_spread, 1);
-    auto *buttons = new QVBoxLayout;
-    for (int i = 2; i < 5; ++i)
-        buttons->addWidget(m_cmd[i]);
-    buttons->addStretch(1);
-    frameLayout->addLayout(buttons);
+    auto *panelLayout = new QHBoxLayout(m_gridPanel);
+    panelLayout->addWidget(m_degreeGrid, 1);
+    auto *gridButtons = new QVBoxLayout;
+    gridButtons->addWidget(m_updateButton);
+    gridButtons->addWidget(m_cancelButton);
+    gridButtons->addWidget(m_errorMailButton);
+    gridButtons->addStretch(1);
+    panelLayout->addLayout(gridButtons);
 
     auto *grid = new QGridLayout(this);
-    grid->addWidget(m_lbreg[2], 0, 0);
-    grid->addWidget(m_cmb, 0, 1, 1, 4);
-    grid->addWidget(m_lbreg[0], 1, 0);
-    grid->addWidget(m_text[0], 1, 1, 1, 3);
-    grid->addWidget(m_cmd[1], 1, 4);
-    grid->addWidget(m_lbreg[1], 2, 0);
-    grid->addWidget(m_text[1], 2, 1);
-    grid->addWidget(m_lbreg[3], 2, 2, Qt::AlignRight);
-    grid->addWidget(m_text[2], 2, 3, 1, 2);
-    grid->addWidget(m_cmd[0], 3, 3, 1, 2, Qt::AlignRight);
-    grid->addWidget(m_frame, 4, 0, 1, 5);
+    grid->addWidget(universityLabel, 0, 0);
+    grid->addWidget(m_university, 0, 1, 1, 4);
+    grid->addWidget(fileNameLabel, 1, 0);
+    grid->addWidget(m_fileName, 1, 1, 1, 3);
+    grid->addWidget(m_browseButton, 1, 4);
+    grid->addWidget(collegeLabel, 2, 0);
+    grid->addWidget(m_collegeCode, 2, 1);
+    grid->addWidget(emailLabel, 2, 2, Qt::AlignRight);
+    grid->addWidget(m_email, 2, 3, 1, 2);
+    grid->addWidget(m_importButton, 3, 3, 1, 2, Qt::AlignRight);
+    grid->addWidget(m_gridPanel, 4, 0, 1, 5);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 2);
-    m_text[1]->setMaximumWidth(90);
+    m_collegeCode->setMaximumWidth(90);
     setMinimumWidth(560);
 
     // The path keeps its case: on this file system it names the workbook.
-    upperCaseTyping(m_text[1]);
-    upperCaseTyping(m_text[2]);
+    upperCaseTyping(m_collegeCode);
+    upperCaseTyping(m_email);
     selectAllOnFocus(this);
-    m_cmb->installEventFilter(this);
+    m_university->installEventFilter(this);
 
-    connect(m_cmd[1], &QPushButton::clicked, this, [this] { command([this] { chooseFile(); }); });
-    connect(m_cmd[0], &QPushButton::clicked, this, [this] { Import_Data(0); });
-    connect(m_cmd[2], &QPushButton::clicked, this,
-            [this] { Import_Data(m_sheetUniv == kApplicationUniv ? 3 : 2); });
-    connect(m_cmd[3], &QPushButton::clicked, this, &ExcelImportScreen::hideGrid);
-    connect(m_cmd[4], &QPushButton::clicked, this, [this] { command([this] { sendErrorMail(); }); });
-    m_frame->hide();
+    connect(m_browseButton, &QPushButton::clicked, this, &ExcelImportScreen::chooseWorkbook);
+    connect(m_importButton, &QPushButton::clicked, this, &ExcelImportScreen::loadWorkbook);
+    connect(m_updateButton, &QPushButton::clicked, this, &ExcelImportScreen::storeCheckedDegrees);
+    connect(m_cancelButton, &QPushButton::clicked, this, &ExcelImportScreen::hideGrid);
+    connect(m_errorMailButton, &QPushButton::clicked, this, &ExcelImportScreen::mailFormatError);
+    m_gridPanel->hide();
 }
 
 void ExcelImportScreen::activated()
@@ -167,30 +175,53 @@ bool ExcelImportScreen::eventFilter(QObject *watched, QEvent *e)
         return true; // Esc
     const int key = static_cast<QKeyEvent *>(e)->key();
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    for (int i = 0; i < 3; ++i) {
-        if (watched != m_text[i])
-            continue;
-        if (enter) {
-            m_text[(i + 1) % 3]->setFocus();
-            return true;
-        }
-        if (key == Qt::Key_Up) {
-            if (i == 0)
-                m_text[2]->setFocus();
-            else if (i == 2)
-                m_text[1]->setFocus();
-            return true;
-        }
+    // Enter goes round the three boxes (file, college, e-mail); Up goes from
+    // the file name to the e-mail and from the e-mail to the college, and
+    // the college keeps it.
+    if (enter || key == Qt::Key_Up) {
+        QLineEdit *next = nullptr;
+        if (watched == m_fileName)
+            next = enter ? m_collegeCode : m_email;
+        else if (watched == m_collegeCode)
+            next = enter ? m_email : nullptr;
+        else if (watched == m_email)
+            next = enter ? m_fileName : m_collegeCode;
+        else
+            return UniversityScreen::eventFilter(watched, e);
+        if (next)
+            next->setFocus();
+        return true;
     }
     return UniversityScreen::eventFilter(watched, e);
 }
 
 void ExcelImportScreen::command(const std::function<void()> &work)
 {
-    m_gate.run({m_cmd[0], m_cmd[1], m_cmd[2], m_cmd[3], m_cmd[4]}, work);
+    m_gate.run({m_importButton, m_browseButton, m_updateButton, m_cancelButton, m_errorMailButton}, work);
     // The gate gives the buttons back as they were; Update is offered only
     // while the grid lists a loaded sheet.
-    m_cmd[2]->setEnabled(m_sheetLoaded);
+    m_updateButton->setEnabled(m_sheetLoaded);
+}
+
+void ExcelImportScreen::chooseWorkbook()
+{
+    command([this] { chooseFile(); });
+}
+
+void ExcelImportScreen::loadWorkbook()
+{
+    command([this] { runImport(Import::Sheet); });
+}
+
+void ExcelImportScreen::storeCheckedDegrees()
+{
+    const Import what = m_sheetUniv == kApplicationUniv ? Import::Applications : Import::StudentList;
+    command([this, what] { runImport(what); });
+}
+
+void ExcelImportScreen::mailFormatError()
+{
+    command([this] { sendErrorMail(); });
 }
 
 void ExcelImportScreen::chooseFile()
@@ -198,26 +229,21 @@ void ExcelImportScreen::chooseFile()
     const QString file = ui().openFileName(this, QString(), QString(), QStringLiteral("*.xls* (*.xls*)"));
     if (file.isEmpty())
         return;
-    m_text[1]->setText(collegeFromFileName(file));
-    m_text[0]->setText(file);
-    setWindowTitle(kCaption + m_text[1]->text());
+    m_collegeCode->setText(collegeFromFileName(file));
+    m_fileName->setText(file);
+    setWindowTitle(kCaption + m_collegeCode->text());
     runHandled(buttonHandling(), [&](int) { makeUploadFolders(file); });
 }
 
-void ExcelImportScreen::Import_Data(int phase)
-{
-    command([this, phase] { importPhase(phase); });
-}
-
-void ExcelImportScreen::importPhase(int phase)
+void ExcelImportScreen::runImport(Import what)
 {
     BusyCursor busy;
-    // The command's inputs, read once. The import phases belong to the
-    // sheet's university, whatever the list shows by now.
-    const QString entry = m_cmb->currentText();
-    const QString univ = phase == 0 ? univCodeOf(entry) : m_sheetUniv;
-    const QString college = m_text[1]->text();
-    const QString path = m_text[0]->text();
+    // The command's inputs, read once. What is stored from the grid belongs
+    // to the sheet's university, whatever the list shows by now.
+    const QString entry = m_university->currentText();
+    const QString univ = what == Import::Sheet ? univCodeOf(entry) : m_sheetUniv;
+    const QString college = m_collegeCode->text();
+    const QString path = m_fileName->text();
     const QVector<DegreeDecision> grid = gridDecisions();
     ImportRefusal refusal;
     QString db;
@@ -232,23 +258,21 @@ void ExcelImportScreen::importPhase(int phase)
         msgBox(refusal.text, refusal.critical ? Icon::Critical : Icon::Exclamation);
         return;
     }
-    switch (phase) {
-    case 0:
-        sheetPhase(db, univ, college, path);
+    switch (what) {
+    case Import::Sheet:
+        loadSheet(db, univ, college, path);
         break;
-    case 2:
-        studentListPhase(db, college, grid);
+    case Import::StudentList:
+        storeStudentList(db, college, grid);
         break;
-    case 3:
-        applicationPhase(db, college, grid);
-        break;
-    default:
+    case Import::Applications:
+        storeApplications(db, college, grid);
         break;
     }
 }
 
-void ExcelImportScreen::sheetPhase(const QString &db, const QString &univ, const QString &college,
-                                   const QString &path)
+void ExcelImportScreen::loadSheet(const QString &db, const QString &univ, const QString &college,
+                                  const QString &path)
 {
     std::optional<BusyCursor> busy(std::in_place);
     SheetRequest request{db, univ, college, path};
@@ -273,22 +297,22 @@ void ExcelImportScreen::sheetPhase(const QString &db, const QString &univ, const
     switch (sheet.outcome) {
     case SheetResult::UnknownCollege:
         msgBox(QStringLiteral("Invalid college code"), Icon::Exclamation);
-        m_text[0]->setFocus();
+        m_fileName->setFocus();
         return;
     case SheetResult::Declined:
         // Nothing was loaded; the grid stays empty and only the error mail
         // and Cancel are offered.
-        m_text[2]->setText(sheet.email);
+        m_email->setText(sheet.email);
         m_sheetUniv = univ;
         m_workbookPath = path;
-        m_spread->setRowCount(0);
+        m_degreeGrid->setRowCount(0);
         showGrid(false);
-        m_cmd[4]->setFocus();
+        m_errorMailButton->setFocus();
         return;
     case SheetResult::Staged:
         break;
     }
-    m_text[2]->setText(sheet.email);
+    m_email->setText(sheet.email);
     m_sheetUniv = univ;
     m_workbookPath = path;
     m_counters.sheet = sheet.counters.sheet;
@@ -296,14 +320,14 @@ void ExcelImportScreen::sheetPhase(const QString &db, const QString &univ, const
     fillGrid(sheet.degrees);
     showGrid(true);
     if (!sheet.degrees.isEmpty()) {
-        m_spread->setCurrentCell(0, DegreeCode);
-        m_spread->setFocus();
+        m_degreeGrid->setCurrentCell(0, DegreeCode);
+        m_degreeGrid->setFocus();
     }
 }
 
 void ExcelImportScreen::fillGrid(const QVector<DegreeCount> &degrees)
 {
-    m_spread->setRowCount(int(degrees.size()));
+    m_degreeGrid->setRowCount(int(degrees.size()));
     // Only the code and the tick are the operator's to change.
     const QBrush fixed(QColor(240, 240, 240));
     for (int r = 0; r < degrees.size(); ++r) {
@@ -320,23 +344,23 @@ void ExcelImportScreen::fillGrid(const QVector<DegreeCount> &degrees)
         auto *tick = new QTableWidgetItem;
         tick->setFlags((tick->flags() | Qt::ItemIsUserCheckable) & ~Qt::ItemIsEditable);
         tick->setCheckState(Qt::Checked);
-        m_spread->setItem(r, OldCode, old);
-        m_spread->setItem(r, DegreeCode, code);
-        m_spread->setItem(r, Count, count);
-        m_spread->setItem(r, Import, tick);
+        m_degreeGrid->setItem(r, OldCode, old);
+        m_degreeGrid->setItem(r, DegreeCode, code);
+        m_degreeGrid->setItem(r, Count, count);
+        m_degreeGrid->setItem(r, Tick, tick);
     }
 }
 
 QVector<DegreeDecision> ExcelImportScreen::gridDecisions() const
 {
     QVector<DegreeDecision> out;
-    for (int r = 0; r < m_spread->rowCount(); ++r) {
+    for (int r = 0; r < m_degreeGrid->rowCount(); ++r) {
         const auto text = [&](int c) {
-            return m_spread->item(r, c) ? m_spread->item(r, c)->text() : QString();
+            return m_degreeGrid->item(r, c) ? m_degreeGrid->item(r, c)->text() : QString();
         };
         if (text(OldCode).isEmpty() && text(DegreeCode).isEmpty())
             continue;
-        const QTableWidgetItem *tick = m_spread->item(r, Import);
+        const QTableWidgetItem *tick = m_degreeGrid->item(r, Tick);
         out.append({text(OldCode), text(DegreeCode), tick && tick->checkState() == Qt::Checked});
     }
     return out;
@@ -344,7 +368,7 @@ QVector<DegreeDecision> ExcelImportScreen::gridDecisions() const
 
 void ExcelImportScreen::sendErrorMail()
 {
-    const QString to = m_text[2]->text();
+    const QString to = m_email->text();
     if (to.trimmed().isEmpty())
         return;
     mail::Result sent;
@@ -356,7 +380,7 @@ void ExcelImportScreen::sendErrorMail()
                Icon::Exclamation);
 }
 
-void ExcelImportScreen::studentListPhase(const QString &db, const QString &college,
+void ExcelImportScreen::storeStudentList(const QString &db, const QString &college,
                                          const QVector<DegreeDecision> &grid)
 {
     std::optional<BusyCursor> busy(std::in_place);
@@ -372,11 +396,11 @@ void ExcelImportScreen::studentListPhase(const QString &db, const QString &colle
     }
     busy.reset();
     m_counters = result.counters;
-    finish(college, m_counters, result.beforeLine, result.afterLine);
+    finishImport(college, m_counters, result.beforeLine, result.afterLine);
 }
 
-void ExcelImportScreen::applicationPhase(const QString &db, const QString &college,
-                                         const QVector<DegreeDecision> &grid)
+void ExcelImportScreen::storeApplications(const QString &db, const QString &college,
+                                          const QVector<DegreeDecision> &grid)
 {
     std::optional<BusyCursor> busy(std::in_place);
     // The same workbook imported twice would create every application again:
@@ -430,11 +454,11 @@ void ExcelImportScreen::applicationPhase(const QString &db, const QString &colle
     ImportCounters shown = m_counters;
     shown.dupDb = existing;
     shown.finalUploaded = result.total;
-    finish(college, shown, result.beforeLine, result.afterLine);
+    finishImport(college, shown, result.beforeLine, result.afterLine);
 }
 
-void ExcelImportScreen::finish(const QString &college, const ImportCounters &counters,
-                               const QString &beforeLine, const QString &afterLine)
+void ExcelImportScreen::finishImport(const QString &college, const ImportCounters &counters,
+                                     const QString &beforeLine, const QString &afterLine)
 {
     // The students are stored (committed): the workbook moves and the
     // summary appears only now.
@@ -449,28 +473,28 @@ void ExcelImportScreen::finish(const QString &college, const ImportCounters &cou
         msgBox(formatError(ErrorStyle::DescriptionNumber, *moveFailed), Icon::Exclamation);
     m_sheetLoaded = false;
     hideGrid();
-    m_text[1]->clear();
-    m_text[0]->clear();
-    m_text[2]->clear();
+    m_collegeCode->clear();
+    m_fileName->clear();
+    m_email->clear();
     // The grid is emptied with its standard steps but keeps the screen's
     // font, so the next sheet's codes look like the first one's.
-    const QFont font = m_spread->font();
-    clearSheetGrid(m_spread);
-    m_spread->setFont(font);
-    m_text[0]->setFocus();
+    const QFont font = m_degreeGrid->font();
+    clearSheetGrid(m_degreeGrid);
+    m_degreeGrid->setFont(font);
+    m_fileName->setFocus();
 }
 
 void ExcelImportScreen::showGrid(bool loaded)
 {
     m_sheetLoaded = loaded;
-    m_cmd[2]->setEnabled(loaded);
-    m_frame->show();
+    m_updateButton->setEnabled(loaded);
+    m_gridPanel->show();
     fitToContents();
 }
 
 void ExcelImportScreen::hideGrid()
 {
-    m_frame->hide();
+    m_gridPanel->hide();
     fitToContents();
 }
 

@@ -6,7 +6,6 @@
 
 class QComboBox;
 class QFrame;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class SheetGrid;
@@ -20,45 +19,55 @@ class ExcelImportScreen : public students::UniversityScreen
 public:
     explicit ExcelImportScreen(QWidget *parent = nullptr);
 
-    // The import procedure: phase 0 stages the sheet, 2 stores the student
-    // list, 3 the applications. Ignored while another command of the screen
-    // runs.
-    void Import_Data(int phase);
-
 protected:
     void activated() override;
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // What the Import and Update buttons run.
+    enum class Import { Sheet, StudentList, Applications };
+
+    // The buttons; each is ignored while another command of the screen runs.
+    void chooseWorkbook();
+    void loadWorkbook();
+    void storeCheckedDegrees();
+    void mailFormatError();
+
     // Runs a command of the screen unless one is running.
     void command(const std::function<void()> &work);
+    void runImport(Import what);
     void chooseFile();
-    void importPhase(int phase);
     void sendErrorMail();
 
-    void sheetPhase(const QString &db, const QString &univ, const QString &college, const QString &path);
-    void studentListPhase(const QString &db, const QString &college,
+    void loadSheet(const QString &db, const QString &univ, const QString &college, const QString &path);
+    void storeStudentList(const QString &db, const QString &college,
                           const QVector<students::DegreeDecision> &grid);
-    void applicationPhase(const QString &db, const QString &college,
-                          const QVector<students::DegreeDecision> &grid);
-    void finish(const QString &college, const students::ImportCounters &counters, const QString &beforeLine,
-                const QString &afterLine);
+    void storeApplications(const QString &db, const QString &college,
+                           const QVector<students::DegreeDecision> &grid);
+    void finishImport(const QString &college, const students::ImportCounters &counters,
+                      const QString &beforeLine, const QString &afterLine);
     void fillGrid(const QVector<students::DegreeCount> &degrees);
     void showGrid(bool loaded);
     void hideGrid();
     void fitToContents();
     QVector<students::DegreeDecision> gridDecisions() const;
 
-    QComboBox *m_cmb;
-    QLineEdit *m_text[3];
-    QPushButton *m_cmd[5];
-    QLabel *m_lbreg[4];
-    QFrame *m_frame;
-    SheetGrid *m_spread;
+    QComboBox *m_university;
+    QLineEdit *m_fileName;
+    QLineEdit *m_collegeCode;
+    QLineEdit *m_email; // the college's address for the error mail
+    QPushButton *m_importButton;
+    QPushButton *m_browseButton;
+    // The degree grid and its buttons, shown once a sheet is read.
+    QFrame *m_gridPanel;
+    SheetGrid *m_degreeGrid;
+    QPushButton *m_updateButton;
+    QPushButton *m_cancelButton;
+    QPushButton *m_errorMailButton;
     CommandGate m_gate;
 
-    // The university and workbook of the last sheet phase: the grid and the
+    // The university and workbook of the last sheet read: the grid and the
     // staging table belong to them, whatever the fields say by now.
     QString m_sheetUniv;
     QString m_workbookPath;

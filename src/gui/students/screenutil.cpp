@@ -31,7 +31,7 @@ void BusyCursor::restore()
 }
 
 namespace {
-// Shows an entry's name only: the code behind the 100 blanks is for the
+// Shows an entry's name only: the code behind the gap of blanks is for the
 // program, and the drop-down would otherwise widen to show it.
 class NameOnlyDelegate : public QStyledItemDelegate
 {
@@ -40,7 +40,7 @@ public:
     QString displayText(const QVariant &value, const QLocale &locale) const override
     {
         const QString text = QStyledItemDelegate::displayText(value, locale);
-        const int blanks = int(text.indexOf(QString(100, QLatin1Char(' '))));
+        const int blanks = int(text.indexOf(QString(kUnivGap, QLatin1Char(' '))));
         return blanks < 0 ? text : text.left(blanks);
     }
 };
