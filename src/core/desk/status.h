@@ -27,7 +27,7 @@ struct StatusSummary
 // whole grievance table.
 QString statusStatement(const QString &level, const QString &user);
 
-// Runs `Tkt_Status`'s query and adds up the totals; no rows gives an empty
+// Runs the summary query and adds up the totals; no rows gives an empty
 // summary (the screen then keeps what it showed).
 StatusSummary statusSummary(const QString &level, const QString &user);
 // The same from any statement giving the summary's columns.
