@@ -9,7 +9,7 @@ template<typename T>
 std::string quoted(const T &value)
 {
     QString text;
-    QDebug(&text) << value;
+    QDebug(&text).nospace() << value;
     return text.toStdString();
 }
 
