@@ -160,8 +160,9 @@ int main(int argc, char **argv)
 
     if (!bench::open("csv_import"))
         return 1;
-    session().UnivList = {UnivRow{QStringLiteral("041"), QStringLiteral("Bench University"), kDb, {}, {}}};
-    session().univListRead = true;
+    session().universities = {
+            UnivRow{QStringLiteral("041"), QStringLiteral("Bench University"), kDb, {}, {}}};
+    session().universitiesRead = true;
 
     try {
         QTemporaryDir dir;

@@ -31,7 +31,7 @@ double timedRun(const QString &folder, qint64 *fileBytes = nullptr)
 {
     QElapsedTimer timer;
     timer.start();
-    const ExamCentreResult result = Gen_Exam_Centre_List(folder);
+    const ExamCentreResult result = writeExamCentreList(folder);
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     if (fileBytes)
         *fileBytes = QFileInfo(result.path).size();

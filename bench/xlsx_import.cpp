@@ -164,10 +164,10 @@ int main(int argc, char **argv)
 
     if (!bench::open("xlsx_import"))
         return 1;
-    session().UnivList = {
+    session().universities = {
             UnivRow{QStringLiteral("023"), QStringLiteral("Bench Open University"), kAppDb, {}, {}},
             UnivRow{QStringLiteral("041"), QStringLiteral("Bench University"), kListDb, {}, {}}};
-    session().univListRead = true;
+    session().universitiesRead = true;
 
     try {
         QTemporaryDir dir;

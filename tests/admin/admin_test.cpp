@@ -33,7 +33,7 @@ protected:
     {
         DbTest::SetUp();
         resetAccounts();
-        session().LoginUser = u" CLERK7 "_s; // signed in with blanks around the name
+        session().userName = u" CLERK7 "_s; // signed in with blanks around the name
         openMain();
     }
     void TearDown() override
@@ -47,7 +47,7 @@ protected:
         admin({u"delete from corvane3_tkt.masuser"_s,
                u"insert into corvane3_tkt.masuser(fusername, fsection, fpermission, fpasswd) values "
                "('DESK31', 'FRONT', 'N2*N21*N99*', 'x'), ('DESK40-NIGHTDESK', 'BACK OFFICE', '', 'y'), ('CLERK7', 'HELP', 'N4*N42*', "_s +
-                       sql::quote(StoredPassword(u"CLERK7"_s)) + u")"_s});
+                       sql::quote(storedPassword(u"CLERK7"_s)) + u")"_s});
     }
     // Name, section, password and permissions of every account; without the
     // password, of every account but the signed-in one.

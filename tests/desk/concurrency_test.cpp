@@ -161,9 +161,9 @@ TEST(DeskClient, DISABLED_run)
     ASSERT_FALSE(user.isEmpty());
     ASSERT_TRUE(Conn::open()) << Conn::lastError().description().toStdString();
     scripted().reset();
-    session().LoginUser = user;
-    session().LoginGroup = u"C"_s;
-    readUnivList();
+    session().userName = user;
+    session().userLevel = u"C"_s;
+    readUniversities();
 
     QPointer<DeskScreen> form = new DeskScreen;
     form->show();

@@ -17,8 +17,8 @@ protected:
     }
     static void signIn(const QString &user, const QString &level)
     {
-        session().LoginUser = user;
-        session().LoginGroup = level;
-        readUnivList();
+        session().userName = user;
+        session().userLevel = level;
+        readUniversities();
     }
 };

@@ -75,8 +75,8 @@ TEST_F(Desk, pickForwardReplyAndTheTrailAtTheNextLevel)
     // no reset offer looked up in the previous university's database.
     form->pollTick();
     EXPECT_EQ(form->findChild<QLineEdit *>(u"university"_s)->text(), u"777 - "_s);
-    EXPECT_EQ(session().SelUnivEmail + session().SelUnivDb, QString());
-    session().InstUnivCode = u"041"_s;
+    EXPECT_EQ(session().chosenUniversityEmail + session().chosenUniversityDb, QString());
+    session().installationCode = u"041"_s;
     admin(QStringList{u"delete from corvane3_tsc.studadm"_s,
                       u"insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree, fcontact_no, ffinsub) "
                       "values('0001', 'C1', 'BA', '984006', 'T')"_s});

@@ -69,7 +69,7 @@ protected:
                 u"insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree, fcontact_no, ffinsub) "
                 "values('0001', 'C1', 'BA', '984005', 'T'), ('0002', 'C1', 'BA', '984006', 'T')"_s});
         signIn(u"U1"_s, u"C"_s);
-        session().InstUnivCode = u"041"_s;
+        session().installationCode = u"041"_s;
         QFile log(sinkLog);
         logStart = log.exists() ? log.size() : 0;
         delete desk.data();

@@ -45,8 +45,8 @@ protected:
     void SetUp() override
     {
         DbTest::SetUp();
-        session().InstAddress1 = u"Fort & Bay Road"_s;
-        session().InstAddress2 = u"Tessaly 600 001"_s;
+        session().installationAddress1 = u"Fort & Bay Road"_s;
+        session().installationAddress2 = u"Tessaly 600 001"_s;
         ui.clock = QDateTime(QDate(2019, 1, 15), QTime(10, 30, 0));
     }
 
@@ -63,7 +63,7 @@ protected:
 
     QString run()
     {
-        const ExamCentreResult result = Gen_Exam_Centre_List(dir.path());
+        const ExamCentreResult result = writeExamCentreList(dir.path());
         EXPECT_FALSE(result.noRecords);
         return result.path;
     }

@@ -41,7 +41,7 @@ TEST_F(Mail, failuresAreNotReportedAsSent)
         relay.delayMs = c.delayMs;
         Config::instance().relay = c.reachable ? relay.address() : u"127.0.0.1:1"_s;
         Config::instance().relayTimeoutMs = 700;
-        const mail::Result r = SendMail(u"N01"_s, u"a@b.c"_s, u"s"_s, u"b"_s, QString());
+        const mail::Result r = sendMail(u"N01"_s, u"a@b.c"_s, u"s"_s, u"b"_s, QString());
         EXPECT_FALSE(r.sent) << c.reason;
         EXPECT_TRUE(r.reason.contains(QLatin1String(c.reason))) << r.reason.toStdString();
     }
@@ -59,7 +59,7 @@ TEST_F(Mail, theSinkReceivesEveryKeyWhole)
     const QStringList sent = {u"a+b@x.in"_s, u"Re: A&B = C #1 + D's 100%"_s,
                               u"line one\nline two & more=yes\r\n<b>é\\</b> ?x=1"_s, QString()};
     const qint64 before = log.exists() ? log.size() : 0;
-    const mail::Result r = SendMail(u"N01"_s, sent[0], sent[1], sent[2], sent[3]);
+    const mail::Result r = sendMail(u"N01"_s, sent[0], sent[1], sent[2], sent[3]);
     ASSERT_TRUE(r.sent) << r.reason.toStdString();
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     log.seek(before);

@@ -8,7 +8,7 @@ namespace {
 
 // Stored passwords were written with this encoding: any change locks every
 // account out.
-TEST(EncodePassword, shiftsEveryUpperCasedCharacterByTheTypedLength)
+TEST(encodePassword, shiftsEveryUpperCasedCharacterByTheTypedLength)
 {
     const struct
     {
@@ -27,7 +27,7 @@ TEST(EncodePassword, shiftsEveryUpperCasedCharacterByTheTypedLength)
             {QString(9, QChar(0xF7)), QString(9, QChar(0x100))}, // past 255: kept, not wrapped
     };
     for (const auto &c : cases)
-        EXPECT_EQ(EncodePassword(c.typed), c.stored) << c.typed.toStdString();
+        EXPECT_EQ(encodePassword(c.typed), c.stored) << c.typed.toStdString();
 }
 
 } // namespace

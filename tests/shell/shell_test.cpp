@@ -102,8 +102,8 @@ TEST_F(Startup, reachesTheSignInAndSignsInByKeyboard)
     main.reset(splash->mainWindow());
     EXPECT_TRUE(main && main->isVisible());
     EXPECT_EQ(ui.dump(), "");
-    EXPECT_EQ(session().LoginUser, u"ADMIN"_s);
-    EXPECT_EQ(session().LoginGroup, u"A"_s); // fgroup NULL
+    EXPECT_EQ(session().userName, u"ADMIN"_s);
+    EXPECT_EQ(session().userLevel, u"A"_s); // fgroup NULL
     EXPECT_EQ(QDir(leftovers.path()).entryList(QDir::Files, QDir::Name),
               (QStringList{u"rep1.prn.bak"_s, u"report.csv"_s}));
 }
@@ -204,8 +204,8 @@ TEST_F(SignIn, refusalsAndFailures)
         EXPECT_TRUE(matches(ui.dump(), c.messages)) << ui.dump();
         EXPECT_EQ(main->isVisible() && !screen->isVisible(), c.outcome == In);
         EXPECT_EQ(ui.ended, c.outcome == Ended);
-        EXPECT_TRUE(c.outcome != Again || session().LoginUser.isEmpty()) << session().LoginUser.toStdString();
-        EXPECT_EQ(session().univListRead, c.button == u"okButton"_s);
+        EXPECT_TRUE(c.outcome != Again || session().userName.isEmpty()) << session().userName.toStdString();
+        EXPECT_EQ(session().universitiesRead, c.button == u"okButton"_s);
     }
 }
 
@@ -233,7 +233,7 @@ TEST_F(MainMenu, permissionStringsEnableTheCommandsTheyHold)
         admin(u"delete from corvane3_tkt.masuser"_s);
         addUser(c.user, u"A"_s, QString(), c.permission);
         main = std::make_unique<MainWindow>();
-        session().LoginUser = c.user;
+        session().userName = c.user;
         ASSERT_EQ(main->applyPermissions(), MainWindow::Permissions::Applied);
         for (const QAction *action : main->menuControls()) {
             const QString name = action->objectName();
@@ -242,7 +242,7 @@ TEST_F(MainMenu, permissionStringsEnableTheCommandsTheyHold)
                     << name.toStdString();
         }
     }
-    session().LoginUser = u"GHOST"_s;
+    session().userName = u"GHOST"_s;
     EXPECT_EQ(main->applyPermissions(), MainWindow::Permissions::Ended);
     EXPECT_EQ(ui.dump(), "You have no permissions to use the Software, Contact Admin.");
     EXPECT_TRUE(ui.ended);
@@ -256,9 +256,9 @@ TEST_F(MainMenu, screensThatCloseThemselvesOpenAgainFromTheMenu)
     main->show();
     admin(u"update corvane3_tkt.masuser set ftktid = null"_s);
     addGrievance(42, u"'A'"_s, u"null"_s);
-    session().LoginGroup = u"A"_s;
-    readUnivList();
-    session().LoginUser = u"ADMIN"_s;
+    session().userLevel = u"A"_s;
+    readUniversities();
+    session().userName = u"ADMIN"_s;
     const auto deskPicks = [this] { // a tick picks the grievance and enables the desk's buttons
         auto *desk = qobject_cast<DeskScreen *>(screen());
         ASSERT_NE(desk, nullptr);

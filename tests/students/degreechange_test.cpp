@@ -173,7 +173,7 @@ TEST_F(DegreeChange, everyCutLeavesOneChangeWithItsSerial)
                     in("mobile")->setText(QLatin1String(c.number));
                     in("mobile")->setFocus();
                     in("newCollege")->setFocus(); // leaving the box looks the student up
-                    UnivName(u"042"_s);
+                    universityName(u"042"_s);
                     in("newCollege")->setText(QLatin1String(c.newColl));
                     in("newDegree")->setText(QLatin1String(c.newDeg));
                     in<QPushButton>("changeButton")->click();

@@ -386,7 +386,7 @@ TEST_F(ExcelScreen, applicationsAfterAWrongLayoutAndTheSameWorkbookTwice)
     };
     importSheet();
     writeFile(u"completed/2301 apps.xlsx"_s, "older");
-    UnivName(u"042"_s);
+    universityName(u"042"_s);
     in<QPushButton>("updateButton")->click();
     EXPECT_EQ(dump(u"corvane3_023.studadm"_s, u"fslno, fadmdate"_s), u"0001|2026-03-09\n0002|2026-03-09"_s);
     EXPECT_FALSE(grid->font().bold()); // the next sheet's codes look like the first one's

@@ -27,8 +27,8 @@ void StudentsTest::SetUp()
     addUniv(u"041"_s, u"Tessaly Central University"_s);
     addUniv(u"042"_s, u"Tessaly North University"_s, u"corvane3_tnu"_s);
     addUniv(u"023"_s, u"Halvern Open University"_s, kAppDb);
-    readUnivList();
-    session().LoginUser = u"DESK21"_s;
+    readUniversities();
+    session().userName = u"DESK21"_s;
     resetStudentTables();
     ASSERT_TRUE(dir.isValid());
     folder = dir.filePath(u"up loads O'Neil Zoë"_s);

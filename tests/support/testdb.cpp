@@ -112,7 +112,7 @@ void DbTest::addUser(const QString &name, const QString &level, const QString &h
 {
     admin(u"insert into corvane3_tkt.masuser(fusername, fpasswd, fgroup, fsection, fpermission, ftktid) "
           "values(%1, %2, %3, 'Desk', %4, %5)"_s.arg(
-                  sql::quote(name), sql::quote(EncodePassword(typedPassword)), literalOrNull(level),
+                  sql::quote(name), sql::quote(encodePassword(typedPassword)), literalOrNull(level),
                   literalOrNull(permission), literalOrNull(held)));
 }
 

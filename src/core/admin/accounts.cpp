@@ -25,7 +25,7 @@ SaveResult save(const Edit &edit)
 {
     const QString name = sql::quote(edit.name.trimmed());
     const QString section = edit.section.trimmed();
-    const QString password = StoredPassword(edit.name);
+    const QString password = storedPassword(edit.name);
     SaveResult result = SaveResult::Updated;
     QString permission;
 
@@ -86,7 +86,7 @@ ChangeResult changePassword(const QString &user, const QString &oldPassword, con
                             const QString &confirmation)
 {
     const QString who = sql::quote(user.trimmed());
-    const QString newStored = StoredPassword(confirmation);
+    const QString newStored = storedPassword(confirmation);
     ChangeResult result = ChangeResult::Changed;
 
     // The check of the old password and the update are one transaction, so a
@@ -98,7 +98,7 @@ ChangeResult changePassword(const QString &user, const QString &oldPassword, con
                   [&] {
                       const Rows rows = Conn::query(QStringLiteral("select * from masuser where fusername=") +
                                                     who + QStringLiteral(" and fpasswd=") +
-                                                    sql::quote(StoredPassword(oldPassword)));
+                                                    sql::quote(storedPassword(oldPassword)));
                       if (rows.isEmpty())
                           result = ChangeResult::InvalidOld;
                       else if (newPassword.trimmed() != confirmation.trimmed())

@@ -58,23 +58,23 @@ University selectUniversity(const QString &code)
 {
     University univ;
     univ.code = code;
-    univ.name = UnivName(code); // throws before the list was read
+    univ.name = universityName(code); // throws before the list was read
     Session &s = session();
-    for (const UnivRow &row : std::as_const(s.UnivList)) {
+    for (const UnivRow &row : std::as_const(s.universities)) {
         if (row.code == code) {
             univ.known = true;
             break;
         }
     }
     if (!univ.known) {
-        s.SelUnivDb.clear();
-        s.SelUnivShort.clear();
-        s.SelUnivEmail.clear();
+        s.chosenUniversityDb.clear();
+        s.chosenUniversityShort.clear();
+        s.chosenUniversityEmail.clear();
         return univ;
     }
-    univ.db = s.SelUnivDb;
-    univ.shortName = s.SelUnivShort;
-    univ.email = s.SelUnivEmail;
+    univ.db = s.chosenUniversityDb;
+    univ.shortName = s.chosenUniversityShort;
+    univ.email = s.chosenUniversityEmail;
     return univ;
 }
 

@@ -134,7 +134,7 @@ Notice mailAfterRecords(const Reply &r)
     if (QFile::exists(QDir(Config::instance().programDir).filePath(QStringLiteral("noemail.log"))) &&
         askYesNo(QStringLiteral("Send Email / SMS?"), Icon::Question) != Answer::Yes)
         return Notice{QStringLiteral("Reply Sent Successfully")};
-    const mail::Result mailed = SendMail(QStringLiteral("N01"), r.to, r.subject, r.body, r.cc);
+    const mail::Result mailed = sendMail(QStringLiteral("N01"), r.to, r.subject, r.body, r.cc);
     if (!mailed.sent)
         return Notice{
                 QStringLiteral("The reply was saved and the grievance closed, but the mail to %1 was not "

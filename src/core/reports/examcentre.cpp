@@ -103,7 +103,7 @@ void writeExamCentreWorkbook(const QVector<CentreListLine> &lines, const QString
                               QStringLiteral(".xlsx");
     try {
         WorkbookWriter sheet(temporary);
-        Set_Page_Setup(sheet, 1);
+        setUpPrintPage(sheet, 1);
 
         const CellStyle centred = style(HAlign::Centre);
         const CellStyle left = style(HAlign::Left);
@@ -170,7 +170,7 @@ QString reportsFolder()
     return folder;
 }
 
-ExamCentreResult Gen_Exam_Centre_List(const QString &folder)
+ExamCentreResult writeExamCentreList(const QString &folder)
 {
     ExamCentreResult result;
     const Rows rows = queryExamCentres();

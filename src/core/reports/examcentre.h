@@ -40,4 +40,4 @@ struct ExamCentreResult
 
 // The whole report: work table, query, layout, workbook in `folder`.
 // Throws AppError on a database or file error; then no report file exists.
-ExamCentreResult Gen_Exam_Centre_List(const QString &folder);
+ExamCentreResult writeExamCentreList(const QString &folder);

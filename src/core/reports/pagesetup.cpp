@@ -90,9 +90,10 @@ PageSetupValues pageSetupValues(qint16 rows, const QString &address1, const QStr
     return p;
 }
 
-void Set_Page_Setup(WorkbookWriter &sheet, qint16 rows)
+void setUpPrintPage(WorkbookWriter &sheet, qint16 rows)
 {
-    const PageSetupValues p = pageSetupValues(rows, session().InstAddress1, session().InstAddress2);
+    const PageSetupValues p =
+            pageSetupValues(rows, session().installationAddress1, session().installationAddress2);
     // Everything else (headings, gridlines, comments, vertical centring,
     // draft, page order, black and white) keeps the file's defaults.
     sheet.setRepeatRows(0, rows - 1);

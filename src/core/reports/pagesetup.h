@@ -4,7 +4,7 @@
 
 class WorkbookWriter;
 
-// The printed page of a report sheet: what Set_Page_Setup writes. Margins
+// The printed page of a report sheet: what setUpPrintPage writes. Margins
 // are in inches; orientation and paper size are the spreadsheet's numbers
 // (1 portrait, 9 A4).
 struct PageSetupValues
@@ -32,6 +32,6 @@ struct PageSetupValues
 // prints as "&"; long addresses are shortened to fit.
 PageSetupValues pageSetupValues(qint16 rows, const QString &address1, const QString &address2);
 
-// Prepares the printed page of the sheet being written, with InstAddress1
-// and InstAddress2 of the sign-in state.
-void Set_Page_Setup(WorkbookWriter &sheet, qint16 rows);
+// Prepares the printed page of the sheet being written, with installationAddress1
+// and installationAddress2 of the sign-in state.
+void setUpPrintPage(WorkbookWriter &sheet, qint16 rows);

@@ -36,7 +36,7 @@ public:
     // the statement was ended, not the transaction.
     bool isLockWaitTimeout() const { return m_number == 1205; }
     // True when the user has been told already (a failed reopen, reported by
-    // OpenConn): handlers pass it over silently.
+    // openConnection): handlers pass it over silently.
     bool isReported() const { return m_reported; }
     static AppError reported(const AppError &error);
     // True for a dropped connection that a unit of work already replayed as

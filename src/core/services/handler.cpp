@@ -18,7 +18,7 @@ QString formatError(ErrorStyle style, const AppError &error)
     return error.description();
 }
 
-bool OpenConn()
+bool openConnection()
 {
     if (Conn::open())
         return true;
@@ -43,7 +43,7 @@ bool runHandled(const HandlerOptions &options, const std::function<void(int atte
             if (error.isReported())
                 return false;
             if (error.isGoneAway() && !error.isSpent() && attempt < options.maxReconnects) {
-                if (!OpenConn())
+                if (!openConnection())
                     return false;
                 continue;
             }

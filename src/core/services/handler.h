@@ -7,7 +7,7 @@
 
 // How a screen words a failure.
 enum class ErrorStyle {
-    DescriptionNumber,      // "{description} {number}": desk, reply, lock release, Excel buttons, OpenConn
+    DescriptionNumber, // "{description} {number}": desk, reply, lock release, Excel buttons, openConnection
     NumberCommaDescription, // "{number}, {description}": imports, change of degree
     NumberTwoBlanks,        // "{number}  {description}": start-up and main window
     NumberDescription,      // "{number} {description}": the mail routine
@@ -17,7 +17,7 @@ QString formatError(ErrorStyle style, const AppError &error);
 
 // Opens the one connection anew. On failure shows "{description} {number}"
 // (exclamation icon) and returns false.
-bool OpenConn();
+bool openConnection();
 
 struct HandlerOptions
 {
@@ -29,7 +29,7 @@ struct HandlerOptions
 };
 
 // The handler convention, in one place. Runs `work`; when the server dropped
-// the connection ("gone away") it reopens with OpenConn and runs `work` again
+// the connection ("gone away") it reopens with openConnection and runs `work` again
 // from the start (attempt 0 first). Changes inside `work` run as units of work
 // (unitofwork.h), which replay themselves, so a rerun never repeats a change
 // that was applied. An error already reported (a failed reopen) is passed over

@@ -73,7 +73,7 @@ Answer askYesNo(const QString &text, Icon icon, bool defaultNo, const QString &t
     return ui().message(r);
 }
 
-void Pause()
+void pauseASecond()
 {
     ui().pause(1000);
 }

@@ -52,4 +52,4 @@ Answer askYesNo(const QString &text, Icon icon, bool defaultNo = true, const QSt
 
 // The one-second wait while processing events (the relay's reply check and
 // the start-up use it).
-void Pause();
+void pauseASecond();

@@ -23,7 +23,7 @@ QString buildUrl(const QString &relay, const QString &recipient, const QString &
 
 } // namespace mail
 
-mail::Result SendMail(const QString &kind, const QString &recipient, const QString &subject,
+mail::Result sendMail(const QString &kind, const QString &recipient, const QString &subject,
                       const QString &body, const QString &cc)
 {
     mail::Result result;
@@ -73,6 +73,6 @@ mail::Result SendMail(const QString &kind, const QString &recipient, const QStri
         }
     }
     reply->deleteLater();
-    Pause();
+    pauseASecond();
     return result;
 }

@@ -25,5 +25,5 @@ struct Result
 // the relay's answer at most Config::relayTimeoutMs, then pauses a second as the
 // relay expects. A relay that cannot be reached, times out or answers with an
 // HTTP error status gives sent = false and the reason; nothing is shown here.
-mail::Result SendMail(const QString &kind, const QString &recipient, const QString &subject,
+mail::Result sendMail(const QString &kind, const QString &recipient, const QString &subject,
                       const QString &body, const QString &cc);

@@ -11,7 +11,7 @@ Session &session()
     return s;
 }
 
-void readUnivList()
+void readUniversities()
 {
     const Rows rows = Conn::query(QStringLiteral("Select funivcode, funivname, fdbname, funivshort, femailid "
                                                  "from masuniv order by funivname"),
@@ -26,20 +26,21 @@ void readUnivList()
                 rows.value(QStringLiteral("fdbname"), i), rows.value(QStringLiteral("funivshort"), i),
                 rows.value(QStringLiteral("femailid"), i)});
     }
-    session().UnivList = std::move(list);
-    session().univListRead = true;
+    session().universities = std::move(list);
+    session().universitiesRead = true;
 }
 
-QString UnivName(const QString &code)
+QString universityName(const QString &code)
 {
     Session &s = session();
-    if (!s.univListRead)
-        throw AppError(ErrNo::TypeMismatch, QStringLiteral("Type mismatch"), QStringLiteral("UnivName"));
-    for (const UnivRow &row : s.UnivList) {
+    if (!s.universitiesRead)
+        throw AppError(ErrNo::TypeMismatch, QStringLiteral("Type mismatch"),
+                       QStringLiteral("universityName"));
+    for (const UnivRow &row : s.universities) {
         if (row.code == code) {
-            s.SelUnivDb = row.dbName;
-            s.SelUnivShort = row.shortName;
-            s.SelUnivEmail = row.email;
+            s.chosenUniversityDb = row.dbName;
+            s.chosenUniversityShort = row.shortName;
+            s.chosenUniversityEmail = row.email;
             return row.name;
         }
     }
@@ -74,7 +75,7 @@ QChar cp1252Char(int code)
 
 } // namespace
 
-QString EncodePassword(const QString &typed)
+QString encodePassword(const QString &typed)
 {
     const int n = int(typed.size());
     QString upper;
@@ -89,9 +90,9 @@ QString EncodePassword(const QString &typed)
     return out;
 }
 
-QString StoredPassword(const QString &typed)
+QString storedPassword(const QString &typed)
 {
-    const QString encoded = EncodePassword(typed).remove(QLatin1Char('\''));
+    const QString encoded = encodePassword(typed).remove(QLatin1Char('\''));
     QString out;
     out.reserve(encoded.size());
     for (const QChar c : encoded)

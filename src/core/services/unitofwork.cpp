@@ -62,7 +62,7 @@ void UnitOfWork::reopen(const AppError &cause)
     if (m_replays >= kMaxReplays)
         throw AppError::spent(cause);
     ++m_replays;
-    if (!OpenConn())
+    if (!openConnection())
         throw AppError::reported(Conn::lastError());
 }
 

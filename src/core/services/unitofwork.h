@@ -48,7 +48,7 @@ public:
     // Runs the unit. Returns the rows affected by each step (-1 for a step
     // skipped by finish()). Throws AppError: the error of a failed step after
     // rolling back, or, when the connection could not be restored, an error
-    // already reported to the user by OpenConn.
+    // already reported to the user by openConnection.
     QVector<qint64> run();
 
     const QString &name() const { return m_name; }

@@ -31,7 +31,7 @@ struct Account
 // is enabled by "N21*". An account named ADMIN in any case gets everything.
 QVector<Change> decide(const QVector<Control> &controls, const Account &account);
 
-// Reads the row of the signed-in user (LoginUser as stored, quote and all).
+// Reads the row of the signed-in user (userName as stored, quote and all).
 // No row: std::nullopt. Database errors are thrown.
 std::optional<Account> readAccount(const QString &loginUser);
 

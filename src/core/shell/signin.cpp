@@ -11,7 +11,7 @@ QString lookupSql(const QString &typedUser, const QString &typedPassword)
     QString user = typedUser;
     user.remove(QLatin1Char('\''));
     // Quotes removed and upper-cased: the form accounts are stored in.
-    const QString password = StoredPassword(typedPassword);
+    const QString password = storedPassword(typedPassword);
     return QStringLiteral("Select * from masuser where FUsername='") + sql::escape(user) +
            QStringLiteral("' And FPasswd='") + sql::escape(password) + QStringLiteral("'");
 }

@@ -83,7 +83,7 @@ Outcome activate(const Hooks &hooks)
     ui().pause(1000);
     if (hooks.watchdogOn)
         hooks.watchdogOn();
-    if (!OpenConn())
+    if (!openConnection())
         return end();
     if (hooks.watchdogOff)
         hooks.watchdogOff();
@@ -100,27 +100,27 @@ Outcome activate(const Hooks &hooks)
                 if (control.isEmpty())
                     msgBox(QStringLiteral("Error in control table"));
             },
-            [&] { s.InstUnivCode = control.value(QStringLiteral("FUnivCode")).trimmed(); },
+            [&] { s.installationCode = control.value(QStringLiteral("FUnivCode")).trimmed(); },
             [&] {
                 if (versionTooOld(control.value(QStringLiteral("ftktversion")))) {
                     msgBox(QStringLiteral("Version Mismatch!!. Install latest software."), Icon::Critical);
                     stop = true;
                 }
             },
-            [&] { s.InstTitle = titleFor(s.InstUnivCode); },
+            [&] { s.installationTitle = titleFor(s.installationCode); },
             [&] {
-                if (hooks.titleKnown && !hooks.titleKnown(s.InstTitle))
+                if (hooks.titleKnown && !hooks.titleKnown(s.installationTitle))
                     endedByHook = true;
             },
             [&] {
-                s.InstAddress1 = control.value(QStringLiteral("FUnivAdd1"));
-                s.InstAddress2 = control.value(QStringLiteral("FUnivAdd2"));
-                s.InstAddress3 = control.value(QStringLiteral("FUnivAdd3"));
-                s.InstAddress4 = control.value(QStringLiteral("FUnivAdd4"));
+                s.installationAddress1 = control.value(QStringLiteral("FUnivAdd1"));
+                s.installationAddress2 = control.value(QStringLiteral("FUnivAdd2"));
+                s.installationAddress3 = control.value(QStringLiteral("FUnivAdd3"));
+                s.installationAddress4 = control.value(QStringLiteral("FUnivAdd4"));
             },
             [&] {
-                s.ServerDate = control.dateTime(QStringLiteral("fserverdate"));
-                if (!datesMatch(s.ServerDate, ui().now())) {
+                s.serverDate = control.dateTime(QStringLiteral("fserverdate"));
+                if (!datesMatch(s.serverDate, ui().now())) {
                     msgBox(QStringLiteral("System Date is not Matching with the Server Date"),
                            Icon::Exclamation);
                     stop = true;

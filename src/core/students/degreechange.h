@@ -39,7 +39,7 @@ struct ChangeRequest
     QString newCollege;
     QString oldDegree;
     QString newDegree;
-    QString user; // LoginUser
+    QString user; // userName
 };
 
 // Which box a refusal sends the focus to.

@@ -310,7 +310,7 @@ mail::Result sendErrorMail(const QString &recipient, const QString &db)
 {
     if (recipient.trimmed().isEmpty())
         return {};
-    return SendMail(QStringLiteral("N01"), recipient, errorMailSubject(db), errorMailBody(),
+    return sendMail(QStringLiteral("N01"), recipient, errorMailSubject(db), errorMailBody(),
                     kHelpDeskMailbox);
 }
 

@@ -25,7 +25,7 @@ namespace {
 
 QString currentUniversityDb()
 {
-    const QString db = session().SelUnivDb;
+    const QString db = session().chosenUniversityDb;
     if (db.isEmpty())
         noUniversity();
     return sql::identifier(db);
@@ -36,7 +36,7 @@ QString selectUniversity(const QString &code)
 {
     if (code.isEmpty())
         noUniversity();
-    UnivName(code);
+    universityName(code);
     return currentUniversityDb();
 }
 

@@ -13,7 +13,7 @@ QString univEntry(const QString &name, const QString &code);
 // The code of a drop-down entry: its last 10 characters, trimmed.
 QString univCodeOf(const QString &entry);
 
-// Looks the code up (UnivName) and returns the database to prefix tables
+// Looks the code up (universityName) and returns the database to prefix tables
 // with. Throws a clear error when no university has been chosen yet or its
 // database name is not a plain identifier, instead of letting the server
 // complain about an empty database name.

@@ -77,7 +77,7 @@ void PasswordScreen::changePassword()
                     return;
                 }
             }
-            const QString user = session().LoginUser.trimmed();
+            const QString user = session().userName.trimmed();
             switch (accounts::changePassword(user, m_oldPassword->text(), m_newPassword->text(),
                                              m_confirmPassword->text())) {
             case accounts::ChangeResult::InvalidOld:

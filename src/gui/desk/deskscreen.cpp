@@ -280,8 +280,8 @@ void DeskScreen::pollTick()
 
 void DeskScreen::pickNext()
 {
-    const QString user = session().LoginUser;
-    const QString level = session().LoginGroup;
+    const QString user = session().userName;
+    const QString level = session().userLevel;
     QString picked;
     runDesk(
             [&](int) {
@@ -340,7 +340,7 @@ void DeskScreen::showGrievance(desk::Grievance g)
 
 void DeskScreen::refreshStatus()
 {
-    const desk::StatusSummary summary = desk::statusSummary(session().LoginGroup, session().LoginUser);
+    const desk::StatusSummary summary = desk::statusSummary(session().userLevel, session().userName);
     if (summary.rows.isEmpty())
         return;
     const int n = int(summary.rows.size());
@@ -408,8 +408,8 @@ void DeskScreen::returnToWaiting()
 void DeskScreen::forward()
 {
     m_gate.run(commandButtons(), [this] {
-        const QString user = session().LoginUser;
-        const QString level = session().LoginGroup;
+        const QString user = session().userName;
+        const QString level = session().userLevel;
         const QString tktid = m_shown.tktid;
         const QString remarks = m_remarks->toPlainText();
         desk::ForwardOutcome outcome = desk::ForwardOutcome::NoGrievance;
@@ -437,7 +437,7 @@ void DeskScreen::forward()
 void DeskScreen::giveBack()
 {
     m_gate.run(commandButtons(), [this] {
-        const QString user = session().LoginUser;
+        const QString user = session().userName;
         if (!runDesk([&](int) { desk::releaseHeld(user); }))
             return;
         clearShown();
@@ -448,7 +448,7 @@ void DeskScreen::giveBack()
 void DeskScreen::giveBackAndClose()
 {
     m_gate.run(commandButtons(), [this] {
-        const QString user = session().LoginUser;
+        const QString user = session().userName;
         if (!runDesk([&](int) { desk::releaseHeld(user); }))
             return;
         close();
@@ -479,7 +479,7 @@ void DeskScreen::showEvent(QShowEvent *event)
 void DeskScreen::closeEvent(QCloseEvent *event)
 {
     m_poller->stop();
-    runDesk([](int) { desk::releaseHeld(session().LoginUser); });
+    runDesk([](int) { desk::releaseHeld(session().userName); });
     event->accept();
 }
 

@@ -107,7 +107,7 @@ void FindGrievanceScreen::fillUniversities()
 {
     m_university->clear();
     m_university->addItem(QStringLiteral("All"), QString());
-    for (const UnivRow &row : session().UnivList)
+    for (const UnivRow &row : session().universities)
         m_university->addItem(row.code + QStringLiteral(" - ") + row.name, row.code);
 }
 

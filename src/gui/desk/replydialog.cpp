@@ -116,7 +116,7 @@ void ReplyDialog::fill()
     m_acknowledged->hide();
     // A university missing from the list has no database to look in.
     if (!g.univ.db.isEmpty()) {
-        switch (reply::resetOffer(session().InstUnivCode, g.univ.db, m_mobile->text())) {
+        switch (reply::resetOffer(session().installationCode, g.univ.db, m_mobile->text())) {
         case reply::ResetOffer::Offer:
             m_resetFinalSubmission->show();
             m_resetFinalSubmission->setEnabled(true);
@@ -154,7 +154,7 @@ void ReplyDialog::recordAndMail()
 
     reply::Reply r;
     r.tktid = m_grievance.tktid;
-    r.user = session().LoginUser;
+    r.user = session().userName;
     r.to = m_recipient->text();
     r.cc = m_copyTo->text();
     r.subject = m_subject->text();

@@ -86,7 +86,7 @@ void runExamCentreList(QWidget *parent)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     runHandled(HandlerOptions{}, [&](int) {
         try {
-            result = Gen_Exam_Centre_List(reportsFolder());
+            result = writeExamCentreList(reportsFolder());
             finished = true;
         } catch (const AppError &e) {
             if (e.isGoneAway())

@@ -184,7 +184,7 @@ void MainWindow::setUserPanel(const QString &user)
 
 MainWindow::Permissions MainWindow::applyPermissions()
 {
-    const std::optional<permissions::Account> account = permissions::readAccount(session().LoginUser);
+    const std::optional<permissions::Account> account = permissions::readAccount(session().userName);
     if (!account) {
         msgBox(QStringLiteral("You have no permissions to use the Software, Contact Admin."), Icon::Critical);
         ui().endApplication(0);
@@ -216,7 +216,7 @@ void MainWindow::runCommand(const QString &name)
         runExamCentreList(this);
     } else if (name == QLatin1String("N44")) {
         // Only the account typed exactly as ADMIN may release held grievances.
-        if (session().LoginUser == QLatin1String("ADMIN"))
+        if (session().userName == QLatin1String("ADMIN"))
             showScreen(name);
     } else if (name == QLatin1String("MnuExit")) {
         confirmExit();
@@ -289,7 +289,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     // application ends either way.
     runHandled(ErrorStyle::DescriptionNumber, [] {
         Conn::execute(QStringLiteral("update masuser set ftktid = null where fusername = ") +
-                      sql::quote(session().LoginUser));
+                      sql::quote(session().userName));
     });
     ui().endApplication(0);
 }

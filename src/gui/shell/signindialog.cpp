@@ -138,8 +138,8 @@ void SignInDialog::signInSteps()
         return;
     }
     Session &s = session();
-    s.LoginUser = user;
-    s.LoginGroup = *group;
+    s.userName = user;
+    s.userLevel = *group;
     if (m_main) {
         m_main->setUserPanel(user);
         // Before anything closes: should the permissions fail to load, the
@@ -165,11 +165,11 @@ void SignInDialog::signIn()
     // would only repeat it.
     if (reported) {
         try {
-            readUnivList();
+            readUniversities();
         } catch (const AppError &) {
         }
     } else {
-        runHandled(ErrorStyle::DescriptionNumber, [] { readUnivList(); });
+        runHandled(ErrorStyle::DescriptionNumber, [] { readUniversities(); });
     }
 }
 

@@ -235,7 +235,7 @@ bool DegreeChangeScreen::runChange()
                                 m_newCollege->text().trimmed(),
                                 m_oldDegree->text().trimmed(),
                                 m_newDegree->text().trimmed(),
-                                session().LoginUser};
+                                session().userName};
     const ChangeRefusal input = checkChangeInput(request);
     if (input.refused()) {
         refuse(input);

@@ -56,7 +56,7 @@ void fillUniversities(QComboBox *combo)
     // person's choice must survive that, so it is kept when still listed.
     const QString chosen = combo->currentIndex() < 0 ? QString() : combo->currentText();
     combo->clear();
-    for (const UnivRow &row : session().UnivList)
+    for (const UnivRow &row : session().universities)
         combo->addItem(univEntry(row.name, row.code));
     combo->setCurrentIndex(chosen.isEmpty() ? -1 : combo->findText(chosen));
 }

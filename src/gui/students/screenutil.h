@@ -21,7 +21,7 @@ private:
     bool m_active = true;
 };
 
-// Empties the list and adds one entry per university of UnivList, in order;
+// Empties the list and adds one entry per university of universities, in order;
 // the chosen entry stays chosen when it is still listed.
 void fillUniversities(QComboBox *combo);
 
