@@ -37,6 +37,7 @@ void showStored(QLineEdit *box, const QString &value)
 {
     box->setMaxLength(qMax(box->maxLength(), int(value.size())));
     box->setText(value);
+    box->setCursorPosition(0); // a value wider than the box shows its start
 }
 
 } // namespace
