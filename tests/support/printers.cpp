@@ -2,52 +2,43 @@
 
 #include <QDebug>
 
+#include <array>
+
 namespace {
 
 // qDebug's quoting shows blanks, quotes, line ends and control characters.
 template<typename T>
-std::string quoted(const T &value)
+void print(const T &value, std::ostream *os)
 {
     QString text;
     QDebug(&text).nospace() << value;
-    return text.toStdString();
+    *os << text.toStdString();
 }
 
 } // namespace
 
 void PrintTo(const QString &value, std::ostream *os)
 {
-    *os << (value.isNull() ? std::string("null QString") : quoted(value));
+    print(value, os);
 }
-
 void PrintTo(const QByteArray &value, std::ostream *os)
 {
-    *os << quoted(value);
+    print(value, os);
 }
-
 void PrintTo(const QVariant &value, std::ostream *os)
 {
-    *os << quoted(value);
+    print(value, os);
 }
-
-void PrintTo(const QDate &value, std::ostream *os)
-{
-    *os << value.toString(Qt::ISODate).toStdString();
-}
-
 void PrintTo(const QDateTime &value, std::ostream *os)
 {
-    *os << value.toString(Qt::ISODateWithMs).toStdString();
+    print(value, os);
 }
-
 void PrintTo(Icon value, std::ostream *os)
 {
-    static const char *const names[] = {"None", "Information", "Exclamation", "Critical", "Question"};
-    *os << "Icon::" << names[int(value)];
+    *os << "Icon::"
+        << std::array{"None", "Information", "Exclamation", "Critical", "Question"}.at(int(value));
 }
-
 void PrintTo(Answer value, std::ostream *os)
 {
-    static const char *const names[] = {"Ok", "Yes", "No"};
-    *os << "Answer::" << names[int(value)];
+    *os << "Answer::" << std::array{"Ok", "Yes", "No"}.at(int(value));
 }
