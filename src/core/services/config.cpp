@@ -14,9 +14,10 @@ Config &Config::instance()
 {
     static Config config = [] {
         Config c;
-        c.server = env("GMS_DB_SERVER", QStringLiteral("127.0.0.1"));
-        c.port = env("GMS_DB_PORT", QString());
-        c.relay = env("GMS_RELAY", QStringLiteral("127.0.0.1"));
+        // The defaults are chosen when building (CMake options of the same names).
+        c.server = env("GMS_DB_SERVER", QStringLiteral(GMS_DEFAULT_DB_SERVER));
+        c.port = env("GMS_DB_PORT", QStringLiteral(GMS_DEFAULT_DB_PORT));
+        c.relay = env("GMS_RELAY", QStringLiteral(GMS_DEFAULT_RELAY));
         c.user = env("GMS_DB_USER", QStringLiteral("admin"));
         // Set but empty is a password too: root on the benchmarks' servers has none.
         c.password = qEnvironmentVariableIsSet("GMS_DB_PASSWORD") ? qEnvironmentVariable("GMS_DB_PASSWORD")
