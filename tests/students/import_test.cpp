@@ -14,7 +14,6 @@
 #include "support/faultproxy.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QMdiSubWindow>
 #include <QProgressDialog>
@@ -157,10 +156,8 @@ TEST_F(Imports, everyRuleOnOneDataSetWhateverTheWayIn)
         QList<qint64> first, again;
     } ways[] = {
             {"LF", [&, path = csvFile(u"lf.csv"_s, "\n")] { return importFile(path); }, csvFirst, csvAgain},
-            {"BOM and CRLF", [&, path = csvFile(u"bom.csv"_s, "\r\n", true)] { return importFile(path); },
-             csvFirst, csvAgain},
-            {"LF heading, CRLF lines",
-             [&, path = csvFile(u"mixed.csv"_s, "\r\n", false, "\n")] { return importFile(path); }, csvFirst,
+            {"BOM, LF heading, CRLF lines",
+             [&, path = csvFile(u"mixed.csv"_s, "\r\n", true, "\n")] { return importFile(path); }, csvFirst,
              csvAgain},
             // Nameless rows never reach the staging table from a workbook.
             {"workbook",
@@ -267,15 +264,9 @@ TEST_F(Imports, theClientAccountCannotDropCreateOrDeleteGrievances)
     for (const char *statement :
          {"drop table corvane3_cor.collstud", "drop database corvane3_cor",
           "truncate table corvane3_tsc.tmpcollstud", "delete from corvane3_tkt.tkthead",
-          "create table corvane3_tkt.tktcopy(i int)"}) {
-        SCOPED_TRACE(statement);
-        try {
-            Conn::execute(QLatin1String(statement));
-            ADD_FAILURE() << "allowed";
-        } catch (const AppError &e) {
-            EXPECT_TRUE(e.description().contains(u"denied"_s)) << e.description().toStdString();
-        }
-    }
+          "create table corvane3_tkt.tktcopy(i int)"})
+        EXPECT_FALSE(runAsImport([&] { Conn::execute(QLatin1String(statement)); })) << statement;
+    EXPECT_EQ(QString::fromStdString(ui.dump()).count(u"denied"_s), 5) << ui.dump();
 }
 
 // Every limit is the width of its column wherever the import stores it; the
@@ -283,13 +274,14 @@ TEST_F(Imports, theClientAccountCannotDropCreateOrDeleteGrievances)
 TEST_F(Imports, columnLimitsAreTheColumnWidths)
 {
     for (const ColumnLimit &limit : columnLimits()) {
-        SCOPED_TRACE(limit.column.toStdString());
         const int width = count(
                 u"select min(character_maximum_length) from information_schema.columns where table_schema = "
                 "'corvane3_tsc' and table_name in ('tmpcollstud1', 'tmpcollstud', 'collstud', 'collstudnb', "
                 "'collstuddup') and column_name = '%1'"_s.arg(limit.column));
-        EXPECT_EQ(limit.limit, limit.column == u"fcollcode"_s ? 4 : limit.column == u"fdegree"_s ? 5 : width);
-        EXPECT_LE(limit.limit, width);
+        EXPECT_EQ(limit.limit, limit.column == u"fcollcode"_s ? 4
+                               : limit.column == u"fdegree"_s ? 5
+                                                              : width)
+                << limit.column.toStdString();
     }
 }
 
@@ -471,7 +463,7 @@ TEST_F(ExcelScreen, applicationsAfterAWrongLayoutAndTheSameWorkbookTwice)
 
 // Closing the screen while a legacy workbook is converted (a busy bar
 // meanwhile, not a percentage) stops the conversion, then closes the screen:
-// no crash, no message, nothing staged.
+// no crash, no message (not the minute's limit either), nothing staged.
 TEST_F(ExcelScreen, closingDuringAConversionStopsItAndLoadsNothing)
 {
     QTemporaryDir bin;
@@ -493,12 +485,9 @@ TEST_F(ExcelScreen, closingDuringAConversionStopsItAndLoadsNothing)
                 bar = p->maximum();
         mdi->activeSubWindow()->close();
     });
-    QElapsedTimer clock;
-    clock.start();
     in<QPushButton>("importButton")->click();
     qputenv("PATH", savedPath);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_EQ(bar, 0);
     EXPECT_TRUE(open.isNull());
     EXPECT_EQ(ui.dump(), "");
