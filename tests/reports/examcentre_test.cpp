@@ -106,6 +106,10 @@ TEST_F(ExamCentreList, groupsSerialsSeparatorsAndTheWorkTable)
               u"2,\"C200 - Beta, M, Const. : K2\",\"C200 - Beta, M, Const. : K2\""_s,
               u",,\"C199 - Omega, E, Const. : K7\""_s, u",,\"C201 - Gamma, E, Const. : K3\""_s,
               u",,\"C202 - Delta, E, Const. : K4\""_s}},
+            {"codes longer than four characters",
+             "('C1000','Long','T','K1','C1000','PG',null), ('C10001','Longer','T','K2','C1000','PG',null)",
+             {u"1,\"C1000 - Long, T, Const. : K1\",\"C1000 - Long, T, Const. : K1\""_s,
+              u",,\"C10001 - Longer, T, Const. : K2\""_s}},
     };
     QString path;
     for (const auto &c : cases) {
@@ -146,7 +150,8 @@ TEST(PageSetup, longAddressesAreShortenedNoFurtherThanNeeded)
 }
 
 // The menu command: no records, or a database error with no file left; a list
-// that no program with a window shows is left on disk and named.
+// that no program with a window shows is left on disk and named; a work table
+// too narrow for a code stops the list before anything is written.
 TEST_F(ExamCentreList, theCommandSaysWhatBecameOfTheList)
 {
     QStandardPaths::setTestModeEnabled(true);
@@ -173,6 +178,13 @@ TEST_F(ExamCentreList, theCommandSaysWhatBecameOfTheList)
     EXPECT_TRUE(QFileInfo(opened[0]).isFile());
     EXPECT_NE(ui.dump().find(QDir::toNativeSeparators(opened[0]).toStdString()), std::string::npos)
             << ui.dump();
+    // A work table an older client made too narrow for a code: refused by name.
+    colleges("('C1000', 'Long', 'T', 'K1', 'C100', 'PG', null)");
+    admin(u"create table corvane3_tsc.tmpcntrpg(fcollcode varchar(4), fcntrcode varchar(4))"_s);
+    runExamCentreList(nullptr);
+    EXPECT_NE(ui.dump().find("at most 4 characters, so college C1000 (centre C100)"), std::string::npos);
+    EXPECT_EQ(worked(), 0);
+    EXPECT_EQ(QDir(reportsFolder()).entryList(QDir::Files).size(), 1);
     setWorkbookOpener({});
     QDir(reportsFolder()).removeRecursively();
     QStandardPaths::setTestModeEnabled(false);

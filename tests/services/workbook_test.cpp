@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -150,6 +151,9 @@ TEST_F(Workbook, unreadableFilesGiveAClearMessage)
              "is protected by a password"},
             {xls, "LibreOffice is not installed"},
             {xls, "could not be converted", "exit 0"},
+            // What it wrote is no workbook either: the message still speaks of the .xls.
+            {xls, "could not be converted from the old Excel format (.xls)",
+             "eval out=\\${$(($# - 1))}; echo text > \"$out/workbook.xlsx\""},
             // Last: a launcher that ignores a polite stop, with an office process of its own.
             {xls, "within 2 seconds", "trap '' TERM; /bin/sleep 600 & echo $$ $! > \"$PIDS\"; wait"},
     };
@@ -277,6 +281,14 @@ TEST_F(Workbook, trickyCellsLoadBackUnchangedAlsoFromALegacyCopy)
     const SheetTable legacy = readActiveSheet(file(u"1234 Zoë's list.xls"_s));
     EXPECT_EQ(legacy.sheetName, u"Students"_s);
     EXPECT_EQ(csv(legacy), expected);
+    // A legacy header over random bytes is refused, not read as text.
+    QByteArray junk("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+    for (QRandomGenerator random(7); junk.size() < 20000;)
+        junk += char(random.bounded(256));
+    QFile damaged(file(u"damaged.xls"_s));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly) && damaged.write(junk) == junk.size());
+    damaged.close();
+    EXPECT_THROW(readActiveSheet(damaged.fileName()), AppError);
 }
 
 } // namespace

@@ -15,7 +15,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMdiSubWindow>
 #include <QProgressDialog>
+#include <QTimer>
 
 using namespace students;
 using namespace Qt::StringLiterals;
@@ -63,10 +65,10 @@ protected:
               "('7', null, 'BA', '9000000021', 'No college', '2020-01-01'), "
               "('1', '2001', 'BA', '   ', 'Old blank', '2020-01-01')"_s);
     }
-    QString csvFile(const QString &name, const QByteArray &eol, bool bom = false)
+    QString csvFile(const QString &name, const QByteArray &eol, bool bom = false, QByteArray headEol = {})
     {
         QByteArray out = bom ? "\xEF\xBB\xBF" : "";
-        out += "Sl No,College,Degree,Name,Mobile,Email" + eol;
+        out += "Sl No,College,Degree,Name,Mobile,Email" + (headEol.isEmpty() ? eol : headEol);
         for (const auto &l : kLines) {
             QByteArrayList cells(std::begin(l), std::end(l));
             if (cells[3].contains(',') || cells[3].contains('"'))
@@ -154,8 +156,9 @@ TEST_F(Imports, everyRuleOnOneDataSetWhateverTheWayIn)
         QList<qint64> first, again;
     } ways[] = {
             {"LF", [&, path = csvFile(u"lf.csv"_s, "\n")] { return importFile(path); }, csvFirst, csvAgain},
-            {"BOM and CRLF", [&, path = csvFile(u"bom.csv"_s, "\r\n", true)] { return importFile(path); },
-             csvFirst, csvAgain},
+            {"BOM, LF heading, CRLF lines",
+             [&, path = csvFile(u"mixed.csv"_s, "\r\n", true, "\n")] { return importFile(path); }, csvFirst,
+             csvAgain},
             // Nameless rows never reach the staging table from a workbook.
             {"workbook",
              [&] { return listImport(stage(u"041"_s, u"2001"_s, listWorkbook())); },
@@ -197,7 +200,8 @@ TEST_F(Imports, productStatementsLeaveEveryTableAsTheLiteralOnes)
 }
 
 // The file check reads quoting as the load does and refuses, naming the
-// file, the line and the cause, what the load would read wrongly.
+// file, the line and the cause, what the load would read wrongly or cut; a
+// workbook's values meet the same limits.
 TEST_F(Imports, badFilesAreRefusedNamingLineAndCause)
 {
     const QByteArray head = "Sl No,College,Degree,Name,Mobile,Email\r\n";
@@ -218,6 +222,13 @@ TEST_F(Imports, badFilesAreRefusedNamingLineAndCause)
              "the quote that opens field 6 on line 4 is never closed"},
             // A quoted field may hold a line end; the count goes on after it.
             {head + "1,2001,BA,\"Anu,\nRaman\",9000000001,a@x\r\n2,2001\r\n", "line 4 has 2 fields"},
+            {head + "1,1108,BSC-COMPUTERSCI,Anu,9,a@x\r\n", "line 2: the degree code (field 3) has 15 "
+                                                            "characters; at most 5 are allowed."},
+            {head + good + "2,20011,BA,Anu,9,a@x\n", "line 3: the college code (field 2) has 5 characters"},
+            {head + "1,1108,BSC,Two,9876543210 / 9123456789,a@x\r\n", "the mobile number (field 5) has 23"},
+            {head + good + "2,2001,BA,\"" + QByteArray(99, 'x') + "\"\"ë\",9,b@x",
+             "the name (field 4) has 101"},
+            {head + good + "2,2001,BA,Nul" + '\0' + "Name,9,b@x\r\n", "line 3 holds a NUL character"},
     };
     for (const auto &f : files) {
         SCOPED_TRACE(f.cause);
@@ -230,6 +241,47 @@ TEST_F(Imports, badFilesAreRefusedNamingLineAndCause)
                         e.description().contains(QLatin1String(f.cause)))
                     << e.description().toStdString();
         }
+    }
+    const QByteArray longest = "1,2001,BSCAB," + QString(100, u'ë').toUtf8() + ",98765432109876543210,a@x";
+    EXPECT_EQ(inspectCsv(writeFile(u"longest.csv"_s, head + longest)).records, 2);
+    const QString book =
+            workbook(u"2001 long.xlsx"_s,
+                     {listHeading(), {u"1"_s, u"2001"_s, u"BA"_s, u"Anu"_s, u"9876543210 / 9123456789"_s}});
+    EXPECT_FALSE(runAsImport([&] {
+        stageWorkbook({kDb, u"041"_s, u"2001"_s, book}, [](auto &) { return true; });
+    }));
+    EXPECT_NE(
+            ui.dump().find("2001 long.xlsx cannot be imported: row 2 of the sheet: the mobile number (column "
+                           "E) has 23 characters; at most 20"),
+            std::string::npos)
+            << ui.dump();
+}
+
+// The client's account changes rows only, and deletes none of the central
+// database: no table of any database can be dropped, made or emptied by it.
+TEST_F(Imports, theClientAccountCannotDropCreateOrDeleteGrievances)
+{
+    for (const char *statement :
+         {"drop table corvane3_cor.collstud", "drop database corvane3_cor",
+          "truncate table corvane3_tsc.tmpcollstud", "delete from corvane3_tkt.tkthead",
+          "create table corvane3_tkt.tktcopy(i int)"})
+        EXPECT_FALSE(runAsImport([&] { Conn::execute(QLatin1String(statement)); })) << statement;
+    EXPECT_EQ(QString::fromStdString(ui.dump()).count(u"denied"_s), 5) << ui.dump();
+}
+
+// Every limit is the width of its column wherever the import stores it; the
+// codes' own lengths are shorter.
+TEST_F(Imports, columnLimitsAreTheColumnWidths)
+{
+    for (const ColumnLimit &limit : columnLimits()) {
+        const int width = count(
+                u"select min(character_maximum_length) from information_schema.columns where table_schema = "
+                "'corvane3_tsc' and table_name in ('tmpcollstud1', 'tmpcollstud', 'collstud', 'collstudnb', "
+                "'collstuddup') and column_name = '%1'"_s.arg(limit.column));
+        EXPECT_EQ(limit.limit, limit.column == u"fcollcode"_s ? 4
+                               : limit.column == u"fdegree"_s ? 5
+                                                              : width)
+                << limit.column.toStdString();
     }
 }
 
@@ -407,6 +459,39 @@ TEST_F(ExcelScreen, applicationsAfterAWrongLayoutAndTheSameWorkbookTwice)
     }
     EXPECT_TRUE(ui.last().text.contains(u"Duplicate in DB : 2\r\n\r\nFinal Uploaded : 2"_s)) << ui.dump();
     EXPECT_EQ(in("fileName")->text() + in("collegeCode")->text() + in("email")->text(), QString());
+}
+
+// Closing the screen while a legacy workbook is converted (a busy bar
+// meanwhile, not a percentage) stops the conversion, then closes the screen:
+// no crash, no message (not the minute's limit either), nothing staged.
+TEST_F(ExcelScreen, closingDuringAConversionStopsItAndLoadsNothing)
+{
+    QTemporaryDir bin;
+    QFile slow(bin.filePath(u"soffice"_s));
+    ASSERT_TRUE(slow.open(QIODevice::WriteOnly) && slow.write("#!/bin/sh\nexec /bin/sleep 600\n") > 0);
+    slow.close();
+    slow.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()));
+    screen->setAttribute(Qt::WA_DeleteOnClose); // as the main window opens it
+    const QPointer<QWidget> open(screen);
+    ui.fileNames = {
+            writeFile(u"2001.xls"_s, QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") + QByteArray(512, 0))};
+    in<QPushButton>("browseButton")->click();
+    int bar = -1;
+    QTimer::singleShot(1000, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *p = qobject_cast<QProgressDialog *>(w); p && p->isVisible())
+                bar = p->maximum();
+        mdi->activeSubWindow()->close();
+    });
+    in<QPushButton>("importButton")->click();
+    qputenv("PATH", savedPath);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(bar, 0);
+    EXPECT_TRUE(open.isNull());
+    EXPECT_EQ(ui.dump(), "");
+    EXPECT_EQ(rows(u"corvane3_tsc.tmpcollstud1"_s), 0);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "core/reports/pagesetup.h"
 #include "core/services/errors.h"
 #include "core/services/interaction.h"
+#include "core/services/sqltext.h"
 #include "core/services/workbook.h"
 
 #include <QCoreApplication>
@@ -46,12 +47,41 @@ CellStyle style(HAlign horizontal, bool bold = false)
     return s;
 }
 
+// An older client made the work table with codes of 4 characters, and the
+// account may not widen it: a college whose code it cannot hold would drop
+// out of the list, so the report stops, naming it.
+void checkWorkTableWidth()
+{
+    const QString width =
+            Conn::query(
+                    QStringLiteral("select ifnull(min(character_maximum_length), 0) as w from "
+                                   "information_schema.columns where table_schema = 'corvane3_tsc' and "
+                                   "table_name = 'tmpcntrpg' and column_name in ('fcollcode', 'fcntrcode')"))
+                    .value(QStringLiteral("w"));
+    const Rows longer =
+            Conn::query(QStringLiteral("select fcollcode, fpgthcntrmba from corvane3_tsc.college where "
+                                       "ifnull(fpgthcntrmba,'') <> '' and greatest(char_length(fcollcode), "
+                                       "char_length(fpgthcntrmba)) > %1 order by fcollcode limit 1")
+                                .arg(sql::number(width)));
+    if (!longer.isEmpty())
+        throw AppError(
+                ErrNo::InvalidValue,
+                QStringLiteral("The work table corvane3_tsc.tmpcntrpg keeps college codes of at most %1 "
+                               "characters, so college %2 (centre %3) would be left out of the list. The "
+                               "database administrator widens it as the README says.")
+                        .arg(width, longer.value(QStringLiteral("fcollcode")),
+                             longer.value(QStringLiteral("fpgthcntrmba"))),
+                QStringLiteral("examination centre list"));
+}
+
 } // namespace
 
 Rows queryExamCentres()
 {
-    Conn::execute(QStringLiteral(
-            "create table if not exists corvane3_tsc.tmpcntrpg(fcollcode varchar(4), fcntrcode varchar(4))"));
+    // The codes as wide as the college table's.
+    Conn::execute(QStringLiteral("create table if not exists corvane3_tsc.tmpcntrpg(fcollcode varchar(10), "
+                                 "fcntrcode varchar(10))"));
+    checkWorkTableWidth();
     // Only pairs not yet listed: the report reads nothing but membership, and
     // a table that gained every pair on every run made each run slower.
     Conn::execute(QStringLiteral(

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -31,6 +32,7 @@ struct SheetTable
 {
     QString sheetName;
     int width = 0;
+    int firstRow = 1; // the sheet's number of rows.first()
     QVector<QStringList> rows;
 
     // The first row (the sheet's heading row); empty for an empty sheet.
@@ -46,15 +48,17 @@ constexpr int kConversionLimitMs = 60000;
 struct ConversionWatch
 {
     int limitMs = kConversionLimitMs;
+    // Asked while the conversion runs; true stops it (the screen waiting for
+    // it was closed), and the reading ends in an error marked as reported.
+    std::function<bool()> stopRequested;
 };
 
 // Reads the active sheet of an .xlsx workbook (an .xls one is first converted
-// by a headless LibreOffice, stopped with everything it started when it runs
-// past the watch's limit). Cell texts: text exactly as stored; numbers by
-// value (integers in full digits, others in shortest exact decimal form),
-// except whole numbers under a format made only of digit places and literal
-// digits ("0000", "0000000000"), which keep the digits shown, leading zeros
-// included; dates and times by their number format as yyyy-mm-dd, hh:mm:ss or
+// by a headless LibreOffice with its Excel filter, stopped with everything it
+// started when it runs past the watch's limit or is asked to stop). Cell texts: text exactly as stored;
+// numbers by value (integers in full digits, others in shortest exact decimal form), except whole numbers
+// under a format made only of digit places and literal digits ("0000", "0000000000"), which keep the digits
+// shown, leading zeros included; dates and times by their number format as yyyy-mm-dd, hh:mm:ss or
 // "yyyy-mm-dd hh:mm:ss"; booleans TRUE/FALSE; errors as shown (#DIV/0!);
 // formulas by their cached value. Throws AppError (ErrNo::Workbook) with a
 // message for the operator, naming the file at path, when it is missing,

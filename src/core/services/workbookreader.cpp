@@ -615,10 +615,13 @@ QString convertLegacyWorkbook(const QString &xlsPath, const QString &outDir, con
     prepareProfile(profileDir);
     QProcess soffice;
     soffice.setProgram(program);
+    // The filters named: a file the Excel filter cannot read then fails,
+    // instead of being read as text into a sheet of garbage.
     soffice.setArguments({QStringLiteral("-env:UserInstallation=") +
                                   QUrl::fromLocalFile(profileDir).toString(QUrl::FullyEncoded),
-                          QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                          QStringLiteral("xlsx"), QStringLiteral("--outdir"), outDir, xlsPath});
+                          QStringLiteral("--headless"), QStringLiteral("--infilter=MS Excel 97"),
+                          QStringLiteral("--convert-to"), QStringLiteral("xlsx:Calc MS Excel 2007 XML"),
+                          QStringLiteral("--outdir"), outDir, xlsPath});
     // LibreOffice's launcher forks the office itself: a process group of its
     // own lets one signal stop both.
     soffice.setChildProcessModifier([] { ::setpgid(0, 0); });
@@ -628,12 +631,13 @@ QString convertLegacyWorkbook(const QString &xlsPath, const QString &outDir, con
     tick.setInterval(kConversionTickMs);
     QElapsedTimer clock;
     bool overTime = false;
+    bool stopped = false;
     QObject::connect(&soffice, &QProcess::finished, &loop, &QEventLoop::quit);
     QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (clock.elapsed() >= watch.limitMs) {
-            overTime = true;
+        stopped = watch.stopRequested && watch.stopRequested();
+        overTime = clock.elapsed() >= watch.limitMs;
+        if (stopped || overTime)
             loop.quit();
-        }
     });
     clock.start();
     soffice.start();
@@ -656,6 +660,12 @@ QString convertLegacyWorkbook(const QString &xlsPath, const QString &outDir, con
         soffice.kill();
         soffice.waitForFinished(kReapMs);
     }
+    // Whoever asked to stop needs no message.
+    if (stopped)
+        throw AppError::reported(AppError(
+                ErrNo::Workbook,
+                QStringLiteral("The conversion of the workbook %1 was stopped.").arg(shownName(userPath)),
+                userPath));
     if (overTime)
         fail(QStringLiteral(
                      "LibreOffice did not finish converting the workbook %1 from the old Excel format "
@@ -711,7 +721,16 @@ SheetTable readActiveSheet(const QString &path, const ConversionWatch &watch)
         if (!QFile::copy(path, copy))
             fail(QStringLiteral("The workbook %1 cannot be copied for conversion.").arg(shownName(path)),
                  path);
-        return readPackage(convertLegacyWorkbook(copy, tmp.path(), path, watch), path);
+        const QString converted = convertLegacyWorkbook(copy, tmp.path(), path, watch);
+        try {
+            return readPackage(converted, path);
+        } catch (const AppError &) {
+            // The user chose an .xls: a message about .xlsx would mislead.
+            fail(QStringLiteral("The workbook %1 could not be converted from the old Excel format (.xls); it "
+                                "may be damaged. Save it as an Excel Workbook (.xlsx) and choose it again.")
+                         .arg(shownName(path)),
+                 path);
+        }
     }
     // A zip package is read as .xlsx whatever its name says.
     return readPackage(path, path);
@@ -911,6 +930,7 @@ SheetTable readPackage(const QString &file, const QString &path)
     table.width = width;
     if (firstRow < 0)
         return table;
+    table.firstRow = firstRow + 1;
     table.rows.reserve(lastRow - firstRow + 1);
     for (int r = firstRow; r <= lastRow; ++r) {
         QStringList cells;

@@ -127,6 +127,28 @@ QString layoutMismatch(const SheetTable &table, const QString &univCode)
                  found.isEmpty() ? QStringLiteral("(an empty sheet)") : found.join(QStringLiteral(", ")));
 }
 
+// The first value of the sheet's rows below the heading that is longer than
+// its column keeps, as a refusal naming the workbook, row and column.
+void checkValueLengths(const SheetTable &table, const QString &univCode, const QString &path)
+{
+    const QStringList columns = sheetColumns(univCode);
+    for (int r = 1; r < table.rows.size(); ++r) {
+        const QStringList &row = table.rows.at(r);
+        for (int c = 0; c < qMin(row.size(), columns.size()); ++c) {
+            const ColumnLimit &limit = columnLimit(columns.at(c));
+            const qsizetype length = row.at(c).toUcs4().size();
+            if (length > limit.limit)
+                throw AppError(
+                        ErrNo::InvalidValue,
+                        QStringLiteral("The workbook %1 cannot be imported: row %2 of the sheet: ")
+                                        .arg(QFileInfo(path).fileName())
+                                        .arg(table.firstRow + r) +
+                                tooLong(limit, QStringLiteral("column %1").arg(QChar(u'A' + c)), length),
+                        path);
+        }
+    }
+}
+
 // The statements that stage a CSV: emptying the staging tables, the load, the
 // removal of nameless rows (name-empty counter), the copy into tmpcollstud
 // and the import date (sheet counter). They touch staging tables only, so a
@@ -169,7 +191,7 @@ QVector<ImportStep> sheetLoadSteps(const QString &db, const QString &csvPath, co
 
 SheetResult stageWorkbook(const SheetRequest &request,
                           const std::function<bool(const QString &)> &acceptLayout,
-                          const StepObserver &observer)
+                          const StepObserver &observer, const ConversionWatch &watch)
 {
     SheetResult result;
     const Rows college = Conn::query(
@@ -187,15 +209,16 @@ SheetResult stageWorkbook(const SheetRequest &request,
     makeUploadFolders(request.workbookPath);
     const QString csv = csvPathFor(request.workbookPath);
     if (observer)
-        observer(0, 1, QStringLiteral("Reading the workbook"));
+        observer(0, 0, QStringLiteral("Reading the workbook"));
     if (QFileInfo::exists(csv) && !QFile::remove(csv))
         fileError(QStringLiteral("The old CSV file %1 cannot be deleted.").arg(csv), csv);
-    const SheetTable table = saveActiveSheetAsCsv(request.workbookPath, csv);
+    const SheetTable table = saveActiveSheetAsCsv(request.workbookPath, csv, watch);
     const QString mismatch = layoutMismatch(table, request.univCode);
     if (!mismatch.isEmpty() && !acceptLayout(mismatch)) {
         result.outcome = SheetResult::Declined;
         return result;
     }
+    checkValueLengths(table, request.univCode, request.workbookPath);
 
     const QVector<ImportStep> steps = sheetLoadSteps(request.db, csv, request.univCode);
     UnitOfWork unit(QStringLiteral("sheet staging"));

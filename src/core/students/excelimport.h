@@ -61,11 +61,13 @@ struct SheetResult
 
 // The sheet phase: the college looked up, the workbook read into its CSV,
 // the layout compared (a different one is put to `acceptLayout`, asked before
-// anything is loaded), and the CSV staged as one unit, ending with the grid's
-// degrees. Throws AppError.
+// anything is loaded), every value checked against its column's limit, and
+// the CSV staged as one unit, ending with the grid's degrees. `watch` guards
+// a legacy workbook's conversion. Throws AppError; a reported one when the
+// watch stopped the reading.
 SheetResult stageWorkbook(const SheetRequest &request,
                           const std::function<bool(const QString &)> &acceptLayout,
-                          const StepObserver &observer = {});
+                          const StepObserver &observer = {}, const ConversionWatch &watch = {});
 
 // ---------------------------------------------------------------- the grid
 

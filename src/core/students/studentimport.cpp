@@ -5,8 +5,10 @@
 #include "core/services/sqltext.h"
 #include "core/services/unitofwork.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 namespace students {
 
@@ -14,6 +16,8 @@ namespace {
 
 constexpr int kCsvFields = 6;
 constexpr qint64 kFileNotFound = 53;
+// The staging columns of a CSV file's fields, in order.
+const char *const kCsvColumns[kCsvFields] = {"fslno", "fcollcode", "fdegree", "fname", "fmobileno", "femail"};
 
 qint64 &counterOf(ImportCounters &c, Counter which)
 {
@@ -132,6 +136,45 @@ ImportStep importStep(const QString &caption, const QString &sql, Counter counte
     return s;
 }
 
+const QVector<ColumnLimit> &columnLimits()
+{
+    static const QVector<ColumnLimit> limits = [] {
+        QVector<ColumnLimit> out{{QStringLiteral("fslno"), QStringLiteral("serial number"), 10},
+                                 {QStringLiteral("fcollcode"), QStringLiteral("college code"), 4},
+                                 {QStringLiteral("fdegree"), QStringLiteral("degree code"), 5},
+                                 {QStringLiteral("fname"), QStringLiteral("name"), 100},
+                                 {QStringLiteral("ffatname"), QStringLiteral("father's name"), 100},
+                                 {QStringLiteral("fmotname"), QStringLiteral("mother's name"), 100},
+                                 {QStringLiteral("fgender"), QStringLiteral("gender"), 10},
+                                 {QStringLiteral("fcatcode"), QStringLiteral("category"), 20},
+                                 {QStringLiteral("ffee"), QStringLiteral("fee"), 30},
+                                 {QStringLiteral("fmobileno"), QStringLiteral("mobile number"), 20},
+                                 {QStringLiteral("femail"), QStringLiteral("e-mail"), 100}};
+        for (int k = 1; k <= 10; ++k)
+            out.append({QStringLiteral("fsub%1").arg(k, 2, 10, QLatin1Char('0')),
+                        QStringLiteral("subject %1").arg(k), 30});
+        return out;
+    }();
+    return limits;
+}
+
+const ColumnLimit &columnLimit(const QString &column)
+{
+    for (const ColumnLimit &limit : columnLimits())
+        if (limit.column == column)
+            return limit;
+    throw AppError(ErrNo::InvalidValue, QStringLiteral("No limit is known for the column %1.").arg(column),
+                   QStringLiteral("column limits"));
+}
+
+QString tooLong(const ColumnLimit &limit, const QString &where, qsizetype length)
+{
+    return QStringLiteral("the %1 (%2) has %3 characters; at most %4 are allowed.")
+            .arg(limit.label, where)
+            .arg(length)
+            .arg(limit.limit);
+}
+
 QVector<ImportStep> dedupSteps(const QString &db)
 {
     const QString tmp = sql::table(db, QStringLiteral("tmpcollstud"));
@@ -220,21 +263,25 @@ CsvShape inspectCsv(const QString &path)
     if (data.isEmpty())
         fileError(ErrNo::InvalidValue, path,
                   QStringLiteral("it is empty; the first line must be the heading."));
+    // The server would store a NUL inside a value, where no screen shows it.
+    if (const qsizetype nul = data.indexOf('\0'); nul >= 0)
+        fileError(ErrNo::InvalidValue, path,
+                  QStringLiteral("line %1 holds a NUL character (a zero byte).")
+                          .arg(data.left(nul).count('\n') + 1));
 
     CsvShape shape;
-    const int firstLf = int(data.indexOf('\n'));
-    shape.crlf = firstLf > 0 && data.at(firstLf - 1) == '\r';
-
     // Fields are read as the load reads them (no escape character): a field
     // that starts with a quote is quoted; inside it two quotes stand for one,
     // and a quote ends the field only before a comma, the line end or the end
     // of the file. Any other quote there the load keeps as text and reads on,
-    // across line ends, into later lines: such a quote is refused.
+    // across line ends, into later lines: such a quote is refused. A line
+    // ends in a line feed, a carriage return before it belonging to the end.
     const int n = int(data.size());
-    const int eolSize = shape.crlf ? 2 : 1;
     const auto lineEndAt = [&](int i) {
-        return shape.crlf ? (data.at(i) == '\r' && i + 1 < n && data.at(i + 1) == '\n') : data.at(i) == '\n';
+        return data.at(i) == '\n' || (data.at(i) == '\r' && i + 1 < n && data.at(i + 1) == '\n');
     };
+    QVector<int> crlfEnds; // where the carriage returns of line ends stand
+    int lfEnds = 0;
     int line = 1;
     int recordLine = 1;
     int fields = 1;
@@ -250,11 +297,29 @@ CsvShape inspectCsv(const QString &path)
                               .arg(fieldCount(fields))
                               .arg(kCsvFields));
     };
+    // A value (after the heading) longer than its column keeps is refused;
+    // its bytes bound its characters, so most are never decoded.
+    const auto checkLength = [&](int from, int to, bool quoted, int onLine) {
+        if (shape.records == 0 || fields > kCsvFields)
+            return;
+        const ColumnLimit &limit = columnLimit(QLatin1String(kCsvColumns[fields - 1]));
+        if (to - from <= limit.limit)
+            return;
+        QByteArray value = data.mid(from, to - from);
+        if (quoted)
+            value.replace("\"\"", "\"");
+        const qsizetype length = QString::fromUtf8(value).toUcs4().size();
+        if (length > limit.limit)
+            fileError(ErrNo::InvalidValue, path,
+                      QStringLiteral("line %1: ").arg(onLine) +
+                              tooLong(limit, QStringLiteral("field %1").arg(fields), length));
+    };
     int i = 0;
     while (i < n) {
         if (data.at(i) == '"') {
             recordEmpty = false;
             const int opened = line;
+            const int from = i + 1;
             for (++i;; ++i) {
                 if (i >= n)
                     fileError(
@@ -273,6 +338,7 @@ CsvShape inspectCsv(const QString &path)
                     continue;
                 }
                 if (i + 1 >= n || data.at(i + 1) == ',' || lineEndAt(i + 1)) {
+                    checkLength(from, i, true, opened);
                     ++i;
                     break;
                 }
@@ -286,11 +352,10 @@ CsvShape inspectCsv(const QString &path)
                                   .arg(fields));
             }
         } else {
-            for (; i < n && data.at(i) != ',' && !lineEndAt(i); ++i) {
+            const int from = i;
+            for (; i < n && data.at(i) != ',' && !lineEndAt(i); ++i)
                 recordEmpty = false;
-                if (data.at(i) == '\n')
-                    ++line;
-            }
+            checkLength(from, i, false, line);
         }
         if (i >= n)
             break;
@@ -301,7 +366,13 @@ CsvShape inspectCsv(const QString &path)
             continue;
         }
         endRecord();
-        i += eolSize;
+        if (data.at(i) == '\r') {
+            crlfEnds.append(i);
+            ++i;
+        } else {
+            ++lfEnds;
+        }
+        ++i;
         ++line;
         recordLine = line;
         fields = 1;
@@ -309,6 +380,26 @@ CsvShape inspectCsv(const QString &path)
     }
     if (!recordEmpty)
         endRecord();
+    shape.crlf = !crlfEnds.isEmpty() && lfEnds == 0;
+    if (!crlfEnds.isEmpty() && lfEnds > 0) {
+        // The load takes one line end for the whole file.
+        QByteArray lf;
+        lf.reserve(n);
+        int from = 0;
+        for (const int cr : std::as_const(crlfEnds)) {
+            lf.append(data.constData() + from, cr - from);
+            from = cr + 1;
+        }
+        lf.append(data.constData() + from, n - from);
+        auto copy =
+                std::make_shared<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/gms-import-XXXXXX.csv"));
+        if (!copy->open() || copy->write(lf) != lf.size() || !copy->flush())
+            fileError(ErrNo::FileAccess, path,
+                      QStringLiteral("its lines end in two ways, and the copy ending them in one way cannot "
+                                     "be written (%1).")
+                              .arg(copy->errorString()));
+        shape.lfCopy = copy;
+    }
     return shape;
 }
 
@@ -321,6 +412,7 @@ QVector<ImportStep> csvImportSteps(const QString &db, const QString &path, const
     // typed, and \N is text, not an empty value. Dating the rows while they
     // are loaded spares a second write of every row.
     const QString lines = shape.crlf ? QStringLiteral("LINES TERMINATED BY '\\r\\n' ") : QString();
+    const QString source = shape.lfCopy ? shape.lfCopy->fileName() : path;
     // Deletes, not truncates: a truncate would commit the transaction the
     // import runs in.
     QVector<ImportStep> steps;
@@ -333,7 +425,7 @@ QVector<ImportStep> csvImportSteps(const QString &db, const QString &path, const
                         QStringLiteral("LOAD DATA local INFILE %1 INTO TABLE %2 FIELDS TERMINATED BY ',' "
                                        "ENCLOSED BY '\"' ESCAPED BY '' %3IGNORE 1 LINES (fslno, fcollcode, "
                                        "fdegree, fname, fmobileno, femail) SET fimpdate = sysdate()")
-                                .arg(sql::quote(path), tmp, lines),
+                                .arg(sql::quote(source), tmp, lines),
                         Counter::Sheet)
           << importStep(QStringLiteral("Removing the lines without a name"),
                         QStringLiteral("delete from %1 where ltrim(ifnull(fname,'')) = ''").arg(tmp),
@@ -442,13 +534,8 @@ ImportRefusal checkCsvImport(const QString &univEntryTrimmed, const CsvImportReq
 ImportResult importCsv(const QString &db, const CsvImportRequest &request, const QVector<ImportStep> &steps,
                        const StepObserver &observer)
 {
-    // The last upload goes before the transaction starts (a truncate would
-    // end it): the load and every later statement then read a table without
-    // the last upload's deleted rows, which a delete inside the transaction
-    // leaves behind until it commits. The steps still delete, for a replay
-    // on a table that another import filled meanwhile.
-    for (const char *table : {"tmpcollstud", "tmpcollstuddup"})
-        Conn::execute(QStringLiteral("truncate table %1").arg(sql::table(db, QLatin1String(table))));
+    // The staging tables are emptied by the steps' deletes, inside the unit:
+    // a truncate would need the right to drop every university's tables.
     QString current;
     const StepObserver watch = [&](int index, int count, const QString &caption) {
         current = caption;

@@ -4,7 +4,9 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
+class QTemporaryFile;
 class UnitOfWork;
 
 // The student-list import: a college's list is staged in tmpcollstud, cleaned,
@@ -39,17 +41,38 @@ ImportStep importStep(const QString &caption, const QString &sql, Counter counte
 // removal of rows without a mobile number to the append into collstud.
 QVector<ImportStep> dedupSteps(const QString &db);
 
+// The longest value a staged column keeps, in characters: the column's width
+// in the staging tables and in the tables an import fills, or, shorter, the
+// length of a code (a college code has 4 characters, a degree code 5). A
+// longer value is refused, never cut.
+struct ColumnLimit
+{
+    QString column;
+    QString label; // how a refusal names the value
+    int limit = 0;
+};
+const QVector<ColumnLimit> &columnLimits();
+// The limit of a staging column; throws for a column without one.
+const ColumnLimit &columnLimit(const QString &column);
+// "the degree code (field 3) has 15 characters; at most 5 are allowed."
+QString tooLong(const ColumnLimit &limit, const QString &where, qsizetype length);
+
 // How a CSV file is laid out, learnt before anything is loaded.
 struct CsvShape
 {
-    bool crlf = false; // lines end in carriage return plus line feed
+    bool crlf = false; // every line ends in carriage return plus line feed
     int records = 0;   // lines including the heading
+    // A file whose lines end both ways is loaded from this copy, in which
+    // every line ends in a line feed alone.
+    std::shared_ptr<QTemporaryFile> lfCopy;
 };
 
 // Reads the whole file and checks that the load will read it as written: it
-// exists, is readable, has a heading, six fields on every line, and no quote
-// that the load would take for part of a quoted field. Throws AppError naming
-// the file, the line and the cause.
+// exists, is readable, has a heading, six fields on every line, no value
+// longer than its column keeps (columnLimits()), no NUL byte, and no quote
+// that the load would take for part of a quoted field. Each line ends in a
+// line feed, with or without a carriage return before it. Throws AppError
+// naming the file, the line and the cause.
 CsvShape inspectCsv(const QString &path);
 
 // Every statement of a CSV import: emptying the staging tables, the load
@@ -76,8 +99,8 @@ struct ImportResult
 };
 
 // Called before each statement (index, count, caption) for the progress
-// window. It runs inside the import's transaction: it may paint, but must not
-// let other events run.
+// window; a count of 0 when how far the work has come is not known. It runs inside the import's transaction:
+// it may paint, but must not let other events run.
 using StepObserver = std::function<void(int index, int count, const QString &caption)>;
 
 // Adds `steps` to `unit`; each stores its rows affected in its counter.

@@ -9,6 +9,7 @@
 #include "gui/students/importprogress.h"
 #include "gui/students/screenutil.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -163,6 +164,18 @@ void ExcelImportScreen::showEvent(QShowEvent *e)
     UniversityScreen::showEvent(e);
 }
 
+void ExcelImportScreen::closeEvent(QCloseEvent *e)
+{
+    // A workbook's conversion lets events run, the close box's included; the
+    // command must not go on in a deleted screen.
+    if (m_gate.busy()) {
+        m_closeWanted = true;
+        e->ignore();
+        return;
+    }
+    UniversityScreen::closeEvent(e);
+}
+
 bool ExcelImportScreen::eventFilter(QObject *watched, QEvent *e)
 {
     if (e->type() != QEvent::KeyPress)
@@ -201,6 +214,10 @@ void ExcelImportScreen::command(const std::function<void()> &work)
     // The gate gives the buttons back as they were; Update is offered only
     // while the grid lists a loaded sheet.
     m_updateButton->setEnabled(m_sheetLoaded);
+    if (m_closeWanted) {
+        m_closeWanted = false;
+        closeScreen(this);
+    }
 }
 
 void ExcelImportScreen::chooseWorkbook()
@@ -276,6 +293,8 @@ void ExcelImportScreen::loadSheet(const QString &db, const QString &univ, const 
 {
     std::optional<BusyCursor> busy(std::in_place);
     SheetRequest request{db, univ, college, path};
+    ConversionWatch watch;
+    watch.stopRequested = [this] { return m_closeWanted; };
     SheetResult sheet;
     std::optional<ImportProgress> progress;
     progress.emplace(this, windowTitle(), QStringLiteral("Reading the workbook . . ."));
@@ -287,7 +306,7 @@ void ExcelImportScreen::loadSheet(const QString &db, const QString &univ, const 
         return yes;
     };
     const bool ok = runHandled(importHandling(), [&](int) {
-        sheet = stageWorkbook(request, acceptLayout, progress->observer());
+        sheet = stageWorkbook(request, acceptLayout, progress->observer(), watch);
     });
     progress->close();
     progress.reset();

@@ -22,6 +22,7 @@ public:
 protected:
     void activated() override;
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -75,4 +76,7 @@ private:
     // Counters kept between imports, as the summary shows them.
     students::ImportCounters m_counters;
     bool m_freshShow = true;
+    // Closed while a command ran: the command is asked to stop, and the
+    // screen closes once it has.
+    bool m_closeWanted = false;
 };

@@ -32,7 +32,8 @@ void ImportProgress::report(int index, int count, const QString &text)
 {
     if (!m_dialog)
         return;
-    m_dialog->setMaximum(qMax(count, 1));
+    // A count of 0 shows a busy bar: no percentage that never moves.
+    m_dialog->setRange(0, qMax(count, 0));
     m_dialog->setValue(qMin(index, count));
     m_dialog->setLabelText(text + QStringLiteral(" . . ."));
     m_dialog->repaint();

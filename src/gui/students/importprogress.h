@@ -21,7 +21,7 @@ public:
     ImportProgress(const ImportProgress &) = delete;
     ImportProgress &operator=(const ImportProgress &) = delete;
 
-    // Shows a step; safe inside a transaction.
+    // Shows a step (a busy bar for a count of 0); safe inside a transaction.
     void report(int index, int count, const QString &text);
     StepObserver observer();
     // Closes the window and lets the clicks that queued up meanwhile reach
