@@ -194,9 +194,12 @@ TEST_F(DegreeChange, everyCutLeavesOneChangeWithItsSerial)
 // GMS_SERIAL_RACE_PORT names) the claim row does.
 TEST_F(DegreeChange, concurrentChangesIntoOneCollegeGetDistinctSerials)
 {
-    admin(QStringList{u"insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree, fcontact_no, fappno) "
-                      "values('0002', 'C101', 'BA', '9100000002', '5232')"_s,
-                      u"update corvane3_tsc.studadm set fslno = '0001' where fappno = '5299'"_s});
+    // The college's serials have passed four digits: the next is the largest
+    // as a number ("10000"), not as text ("9999").
+    admin(QStringList{
+            u"insert into corvane3_tsc.studadm(fslno, fcollcode, fdegree, fcontact_no, fappno) "
+            "values('0002', 'C101', 'BA', '9100000002', '5232'), ('10000', 'C102', 'BA', '9', '5298')"_s,
+            u"update corvane3_tsc.studadm set fslno = '9999' where fappno = '5299'"_s});
     QProcess other;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"GMS_SERIAL_RACE"_s, u"1"_s);
@@ -218,7 +221,7 @@ TEST_F(DegreeChange, concurrentChangesIntoOneCollegeGetDistinctSerials)
     out += other.readAllStandardOutput();
     EXPECT_EQ(other.exitCode(), 0) << out.toStdString();
     EXPECT_EQ(dump(u"corvane3_tsc.studadm"_s, u"fslno"_s, u"fcollcode = 'C102' and fdegree = 'BA'"_s),
-              u"0001\n0002\n0003"_s);
+              u"10000\n10001\n10002\n9999"_s);
 }
 
 // The other client of the race above; runs only when started by it.

@@ -169,12 +169,14 @@ ChangeRefusal prepareChange(const ChangeRequest &r, ChangePlan &plan)
 namespace {
 
 // The next serial number in a college and degree: the largest stored plus
-// one, as four digits ("0001" when there is none).
+// one, as four digits ("0001" when there is none). Largest as a number: past
+// "9999" the text order would hand out "10000" again and again.
 QString nextSerial(const QString &db, const QString &college, const QString &degree)
 {
     const Rows rows = Conn::query(
             QStringLiteral(
-                    "select ifnull(max(fslno),0) as fslno from %1 where fcollcode = %2 and fdegree = %3")
+                    "select ifnull(max(cast(fslno as unsigned)),0) as fslno from %1 where fcollcode = %2 "
+                    "and fdegree = %3")
                     .arg(sql::table(db, QStringLiteral("studadm")), sql::quote(college), sql::quote(degree)));
     // A serial that is no number counts as 0, as the largest of none does.
     const int largest = rows.value(QStringLiteral("fslno")).trimmed().toInt();
