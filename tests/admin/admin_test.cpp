@@ -171,23 +171,32 @@ TEST_F(Admin, saveWritesOnlyWhatTheOperatorMeant)
              stored + u"N3*"_s, u""_s},
             {"typing cut at 15 after long name", u"choose DESK40-NIGHTDESK; type CLERK9ABCDEFGHIJ; save"_s,
              u"CLERK9ABCDEFGHI|BACK OFFICE| / "_s + stored, u""_s},
-            {"quote in a new name", u"type O'NEIL; leave; save"_s, stored,
+            {"a quote or a character the password cannot hold in a new name",
+             u"type O'NEIL; leave; save; type µX; leave; save"_s, stored,
              u"A User ID may not hold a quote ('): sign-in removes quotes, so the account could never "
-             "sign in."_s},
+             "sign in.|A new account's first password is its User ID. A password may not hold the character "
+             "\"Μ\"."_s},
+            {"a leading blank finds the stored account", u"type  DESK31; leave; tick N42; save"_s,
+             u"DESK31|FRONT|N2*N21*N4*N42* / DESK40-NIGHTDESK|BACK OFFICE|"_s, u""_s},
             {"Save on an empty screen", u"save"_s, stored, u"User ID Should be Entered"_s},
             {"new account: a root takes its branch, an item its root",
              u"type clerk9; section HELP; leave; tick N3; tick N23; untick N31; save; signs-in CLERK9 clerk9"_s,
              u"CLERK9|HELP|N2*N23* / "_s + stored, u""_s},
             // The stored form's rules (case, quotes, non-ASCII) hold for a new password.
-            {"old password wrong", u"password bad,abc,abc; signs-in CLERK7 CLERK7"_s, stored,
-             u"Invalid Password"_s},
-            {"confirmation differs", u"password clerk7,abc,ABC; signs-in CLERK7 CLERK7"_s, stored,
-             u"Mismatch - Confirm New Password"_s},
+            {"old password wrong, then confirmation differs",
+             u"password bad,abc,abc; password clerk7,abc,ABC; signs-in CLERK7 CLERK7"_s, stored,
+             u"Invalid Password|Mismatch - Confirm New Password"_s},
             {"password changed", u"password clerk7,NewPass,NewPass; signs-in CLERK7 newpass"_s, stored,
              kChanged},
             {"password encoding a quote, then a non-ASCII one",
              u"password clerk7,x$y,x$y; signs-in CLERK7 X$Y; password x$y,résumé,résumé; signs-in CLERK7 RÉSUMÉ"_s,
              stored, kChanged + u"|"_s + kChanged},
+            {"60 characters whole (codes shifted past 255), 61 refused, \"ω\" (it would be \"?\") refused",
+             u"password clerk7,%1,%1; signs-in CLERK7 %2; password %1,%1x,%1x; password %1,ωω1,ωω1; signs-in "
+             "CLERK7 %2"_s.arg(u"ÝÝ"_s + QString(58, u'a'), u"ýý"_s + QString(58, u'A')),
+             stored,
+             kChanged + u"|A password may hold at most 60 characters.|A password may not hold the character "
+                        "\"ω\"."_s},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,6 @@
 #include "deskfixture.h"
 
+#include "core/services/config.h"
 #include "gui/desk/deskscreen.h"
 #include "gui/desk/replydialog.h"
 #include "gui/shell/waitdialog.h"
@@ -9,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
@@ -74,7 +76,9 @@ TEST_F(Desk, pickForwardReplyAndTheTrailAtTheNextLevel)
     // An unknown university selects none: the reply gets no copy address and
     // no reset offer looked up in the previous university's database.
     form->pollTick();
-    EXPECT_EQ(form->findChild<QLineEdit *>(u"university"_s)->text(), u"777 - "_s);
+    const QLineEdit *university = form->findChild<QLineEdit *>(u"university"_s);
+    EXPECT_EQ(university->text() + QString::number(university->cursorPosition()),
+              u"777 - 0"_s); // from its start
     EXPECT_EQ(session().chosenUniversityEmail + session().chosenUniversityDb, QString());
     session().installationCode = u"041"_s;
     admin(QStringList{u"delete from corvane3_tsc.studadm"_s,
@@ -117,7 +121,9 @@ TEST_F(Desk, pickForwardReplyAndTheTrailAtTheNextLevel)
 }
 
 // A failure is reported once, not on every tick, and frees the lock; a lock
-// left by a stopped client is cleared after a minute of held ticks.
+// left by a stopped client is cleared after a minute of held ticks. While no
+// server answers, one message, quiet retries shown in the status bar, and the
+// desk can be left; it picks again when the server is back.
 TEST_F(Desk, aFailingTickAndAStaleLockDoNotStopTheDesk)
 {
     addGrievance(5, u"'C'"_s, u"null"_s);
@@ -141,6 +147,22 @@ TEST_F(Desk, aFailingTickAndAStaleLockDoNotStopTheDesk)
     form->pollTick();
     EXPECT_EQ(shown(), u"5"_s);
     EXPECT_EQ(ui.messages.size(), 2);
+
+    const QString port = Config::instance().port;
+    const auto serverDies = [] { killConn(), Config::instance().port = u"1"_s; };
+    button(u"refreshButton"_s)->click();
+    serverDies();
+    for (int i = 0; i < 3; ++i)
+        form->pollTick();
+    EXPECT_FALSE(form->findChild<QStatusBar *>()->currentMessage().isEmpty());
+    Config::instance().port = port;
+    form->pollTick();
+    EXPECT_EQ(shown() + form->findChild<QStatusBar *>()->currentMessage(), u"5"_s);
+    serverDies();
+    button(u"closeButton"_s)->click();
+    Config::instance().port = port;
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(ui.messages.size(), 4) << ui.dump();
 }
 
 } // namespace

@@ -99,12 +99,10 @@ TEST_F(Queue, aDeadlockedPickWaitsForTheNextTick)
     ASSERT_TRUE(other.waitForFinished(30000));
     EXPECT_EQ(other.exitCode(), 0) << other.readAllStandardError().toStdString();
     EXPECT_EQ(deadlocks(), before + 1) << "no deadlock: the test proves nothing";
-    EXPECT_EQ(heldBy(u"D1"_s), QString());
-    EXPECT_EQ(lockFlag(), QString());
+    EXPECT_EQ(heldBy(u"D1"_s) + lockFlag(), QString());
 
     form->pollTick();
-    EXPECT_EQ(shown(), u"5"_s);
-    EXPECT_EQ(heldBy(u"D1"_s), u"5"_s);
+    EXPECT_EQ(shown() + heldBy(u"D1"_s), u"55"_s);
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.dump();
     delete form.data();
     WaitDialog::closeIfOpen();

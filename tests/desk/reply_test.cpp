@@ -80,7 +80,7 @@ TEST_F(Reply, theMailAfterTheRecords)
         ui.reset();
         ui.answers = {answer};
         relay.status = status;
-        relay.requests.clear();
+        relay.requests = 0;
         QFile flag(dir.filePath(u"noemail.log"_s));
         ASSERT_TRUE(!flagged || flag.open(QIODevice::WriteOnly));
         reply::Reply r;
@@ -88,7 +88,7 @@ TEST_F(Reply, theMailAfterTheRecords)
         const reply::Notice notice = reply::mailAfterRecords(r);
         EXPECT_EQ(ui.texts() << notice.text, texts);
         EXPECT_EQ(notice.icon, status == 200 ? Icon::Information : Icon::Exclamation);
-        EXPECT_EQ(relay.requests.size(), mails);
+        EXPECT_EQ(relay.requests, mails);
         flag.remove();
     }
 }

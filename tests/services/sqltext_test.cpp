@@ -48,7 +48,6 @@ TEST_F(TextRoundTrip, valuesComeBackUnchanged)
         EXPECT_EQ(Conn::query(u"select 1 as x from masuser where fsection = "_s + sql::quote(v)).size(), 1)
                 << v.toStdString();
     }
-    EXPECT_EQ(count(u"select count(*) from corvane3_tkt.masuser"_s), int(std::size(values)));
 }
 
 } // namespace

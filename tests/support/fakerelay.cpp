@@ -32,8 +32,7 @@ void FakeRelay::onConnection()
                     length = line.mid(15).trimmed().toInt();
             if (buffer->size() < headerEnd + 4 + length)
                 return;
-            const QList<QByteArray> first = head.left(head.indexOf("\r\n")).split(' ');
-            requests.append(Request{first.value(0), first.value(1), buffer->mid(headerEnd + 4, length)});
+            ++requests;
             buffer->clear();
             const QByteArray answer = QByteArray("HTTP/1.1 ") + QByteArray::number(status) +
                                       (status == 200 ? " OK" : " Internal Server Error") +

@@ -9,8 +9,8 @@ namespace accounts {
 
 Account lookup(const QString &name)
 {
-    const Rows rows =
-            Conn::query(QStringLiteral("select * from masuser where Fusername =") + sql::quote(name));
+    const Rows rows = Conn::query(QStringLiteral("select * from masuser where Fusername =") +
+                                  sql::quote(name.trimmed()));
     Account a;
     if (rows.isEmpty())
         return a;
@@ -25,7 +25,7 @@ SaveResult save(const Edit &edit)
 {
     const QString name = sql::quote(edit.name.trimmed());
     const QString section = edit.section.trimmed();
-    const QString password = storedPassword(edit.name);
+    const QString password = storedPassword(edit.name.trimmed());
     SaveResult result = SaveResult::Updated;
     QString permission;
 
@@ -39,10 +39,12 @@ SaveResult save(const Edit &edit)
                       const Account stored = lookup(edit.name);
                       if (!stored.found) {
                           result = SaveResult::Inserted;
-                          if (edit.name.contains(QLatin1Char('\''))) {
+                          if (edit.name.contains(QLatin1Char('\'')))
                               result = SaveResult::QuoteInName;
+                          else if (!passwordProblem(edit.name.trimmed()).isEmpty())
+                              result = SaveResult::NameRefused;
+                          if (result != SaveResult::Inserted)
                               unit.finish();
-                          }
                       } else if (permission.isEmpty() && !edit.clearPermission) {
                           // Someone may have granted permissions since the screen
                           // loaded the account: only a confirmed clearing drops them.
@@ -68,7 +70,8 @@ SaveResult save(const Edit &edit)
                       return rows;
                   })
             .committedWhen([&] {
-                if (result == SaveResult::QuoteInName || result == SaveResult::Vanished)
+                if (result == SaveResult::QuoteInName || result == SaveResult::NameRefused ||
+                    result == SaveResult::Vanished)
                     return true; // nothing was written
                 const Rows rows = Conn::query(
                         QStringLiteral(
@@ -103,6 +106,8 @@ ChangeResult changePassword(const QString &user, const QString &oldPassword, con
                           result = ChangeResult::InvalidOld;
                       else if (newPassword.trimmed() != confirmation.trimmed())
                           result = ChangeResult::Mismatch;
+                      else if (!passwordProblem(confirmation).isEmpty())
+                          result = ChangeResult::Refused;
                       if (result != ChangeResult::Changed)
                           unit.finish();
                       return qint64(rows.size());

@@ -14,13 +14,13 @@ struct Account
     QString permission;
 };
 
-// The stored account named `name` (untrimmed, as typed).
+// The stored account named `name`, trimmed as the save trims it.
 Account lookup(const QString &name);
 
 // What the users screen saves.
 struct Edit
 {
-    QString name; // as typed: a new account's first password is this text
+    QString name; // as typed; trimmed, a new account's first password
     QString section;
     QString permission;
     // The operator cleared every tick and confirmed it; without this an empty
@@ -33,16 +33,18 @@ enum class SaveResult {
     Updated,
     QuoteInName, // refused: sign-in drops quotes, so such an account could never sign in
     Vanished,    // deleted by someone else between the look-up and the update
+    NameRefused, // a new name that passwordProblem() refuses as its first password
 };
 
 // Looks the name up and updates the account, or inserts it with its own name
 // as first password.
 SaveResult save(const Edit &edit);
 
-enum class ChangeResult { Changed, InvalidOld, Mismatch, Vanished };
+enum class ChangeResult { Changed, InvalidOld, Mismatch, Refused, Vanished };
 
 // Checks the old password of `user` (trimmed) and stores the new one when
-// the two new entries, trimmed, are equal (case-sensitive).
+// the two new entries, trimmed, are equal (case-sensitive) and
+// passwordProblem() finds nothing in the confirmation (Refused).
 ChangeResult changePassword(const QString &user, const QString &oldPassword, const QString &newPassword,
                             const QString &confirmation);
 

@@ -2,9 +2,12 @@
 
 #include "core/services/config.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTcpSocket>
 
 namespace {
 
@@ -42,6 +45,26 @@ bool isDroppedLink(int native)
     default:
         return false;
     }
+}
+
+// True unless the server takes the connection and sends no greeting within
+// `waitMs`. A refusal counts as true: the driver then fails at once, in its
+// own words.
+bool greeted(const Config &config, int waitMs, bool processEvents)
+{
+    QTcpSocket probe;
+    probe.connectToHost(config.server, config.port.isEmpty() ? quint16(3306) : config.port.toUShort());
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < waitMs) {
+        if (processEvents)
+            QCoreApplication::processEvents();
+        if (probe.bytesAvailable() > 0 || probe.waitForReadyRead(50))
+            return true;
+        if (probe.state() == QAbstractSocket::UnconnectedState)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -138,8 +161,24 @@ AppError Conn::translate(const QSqlError &error, bool connecting, const QString 
     return AppError(nativeOk ? native : ErrNo::Unreachable, text, context);
 }
 
-bool Conn::open()
+bool Conn::open(Greeting greeting)
 {
+    // Before the old connection goes: work run while events are processed
+    // here still finds a connection, and reopens it itself if it is broken.
+    if (greeting != Greeting::Trust) {
+        const Config &config = Config::instance();
+        const int waitMs = greeting == Greeting::Glance ? 250 : config.dbConnectTimeout * 1000;
+        if (!greeted(config, waitMs, greeting == Greeting::AwaitWithEvents)) {
+            lastErrorRef() = AppError(ErrNo::Unreachable,
+                                      QStringLiteral("The server %1 took the connection but did not answer "
+                                                     "within %2 ms")
+                                              .arg(config.server)
+                                              .arg(waitMs),
+                                      QStringLiteral("open"));
+            linkBroken() = true;
+            return false;
+        }
+    }
     {
         // A new connection object each time; the old one is dropped.
         if (QSqlDatabase::contains(kConnName)) {

@@ -45,9 +45,16 @@ private:
 class Conn
 {
 public:
+    // The driver's connect blocks the thread until the server's greeting, up
+    // to the connect timeout when a server takes the connection and never
+    // answers. So open() may first wait for the greeting itself: with events
+    // processed, up to the connect timeout (the start-up window keeps
+    // painting), or for a glance without them (a retry every second).
+    enum class Greeting { Trust, AwaitWithEvents, Glance };
+
     // Opens the connection anew (a dropped one is closed first). On failure
     // returns false and leaves the error in lastError().
-    static bool open();
+    static bool open(Greeting greeting = Greeting::Trust);
     static bool isOpen();
     static void close();
     static const AppError &lastError();

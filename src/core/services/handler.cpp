@@ -18,9 +18,9 @@ QString formatError(ErrorStyle style, const AppError &error)
     return error.description();
 }
 
-bool openConnection()
+bool openConnection(Conn::Greeting greeting)
 {
-    if (Conn::open())
+    if (Conn::open(greeting))
         return true;
     msgBox(formatError(ErrorStyle::DescriptionNumber, Conn::lastError()), Icon::Exclamation);
     return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/services/database.h"
 #include "core/services/errors.h"
 #include "core/services/interaction.h"
 
@@ -17,7 +18,7 @@ QString formatError(ErrorStyle style, const AppError &error);
 
 // Opens the one connection anew. On failure shows "{description} {number}"
 // (exclamation icon) and returns false.
-bool openConnection();
+bool openConnection(Conn::Greeting greeting = Conn::Greeting::Trust);
 
 struct HandlerOptions
 {

@@ -99,3 +99,19 @@ QString storedPassword(const QString &typed)
         out += c.toUpper(); // per character: the length never changes
     return out;
 }
+
+QString passwordProblem(const QString &typed)
+{
+    for (int i = 0; i < typed.size(); ++i) {
+        const QChar upper = typed.at(i).toUpper(); // the character the stored form encodes
+        if (upper != QLatin1Char('?') && cp1252Code(upper) == '?') {
+            // A character beyond the first plane is named whole, not by half.
+            const bool pair = typed.at(i).isHighSurrogate() && i + 1 < typed.size();
+            return QStringLiteral("A password may not hold the character \"%1\".")
+                    .arg(typed.mid(i, pair ? 2 : 1));
+        }
+    }
+    if (storedPassword(typed).size() > kMaxPasswordLength)
+        return QStringLiteral("A password may hold at most %1 characters.").arg(kMaxPasswordLength);
+    return QString();
+}

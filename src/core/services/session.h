@@ -55,6 +55,18 @@ QString universityName(const QString &code);
 // "?" (63).
 QString encodePassword(const QString &typed);
 
+// Longest stored form of a password: masuser.fpasswd holds 60 characters.
+// The stored form has one character for each typed one, less surrounding
+// blanks and quotes; every shifted code is one character of the column's
+// utf8mb4.
+constexpr int kMaxPasswordLength = 60;
+
+// Why `typed` may not become a password, "" when it may: a stored form
+// longer than kMaxPasswordLength (refused, never cut), or a character that
+// Windows-1252 cannot hold (it would count as "?", so "ωω1" and "жж1" would
+// be one password). Checked where a password is set; sign-in takes any text.
+QString passwordProblem(const QString &typed);
+
 // The password as stored in and compared with masuser.fpasswd: encodePassword
 // with single quotes removed, then upper-cased character by character.
 // Sign-in compares this form; storing exactly it (not the raw

@@ -83,7 +83,8 @@ Outcome activate(const Hooks &hooks)
     ui().pause(1000);
     if (hooks.watchdogOn)
         hooks.watchdogOn();
-    if (!openConnection())
+    // The start-up window keeps painting while a hung server is awaited.
+    if (!openConnection(Conn::Greeting::AwaitWithEvents))
         return end();
     if (hooks.watchdogOff)
         hooks.watchdogOff();

@@ -26,7 +26,8 @@ PasswordScreen::PasswordScreen(QWidget *parent)
         auto *box = new QLineEdit(this);
         box->setEchoMode(QLineEdit::Password);
         box->setStyleSheet(QStringLiteral("lineedit-password-character: 64;")); // "@"
-        box->setMaxLength(15);
+        // No typing limit, as in the sign-in box: a password too long to be
+        // stored is refused by name when it is set, not cut while typed.
         box->installEventFilter(this);
         grid->addWidget(box, row, 1, 1, 2);
         return box;
@@ -58,9 +59,10 @@ PasswordScreen::PasswordScreen(QWidget *parent)
 bool PasswordScreen::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::FocusIn) {
-        m_hintLabel->setText(watched == m_oldPassword
-                                     ? QStringLiteral("Enter Old Password Max 10 characters")
-                                     : QStringLiteral("Enter New Password Max 10 characters"));
+        m_hintLabel->setText((watched == m_oldPassword
+                                      ? QStringLiteral("Enter Old Password Max %1 characters")
+                                      : QStringLiteral("Enter New Password Max %1 characters"))
+                                     .arg(kMaxPasswordLength));
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -86,6 +88,10 @@ void PasswordScreen::changePassword()
                 return;
             case accounts::ChangeResult::Mismatch:
                 msgBox(QStringLiteral("Mismatch - Confirm New Password"), Icon::Exclamation);
+                m_newPassword->setFocus();
+                return;
+            case accounts::ChangeResult::Refused:
+                msgBox(passwordProblem(m_confirmPassword->text()), Icon::Exclamation);
                 m_newPassword->setFocus();
                 return;
             case accounts::ChangeResult::Vanished:

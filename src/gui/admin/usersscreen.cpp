@@ -4,6 +4,7 @@
 #include "core/services/database.h"
 #include "core/services/handler.h"
 #include "core/services/interaction.h"
+#include "core/services/session.h"
 #include "gui/services/formutil.h"
 
 #include <QApplication>
@@ -270,6 +271,12 @@ void UsersScreen::saveAccount()
         msgBox(QStringLiteral(
                        "A User ID may not hold a quote ('): sign-in removes quotes, so the account could "
                        "never sign in."),
+               Icon::Exclamation);
+        m_userId->setFocus();
+        return;
+    case accounts::SaveResult::NameRefused:
+        msgBox(QStringLiteral("A new account's first password is its User ID. ") +
+                       passwordProblem(edit.name.trimmed()),
                Icon::Exclamation);
         m_userId->setFocus();
         return;

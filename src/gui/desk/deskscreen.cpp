@@ -2,6 +2,7 @@
 
 #include "core/desk/forward.h"
 #include "core/desk/status.h"
+#include "core/services/database.h"
 #include "core/services/handler.h"
 #include "core/services/session.h"
 #include "gui/desk/replydialog.h"
@@ -67,6 +68,7 @@ void DeskScreen::buildControls()
     const auto field = [this] {
         auto *edit = new QLineEdit(this);
         edit->setReadOnly(true);
+        showFromStart(edit);
         return edit;
     };
 
@@ -81,6 +83,7 @@ void DeskScreen::buildControls()
     fields->addWidget(caption(QStringLiteral("Date")), 0, 4);
     m_date = new MaskedEdit(QStringLiteral("##/##/####"), this);
     m_date->setReadOnly(true);
+    showFromStart(m_date);
     m_time = field();
     auto *dateBox = new QHBoxLayout;
     dateBox->addWidget(m_date);
@@ -172,13 +175,13 @@ void DeskScreen::buildControls()
     summaryLayout->addWidget(m_statusGrid);
     summaryFrame->setFixedWidth(340); // the grid's three columns and the frame's margins
 
-    auto *statusBar = new QStatusBar(this);
-    statusBar->setSizeGripEnabled(false);
-    m_pendingTotal = new QLabel(statusBar);
-    m_repliedTotal = new QLabel(statusBar);
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setSizeGripEnabled(false);
+    m_pendingTotal = new QLabel(m_statusBar);
+    m_repliedTotal = new QLabel(m_statusBar);
     for (QLabel *total : {m_pendingTotal, m_repliedTotal}) {
         total->setMinimumWidth(200);
-        statusBar->addWidget(total);
+        m_statusBar->addWidget(total);
     }
 
     auto *left = new QVBoxLayout;
@@ -193,7 +196,7 @@ void DeskScreen::buildControls()
 
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(body, 1);
-    outer->addWidget(statusBar);
+    outer->addWidget(m_statusBar);
     resize(900, 480);
 
     connect(m_replyButton, &QPushButton::clicked, this, &DeskScreen::reply);
@@ -255,11 +258,37 @@ bool DeskScreen::runDesk(const std::function<void(int)> &work, QString *repeated
     return ok && !silenced;
 }
 
+void DeskScreen::noteServerGone()
+{
+    if (Conn::isOpen() || m_serverGone)
+        return;
+    m_serverGone = true;
+    m_statusBar->showMessage(QStringLiteral("No answer from the server: trying again . . ."));
+    m_poller->start();
+}
+
+bool DeskScreen::serverBack()
+{
+    if (!Conn::open(Conn::Greeting::Glance))
+        return false;
+    m_serverGone = false;
+    m_statusBar->clearMessage();
+    // A grievance shown when the server went keeps the desk as it was: no
+    // ticks until it is replied to, forwarded or given back.
+    if (!m_shown.tktid.isEmpty()) {
+        m_poller->stop();
+        return false;
+    }
+    return true;
+}
+
 void DeskScreen::pollTick()
 {
     // A message box shown by a tick or a command runs its own event loop; the
     // ticks that fire meanwhile are skipped.
     if (m_inTick || m_gate.busy())
+        return;
+    if (m_serverGone && !serverBack())
         return;
     m_inTick = true;
     runDesk(
@@ -271,10 +300,13 @@ void DeskScreen::pollTick()
                 }
                 m_watch.heldTooLong(false, ui().now());
                 pickNext();
+                if (!Conn::isOpen())
+                    return; // the pick found no server, and said so
                 refreshStatus();
                 WaitDialog::closeIfOpen();
             },
             &m_tickError);
+    noteServerGone();
     m_inTick = false;
 }
 
@@ -438,8 +470,10 @@ void DeskScreen::giveBack()
 {
     m_gate.run(commandButtons(), [this] {
         const QString user = session().userName;
-        if (!runDesk([&](int) { desk::releaseHeld(user); }))
+        if (!runDesk([&](int) { desk::releaseHeld(user); })) {
+            noteServerGone();
             return;
+        }
         clearShown();
         enablePoller();
     });
@@ -449,8 +483,13 @@ void DeskScreen::giveBackAndClose()
 {
     m_gate.run(commandButtons(), [this] {
         const QString user = session().userName;
-        if (!runDesk([&](int) { desk::releaseHeld(user); }))
-            return;
+        // While no server answers the desk can still be left; the grievance
+        // stays held until the main window closes or it is released.
+        if (!m_serverGone && !runDesk([&](int) { desk::releaseHeld(user); })) {
+            noteServerGone();
+            if (!m_serverGone)
+                return;
+        }
         close();
     });
 }
@@ -479,7 +518,8 @@ void DeskScreen::showEvent(QShowEvent *event)
 void DeskScreen::closeEvent(QCloseEvent *event)
 {
     m_poller->stop();
-    runDesk([](int) { desk::releaseHeld(session().userName); });
+    if (!m_serverGone)
+        runDesk([](int) { desk::releaseHeld(session().userName); });
     event->accept();
 }
 

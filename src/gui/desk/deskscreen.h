@@ -14,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QStatusBar;
 class QTimer;
 class TrailView;
 
@@ -64,6 +65,11 @@ private:
     // the one kept there is not reported again (the poller runs every second)
     // until a run goes through.
     bool runDesk(const std::function<void(int)> &work, QString *repeated = nullptr);
+    // After a failed run: when no server answered the reopen (its one message
+    // shown), the desk stays usable and each tick tries again quietly.
+    void noteServerGone();
+    // The quiet try of a tick; true once the server answers again.
+    bool serverBack();
 
     QLineEdit *m_ticketNumber = nullptr;
     QLineEdit *m_grievanceType = nullptr;
@@ -94,6 +100,7 @@ private:
     ResultGrid *m_statusGrid = nullptr;
     QLabel *m_pendingTotal = nullptr;
     QLabel *m_repliedTotal = nullptr;
+    QStatusBar *m_statusBar = nullptr;
     QTimer *m_poller = nullptr;
 
     desk::Grievance m_shown;
@@ -102,5 +109,6 @@ private:
     QString m_tickError; // last failure reported by a tick
     QString m_pickError; // last failure reported by the pick
     bool m_inTick = false;
+    bool m_serverGone = false;
     bool m_activated = false;
 };

@@ -38,6 +38,8 @@ ReplyDialog::ReplyDialog(desk::Grievance grievance, ReplyHooks hooks, QWidget *p
     m_copyTo = new QLineEdit(this);
     m_copyTo->setObjectName(QStringLiteral("copyTo"));
     m_subject = new QLineEdit(this);
+    for (QLineEdit *box : {m_university, m_grievanceType, m_recipient, m_mobile, m_copyTo, m_subject})
+        showFromStart(box);
     m_message = new QPlainTextEdit(this);
     m_message->setReadOnly(true);
     m_replyText = new QTextEdit(this);

@@ -34,6 +34,14 @@ QString maskPlaceholder(const QString &mask, bool *known)
     return QString();
 }
 
+void showFromStart(QLineEdit *box)
+{
+    QObject::connect(box, &QLineEdit::textChanged, box, [box] {
+        if (box->isReadOnly() || !box->hasFocus())
+            box->setCursorPosition(0);
+    });
+}
+
 namespace {
 
 void paintEmpty(QWidget *w)

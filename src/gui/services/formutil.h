@@ -64,6 +64,11 @@ void clearInputs(QWidget *form);
 // columns unchanged, bold font.
 void clearSheetGrid(QTableWidget *grid);
 
+// A box the program fills shows its text from the start: setText leaves the
+// cursor at the end, which scrolls a value wider than the box to its end.
+// Typing in an editable box keeps its cursor where the typing puts it.
+void showFromStart(QLineEdit *box);
+
 // Makes text boxes select their whole text on getting the focus.
 void selectAllOnFocus(QWidget *form);
 
