@@ -1,7 +1,6 @@
 #include "core/reports/examcentre.h"
 #include "core/reports/pagesetup.h"
 #include "core/services/session.h"
-#include "core/services/sqltext.h"
 #include "core/services/workbook.h"
 
 #include "gui/reports/examcentrelist.h"

@@ -31,12 +31,6 @@ ChangeRequest request(const QString &mobile, const QString &newColl, const QStri
 class DegreeChange : public ScreenTest<DegreeChangeScreen>
 {
 protected:
-    void SetUp() override
-    {
-        ScreenTest::SetUp();
-        addRows();
-    }
-
     // Anu's application has two subjects and a document; C102/BA holds 0007.
     static void addRows()
     {
@@ -132,6 +126,7 @@ TEST_F(DegreeChange, refusalsWriteNothing)
 // serials included, the serial lock free, "Updated!!" shown once.
 TEST_F(DegreeChange, everyCutLeavesOneChangeWithItsSerial)
 {
+    addRows();
     for (const QString &typed :
          u"oldCollege=C101 newCollege=C102 oldDegree=BA newDegree=BA mobile=9100000001"_s.split(u' '))
         in(qPrintable(typed.section(u'=', 0, 0)))->setText(typed.section(u'=', 1));
@@ -194,6 +189,7 @@ TEST_F(DegreeChange, everyCutLeavesOneChangeWithItsSerial)
 // GMS_SERIAL_RACE_PORT names) the claim row does.
 TEST_F(DegreeChange, concurrentChangesIntoOneCollegeGetDistinctSerials)
 {
+    addRows();
     // The college's serials have passed four digits: the next is the largest
     // as a number ("10000"), not as text ("9999").
     admin(QStringList{
@@ -225,8 +221,7 @@ TEST_F(DegreeChange, concurrentChangesIntoOneCollegeGetDistinctSerials)
 }
 
 // The other client of the race above; runs only when started by it.
-class SerialRace : public DbTest
-{};
+using SerialRace = DbTest;
 
 TEST_F(SerialRace, otherClient)
 {

@@ -2,7 +2,6 @@
 // byte-order mark, the same students as a workbook), the oracle, bad input,
 // every import unit cut at every statement, and the two import screens.
 #include "core/services/database.h"
-#include "core/services/handler.h"
 #include "core/services/session.h"
 #include "core/students/studentimport.h"
 #include "gui/services/formutil.h"
@@ -13,7 +12,6 @@
 #include "studentsfixture.h"
 #include "support/faultproxy.h"
 
-#include <QDir>
 #include <QFile>
 #include <QMdiSubWindow>
 #include <QProgressDialog>
@@ -250,10 +248,9 @@ TEST_F(Imports, badFilesAreRefusedNamingLineAndCause)
     EXPECT_FALSE(runAsImport([&] {
         stageWorkbook({kDb, u"041"_s, u"2001"_s, book}, [](auto &) { return true; });
     }));
-    EXPECT_NE(
-            ui.dump().find("2001 long.xlsx cannot be imported: row 2 of the sheet: the mobile number (column "
-                           "E) has 23 characters; at most 20"),
-            std::string::npos)
+    EXPECT_TRUE(QString::fromStdString(ui.dump()).contains(
+            u"2001 long.xlsx cannot be imported: row 2 of the sheet: the mobile number "
+            "(column E) has 23 characters; at most 20"_s))
             << ui.dump();
 }
 
@@ -466,13 +463,10 @@ TEST_F(ExcelScreen, applicationsAfterAWrongLayoutAndTheSameWorkbookTwice)
 // no crash, no message (not the minute's limit either), nothing staged.
 TEST_F(ExcelScreen, closingDuringAConversionStopsItAndLoadsNothing)
 {
-    QTemporaryDir bin;
-    QFile slow(bin.filePath(u"soffice"_s));
-    ASSERT_TRUE(slow.open(QIODevice::WriteOnly) && slow.write("#!/bin/sh\nexec /bin/sleep 600\n") > 0);
-    slow.close();
-    slow.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    ASSERT_TRUE(QFile::setPermissions(writeFile(u"soffice"_s, "#!/bin/sh\nexec /bin/sleep 600\n"),
+                                      QFile::ReadOwner | QFile::ExeOwner));
     const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(bin.path()));
+    qputenv("PATH", QFile::encodeName(folder));
     screen->setAttribute(Qt::WA_DeleteOnClose); // as the main window opens it
     const QPointer<QWidget> open(screen);
     ui.fileNames = {

@@ -62,9 +62,8 @@ QString StudentsTest::writeFile(const QString &name, const QByteArray &data)
 {
     const QString path = folder + u'/' + name;
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        ADD_FAILURE() << "cannot write " << path.toStdString();
-    f.write(data);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size())
+            << "cannot write " << path.toStdString();
     return path;
 }
 
@@ -73,16 +72,13 @@ QString StudentsTest::workbook(const QString &name, const SheetRows &rows)
     const QString path = folder + u'/' + name;
     lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
     lxw_worksheet *ws = workbook_add_worksheet(wb, "Students");
-    for (int r = 0; r < rows.size(); ++r) {
-        for (int c = 0; c < rows.at(r).size(); ++c) {
-            const QVariant &v = rows.at(r).at(c);
-            if (v.userType() == QMetaType::QString)
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows.at(r).size(); ++c)
+            if (const QVariant &v = rows.at(r).at(c); v.userType() == QMetaType::QString)
                 worksheet_write_string(ws, lxw_row_t(r), lxw_col_t(c), v.toString().toUtf8().constData(),
                                        nullptr);
             else if (v.isValid())
                 worksheet_write_number(ws, lxw_row_t(r), lxw_col_t(c), v.toDouble(), nullptr);
-        }
-    }
     EXPECT_EQ(workbook_close(wb), LXW_NO_ERROR);
     return path;
 }
