@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -161,14 +162,19 @@ TEST_F(Search, findsWhatWasTypedAndNothingElse)
     EXPECT_EQ(many.rows.first().tktid, u"1501"_s);
 }
 
-// The screen finds by mobile, shows the selected grievance's message and
-// trail (markup shown, not rendered) and writes nothing.
+// The screen finds by mobile, shows a dozen rows and every column at its
+// opening size, the selected grievance's message and trail (markup shown,
+// not rendered) beside a long contact line, and writes nothing.
 TEST_F(Search, screenFindsShowsTheTrailAndWritesNothing)
 {
     admin(u"insert into corvane3_tkt.tktdetl(ftktid, ftkttrandate, ffromuser, ftkttrangroup, ftkttranmsg) "
           "values (11, '2026-03-04 10:00:00', 'DESK31', '2', 'Forwarded with <b>remarks</b>\nline two')"_s);
+    admin(u"insert into corvane3_tkt.tkthead(ftktid, ftktmobile, ftktfrom, fstudemail) select seq, "
+          u"'9840011111', "
+          "repeat('Sender ', 12), repeat('x', 90) from corvane3_tkt.seq_1_to_10"_s);
     const QString writesBefore = writesSoFar();
     FindGrievanceScreen form;
+    form.resize(form.sizeHint()); // as the main window opens it
     form.show();
     auto *by = form.findChild<QComboBox *>(u"searchBy"_s);
     auto *text = form.findChild<QLineEdit *>(u"searchText"_s);
@@ -177,13 +183,16 @@ TEST_F(Search, screenFindsShowsTheTrailAndWritesNothing)
     by->setCurrentIndex(by->findData(int(SearchBy::Mobile)));
     text->setText(u"9840011111"_s);
     QTest::keyClick(text, Qt::Key_Return);
-    ASSERT_EQ(grid->rowCount(), 2) << ui.dump();
+    ASSERT_EQ(grid->rowCount(), 12) << ui.dump();
+    EXPECT_EQ(grid->rowAt(grid->viewport()->height() - 1), -1); // all twelve in view
+    EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0);
     EXPECT_EQ(grid->item(0, 0)->text() + u"|"_s + QString::number(trail->topLevelItemCount()), u"14|0"_s);
     grid->selectRow(1);
     EXPECT_EQ(form.findChild<QPlainTextEdit *>(u"message"_s)->toPlainText(),
               u"My hall ticket for semester 3 is missing. Regards, O'Brien"_s);
     ASSERT_EQ(trail->topLevelItemCount(), 1);
     EXPECT_EQ(trail->topLevelItem(0)->text(3), u"Forwarded with <b>remarks</b> line two"_s);
+    EXPECT_GE(trail->width(), 500);
     EXPECT_TRUE(trail->topLevelItem(0)->toolTip(3).contains(u"&lt;b&gt;remarks"_s));
     // The newest line's whole text shows below without a click.
     EXPECT_EQ(form.findChild<QPlainTextEdit *>(u"trailFullText"_s)->toPlainText(),
