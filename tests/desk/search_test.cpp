@@ -123,7 +123,7 @@ TEST_F(Search, findsWhatWasTypedAndNothingElse)
     // (a newer row far on), where the full-text index narrows the rows.
     for (const bool longHistory : {false, true}) {
         if (longHistory)
-            admin(u"insert into corvane3_tkt.tkthead(ftktid, ftktsub) values (90000, 'later')"_s);
+            admin(u"insert into corvane3_tkt.tkthead(ftktid, ftktsub) values (1000000, 'later')"_s);
         const QString writesBefore = writesSoFar();
         for (const Case &c : cases) {
             SCOPED_TRACE(

@@ -245,9 +245,11 @@ QVector<Rows> findWords(const SearchRequest &request)
 {
     const WordsQuery words = wordsQuery(request.text);
     const QString exact = words.exact + filters(request);
-    const qlonglong top = Conn::query(QStringLiteral("select ifnull(max(ftktid), 0) as n from tkthead"))
-                                  .value(QStringLiteral("n"))
-                                  .toLongLong();
+    // The newest number as the column holds it: an aggregate comes back as
+    // a floating-point value, which reads as text like "1e+06".
+    const Rows newest =
+            Conn::query(QStringLiteral("select ftktid from tkthead order by ftktid desc limit 1"));
+    const qlonglong top = newest.isEmpty() ? 0 : newest.value(QStringLiteral("ftktid")).toLongLong();
     const qlonglong sampleBottom = qMax<qlonglong>(1, top - kSample + 1);
     const QString inSample = QStringLiteral("h.ftktid between %1 and %2 and ").arg(sampleBottom).arg(top);
     QVector<Rows> found{Conn::query(kSelect + inSample + exact + limited(kSearchLimit + 1))};
