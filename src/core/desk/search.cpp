@@ -112,9 +112,9 @@ QString typedMobile(const QString &text)
 constexpr qlonglong kSample = 5000;
 // What the server spends, in microseconds: reading and checking one row;
 // one row holding an index term; one row the index finds and is checked.
-constexpr double kRowReadCost = 1.2;
-constexpr double kPostingCost = 0.6;
-constexpr double kIndexRowCost = 4.5;
+constexpr double kRowReadCost = 2.2;
+constexpr double kPostingCost = 0.15;
+constexpr double kIndexRowCost = 8;
 // A term held by more rows than this narrows the index's answer too little
 // for what it costs to look up.
 constexpr double kCommonTerm = 20000;
@@ -175,6 +175,7 @@ struct WordsQuery
 {
     QString exact; // SQL condition on h
     QStringList terms;
+    bool plainWord = false; // one typed word, itself the one term
 };
 
 WordsQuery wordsQuery(const QString &text)
@@ -198,6 +199,8 @@ WordsQuery wordsQuery(const QString &text)
                 query.terms << term;
     }
     query.exact = exact.join(QStringLiteral(" and "));
+    query.plainWord = exact.size() == 1 && query.terms.size() == 1 &&
+                      query.terms.first().compare(text.trimmed(), Qt::CaseInsensitive) == 0;
     return query;
 }
 
@@ -262,16 +265,22 @@ QVector<Rows> findWords(const SearchRequest &request)
         walkCost = qMin(walkCost, double(kSearchLimit - count) * double(kSample) / count * kRowReadCost);
     QStringList terms;
     if (!words.terms.isEmpty()) {
-        QStringList sums;
-        for (const QString &term : words.terms)
-            sums << QStringLiteral("sum(%1) as f%2").arg(wholeWord(term)).arg(sums.size());
-        const Rows sample = Conn::query(QStringLiteral("select %1 from tkthead h where %2 1")
-                                                .arg(sums.join(QStringLiteral(", ")), inSample));
-        // Rows of the older history holding each term, as the sample has it.
+        // Rows of the older history holding each term, as the sample has it;
+        // a plain word's are the rows it matched there.
         const double scale = double(sampleBottom - 1) / double(top - sampleBottom + 1);
         QVector<QPair<double, QString>> held;
-        for (int i = 0; i < words.terms.size(); ++i)
-            held.append({sample.value(QStringLiteral("f%1").arg(i)).toDouble() * scale, words.terms.at(i)});
+        if (words.plainWord && filters(request).isEmpty()) {
+            held.append({count * scale, words.terms.first()});
+        } else {
+            QStringList sums;
+            for (const QString &term : words.terms)
+                sums << QStringLiteral("sum(%1) as f%2").arg(wholeWord(term)).arg(sums.size());
+            const Rows sample = Conn::query(QStringLiteral("select %1 from tkthead h where %2 1")
+                                                    .arg(sums.join(QStringLiteral(", ")), inSample));
+            for (int i = 0; i < words.terms.size(); ++i)
+                held.append(
+                        {sample.value(QStringLiteral("f%1").arg(i)).toDouble() * scale, words.terms.at(i)});
+        }
         std::sort(held.begin(), held.end());
         // The rarest term, and the others while they cost less than they save.
         double indexCost = 0;
