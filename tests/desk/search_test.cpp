@@ -114,7 +114,7 @@ TEST_F(Search, findsWhatWasTypedAndNothingElse)
                           {N, u"1 or 1=1"_s, nullptr},
                           {N, u"١٢"_s, nullptr},
                           {N, {}, nullptr},
-                          {M, u"  "_s, nullptr},
+                          {M, u" - "_s, nullptr},
                           {W, u" \t"_s, nullptr}};
     // Words with punctuation find what the plain match finds, no more, no less.
     const QStringList punctuated = {u"o'brien"_s,     u"brien"_s,   u"50%"_s,      u"%"_s,

@@ -327,7 +327,7 @@ QString checkSearch(const SearchRequest &request)
     case SearchBy::Number:
         return isGrievanceNumber(text) ? QString() : QStringLiteral("Enter the grievance number in digits.");
     case SearchBy::Mobile:
-        return text.isEmpty() ? QStringLiteral("Enter the mobile number.") : QString();
+        return typedMobile(text).isEmpty() ? QStringLiteral("Enter the mobile number.") : QString();
     case SearchBy::Email:
         return text.isEmpty() ? QStringLiteral("Enter the e-mail address.") : QString();
     case SearchBy::Words:
