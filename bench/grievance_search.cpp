@@ -1,9 +1,14 @@
 // Finding a grievance again on a small (10,000) and a large (1,000,000)
-// history: by number, mobile, e-mail and two words (a student's name as the
-// message gives it), through the client's own search; the two histories
-// take turns. Prints each median and, last, the worst ratio of large to
-// small. Also what the indexes cost: building the full-text index on a full
-// table, and the portal's single-row inserts with and without them.
+// history, through the client's own search, every kind a help desk uses: by
+// number, mobile as typed (with a blank), e-mail, a word of the message, a
+// student's name (two words), a common phrase, a two-letter word, a word
+// found nowhere, words with a quote, backslashes, an underscore, a percent
+// sign, and a word in Tamil; the two histories take turns. Prints each
+// median and answer size, the slowest at 1M (worst_ms_1m=) and the ratio of
+// the slowest at 1M to the slowest at 10k among the kinds whose answer has
+// the same size on both (ratio=). Also what the indexes cost: building the
+// full-text index on a full table, and the portal's single-row inserts with
+// and without them.
 //
 // Replaces corvane3_tkt.tkthead: run it through scripts/bench, which gives it
 // a private server. Argument: rounds of ten searches of each kind (default 10).
@@ -112,6 +117,10 @@ const Topic kTopics[] = {
         {"Verification of certificates", "My certificates for {c} have not been verified since {m}."},
         {"Portal not loading", "The student portal has not loaded on my phone since {m}."}};
 
+const char *const kRareLines[] = {" Signed, O'Brien.", " Saved at C:\\\\Users\\\\exam.",
+                                  " The roll_no field is blank.", " Only 50% of marks shown.",
+                                  " \u0BA4\u0BAE\u0BBF\u0BB4\u0BCD \u0BA4\u0BC7\u0BB0\u0BCD\u0BB5\u0BC1."};
+
 // The words of everyday messages, most frequent first; the rest of the
 // vocabulary is made of syllables, so that rare words are really rare.
 const char *const kCommon[] = {
@@ -209,7 +218,8 @@ private:
 
 struct Sample
 {
-    QString tktid, mobile, email;
+    QString tktid, mobile, typedMobile, email;
+    QString word;      // the message's last word
     QString name;      // first and last name as the message signs them
     QString nameTopic; // the last name and the subject's last word
 };
@@ -270,6 +280,15 @@ std::vector<Sample> writeRows(const QString &path, int rows)
         for (int n = 4 + int(rng() % 12); n > 0; --n)
             filler += QLatin1Char(' ') + vocabulary.draw(rng);
         message += filler + QLatin1Char('.');
+        // What people also write, now and then: a transfer certificate as
+        // "TC", and rarely a name with a quote, a file path, a field name,
+        // a share, a word in Tamil. A backslash is written doubled for LOAD
+        // DATA.
+        const unsigned extra = rng() % 10000;
+        if (extra < 100)
+            message += QStringLiteral(" The TC is needed urgently.");
+        else if (extra < 100 + std::size(kRareLines))
+            message += QString::fromUtf8(kRareLines[extra - 100]);
         const bool open = id > rows - 300 || rng() % 100 < 2;
         const QString status = open ? QString::fromLatin1(rng() % 2 ? "\\N" : "A") : QStringLiteral("C");
         const QString replier = open ? QStringLiteral("\\N") : QString::fromLatin1(repliers[rng() % 5]);
@@ -305,7 +324,8 @@ std::vector<Sample> writeRows(const QString &path, int rows)
         // the student's name as the message gives it.
         if (id % (rows / 200) == 7 && named) {
             const QString subjectWord = QString::fromLatin1(topic.subject).section(QLatin1Char(' '), -1);
-            samples.push_back({QString::number(id), mobile, email, first + QLatin1Char(' ') + last,
+            samples.push_back({QString::number(id), mobile, mobile.left(5) + QLatin1Char(' ') + mobile.mid(5),
+                               email, filler.section(QLatin1Char(' '), -1), first + QLatin1Char(' ') + last,
                                last + QLatin1Char(' ') + subjectWord});
         }
     }
@@ -370,6 +390,33 @@ double timeSearch(desk::SearchBy by, const QString &text, int *found)
     return ms;
 }
 
+struct Kind
+{
+    const char *label;
+    desk::SearchBy by;
+    QString Sample::*field; // what is looked for, or else `text`
+    const char *text;
+};
+const Kind kKinds[] = {{"number", desk::SearchBy::Number, &Sample::tktid, nullptr},
+                       {"mobile as typed", desk::SearchBy::Mobile, &Sample::typedMobile, nullptr},
+                       {"e-mail", desk::SearchBy::Email, &Sample::email, nullptr},
+                       {"a word", desk::SearchBy::Words, &Sample::word, nullptr},
+                       {"name (two words)", desk::SearchBy::Words, &Sample::name, nullptr},
+                       {"hall ticket", desk::SearchBy::Words, nullptr, "hall ticket"},
+                       {"TC", desk::SearchBy::Words, nullptr, "TC"},
+                       {"xq", desk::SearchBy::Words, nullptr, "xq"},
+                       {"O'Brien", desk::SearchBy::Words, nullptr, "O'Brien"},
+                       {"C:\\Users\\exam", desk::SearchBy::Words, nullptr, "C:\\Users\\exam"},
+                       {"roll_no", desk::SearchBy::Words, nullptr, "roll_no"},
+                       {"50%", desk::SearchBy::Words, nullptr, "50%"},
+                       {"Tamil word", desk::SearchBy::Words, nullptr, "\u0BA4\u0BAE\u0BBF\u0BB4\u0BCD"}};
+constexpr int kKindCount = int(std::size(kKinds));
+
+QString searchText(const Kind &kind, const Sample &sample)
+{
+    return kind.field ? sample.*kind.field : QString::fromUtf8(kind.text);
+}
+
 // One history: its table while another one is in use, the grievances to
 // look for, and the times of each kind of search.
 struct History
@@ -377,34 +424,20 @@ struct History
     int rows = 0;
     QString parked; // the table's name while it is not tkthead
     std::vector<Sample> samples;
-    std::vector<double> times[4];
-    long long found[4] = {};
+    std::vector<double> times[kKindCount];
+    long long found[kKindCount] = {};
 };
-
-struct Kind
-{
-    const char *label;
-    desk::SearchBy by;
-    QString Sample::*field;
-};
-const Kind kKinds[] = {{"number", desk::SearchBy::Number, &Sample::tktid},
-                       {"mobile", desk::SearchBy::Mobile, &Sample::mobile},
-                       {"e-mail", desk::SearchBy::Email, &Sample::email},
-                       {"name (two words)", desk::SearchBy::Words, &Sample::name}};
 
 // Runs a batch of every kind of search on one history, under the name
 // tkthead.
 void searchBatch(History &h, int batch, int first)
 {
     Conn::execute(QStringLiteral("rename table %1 to tkthead").arg(h.parked));
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < kKindCount; ++k) {
         for (int i = -2; i < batch; ++i) { // two to warm up
             const Sample &sample = h.samples[size_t(first + i + 2) % h.samples.size()];
             int found = 0;
-            const double ms = timeSearch(kKinds[k].by, sample.*kKinds[k].field, &found);
-            if (found == 0)
-                std::fprintf(stderr, "bench: %d rows: %s search for \"%s\" found nothing\n", h.rows,
-                             kKinds[k].label, qPrintable(sample.*kKinds[k].field));
+            const double ms = timeSearch(kKinds[k].by, searchText(kKinds[k], sample), &found);
             if (i >= 0) {
                 h.times[k].push_back(ms);
                 h.found[k] += found;
@@ -545,13 +578,23 @@ int main(int argc, char **argv)
         for (int round = 0; round < rounds; ++round)
             for (History *h : {&small, &large})
                 searchBatch(*h, batch, round * batch);
-        double ratios[4];
-        for (int k = 0; k < 4; ++k) {
-            for (const History *h : {&small, &large})
-                std::printf("tkthead %7d rows: %-17s median %7.3f ms (%.1f rows found on average)\n", h->rows,
-                            kKinds[k].label, bench::median(h->times[k]),
-                            double(h->found[k]) / double(h->times[k].size()));
-            ratios[k] = bench::median(large.times[k]) / bench::median(small.times[k]);
+        // The ratio counts the kinds whose answer has the same size on both
+        // histories (a full list, or the one grievance looked for).
+        double worstSmall = 0, worstLarge = 0, worstLargeAll = 0;
+        QStringList compared;
+        for (int k = 0; k < kKindCount; ++k) {
+            const double found[2] = {double(small.found[k]) / double(small.times[k].size()),
+                                     double(large.found[k]) / double(large.times[k].size())};
+            const double ms[2] = {bench::median(small.times[k]), bench::median(large.times[k])};
+            for (int i = 0; i < 2; ++i)
+                std::printf("tkthead %7d rows: %-17s median %7.3f ms (%.1f rows found on average)\n",
+                            i ? large.rows : small.rows, kKinds[k].label, ms[i], found[i]);
+            worstLargeAll = std::max(worstLargeAll, ms[1]);
+            if (found[0] == found[1]) {
+                compared << QString::fromUtf8(kKinds[k].label);
+                worstSmall = std::max(worstSmall, ms[0]);
+                worstLarge = std::max(worstLarge, ms[1]);
+            }
         }
         for (History *h : {&small, &large})
             otherSearches(*h);
@@ -559,12 +602,9 @@ int main(int argc, char **argv)
         Conn::execute(QStringLiteral("rename table %1 to tkthead").arg(large.parked));
         measureInserts();
 
-        std::printf("ratios 1M/10k: number %.2f, mobile %.2f, e-mail %.2f, name %.2f\n", ratios[0], ratios[1],
-                    ratios[2], ratios[3]);
-        std::printf("slowest search at 1000000 rows: %.3f ms\n",
-                    std::max({bench::median(large.times[0]), bench::median(large.times[1]),
-                              bench::median(large.times[2]), bench::median(large.times[3])}));
-        std::printf("ratio=%.3f\n", *std::max_element(std::begin(ratios), std::end(ratios)));
+        std::printf("worst_ms_1m=%.3f\n", worstLargeAll);
+        std::printf("ratio=%.3f (slowest at 1M over slowest at 10k of: %s)\n", worstLarge / worstSmall,
+                    qPrintable(compared.join(QStringLiteral(", "))));
     } catch (const AppError &e) {
         std::fprintf(stderr, "bench: %s %lld\n", qPrintable(e.description()),
                      static_cast<long long>(e.number()));

@@ -70,6 +70,8 @@ CREATE TABLE IF NOT EXISTS tkthead (
     -- the desk's count of one user's replies of the day at a level
     KEY ix_tkthead_reply (ffinaluser, ftktgroup, ftktstatus, ffinaldate, funivcode, ftktuser),
     -- finding a grievance again: by mobile, by either e-mail address, by words
+    -- (the full-text index must be built on a server with
+    -- innodb_ft_min_token_size=1 and innodb_ft_enable_stopword=OFF: README)
     KEY ix_tkthead_mobile (ftktmobile),
     KEY ix_tkthead_email (ftktemail),
     KEY ix_tkthead_studemail (fstudemail),

@@ -5,6 +5,7 @@
 #include "core/services/sqltext.h"
 
 #include <QHash>
+#include <QPair>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -14,8 +15,9 @@ namespace desk {
 
 namespace {
 
-// InnoDB's default stopword list: the full-text index holds none of these,
-// and a required word it does not hold would match nothing.
+// InnoDB's default stopword list: an index built while the server used it
+// holds none of these, and a required word it does not hold would match
+// nothing.
 const QSet<QString> &stopwords()
 {
     static const QSet<QString> words = {
@@ -37,24 +39,85 @@ QStringList typedWords(const QString &text)
     return text.split(blanks, Qt::SkipEmptyParts);
 }
 
-bool isLetterOrDigit(uint c)
+// How the full-text index's tokenizer sees a character. Its table is that
+// of Unicode 4.0, bar a few; whatever is not known either way is Unsure, and
+// no index term is taken next to it.
+enum class CharKind { Word, Separator, Unsure };
+
+CharKind indexCharKind(char32_t c)
 {
-    return QChar::isLetterOrNumber(c);
+    if (c < 0x80)
+        return (QChar::isLetterOrNumber(c) || c == U'_') ? CharKind::Word : CharKind::Separator;
+    const bool wordLike = QChar::isLetterOrNumber(c) || QChar::isMark(c);
+    if (!wordLike)
+        return c == 0x06DE ? CharKind::Unsure : CharKind::Separator;
+    const bool known = c <= 0xFFFF && QChar::unicodeVersion(c) <= QChar::Unicode_4_0 && c != 0x02EC &&
+                       c != 0x0374 && c != 0x17B4 && c != 0x17B5;
+    return known ? CharKind::Word : CharKind::Unsure;
 }
 
-// A LIKE pattern matching `word` anywhere, its own wildcards and escape
-// character taken literally.
-QString containing(const QString &word)
+// The index's tokens that every text holding `word` as a whole word holds.
+// A one-character token before an apostrophe ("o'brien") is not indexed.
+QStringList indexTerms(const QString &word, int minTokenSize, int maxTokenSize, bool stopwordsOn)
 {
-    QString pattern;
-    pattern.reserve(word.size() + 8);
-    for (const QChar c : word) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
-            pattern += QLatin1Char('\\');
-        pattern += c;
+    const QList<uint> chars = word.toUcs4();
+    QStringList terms;
+    qsizetype i = 0;
+    while (i < chars.size()) {
+        if (indexCharKind(char32_t(chars[i])) != CharKind::Word) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < chars.size() && indexCharKind(char32_t(chars[end])) == CharKind::Word)
+            ++end;
+        const qsizetype length = end - i;
+        const bool boundedBefore = i == 0 || indexCharKind(char32_t(chars[i - 1])) == CharKind::Separator;
+        const bool boundedAfter =
+                end == chars.size() || (indexCharKind(char32_t(chars[end])) == CharKind::Separator &&
+                                        !(length == 1 && chars[end] == uint('\'')));
+        const QString token =
+                QString::fromUcs4(reinterpret_cast<const char32_t *>(chars.constData() + i), length);
+        if (boundedBefore && boundedAfter && length >= minTokenSize && length <= maxTokenSize &&
+            !(stopwordsOn && stopwords().contains(token.toLower())))
+            terms << token;
+        i = end;
     }
-    return sql::quote(QLatin1Char('%') + pattern + QLatin1Char('%'));
+    return terms;
 }
+
+// A pattern finding `word` as typed (letter case aside) with no letter,
+// mark, digit or underscore right before or after it.
+QString wholeWordPattern(const QString &word)
+{
+    static const QString notWord = QStringLiteral("[\\p{L}\\p{M}\\p{N}_]");
+    QString literal;
+    for (const QChar c : word) {
+        if (c.unicode() < 0x80 && !c.isLetterOrNumber())
+            literal += QLatin1Char('\\');
+        literal += c;
+    }
+    return QStringLiteral("(?i)(?<!%1)%2(?!%1)").arg(notWord, literal);
+}
+
+// Stored mobiles hold digits only; people type them in groups.
+QString typedMobile(const QString &text)
+{
+    QString mobile = text;
+    mobile.remove(QRegularExpression(QStringLiteral("[\\s-]")));
+    return mobile;
+}
+
+// The newest rows read first; a history this long is read whole at once.
+constexpr qlonglong kSample = 5000;
+// What the server spends, in microseconds: reading and checking one row;
+// one row holding an index term; one row the index finds and is checked.
+constexpr double kRowReadCost = 2.2;
+constexpr double kPostingCost = 0.15;
+constexpr double kIndexRowCost = 8;
+// A term held by more rows than this narrows the index's answer too little
+// for what it costs to look up.
+constexpr double kCommonTerm = 20000;
 
 bool isGrievanceNumber(const QString &text)
 {
@@ -100,20 +163,57 @@ QHash<qlonglong, QStringList> holders()
     return held;
 }
 
-QString wordsCondition(const QString &text)
+QString wholeWord(const QString &word)
 {
-    const Rows sizes = Conn::query(
-            QStringLiteral("select @@innodb_ft_min_token_size as fmin, @@innodb_ft_max_token_size as fmax"));
-    const WordPlan plan = planWords(text, sizes.value(QStringLiteral("fmin")).toInt(),
-                                    sizes.value(QStringLiteral("fmax")).toInt());
-    QStringList parts;
-    if (!plan.indexed.isEmpty())
-        parts << QStringLiteral("match(h.ftktsub, h.ftktmsg) against(%1 in boolean mode)")
-                         .arg(sql::quote(QLatin1Char('+') + plan.indexed.join(QStringLiteral("* +")) +
-                                         QLatin1Char('*')));
-    for (const QString &word : plan.asTyped)
-        parts << QStringLiteral("(h.ftktsub like %1 or h.ftktmsg like %1)").arg(containing(word));
-    return parts.join(QStringLiteral(" and "));
+    return QStringLiteral("(h.ftktsub regexp %1 or h.ftktmsg regexp %1)")
+            .arg(sql::quote(wholeWordPattern(word)));
+}
+
+// What a words search asks: each typed word as a whole word, and the
+// full-text index's terms that every such row holds.
+struct WordsQuery
+{
+    QString exact; // SQL condition on h
+    QStringList terms;
+    bool plainWord = false; // one typed word, itself the one term
+};
+
+WordsQuery wordsQuery(const QString &text)
+{
+    const Rows server = Conn::query(
+            QStringLiteral("select @@innodb_ft_min_token_size as fmin, @@innodb_ft_max_token_size as fmax, "
+                           "@@innodb_ft_enable_stopword as fstop"));
+    const int minTokenSize = server.value(QStringLiteral("fmin")).toInt();
+    const int maxTokenSize = server.value(QStringLiteral("fmax")).toInt();
+    const bool stopwordsOn = server.value(QStringLiteral("fstop")).toInt() != 0;
+    QStringList exact;
+    WordsQuery query;
+    QSet<QString> seen;
+    for (const QString &word : typedWords(text)) {
+        if (seen.contains(word.toLower()))
+            continue;
+        seen.insert(word.toLower());
+        exact << wholeWord(word);
+        for (const QString &term : indexTerms(word, minTokenSize, maxTokenSize, stopwordsOn))
+            if (!query.terms.contains(term, Qt::CaseInsensitive))
+                query.terms << term;
+    }
+    query.exact = exact.join(QStringLiteral(" and "));
+    query.plainWord = exact.size() == 1 && query.terms.size() == 1 &&
+                      query.terms.first().compare(text.trimmed(), Qt::CaseInsensitive) == 0;
+    return query;
+}
+
+QString filters(const SearchRequest &request)
+{
+    QString where;
+    if (!request.univCode.isEmpty())
+        where += QStringLiteral(" and h.funivcode = ") + sql::quote(request.univCode);
+    if (request.status == StatusFilter::Open)
+        where += QStringLiteral(" and ifnull(h.ftktstatus,'') in ('', 'A')");
+    else if (request.status == StatusFilter::Replied)
+        where += QStringLiteral(" and h.ftktstatus = 'C'");
+    return where;
 }
 
 QString condition(const SearchRequest &request)
@@ -125,13 +225,97 @@ QString condition(const SearchRequest &request)
             throw AppError(ErrNo::InvalidValue, checkSearch(request));
         return QStringLiteral("h.ftktid = ") + text;
     case SearchBy::Mobile:
-        return QStringLiteral("h.ftktmobile = ") + sql::quote(text);
+        return QStringLiteral("h.ftktmobile = ") + sql::quote(typedMobile(text));
     case SearchBy::Email:
         return QStringLiteral("(h.ftktemail = %1 or h.fstudemail = %1)").arg(sql::quote(text));
     case SearchBy::Words:
-        return wordsCondition(text);
+        break;
     }
     return QString();
+}
+
+QString limited(int count)
+{
+    return QStringLiteral(" order by h.ftktid desc limit %1").arg(count);
+}
+
+// Up to kSearchLimit + 1 rows, newest first. The full-text index is quick
+// for rare words and slow for common ones (it works through every row that
+// holds them), while reading the newest rows finds common words at once.
+// The newest kSample rows tell which: how often each index term occurs and
+// how many rows match, and so what either way would cost.
+QVector<Rows> findWords(const SearchRequest &request)
+{
+    const WordsQuery words = wordsQuery(request.text);
+    const QString exact = words.exact + filters(request);
+    // The newest number as the column holds it: an aggregate comes back as
+    // a floating-point value, which reads as text like "1e+06".
+    const Rows newest =
+            Conn::query(QStringLiteral("select ftktid from tkthead order by ftktid desc limit 1"));
+    const qlonglong top = newest.isEmpty() ? 0 : newest.value(QStringLiteral("ftktid")).toLongLong();
+    const qlonglong sampleBottom = qMax<qlonglong>(1, top - kSample + 1);
+    const QString inSample = QStringLiteral("h.ftktid between %1 and %2 and ").arg(sampleBottom).arg(top);
+    QVector<Rows> found{Conn::query(kSelect + inSample + exact + limited(kSearchLimit + 1))};
+    int count = found.first().size();
+    if (count > kSearchLimit || sampleBottom == 1)
+        return found;
+
+    double walkCost = double(sampleBottom - 1) * kRowReadCost;
+    if (count > 0)
+        walkCost = qMin(walkCost, double(kSearchLimit - count) * double(kSample) / count * kRowReadCost);
+    QStringList terms;
+    if (!words.terms.isEmpty()) {
+        // Rows of the older history holding each term, as the sample has it;
+        // a plain word's are the rows it matched there.
+        const double scale = double(sampleBottom - 1) / double(top - sampleBottom + 1);
+        QVector<QPair<double, QString>> held;
+        if (words.plainWord && filters(request).isEmpty()) {
+            held.append({count * scale, words.terms.first()});
+        } else {
+            QStringList sums;
+            for (const QString &term : words.terms)
+                sums << QStringLiteral("sum(%1) as f%2").arg(wholeWord(term)).arg(sums.size());
+            const Rows sample = Conn::query(QStringLiteral("select %1 from tkthead h where %2 1")
+                                                    .arg(sums.join(QStringLiteral(", ")), inSample));
+            for (int i = 0; i < words.terms.size(); ++i)
+                held.append(
+                        {sample.value(QStringLiteral("f%1").arg(i)).toDouble() * scale, words.terms.at(i)});
+        }
+        std::sort(held.begin(), held.end());
+        // The rarest term, and the others while they cost less than they save.
+        double indexCost = 0;
+        for (int i = 0; i < held.size(); ++i) {
+            if (i > 0 && held.at(i).first > kCommonTerm)
+                break;
+            indexCost += held.at(i).first * kPostingCost;
+            terms << held.at(i).second;
+        }
+        indexCost += held.first().first * kIndexRowCost;
+        if (indexCost >= walkCost)
+            terms.clear();
+    }
+    if (!terms.isEmpty()) {
+        found << Conn::query(
+                kSelect +
+                QStringLiteral(
+                        "match(h.ftktsub, h.ftktmsg) against(%1 in boolean mode) and h.ftktid < %2 and ")
+                        .arg(sql::quote(QLatin1Char('+') + terms.join(QStringLiteral(" +"))))
+                        .arg(sampleBottom) +
+                exact + limited(kSearchLimit + 1 - count));
+        return found;
+    }
+    qlonglong sliceTop = sampleBottom - 1;
+    qlonglong slice = kSample;
+    while (sliceTop > 0 && count <= kSearchLimit) {
+        slice *= 2;
+        const qlonglong bottom = qMax<qlonglong>(1, sliceTop - slice + 1);
+        found << Conn::query(kSelect +
+                             QStringLiteral("h.ftktid between %1 and %2 and ").arg(bottom).arg(sliceTop) +
+                             exact + limited(kSearchLimit + 1 - count));
+        count += found.last().size();
+        sliceTop = bottom - 1;
+    }
+    return found;
 }
 
 } // namespace
@@ -143,7 +327,7 @@ QString checkSearch(const SearchRequest &request)
     case SearchBy::Number:
         return isGrievanceNumber(text) ? QString() : QStringLiteral("Enter the grievance number in digits.");
     case SearchBy::Mobile:
-        return text.isEmpty() ? QStringLiteral("Enter the mobile number.") : QString();
+        return typedMobile(text).isEmpty() ? QStringLiteral("Enter the mobile number.") : QString();
     case SearchBy::Email:
         return text.isEmpty() ? QStringLiteral("Enter the e-mail address.") : QString();
     case SearchBy::Words:
@@ -158,45 +342,44 @@ SearchResult searchGrievances(const SearchRequest &request)
     if (!problem.isEmpty())
         throw AppError(ErrNo::InvalidValue, problem);
 
-    QString where = condition(request);
-    if (!request.univCode.isEmpty())
-        where += QStringLiteral(" and h.funivcode = ") + sql::quote(request.univCode);
-    if (request.status == StatusFilter::Open)
-        where += QStringLiteral(" and ifnull(h.ftktstatus,'') in ('', 'A')");
-    else if (request.status == StatusFilter::Replied)
-        where += QStringLiteral(" and h.ftktstatus = 'C'");
-
-    const Rows rows = Conn::query(kSelect + where +
-                                  QStringLiteral(" order by h.ftktid desc limit %1").arg(kSearchLimit + 1));
+    const QVector<Rows> pieces =
+            request.by == SearchBy::Words
+                    ? findWords(request)
+                    : QVector<Rows>{Conn::query(kSelect + condition(request) + filters(request) +
+                                                limited(kSearchLimit + 1))};
     SearchResult result;
-    result.cut = rows.size() > kSearchLimit;
-    const int n = qMin(rows.size(), kSearchLimit);
-    result.rows.reserve(n);
-    if (n == 0)
+    int total = 0;
+    for (const Rows &rows : pieces)
+        total += rows.size();
+    result.cut = total > kSearchLimit;
+    if (total == 0)
         return result;
+    result.rows.reserve(qMin(total, kSearchLimit));
     const QHash<QString, QString> names = universityNames();
     const QHash<qlonglong, QStringList> held = holders();
-    for (int i = 0; i < n; ++i) {
-        FoundGrievance g;
-        g.tktid = rows.value(QStringLiteral("ftktid"), i);
-        g.date = rows.dateTime(QStringLiteral("ftktdate"), i);
-        g.univCode = rows.value(QStringLiteral("funivcode"), i);
-        g.univName = names.value(g.univCode);
-        g.kind = rows.value(QStringLiteral("fkind"), i);
-        g.sender = rows.value(QStringLiteral("ftktfrom"), i);
-        g.regno = rows.value(QStringLiteral("fregno"), i);
-        g.mobile = rows.value(QStringLiteral("ftktmobile"), i);
-        g.email = rows.value(QStringLiteral("ftktemail"), i);
-        g.studEmail = rows.value(QStringLiteral("fstudemail"), i);
-        g.subject = rows.value(QStringLiteral("ftktsub"), i);
-        g.message = rows.value(QStringLiteral("ftktmsg"), i);
-        g.status = rows.value(QStringLiteral("ftktstatus"), i);
-        g.level = rows.value(QStringLiteral("ftktgroup"), i);
-        g.holder = held.value(g.tktid.toLongLong()).join(QStringLiteral(", "));
-        g.repliedBy = rows.value(QStringLiteral("ffinaluser"), i);
-        if (!rows.isNull(QStringLiteral("ffinaldate"), i))
-            g.repliedAt = rows.dateTime(QStringLiteral("ffinaldate"), i);
-        result.rows.push_back(g);
+    for (const Rows &rows : pieces) {
+        for (int i = 0; i < rows.size() && result.rows.size() < kSearchLimit; ++i) {
+            FoundGrievance g;
+            g.tktid = rows.value(QStringLiteral("ftktid"), i);
+            g.date = rows.dateTime(QStringLiteral("ftktdate"), i);
+            g.univCode = rows.value(QStringLiteral("funivcode"), i);
+            g.univName = names.value(g.univCode);
+            g.kind = rows.value(QStringLiteral("fkind"), i);
+            g.sender = rows.value(QStringLiteral("ftktfrom"), i);
+            g.regno = rows.value(QStringLiteral("fregno"), i);
+            g.mobile = rows.value(QStringLiteral("ftktmobile"), i);
+            g.email = rows.value(QStringLiteral("ftktemail"), i);
+            g.studEmail = rows.value(QStringLiteral("fstudemail"), i);
+            g.subject = rows.value(QStringLiteral("ftktsub"), i);
+            g.message = rows.value(QStringLiteral("ftktmsg"), i);
+            g.status = rows.value(QStringLiteral("ftktstatus"), i);
+            g.level = rows.value(QStringLiteral("ftktgroup"), i);
+            g.holder = held.value(g.tktid.toLongLong()).join(QStringLiteral(", "));
+            g.repliedBy = rows.value(QStringLiteral("ffinaluser"), i);
+            if (!rows.isNull(QStringLiteral("ffinaldate"), i))
+                g.repliedAt = rows.dateTime(QStringLiteral("ffinaldate"), i);
+            result.rows.push_back(g);
+        }
     }
     return result;
 }
@@ -208,38 +391,6 @@ QString statusText(const QString &status)
     if (status.compare(QLatin1String("C"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("Replied");
     return status;
-}
-
-WordPlan planWords(const QString &text, int minTokenSize, int maxTokenSize)
-{
-    WordPlan plan;
-    QSet<QString> seen;
-    for (const QString &typed : typedWords(text)) {
-        QList<uint> chars = typed.toUcs4();
-        const qsizetype typedLength = chars.size();
-        while (!chars.isEmpty() && !isLetterOrDigit(chars.first()))
-            chars.removeFirst();
-        while (!chars.isEmpty() && !isLetterOrDigit(chars.last()))
-            chars.removeLast();
-        // The index splits words at punctuation in its own way (o'brien,
-        // e-mail, a_b); such words are matched as text only. Words it does
-        // not hold would match nothing if required.
-        const bool indexable = !chars.isEmpty() &&
-                               std::all_of(chars.cbegin(), chars.cend(), isLetterOrDigit) &&
-                               chars.size() >= minTokenSize && chars.size() <= maxTokenSize;
-        const QString core =
-                QString::fromUcs4(reinterpret_cast<const char32_t *>(chars.constData()), chars.size());
-        if (indexable && !stopwords().contains(core.toLower())) {
-            if (!seen.contains(core.toLower())) {
-                seen.insert(core.toLower());
-                plan.indexed << core;
-            }
-            if (chars.size() == typedLength)
-                continue; // the index's match is the whole condition
-        }
-        plan.asTyped << typed;
-    }
-    return plan;
 }
 
 } // namespace desk

@@ -55,26 +55,15 @@ inline constexpr int kSearchLimit = 500;
 QString checkSearch(const SearchRequest &request);
 
 // Runs a checked request (an unchecked bad one throws AppError). E-mail
-// matches the sender's or the student's alternative address, mobile and
-// e-mail as typed but for surrounding blanks and letter case. Words: every
-// typed word must occur. A word of letters and digits that the full-text
-// index holds must begin a word of the subject or message ("ticket" finds
-// "tickets"); any other word (shorter than the index's minimum, a common
-// word the index leaves out, one with punctuation, quotes, backslashes, "%"
-// or "_") must occur as typed anywhere in them, checked on the rows the index
-// found. When no typed word is one the index holds, the newest grievances
-// are read until kSearchLimit match, which on a long history takes seconds.
+// matches the sender's or the student's alternative address, as typed but
+// for surrounding blanks and letter case; mobile the same, blanks and dashes
+// left out. Words: every typed word must occur in the subject or message as
+// a whole word, letter case aside: no letter, mark, digit or underscore
+// right before or after it ("TC" does not find "mismatch", "ticket" not
+// "tickets"); quotes, backslashes, "%" and "_" are plain characters.
 SearchResult searchGrievances(const SearchRequest &request);
 
 // "Open" (NULL, "" or "A"), "Replied" ("C"), else the stored value.
 QString statusText(const QString &status);
-
-// How the typed words are matched, given the index's token size limits.
-struct WordPlan
-{
-    QStringList indexed; // looked up in the full-text index, as prefixes
-    QStringList asTyped; // matched as typed, anywhere in the text
-};
-WordPlan planWords(const QString &text, int minTokenSize, int maxTokenSize);
 
 } // namespace desk

@@ -18,6 +18,10 @@
 
 namespace {
 
+constexpr int kSubjectColumn = 5;
+// Senders, universities and holders can be long; the subject needs the room.
+constexpr int kWidestNameColumn = 170;
+
 QString shown(const QDateTime &when)
 {
     return when.isValid() ? when.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss AP")) : QString();
@@ -57,16 +61,20 @@ FindGrievanceScreen::FindGrievanceScreen(QWidget *parent)
     m_results->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_results->setSelectionMode(QAbstractItemView::SingleSelection);
     m_results->verticalHeader()->hide();
-    m_results->horizontalHeader()->setStretchLastSection(true);
+    // The subject takes what the other columns leave, so every column shows
+    // without scrolling.
+    m_results->horizontalHeader()->setSectionResizeMode(kSubjectColumn, QHeaderView::Stretch);
 
     m_contact = new QLabel(this);
     m_contact->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_contact->setWordWrap(true); // a long line would push the trail aside
     m_message = new QPlainTextEdit(this);
     m_message->setObjectName(QStringLiteral("message"));
     m_message->setReadOnly(true);
     m_trail = new TrailView(this);
 
-    auto *lower = new QSplitter(Qt::Horizontal);
+    m_lower = new QSplitter(Qt::Horizontal);
+    auto *lower = m_lower;
     auto *messageBox = new QWidget;
     auto *messageLayout = new QGridLayout(messageBox);
     messageLayout->setContentsMargins(0, 0, 0, 0);
@@ -76,7 +84,8 @@ FindGrievanceScreen::FindGrievanceScreen(QWidget *parent)
     lower->addWidget(m_trail);
     lower->setStretchFactor(0, 1);
     lower->setStretchFactor(1, 1);
-    auto *split = new QSplitter(Qt::Vertical);
+    m_split = new QSplitter(Qt::Vertical);
+    auto *split = m_split;
     split->addWidget(m_results);
     split->addWidget(lower);
 
@@ -172,6 +181,8 @@ void FindGrievanceScreen::showResults(const desk::SearchResult &result)
             m_results->setItem(r, c, new QTableWidgetItem(cells.at(c)));
     }
     m_results->resizeColumnsToContents();
+    for (const int column : {2, 4, 8})
+        m_results->setColumnWidth(column, qMin(m_results->columnWidth(column), kWidestNameColumn));
     if (result.cut)
         m_foundCount->setText(
                 QStringLiteral("Only the newest %1 grievances found are listed: narrow the search.")
@@ -209,6 +220,12 @@ void FindGrievanceScreen::showEvent(QShowEvent *event)
         m_placed = true;
         fillUniversities();
         students::centreInHost(this);
+        // Two thirds to the grid, the rest to the message and the trail
+        // in halves.
+        const int height = m_split->height();
+        m_split->setSizes({height * 2 / 3, height - height * 2 / 3});
+        const int width = m_lower->width();
+        m_lower->setSizes({width / 2, width - width / 2});
         m_searchText->setFocus();
     }
 }

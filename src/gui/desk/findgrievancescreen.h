@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 class QTableWidget;
 class TrailView;
 
@@ -24,9 +25,10 @@ public:
     // Runs the search typed on the screen (Find, or Enter in the search box).
     void find();
 
-    // Opens wide enough for the grid's eleven columns and the trail beside
-    // the message (the main window sizes a screen by its hint).
-    QSize sizeHint() const override { return QSize(1100, 640); }
+    // Opens as large as a 1280x800 screen allows: the grid's eleven columns
+    // and a dozen rows, the trail beside the message (the main window sizes
+    // a screen by its hint).
+    QSize sizeHint() const override { return QSize(1240, 660); }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -48,6 +50,8 @@ private:
     QLabel *m_contact = nullptr; // the selected grievance's sender and addresses
     QPlainTextEdit *m_message = nullptr;
     TrailView *m_trail = nullptr;
+    QSplitter *m_split = nullptr; // the grid above the message and trail
+    QSplitter *m_lower = nullptr; // the message beside the trail
     QVector<desk::FoundGrievance> m_found;
     CommandGate m_gate;
     bool m_placed = false;
