@@ -9,6 +9,9 @@
 #include <QSqlRecord>
 #include <QTcpSocket>
 
+#include <memory>
+#include <vector>
+
 namespace {
 
 const QString kConnName = QStringLiteral("Conn");
@@ -47,24 +50,70 @@ bool isDroppedLink(int native)
     }
 }
 
-// True unless the server takes the connection and sends no greeting within
-// `waitMs`. A refusal counts as true: the driver then fails at once, in its
-// own words.
-bool greeted(const Config &config, int waitMs, bool processEvents)
+Config::Server &currentServer()
 {
-    QTcpSocket probe;
-    probe.connectToHost(config.server, config.port.isEmpty() ? quint16(3306) : config.port.toUShort());
+    static Config::Server server;
+    return server;
+}
+
+// How long a server earlier in the list may stay silent once a later one has
+// greeted: as long as a glance.
+constexpr int kGraceMs = 250;
+
+// Which of `servers` (from `from` on) to connect to: the first in order that
+// sends its greeting within `waitMs`. One that refuses is passed over at once,
+// one still silent after a later one greeted for kGraceMs too. When none
+// greeted, returns the first that refused (the driver then fails at once, in
+// its own words) or -1, with `silent` the first that took the connection and
+// said nothing.
+int firstGreeting(const QVector<Config::Server> &servers, int from, int waitMs, bool processEvents,
+                  int *silent)
+{
+    std::vector<std::unique_ptr<QTcpSocket>> probes;
+    for (int i = from; i < servers.size(); ++i) {
+        probes.push_back(std::make_unique<QTcpSocket>());
+        probes.back()->connectToHost(servers.at(i).host, servers.at(i).port.isEmpty()
+                                                                 ? quint16(3306)
+                                                                 : servers.at(i).port.toUShort());
+    }
+    auto greeted = [](QTcpSocket &probe) { return probe.bytesAvailable() > 0; };
+    auto refused = [&](QTcpSocket &probe) {
+        return !greeted(probe) && probe.state() == QAbstractSocket::UnconnectedState;
+    };
     QElapsedTimer waited;
     waited.start();
-    while (waited.elapsed() < waitMs) {
+    qint64 firstGreetedAt = -1;
+    for (;;) {
         if (processEvents)
             QCoreApplication::processEvents();
-        if (probe.bytesAvailable() > 0 || probe.waitForReadyRead(50))
-            return true;
-        if (probe.state() == QAbstractSocket::UnconnectedState)
-            return true;
+        const int step = 50 / int(probes.size()) + 1;
+        for (auto &probe : probes)
+            if (!greeted(*probe) && !refused(*probe))
+                probe->waitForReadyRead(step);
+        int answered = -1;
+        bool earlierSilent = false;
+        for (int i = 0; i < int(probes.size()) && answered < 0; ++i) {
+            if (greeted(*probes[i]))
+                answered = i;
+            else if (!refused(*probes[i]))
+                earlierSilent = true;
+        }
+        if (answered >= 0 && firstGreetedAt < 0)
+            firstGreetedAt = waited.elapsed();
+        if (answered >= 0 && (!earlierSilent || waited.elapsed() - firstGreetedAt >= kGraceMs))
+            return from + answered;
+        if (!earlierSilent && answered < 0)
+            return from; // all refused
+        if (waited.elapsed() >= waitMs)
+            break;
     }
-    return false;
+    for (int i = 0; i < int(probes.size()); ++i) {
+        if (!refused(*probes[i])) {
+            *silent = from + i;
+            return -1;
+        }
+    }
+    return from;
 }
 
 } // namespace
@@ -163,22 +212,41 @@ AppError Conn::translate(const QSqlError &error, bool connecting, const QString 
 
 bool Conn::open(Greeting greeting)
 {
-    // Before the old connection goes: work run while events are processed
-    // here still finds a connection, and reopens it itself if it is broken.
-    if (greeting != Greeting::Trust) {
-        const Config &config = Config::instance();
-        const int waitMs = greeting == Greeting::Glance ? 250 : config.dbConnectTimeout * 1000;
-        if (!greeted(config, waitMs, greeting == Greeting::AwaitWithEvents)) {
-            lastErrorRef() = AppError(ErrNo::Unreachable,
-                                      QStringLiteral("The server %1 took the connection but did not answer "
-                                                     "within %2 ms")
-                                              .arg(config.server)
-                                              .arg(waitMs),
-                                      QStringLiteral("open"));
-            linkBroken() = true;
-            return false;
+    const Config &config = Config::instance();
+    const QVector<Config::Server> servers = config.servers();
+    for (int from = 0; from < servers.size();) {
+        int to = from;
+        // Before the old connection goes: work run while events are processed
+        // here still finds a connection, and reopens it itself if it is broken.
+        // A list is always probed, so a dead or silent entry costs no driver wait.
+        if (greeting != Greeting::Trust || servers.size() > 1) {
+            const int waitMs = greeting == Greeting::Glance ? 250 : config.dbConnectTimeout * 1000;
+            int silent = -1;
+            to = firstGreeting(servers, from, waitMs, greeting == Greeting::AwaitWithEvents, &silent);
+            if (to < 0) {
+                lastErrorRef() = AppError(ErrNo::Unreachable,
+                                          QStringLiteral("The server %1 took the connection but did not "
+                                                         "answer within %2 ms")
+                                                  .arg(servers.size() == 1 ? servers.at(silent).host
+                                                                           : servers.at(silent).name())
+                                                  .arg(waitMs),
+                                          QStringLiteral("open"));
+                linkBroken() = true;
+                return false;
+            }
         }
+        if (connectTo(servers.at(to)))
+            return true;
+        // A server that greeted and then failed: the ones after it may serve.
+        if (lastErrorRef().number() == ErrNo::LoginRefused)
+            return false;
+        from = to + 1;
     }
+    return false;
+}
+
+bool Conn::connectTo(const Config::Server &server)
+{
     {
         // A new connection object each time; the old one is dropped.
         if (QSqlDatabase::contains(kConnName)) {
@@ -196,7 +264,8 @@ bool Conn::open(Greeting greeting)
                          QStringLiteral("open"));
         return false;
     }
-    db.setDatabaseName(Config::instance().connectionString());
+    db.setDatabaseName(Config::instance().connectionString(server));
+    currentServer() = server;
     linkBroken() = false;
     if (!db.open()) {
         lastErrorRef() = translate(db.lastError(), true, QStringLiteral("open"));
@@ -282,6 +351,11 @@ qint64 Conn::execute(const QString &sql)
     if (!q.exec(sql))
         throw translate(q.lastError(), false, sql);
     return q.numRowsAffected();
+}
+
+QString Conn::server()
+{
+    return currentServer().name();
 }
 
 qint64 Conn::connectionId()
