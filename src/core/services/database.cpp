@@ -265,7 +265,6 @@ bool Conn::connectTo(const Config::Server &server)
         return false;
     }
     db.setDatabaseName(Config::instance().connectionString(server));
-    currentServer() = server;
     linkBroken() = false;
     if (!db.open()) {
         lastErrorRef() = translate(db.lastError(), true, QStringLiteral("open"));
@@ -281,6 +280,7 @@ bool Conn::connectTo(const Config::Server &server)
         db.close();
         return false;
     }
+    currentServer() = server;
     return true;
 }
 
