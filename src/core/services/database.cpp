@@ -7,10 +7,16 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QTcpSocket>
 
+#include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <vector>
+
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -60,56 +66,105 @@ Config::Server &currentServer()
 // greeted: as long as a glance.
 constexpr int kGraceMs = 250;
 
+// A connection that waits for a server's greeting without blocking, so all
+// entries of a list are tried at once. Plain sockets and poll(): a Qt socket
+// waited on without an event loop gives up its connection attempt when a
+// short wait ends, taking a far server for a refusing one.
+class GreetingProbe
+{
+public:
+    explicit GreetingProbe(const Config::Server &server)
+    {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo *found = nullptr;
+        const QByteArray port = server.port.isEmpty() ? QByteArray("3306") : server.port.toLatin1();
+        if (getaddrinfo(server.host.toUtf8().constData(), port.constData(), &hints, &found) != 0)
+            return; // an unknown host counts as refused
+        m_fd = socket(found->ai_family, found->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                      found->ai_protocol);
+        if (m_fd >= 0 && ::connect(m_fd, found->ai_addr, found->ai_addrlen) != 0 && errno != EINPROGRESS)
+            closeProbe();
+        freeaddrinfo(found);
+        m_pending = m_fd >= 0;
+    }
+    ~GreetingProbe() { closeProbe(); }
+    GreetingProbe(const GreetingProbe &) = delete;
+    GreetingProbe &operator=(const GreetingProbe &) = delete;
+
+    bool pending() const { return m_pending; }
+    bool greeted() const { return m_greeted; }
+    pollfd request() const { return pollfd{m_pending ? m_fd : -1, POLLIN, 0}; }
+    // Reads what poll() said: the first bytes are the greeting; an error or a
+    // close before them is a refusal.
+    void settle(const pollfd &answer)
+    {
+        if (!m_pending || answer.revents == 0)
+            return;
+        char byte = 0;
+        m_greeted = (answer.revents & POLLIN) && recv(m_fd, &byte, 1, MSG_PEEK) > 0;
+        m_pending = false;
+    }
+
+private:
+    void closeProbe()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+    int m_fd = -1;
+    bool m_pending = false;
+    bool m_greeted = false;
+};
+
 // Which of `servers` (from `from` on) to connect to: the first in order that
 // sends its greeting within `waitMs`. One that refuses is passed over at once,
 // one still silent after a later one greeted for kGraceMs too. When none
-// greeted, returns the first that refused (the driver then fails at once, in
-// its own words) or -1, with `silent` the first that took the connection and
-// said nothing.
+// greeted, returns the first entry (all refused: the driver then fails at
+// once, in its own words) or -1, with `silent` the first that took the
+// connection, or is still taking it, and said nothing.
 int firstGreeting(const QVector<Config::Server> &servers, int from, int waitMs, bool processEvents,
                   int *silent)
 {
-    std::vector<std::unique_ptr<QTcpSocket>> probes;
-    for (int i = from; i < servers.size(); ++i) {
-        probes.push_back(std::make_unique<QTcpSocket>());
-        probes.back()->connectToHost(servers.at(i).host, servers.at(i).port.isEmpty()
-                                                                 ? quint16(3306)
-                                                                 : servers.at(i).port.toUShort());
-    }
-    auto greeted = [](QTcpSocket &probe) { return probe.bytesAvailable() > 0; };
-    auto refused = [&](QTcpSocket &probe) {
-        return !greeted(probe) && probe.state() == QAbstractSocket::UnconnectedState;
-    };
+    std::vector<std::unique_ptr<GreetingProbe>> probes;
+    for (int i = from; i < servers.size(); ++i)
+        probes.push_back(std::make_unique<GreetingProbe>(servers.at(i)));
     QElapsedTimer waited;
     waited.start();
     qint64 firstGreetedAt = -1;
     for (;;) {
-        if (processEvents)
-            QCoreApplication::processEvents();
-        const int step = 50 / int(probes.size()) + 1;
-        for (auto &probe : probes)
-            if (!greeted(*probe) && !refused(*probe))
-                probe->waitForReadyRead(step);
         int answered = -1;
         bool earlierSilent = false;
         for (int i = 0; i < int(probes.size()) && answered < 0; ++i) {
-            if (greeted(*probes[i]))
+            if (probes[i]->greeted())
                 answered = i;
-            else if (!refused(*probes[i]))
+            else if (probes[i]->pending())
                 earlierSilent = true;
         }
         if (answered >= 0 && firstGreetedAt < 0)
             firstGreetedAt = waited.elapsed();
         if (answered >= 0 && (!earlierSilent || waited.elapsed() - firstGreetedAt >= kGraceMs))
             return from + answered;
-        if (!earlierSilent && answered < 0)
-            return from; // all refused
+        if (answered < 0 && !earlierSilent)
+            return from;
         if (waited.elapsed() >= waitMs)
             break;
+        if (processEvents)
+            QCoreApplication::processEvents();
+        std::vector<pollfd> requests;
+        for (const auto &probe : probes)
+            requests.push_back(probe->request());
+        const qint64 left = std::min<qint64>(waitMs - waited.elapsed(), 50);
+        if (poll(requests.data(), requests.size(), int(std::max<qint64>(left, 0))) > 0)
+            for (size_t i = 0; i < probes.size(); ++i)
+                probes[i]->settle(requests[i]);
     }
-    for (int i = 0; i < int(probes.size()); ++i) {
-        if (!refused(*probes[i])) {
-            *silent = from + i;
+    for (size_t i = 0; i < probes.size(); ++i) {
+        if (probes[i]->pending()) {
+            *silent = from + int(i);
             return -1;
         }
     }
