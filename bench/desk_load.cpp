@@ -10,17 +10,23 @@
 // not a queue that 8 desks cannot keep up with.
 //
 //   desk_load [--desks N] [--rate PER_SECOND] [--seconds T] [--history ROWS]
-//             [--ports P1,P2,...]
+//             [--ports P1,P2,...] [--kill-node K --kill-pid PID [--kill-after S]]
 //
-// --ports spreads the desks over the servers of a cluster (desk i on the
-// i-th port, round the list); the feeder stays on GMS_DB_PORT. With N = 8
-// the load runs once.
+// --ports spreads the desks over the servers of a cluster: desk i is given
+// the list of all of them, the i-th first (round the list), and fails over
+// down it; the feeder stays on GMS_DB_PORT. With N = 8 the load runs once.
+// --kill-node kills the K-th server of --ports (process PID, which must not
+// be the feeder's) S seconds into the feed (default 5) and prints, for each
+// desk that was on it, how long it took to go on through another server and
+// to pick again; a moved desk slower than 10 s, or a desk that picks nothing
+// after the kill, is a fault.
 // Replaces the rows of corvane3_tkt: run it through scripts/bench.
 
 #include "bench.h"
 #include "core/desk/forward.h"
 #include "core/desk/queue.h"
 #include "core/desk/reply.h"
+#include "core/services/config.h"
 #include "core/services/database.h"
 #include "core/services/sqltext.h"
 
@@ -34,8 +40,10 @@
 #include <QThread>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <memory>
+#include <sys/types.h>
 #include <unistd.h>
 #include <vector>
 
@@ -55,7 +63,8 @@ QString deskName(int i)
 }
 
 // One desk: the screen's poller without the screen. Prints "PICK id ms" for
-// every grievance it is given and "TICKS n" at the end.
+// every grievance it is given, "NODE server ms" when a tick first succeeds on
+// a server other than the last one, and "TICKS n" at the end.
 int runDesk(const QString &user, qint64 until)
 {
     if (!Conn::open()) {
@@ -68,6 +77,14 @@ int runDesk(const QString &user, qint64 until)
     QString held;
     qint64 releaseAt = 0;
     qint64 nextTick = nowMs();
+    QString server;
+    auto noteServer = [&server] {
+        if (Conn::server() != server) {
+            server = Conn::server();
+            std::printf("NODE %s %lld\n", qPrintable(server), nowMs());
+            std::fflush(stdout);
+        }
+    };
     while (nowMs() < until) {
         const qint64 wait = nextTick - nowMs();
         if (wait > 0)
@@ -76,7 +93,9 @@ int runDesk(const QString &user, qint64 until)
         try {
             if (held.isEmpty()) {
                 ++ticks;
-                if (!desk::lockFree())
+                const bool lockFree = desk::lockFree();
+                noteServer();
+                if (!lockFree)
                     continue;
                 const desk::AssignResult r = desk::assignNext(user, kLevel);
                 if (r.outcome == desk::AssignOutcome::Picked) {
@@ -100,6 +119,7 @@ int runDesk(const QString &user, qint64 until)
                 held.clear();
                 nextTick = nowMs(); // the screen polls again at once
             }
+            noteServer();
         } catch (const AppError &error) {
             std::fprintf(stderr, "%s: %s\n", qPrintable(user), qPrintable(error.description()));
             if (error.isGoneAway())
@@ -164,7 +184,51 @@ struct RunResult
     double p99 = 0;
     double cpuPer1000 = 0;
     qint64 ticks = 0;
+    int moved = 0;         // desks that were on the killed server
+    int slowMoves = 0;     // of those, the ones that took over 10 s to go on
+    int idleAfterKill = 0; // desks that picked nothing after the kill
 };
+
+// A server of --ports to kill mid-run.
+struct Kill
+{
+    int node = 0; // 1-based index into --ports; 0: none
+    pid_t pid = 0;
+    int afterSeconds = 5;
+};
+
+// What one desk printed.
+struct DeskLog
+{
+    QVector<QPair<QString, qint64>> nodes; // server, first success there
+    QVector<qint64> picks;
+};
+
+// Prints how each desk that was on the killed server went on, and counts
+// the faults.
+void reportMoves(const std::vector<DeskLog> &logs, const QString &killed, qint64 killedAt, RunResult &result)
+{
+    for (size_t d = 0; d < logs.size(); ++d) {
+        const DeskLog &log = logs[d];
+        auto after = [killedAt](qint64 ms) { return ms >= killedAt; };
+        const auto pick = std::find_if(log.picks.cbegin(), log.picks.cend(), after);
+        if (pick == log.picks.cend())
+            ++result.idleAfterKill;
+        if (log.nodes.isEmpty() || log.nodes.constFirst().first != killed)
+            continue;
+        ++result.moved;
+        const auto moved = std::find_if(log.nodes.cbegin(), log.nodes.cend(), [&](const auto &node) {
+            return after(node.second) && node.first != killed;
+        });
+        const double goneOn = moved == log.nodes.cend() ? -1 : double(moved->second - killedAt) / 1000.0;
+        if (goneOn < 0 || goneOn > 10)
+            ++result.slowMoves;
+        std::printf("  %s moved from %s to %s: going on after %.2f s, next pick after %.2f s\n",
+                    qPrintable(deskName(int(d) + 1)), qPrintable(killed),
+                    moved == log.nodes.cend() ? "nowhere" : qPrintable(moved->first), goneOn,
+                    pick == log.picks.cend() ? -1.0 : double(*pick - killedAt) / 1000.0);
+    }
+}
 
 double percentile(std::vector<qint64> v, double p)
 {
@@ -175,9 +239,11 @@ double percentile(std::vector<qint64> v, double p)
     return double(v[i]) / 1000.0;
 }
 
-RunResult runLoad(int desks, double rate, int seconds, const QString &pidFile, const QStringList &ports)
+RunResult runLoad(int desks, double rate, int seconds, const QString &pidFile, const QStringList &ports,
+                  const Kill &kill)
 {
     RunResult result;
+    const QString host = Config::instance().servers().constFirst().host;
     Conn::execute(QStringLiteral("update masuser set ftktid = null"));
     const qint64 start = nowMs();
     const qint64 until = start + 2000 + qint64(seconds) * 1000 + 8000; // warm-up, feed, drain
@@ -186,8 +252,11 @@ RunResult runLoad(int desks, double rate, int seconds, const QString &pidFile, c
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         if (!ports.isEmpty()) {
+            QStringList servers; // all of them, the desk's own first
+            for (int k = 0; k < ports.size(); ++k)
+                servers << host + QLatin1Char(':') + ports.at((i - 1 + k) % ports.size());
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("GMS_DB_PORT"), ports.at((i - 1) % ports.size()));
+            env.insert(QStringLiteral("GMS_DB_SERVER"), servers.join(QLatin1Char(',')));
             p->setProcessEnvironment(env);
         }
         p->start(QCoreApplication::applicationFilePath(),
@@ -203,7 +272,17 @@ RunResult runLoad(int desks, double rate, int seconds, const QString &pidFile, c
     const double interval = 1000.0 / rate;
     double nextFeed = double(nowMs());
     qint64 nextWatch = nowMs();
+    qint64 killedAt = -1;
     while (nowMs() < until - 1000) {
+        if (kill.node > 0 && killedAt < 0 &&
+            nowMs() >= feedEnd - qint64(seconds - kill.afterSeconds) * 1000) {
+            ::kill(kill.pid, SIGKILL);
+            killedAt = nowMs();
+            std::printf("killed server %s (pid %lld) %d s into the feed\n",
+                        qPrintable(host + QLatin1Char(':') + ports.value(kill.node - 1)),
+                        static_cast<long long>(kill.pid), kill.afterSeconds);
+            std::fflush(stdout);
+        }
         if (nowMs() < feedEnd && double(nowMs()) >= nextFeed) {
             Conn::execute(
                     QStringLiteral("insert into tkthead(ftktdate, ftktfrom, ftktemail, ftktsub, ftktmsg, "
@@ -227,21 +306,28 @@ RunResult runLoad(int desks, double rate, int seconds, const QString &pidFile, c
     }
     QHash<QString, int> picks;
     std::vector<qint64> latencies;
+    std::vector<DeskLog> logs;
     for (auto &p : clients) {
+        DeskLog &log = logs.emplace_back();
         p->waitForFinished(30000);
         const QStringList lines = QString::fromLatin1(p->readAllStandardOutput()).split(QLatin1Char('\n'));
         for (const QString &line : lines) {
             const QStringList f = line.split(QLatin1Char(' '));
             if (f.value(0) == QLatin1String("PICK")) {
                 ++picks[f.value(1)];
+                log.picks << f.value(2).toLongLong();
                 if (arrived.contains(f.value(1)))
                     latencies.push_back(f.value(2).toLongLong() - arrived.value(f.value(1)));
+            } else if (f.value(0) == QLatin1String("NODE")) {
+                log.nodes << qMakePair(f.value(1), f.value(2).toLongLong());
             } else if (f.value(0) == QLatin1String("TICKS")) {
                 result.ticks += f.value(1).toLongLong();
             }
         }
     }
     const double cpu = serverCpuSeconds(pidFile) - cpuBefore;
+    if (killedAt >= 0)
+        reportMoves(logs, host + QLatin1Char(':') + ports.value(kill.node - 1), killedAt, result);
     result.fed = int(arrived.size());
     for (auto it = arrived.cbegin(); it != arrived.cend(); ++it)
         if (picks.value(it.key()) != 1)
@@ -254,6 +340,9 @@ RunResult runLoad(int desks, double rate, int seconds, const QString &pidFile, c
             "%lld ticks, server CPU %.2f s per 1,000 ticks\n",
             desks, result.fed, result.doubles, result.notOnce, result.p50, result.p99,
             static_cast<long long>(result.ticks), result.cpuPer1000);
+    if (killedAt >= 0)
+        std::printf("after the kill: %d desks moved, %d of them slower than 10 s, %d desks picked nothing\n",
+                    result.moved, result.slowMoves, result.idleAfterKill);
     std::fflush(stdout);
     return result;
 }
@@ -282,11 +371,23 @@ int main(int argc, char **argv)
     std::printf("tkthead: %lld rows of closed history; %.1f grievances a second for %d s at %d desks\n",
                 static_cast<long long>(history), rate, seconds, desks);
     const QStringList ports = option("--ports", QString()).split(QLatin1Char(','), Qt::SkipEmptyParts);
-    const RunResult small = runLoad(8, rate * 8.0 / desks, seconds, pidFile, ports);
-    const RunResult large = desks == 8 ? small : runLoad(desks, rate, seconds, pidFile, ports);
-    const bool sound = small.doubles == 0 && large.doubles == 0 && small.notOnce == 0 && large.notOnce == 0;
+    Kill kill;
+    kill.node = option("--kill-node", QStringLiteral("0")).toInt();
+    kill.pid = pid_t(option("--kill-pid", QStringLiteral("0")).toLongLong());
+    kill.afterSeconds = std::clamp(option("--kill-after", QStringLiteral("5")).toInt(), 0, seconds);
+    if (kill.node > 0 && (kill.node > ports.size() || kill.pid <= 0)) {
+        std::fprintf(stderr, "desk_load: --kill-node needs --ports and --kill-pid\n");
+        return 2;
+    }
+    // The kill happens in the first run; the server stays down after it.
+    const RunResult small = runLoad(8, rate * 8.0 / desks, seconds, pidFile, ports, kill);
+    const RunResult large = desks == 8 ? small : runLoad(desks, rate, seconds, pidFile, ports, Kill());
+    const bool sound =
+            small.doubles == 0 && large.doubles == 0 && small.notOnce == 0 && large.notOnce == 0 &&
+            (kill.node == 0 || (small.moved > 0 && small.slowMoves == 0 && small.idleAfterKill == 0));
     std::printf("%s\n", sound ? "every grievance picked exactly once, none held twice"
-                              : "FAULT: a grievance was held twice or not picked exactly once");
+                              : "FAULT: a grievance was held twice or not picked exactly once, or a desk did "
+                                "not go on after the kill");
     std::printf("ratio=%.3f\n", small.p99 > 0 ? large.p99 / small.p99 : 0.0);
     return sound ? 0 : 1;
 }

@@ -28,11 +28,43 @@ Config &Config::instance()
     return config;
 }
 
+QString Config::Server::name() const
+{
+    return port.isEmpty() ? host : host + QLatin1Char(':') + port;
+}
+
+QVector<Config::Server> Config::servers() const
+{
+    QVector<Server> list;
+    for (const QString &part : server.split(QLatin1Char(','))) {
+        const QString entry = part.trimmed();
+        if (entry.isEmpty())
+            continue;
+        // "host:port", "[v6 address]:port"; a bare v6 address has several colons and no port.
+        const int colon = int(entry.lastIndexOf(QLatin1Char(':')));
+        const bool bracketed = entry.startsWith(QLatin1Char('['));
+        const bool hasPort = colon > 0 && (bracketed ? entry.at(colon - 1) == QLatin1Char(']')
+                                                     : entry.indexOf(QLatin1Char(':')) == colon);
+        QString host = hasPort ? entry.left(colon) : entry;
+        if (bracketed && host.endsWith(QLatin1Char(']')))
+            host = host.mid(1, host.size() - 2);
+        list.push_back(Server{host, hasPort ? entry.mid(colon + 1) : port});
+    }
+    if (list.isEmpty())
+        list.push_back(Server{server.trimmed(), port});
+    return list;
+}
+
 QString Config::connectionString() const
 {
-    QString serverPart = QStringLiteral("SERVER=") + server + QLatin1Char(';');
-    if (!port.isEmpty())
-        serverPart += QStringLiteral("PORT=") + port + QLatin1Char(';');
+    return connectionString(servers().constFirst());
+}
+
+QString Config::connectionString(const Server &to) const
+{
+    QString serverPart = QStringLiteral("SERVER=") + to.host + QLatin1Char(';');
+    if (!to.port.isEmpty())
+        serverPart += QStringLiteral("PORT=") + to.port + QLatin1Char(';');
     serverPart += QStringLiteral("CONN_TIMEOUT=%1;READ_TIMEOUT=%2;WRITE_TIMEOUT=%3;")
                           .arg(dbConnectTimeout)
                           .arg(dbReadTimeout)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVector>
 
 // Longest waits on the database link, in seconds. A server that accepts the
 // connection and then never answers must end as a failed connection or a
@@ -23,7 +24,17 @@ constexpr int kDbWriteTimeoutSeconds = 300;
 // tests; there is no settings file.
 struct Config
 {
-    QString server;            // database server host
+    // One entry of the server setting.
+    struct Server
+    {
+        QString host;
+        QString port; // empty: the driver's default port
+        QString name() const;
+    };
+
+    // Database server host, or a comma-separated list of host[:port] tried
+    // in order (the nodes of a cluster); `port` serves entries without one.
+    QString server;
     QString port;              // empty: the driver's default port
     QString relay;             // mail relay host[:port]
     int relayTimeoutMs = 5000; // longest wait for the relay's answer
@@ -36,6 +47,9 @@ struct Config
 
     static Config &instance();
 
-    // The connection string of the one connection.
+    // The entries of `server`, in order; never empty.
+    QVector<Server> servers() const;
+    // The connection string of the one connection to `to` (default: the first entry).
     QString connectionString() const;
+    QString connectionString(const Server &to) const;
 };

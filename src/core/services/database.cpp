@@ -7,7 +7,16 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QTcpSocket>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <vector>
+
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,24 +56,119 @@ bool isDroppedLink(int native)
     }
 }
 
-// True unless the server takes the connection and sends no greeting within
-// `waitMs`. A refusal counts as true: the driver then fails at once, in its
-// own words.
-bool greeted(const Config &config, int waitMs, bool processEvents)
+Config::Server &currentServer()
 {
-    QTcpSocket probe;
-    probe.connectToHost(config.server, config.port.isEmpty() ? quint16(3306) : config.port.toUShort());
+    static Config::Server server;
+    return server;
+}
+
+// How long a server earlier in the list may stay silent once a later one has
+// greeted: as long as a glance.
+constexpr int kGraceMs = 250;
+
+// A connection that waits for a server's greeting without blocking, so all
+// entries of a list are tried at once. Plain sockets and poll(): a Qt socket
+// waited on without an event loop gives up its connection attempt when a
+// short wait ends, taking a far server for a refusing one.
+class GreetingProbe
+{
+public:
+    explicit GreetingProbe(const Config::Server &server)
+    {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo *found = nullptr;
+        const QByteArray port = server.port.isEmpty() ? QByteArray("3306") : server.port.toLatin1();
+        if (getaddrinfo(server.host.toUtf8().constData(), port.constData(), &hints, &found) != 0)
+            return; // an unknown host counts as refused
+        m_fd = socket(found->ai_family, found->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                      found->ai_protocol);
+        if (m_fd >= 0 && ::connect(m_fd, found->ai_addr, found->ai_addrlen) != 0 && errno != EINPROGRESS)
+            closeProbe();
+        freeaddrinfo(found);
+        m_pending = m_fd >= 0;
+    }
+    ~GreetingProbe() { closeProbe(); }
+    GreetingProbe(const GreetingProbe &) = delete;
+    GreetingProbe &operator=(const GreetingProbe &) = delete;
+
+    bool pending() const { return m_pending; }
+    bool greeted() const { return m_greeted; }
+    pollfd request() const { return pollfd{m_pending ? m_fd : -1, POLLIN, 0}; }
+    // Reads what poll() said: the first bytes are the greeting; an error or a
+    // close before them is a refusal.
+    void settle(const pollfd &answer)
+    {
+        if (!m_pending || answer.revents == 0)
+            return;
+        char byte = 0;
+        m_greeted = (answer.revents & POLLIN) && recv(m_fd, &byte, 1, MSG_PEEK) > 0;
+        m_pending = false;
+    }
+
+private:
+    void closeProbe()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+    int m_fd = -1;
+    bool m_pending = false;
+    bool m_greeted = false;
+};
+
+// Which of `servers` (from `from` on) to connect to: the first in order that
+// sends its greeting within `waitMs`. One that refuses is passed over at once,
+// one still silent after a later one greeted for kGraceMs too. When none
+// greeted, returns the first entry (all refused: the driver then fails at
+// once, in its own words) or -1, with `silent` the first that took the
+// connection, or is still taking it, and said nothing.
+int firstGreeting(const QVector<Config::Server> &servers, int from, int waitMs, bool processEvents,
+                  int *silent)
+{
+    std::vector<std::unique_ptr<GreetingProbe>> probes;
+    for (int i = from; i < servers.size(); ++i)
+        probes.push_back(std::make_unique<GreetingProbe>(servers.at(i)));
     QElapsedTimer waited;
     waited.start();
-    while (waited.elapsed() < waitMs) {
+    qint64 firstGreetedAt = -1;
+    for (;;) {
+        int answered = -1;
+        bool earlierSilent = false;
+        for (int i = 0; i < int(probes.size()) && answered < 0; ++i) {
+            if (probes[i]->greeted())
+                answered = i;
+            else if (probes[i]->pending())
+                earlierSilent = true;
+        }
+        if (answered >= 0 && firstGreetedAt < 0)
+            firstGreetedAt = waited.elapsed();
+        if (answered >= 0 && (!earlierSilent || waited.elapsed() - firstGreetedAt >= kGraceMs))
+            return from + answered;
+        if (answered < 0 && !earlierSilent)
+            return from;
+        if (waited.elapsed() >= waitMs)
+            break;
         if (processEvents)
             QCoreApplication::processEvents();
-        if (probe.bytesAvailable() > 0 || probe.waitForReadyRead(50))
-            return true;
-        if (probe.state() == QAbstractSocket::UnconnectedState)
-            return true;
+        std::vector<pollfd> requests;
+        for (const auto &probe : probes)
+            requests.push_back(probe->request());
+        const qint64 left = std::min<qint64>(waitMs - waited.elapsed(), 50);
+        if (poll(requests.data(), requests.size(), int(std::max<qint64>(left, 0))) > 0)
+            for (size_t i = 0; i < probes.size(); ++i)
+                probes[i]->settle(requests[i]);
     }
-    return false;
+    for (size_t i = 0; i < probes.size(); ++i) {
+        if (probes[i]->pending()) {
+            *silent = from + int(i);
+            return -1;
+        }
+    }
+    return from;
 }
 
 } // namespace
@@ -163,22 +267,41 @@ AppError Conn::translate(const QSqlError &error, bool connecting, const QString 
 
 bool Conn::open(Greeting greeting)
 {
-    // Before the old connection goes: work run while events are processed
-    // here still finds a connection, and reopens it itself if it is broken.
-    if (greeting != Greeting::Trust) {
-        const Config &config = Config::instance();
-        const int waitMs = greeting == Greeting::Glance ? 250 : config.dbConnectTimeout * 1000;
-        if (!greeted(config, waitMs, greeting == Greeting::AwaitWithEvents)) {
-            lastErrorRef() = AppError(ErrNo::Unreachable,
-                                      QStringLiteral("The server %1 took the connection but did not answer "
-                                                     "within %2 ms")
-                                              .arg(config.server)
-                                              .arg(waitMs),
-                                      QStringLiteral("open"));
-            linkBroken() = true;
-            return false;
+    const Config &config = Config::instance();
+    const QVector<Config::Server> servers = config.servers();
+    for (int from = 0; from < servers.size();) {
+        int to = from;
+        // Before the old connection goes: work run while events are processed
+        // here still finds a connection, and reopens it itself if it is broken.
+        // A list is always probed, so a dead or silent entry costs no driver wait.
+        if (greeting != Greeting::Trust || servers.size() > 1) {
+            const int waitMs = greeting == Greeting::Glance ? 250 : config.dbConnectTimeout * 1000;
+            int silent = -1;
+            to = firstGreeting(servers, from, waitMs, greeting == Greeting::AwaitWithEvents, &silent);
+            if (to < 0) {
+                lastErrorRef() = AppError(ErrNo::Unreachable,
+                                          QStringLiteral("The server %1 took the connection but did not "
+                                                         "answer within %2 ms")
+                                                  .arg(servers.size() == 1 ? servers.at(silent).host
+                                                                           : servers.at(silent).name())
+                                                  .arg(waitMs),
+                                          QStringLiteral("open"));
+                linkBroken() = true;
+                return false;
+            }
         }
+        if (connectTo(servers.at(to)))
+            return true;
+        // A server that greeted and then failed: the ones after it may serve.
+        if (lastErrorRef().number() == ErrNo::LoginRefused)
+            return false;
+        from = to + 1;
     }
+    return false;
+}
+
+bool Conn::connectTo(const Config::Server &server)
+{
     {
         // A new connection object each time; the old one is dropped.
         if (QSqlDatabase::contains(kConnName)) {
@@ -196,7 +319,7 @@ bool Conn::open(Greeting greeting)
                          QStringLiteral("open"));
         return false;
     }
-    db.setDatabaseName(Config::instance().connectionString());
+    db.setDatabaseName(Config::instance().connectionString(server));
     linkBroken() = false;
     if (!db.open()) {
         lastErrorRef() = translate(db.lastError(), true, QStringLiteral("open"));
@@ -212,6 +335,7 @@ bool Conn::open(Greeting greeting)
         db.close();
         return false;
     }
+    currentServer() = server;
     return true;
 }
 
@@ -282,6 +406,11 @@ qint64 Conn::execute(const QString &sql)
     if (!q.exec(sql))
         throw translate(q.lastError(), false, sql);
     return q.numRowsAffected();
+}
+
+QString Conn::server()
+{
+    return currentServer().name();
 }
 
 qint64 Conn::connectionId()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/services/config.h"
 #include "core/services/errors.h"
 
 #include <QDateTime>
@@ -52,8 +53,10 @@ public:
     // painting), or for a glance without them (a retry every second).
     enum class Greeting { Trust, AwaitWithEvents, Glance };
 
-    // Opens the connection anew (a dropped one is closed first). On failure
-    // returns false and leaves the error in lastError().
+    // Opens the connection anew (a dropped one is closed first) on the first
+    // server of the setting's list that answers, in order; a list's entries
+    // are always probed for their greeting first. On failure returns false
+    // and leaves the error in lastError().
     static bool open(Greeting greeting = Greeting::Trust);
     static bool isOpen();
     static void close();
@@ -67,7 +70,10 @@ public:
 
     // The server's id of this connection (for tests that kill it).
     static qint64 connectionId();
+    // The entry of the server list the connection was last opened on.
+    static QString server();
 
 private:
+    static bool connectTo(const Config::Server &server);
     static AppError translate(const QSqlError &error, bool connecting, const QString &context);
 };

@@ -22,6 +22,20 @@ void rollbackQuietly()
     }
 }
 
+// On a cluster the reopened connection may be on another node, which has
+// received a commit made on the lost one but perhaps not yet applied it: its
+// reads wait for that while this is on. A server without the setting (no
+// cluster) needs no wait.
+void awaitAppliedCommits(bool on)
+{
+    try {
+        Conn::execute(QStringLiteral("set session wsrep_sync_wait = %1").arg(on ? 1 : 0));
+    } catch (const AppError &error) {
+        if (error.isGoneAway())
+            throw;
+    }
+}
+
 } // namespace
 
 bool inUnitOfWork()
@@ -69,7 +83,10 @@ void UnitOfWork::reopen(const AppError &cause)
 bool UnitOfWork::committedAfterAll()
 {
     try {
-        return m_check();
+        awaitAppliedCommits(true);
+        const bool committed = m_check();
+        awaitAppliedCommits(false);
+        return committed;
     } catch (const AppError &error) {
         // Whether the commit went through is unknown: report rather than
         // risk applying the unit twice.
