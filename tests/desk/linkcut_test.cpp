@@ -50,7 +50,7 @@ protected:
         DeskTest::TearDown();
     }
 
-    // U1 at level C with 5 to 7 waiting, 7 held by U2; a level below; the
+    // U1 at level C with 5 to 7 waiting, 7 held by U2 (at C2, listed under C); a level below; the
     // applicant of 5, whose final submission may be reset, and another. With
     // `picked` U1's desk shows 5, then `meanwhile` runs.
     void prepareRows(bool picked, const QString &meanwhile = {})
@@ -58,7 +58,7 @@ protected:
         resetCentral();
         addUniv(u"041"_s, u"Alpha University"_s, u"corvane3_tsc"_s, u"help@alpha.example"_s);
         addUser(u"U1"_s, u"C"_s);
-        addUser(u"U2"_s, u"C"_s, u"7"_s);
+        addUser(u"U2"_s, u"C2"_s, u"7"_s);
         addUser(u"U9"_s, u"B"_s);
         for (int id : {5, 6, 7})
             addGrievance(id, u"'C'"_s, u"null"_s);
@@ -197,9 +197,10 @@ TEST_F(LinkCut, everyDeskCommandLandsOnceWhereverTheLinkBreaks)
                  release->findChild<QLineEdit *>(u"level"_s)->setText(u"C"_s);
                  release->listUsers();
              },
-             [this] { // U2, the second user at level C
+             [this] { // U2, the second user at a level starting with C
                  auto *grid = release->findChild<SheetGrid *>(u"lockedUsers"_s);
                  ASSERT_EQ(grid->rowCount(), 2);
+                 EXPECT_EQ(grid->item(1, 0)->text() + u'|' + grid->item(1, 1)->text(), u"U2|7"_s);
                  qobject_cast<QPushButton *>(grid->cellWidget(1, 2))->click();
              },
              {u"U1=,U2=,U9= / lock= /"_s, u"Lock Released!!"_s}},
