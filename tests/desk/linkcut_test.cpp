@@ -6,13 +6,10 @@
 #include "gui/desk/replydialog.h"
 #include "gui/services/formutil.h"
 
+#include "support/fakerelay.h"
 #include "support/faultproxy.h"
 
 #include <QCheckBox>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -36,8 +33,8 @@ protected:
     void SetUp() override
     {
         DeskTest::SetUp();
-        sinkLog = qEnvironmentVariable("GMS_RELAY_LOG");
-        ASSERT_FALSE(sinkLog.isEmpty()) << "run with the relay sink (GMS_RELAY, GMS_RELAY_LOG)";
+        ASSERT_FALSE(qEnvironmentVariable("GMS_RELAY_LOG").isEmpty())
+                << "run with the relay sink (GMS_RELAY, GMS_RELAY_LOG)";
         Config::instance().relay = qEnvironmentVariable("GMS_RELAY");
         Config::instance().relayTimeoutMs = 5000;
     }
@@ -70,8 +67,7 @@ protected:
                 "values('0001', 'C1', 'BA', '984005', 'T'), ('0002', 'C1', 'BA', '984006', 'T')"_s});
         signIn(u"U1"_s, u"C"_s);
         session().installationCode = u"041"_s;
-        QFile log(sinkLog);
-        logStart = log.exists() ? log.size() : 0;
+        logStart = sinkLogSize();
         delete desk.data();
         desk = new DeskScreen;
         desk->show();
@@ -120,19 +116,11 @@ protected:
                 "from corvane3_tsc.studadm))"_s);
         s += u" | shown=%1 poller=%2 | "_s.arg(desk ? desk->displayed().tktid : u"-"_s)
                      .arg(desk && desk->findChild<QTimer *>(u"poller"_s)->isActive() ? u"on"_s : u"off"_s) +
-             ui.texts().join(QLatin1Char('|'));
-        QFile log(sinkLog);
-        if (log.open(QIODevice::ReadOnly) && log.seek(logStart))
-            for (const QByteArray &line : log.readAll().split('\n'))
-                for (const QJsonValue &pair :
-                     QJsonDocument::fromJson(line).object().value(u"query"_s).toArray())
-                    s += u" | "_s + pair.toArray().at(0).toString() + u"="_s +
-                         pair.toArray().at(1).toString();
+             ui.texts().join(QLatin1Char('|')) + sinkRequests(logStart);
         return s;
     }
 
     Config saved = Config::instance();
-    QString sinkLog;
     qint64 logStart = 0;
     QPointer<DeskScreen> desk;
     std::unique_ptr<ReplyDialog> reply;
