@@ -25,7 +25,6 @@
 
 #include <functional>
 #include <memory>
-#include <stdexcept>
 
 using namespace Qt::StringLiterals;
 
