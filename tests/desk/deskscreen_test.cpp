@@ -6,11 +6,13 @@
 #include "gui/shell/waitdialog.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
@@ -26,7 +28,9 @@ protected:
     {
         DeskTest::SetUp();
         addUser(u"U1"_s, u"C"_s);
-        addUser(u"U9"_s, u"B"_s);
+        addUser(u"U9"_s, u"B"_s); // the next level: the nearest below C, not the lowest
+        addUser(u"U0"_s, u"A"_s);
+        addUser(u"UD"_s, u"D"_s);
         signIn(u"U1"_s, u"C"_s);
         open();
     }
@@ -53,6 +57,20 @@ protected:
             for (int c : {1, 2, 3})
                 lines << list->topLevelItem(i)->text(c);
         return lines;
+    }
+    // What the user reads: the summary grid by line, the status bar's totals
+    // and the alert when it shows.
+    QString summary() const
+    {
+        QStringList lines;
+        const auto *grid = form->findChild<QTableWidget *>();
+        for (int r = 0; r < grid->rowCount(); ++r)
+            lines << grid->item(r, 0)->text() + u'|' + grid->item(r, 1)->text() + u'|' +
+                             grid->item(r, 2)->text();
+        for (const QLabel *label : form->findChildren<QLabel *>())
+            if (label->isVisible() && (label->parent() != form || label->text() == u"No Inquiries!!"_s))
+                lines << label->text();
+        return lines.join(u'\n');
     }
 
     QPointer<DeskScreen> form;
@@ -138,7 +156,7 @@ TEST_F(Desk, aFailingTickAndAStaleLockDoNotStopTheDesk)
 
     admin(u"update corvane3_tkt.control set fstarted = 'T'"_s);
     const QDateTime t0(QDate(2026, 3, 4), QTime(10, 0, 0));
-    for (int s : {0, desk::kStaleLockSeconds - 1, desk::kStaleLockSeconds}) {
+    for (int s : {0, 59, 60}) {
         EXPECT_EQ(lockFlag(), u"T"_s) << s;
         ui.clock = t0.addSecs(s);
         form->pollTick();
@@ -163,6 +181,28 @@ TEST_F(Desk, aFailingTickAndAStaleLockDoNotStopTheDesk)
     Config::instance().port = port;
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(ui.messages.size(), 4) << ui.dump();
+}
+
+// Lines by university (in code order) and sender, today's replies of this
+// user, the totals twice, and "No Inquiries!!" only while none waits.
+TEST_F(Desk, theSummaryTotalsAndAlertAsShown)
+{
+    const QString add =
+            u"insert into corvane3_tkt.tkthead(ftktid, ftktgroup, ftktstatus, ftktuser, funivcode, "
+            "ffinaluser, ffinaldate) values "_s;
+    admin(add +
+          u"(5, 'C', 'C', 'Student', '041', 'U1', now()), (6, 'C', 'C', 'College X', '041', 'U1', now()), "
+          "(7, 'B', null, 'Student', '023', null, null), (4, 'C', 'C', 'Student', '041', 'U9', now())"_s);
+    form->pollTick();
+    EXPECT_EQ(summary(), u"University|Pend.|Reply\nBet - Student|0|0\nALU - College|0|1\nALU - Student|0|1\n"
+                         "Total|0|2\nNo Inquiries!!\nGrievance Pending : 0\nGrievances Replied : 2"_s);
+    admin(add +
+          u"(9, 'C', 'A', 'College', '023', null, null), (8, 'C', null, 'Student', '023', null, null)"_s);
+    form->pollTick();
+    EXPECT_EQ(shown() + u'\n' + summary(),
+              u"8\nUniversity|Pend.|Reply\nBet - College|1|0\nBet - Student|1|0\n"
+              "ALU - College|0|1\nALU - Student|0|1\nTotal|2|2\n"
+              "Grievance Pending : 2\nGrievances Replied : 2"_s);
 }
 
 } // namespace

@@ -53,7 +53,7 @@ TEST_F(Queue, aLockHeldElsewhereMakesTheStepBusyWithoutWaitingLong)
         QElapsedTimer clock;
         clock.start();
         EXPECT_EQ(assignNext(u"U1"_s, u"B"_s).outcome, AssignOutcome::LockBusy);
-        EXPECT_LT(clock.elapsed(), (kLockWaitSeconds + 2) * 1000);
+        EXPECT_LT(clock.elapsed(), 2000); // the user waits a second at most
         EXPECT_EQ(heldBy(u"U1"_s) + lockFlag(), u"T"_s);
         admin(QStringList{u"update corvane3_tkt.control set fstarted = null"_s, u"commit"_s});
     }

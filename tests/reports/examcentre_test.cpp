@@ -17,8 +17,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The text of the first `element` of one part of a written workbook: for the
-// page setup, which the workbook reader has no use for.
+// The attributes ("name=value ") and text of the first `element` of one part
+// of a written workbook: for the page setup, which the workbook reader has no
+// use for.
 QString partText(const QString &path, const char *part, const char *element)
 {
     int error = 0;
@@ -33,8 +34,12 @@ QString partText(const QString &path, const char *part, const char *element)
     zip_discard(z);
     QXmlStreamReader xml(bytes);
     while (!xml.atEnd())
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String(element))
-            return xml.readElementText();
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String(element)) {
+            QString out;
+            for (const QXmlStreamAttribute &a : xml.attributes())
+                out += u"%1=%2 "_s.arg(a.name(), a.value());
+            return out + xml.readElementText();
+        }
     return u"(no element)"_s;
 }
 
@@ -74,8 +79,10 @@ protected:
 };
 
 // Groups by centre, the centre's own college first, then by college code;
-// undergraduate and deleted colleges left out. The heading row repeats on
-// every page and a "&" of the address prints as one. A second run writes the
+// undergraduate and deleted colleges left out. The printed page as stored:
+// heading row on every page, centred, margins, A4 upright at 90 %, the header's
+// three lines (a "&" of the address printing as one), date and page number
+// below. A second run writes the
 // same list to another file and the work table only gains missing pairs.
 TEST_F(ExamCentreList, groupsSerialsSeparatorsAndTheWorkTable)
 {
@@ -118,9 +125,17 @@ TEST_F(ExamCentreList, groupsSerialsSeparatorsAndTheWorkTable)
         EXPECT_EQ(sheet(path),
                   u"Sl. No.,Examination Centre,Tagged College\n"_s + c.sheet.join(u'\n') + u'\n');
     }
-    EXPECT_EQ(partText(path, "xl/workbook.xml", "definedName"), u"Sheet1!$1:$1"_s);
-    EXPECT_TRUE(partText(path, "xl/worksheets/sheet1.xml", "oddHeader")
-                        .contains(u"\nFort && Bay Road, Tessaly"_s));
+    QStringList page{partText(path, "xl/workbook.xml", "definedName")};
+    for (const char *element : {"printOptions", "pageMargins", "pageSetup", "oddHeader", "oddFooter"})
+        page << partText(path, "xl/worksheets/sheet1.xml", element);
+    EXPECT_EQ(
+            page.join(u'|'),
+            u"name=_xlnm.Print_Titles localSheetId=0 Sheet1!$1:$1|horizontalCentered=1 |left=0.25 right=0.25 "
+            "top=1 bottom=0.5 header=0.25 footer=0.25 |paperSize=9 scale=90 orientation=portrait |"
+            "&C&\"Arial,Bold\"&14TESSALY CENTRAL UNIVERSITY&\"Arial,Regular\"&10\nFort && Bay Road, Tessaly "
+            "600 001&\"Arial,Bold\"&12\nPG Theory Examination Centres list with tagged Colleges / "
+            "Departments - "
+            "Jan / Feb 2019 Examinations|&L&D&C&P"_s);
 
     const int pairs = worked();
     const QString again = run(); // same clock: the first file must not be overwritten

@@ -25,7 +25,6 @@
 
 #include <functional>
 #include <memory>
-#include <stdexcept>
 
 using namespace Qt::StringLiterals;
 
@@ -220,6 +219,7 @@ using MainMenu = Shell;
 
 // Commands held as a case-sensitive substring are enabled ("N21*": N2 too);
 // ADMIN in any case gets all; help, window list and exit stay for everyone.
+// Releasing held grievances (N44) opens only for ADMIN as typed.
 TEST_F(MainMenu, permissionStringsEnableTheCommandsTheyHold)
 {
     const struct
@@ -231,8 +231,9 @@ TEST_F(MainMenu, permissionStringsEnableTheCommandsTheyHold)
             {u"CLERK"_s, u"N21*"_s, {u"N2"_s, u"N21"_s}},
             {u"CLERK"_s, u"n21*"_s, {}},
             {u"CLERK"_s, QString(), {}},
-            {u"CLERK"_s, u"N11*N43*"_s, {u"N1"_s, u"N11"_s, u"N4"_s, u"N43"_s}},
+            {u"CLERK"_s, u"N11*N44*"_s, {u"N1"_s, u"N11"_s, u"N4"_s, u"N44"_s}},
             {u"admin"_s, QString(), {u"*"_s}},
+            {u"ADMIN"_s, u"N21*"_s, {u"*"_s}},
             {u"O'NEIL\\"_s, u"N31*"_s, {u"N3"_s, u"N31"_s}},
     };
     for (const auto &c : cases) {
@@ -248,6 +249,8 @@ TEST_F(MainMenu, permissionStringsEnableTheCommandsTheyHold)
             EXPECT_EQ(action->isEnabled(), !command || c.enabled.contains(name) || c.enabled.contains(u"*"_s))
                     << name.toStdString();
         }
+        choose(u"N44"_s);
+        EXPECT_EQ(windows(), c.user == u"ADMIN"_s ? 1 : 0);
     }
     session().userName = u"GHOST"_s;
     EXPECT_EQ(main->applyPermissions(), MainWindow::Permissions::Ended);

@@ -10,6 +10,7 @@
 #include "oracles/imports.h"
 
 #include "studentsfixture.h"
+#include "support/fakerelay.h"
 #include "support/faultproxy.h"
 
 #include <QFile>
@@ -220,10 +221,11 @@ TEST_F(Imports, badFilesAreRefusedNamingLineAndCause)
              "the quote that opens field 6 on line 4 is never closed"},
             // A quoted field may hold a line end; the count goes on after it.
             {head + "1,2001,BA,\"Anu,\nRaman\",9000000001,a@x\r\n2,2001\r\n", "line 4 has 2 fields"},
-            {head + "1,1108,BSC-COMPUTERSCI,Anu,9,a@x\r\n", "line 2: the degree code (field 3) has 15 "
-                                                            "characters; at most 5 are allowed."},
+            {head + "1,1108,BSCABC,Anu,9,a@x\r\n",
+             "line 2: the degree code (field 3) has 6 characters; at most "
+             "5 are allowed."},
             {head + good + "2,20011,BA,Anu,9,a@x\n", "line 3: the college code (field 2) has 5 characters"},
-            {head + "1,1108,BSC,Two,9876543210 / 9123456789,a@x\r\n", "the mobile number (field 5) has 23"},
+            {head + "1,1108,BSC,Two,98765432109876543210X,a@x\r\n", "the mobile number (field 5) has 21"},
             {head + good + "2,2001,BA,\"" + QByteArray(99, 'x') + "\"\"ë\",9,b@x",
              "the name (field 4) has 101"},
             {head + good + "2,2001,BA,Nul" + '\0' + "Name,9,b@x\r\n", "line 3 holds a NUL character"},
@@ -369,7 +371,7 @@ TEST_F(Imports, everyImportLandsOnceWhereverTheLinkIsCut)
               "00,0.00\n"
               "BA|0045|Devi|F|2A|0.00|s9000000005@mail.example|1|BA03|Photo,Signature|0.00,0.00\n"
               "BSC|0001|Bala|F|CAT-II|12500.50|s9000000002@mail.example|1|PHY|Photo|12500.50,0.00"_s);
-    EXPECT_EQ(nextSerial(u"9999"_s), u"10000"_s);
+    EXPECT_EQ(nextSerial(u"9998"_s) + u' ' + nextSerial(u"9999"_s), u"9999 10000"_s);
 }
 
 using CsvScreen = ScreenTest<CsvImportScreen>;
@@ -395,7 +397,8 @@ TEST_F(CsvScreen, importShowsTheSummaryWithTheNormalPointerAndRefusesAWrongRange
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-// University 023: another layout is asked about, No loads nothing. The
+// University 023: another layout is asked about, No loads nothing but the
+// error mail can go; an unknown college is refused. The
 // sheet's applications (a degree renamed, one unticked) go to the sheet's
 // university whatever another screen looked up; the workbook moves. The same
 // workbook again asks first: No stores nothing and keeps the grid, Yes
@@ -421,6 +424,19 @@ TEST_F(ExcelScreen, applicationsAfterAWrongLayoutAndTheSameWorkbookTwice)
     EXPECT_EQ(ui.last().defaultButton, Answer::No);
     EXPECT_EQ(rows(u"corvane3_023.tmpcollstud"_s), 0);
     EXPECT_FALSE(in<QPushButton>("updateButton")->isEnabled());
+    const qint64 mailsBefore = sinkLogSize(); // the format-error mail to the college, a copy to the desk
+    in<QPushButton>("errorMailButton")->click();
+    EXPECT_EQ(
+            sinkRequests(mailsBefore),
+            u" | emailid=h2301@colleges.example | subject=023: Error in Uploaded Excel File | body=Dear Sir "
+            u"/ "
+            "Madam,<br><br> The excel sheet uploaded by you is not matching with our format. Requesting you "
+            "to download the fresh format from college portal and upload it.<br><br>Regards,<br>Help "
+            "Desk<br>TSC | cc=desk@corvane.example.com"_s);
+    in("collegeCode")->setText(u"2303"_s);
+    in<QPushButton>("importButton")->click();
+    EXPECT_EQ(ui.last().text + QString::number(rows(u"corvane3_023.tmpcollstud"_s)),
+              u"Invalid college code0"_s);
 
     const SheetRows sheet{appHeading(),
                           appRow(u"1"_s, u"BA"_s, u"Anu"_s, u"CATI"_s, 100, {u"ENG"_s}, u"91"_s),

@@ -1,5 +1,10 @@
 #include "support/fakerelay.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -44,4 +49,21 @@ void FakeRelay::onConnection()
         });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     }
+}
+
+qint64 sinkLogSize()
+{
+    const QFileInfo log(qEnvironmentVariable("GMS_RELAY_LOG"));
+    return log.exists() ? log.size() : 0;
+}
+
+QString sinkRequests(qint64 from)
+{
+    QString out;
+    QFile log(qEnvironmentVariable("GMS_RELAY_LOG"));
+    if (log.open(QIODevice::ReadOnly) && log.seek(from))
+        for (const QByteArray &line : log.readAll().split('\n'))
+            for (const QJsonValue &pair : QJsonDocument::fromJson(line).object().value(u"query"_s).toArray())
+                out += u" | "_s + pair[0].toString() + u'=' + pair[1].toString();
+    return out;
 }

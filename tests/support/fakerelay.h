@@ -20,3 +20,9 @@ private:
     void onConnection();
     QTcpServer m_server;
 };
+
+// The relay sink's log (GMS_RELAY_LOG, scripts/relay-sink): its size, where a
+// test starts reading, and the query pairs of every request logged after
+// `from`, each as " | key=value".
+qint64 sinkLogSize();
+QString sinkRequests(qint64 from);

@@ -103,6 +103,7 @@ ExcelImportScreen::ExcelImportScreen(QWidget *parent)
     m_updateButton->setObjectName(QStringLiteral("updateButton"));
     m_cancelButton = newButton("&Cancel", m_gridPanel);
     m_errorMailButton = newButton("&Send Error Mail", m_gridPanel);
+    m_errorMailButton->setObjectName(QStringLiteral("errorMailButton"));
 
     auto *panelLayout = new QHBoxLayout(m_gridPanel);
     panelLayout->addWidget(m_degreeGrid, 1);
