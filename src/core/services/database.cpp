@@ -162,6 +162,11 @@ int firstGreeting(const QVector<Config::Server> &servers, int from, int waitMs, 
             for (size_t i = 0; i < probes.size(); ++i)
                 probes[i]->settle(requests[i]);
     }
+    // Out of time: one that greeted wins over earlier ones still silent (a
+    // short wait may end before their grace does).
+    for (size_t i = 0; i < probes.size(); ++i)
+        if (probes[i]->greeted())
+            return from + int(i);
     for (size_t i = 0; i < probes.size(); ++i) {
         if (probes[i]->pending()) {
             *silent = from + int(i);

@@ -88,6 +88,11 @@ bool UnitOfWork::committedAfterAll()
         awaitAppliedCommits(false);
         return committed;
     } catch (const AppError &error) {
+        // The session's reads must not keep waiting on the cluster.
+        try {
+            awaitAppliedCommits(false);
+        } catch (const AppError &) {
+        }
         // Whether the commit went through is unknown: report rather than
         // risk applying the unit twice.
         throw AppError::spent(error);
