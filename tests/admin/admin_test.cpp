@@ -47,14 +47,16 @@ protected:
         admin({u"delete from corvane3_tkt.masuser"_s,
                u"insert into corvane3_tkt.masuser(fusername, fsection, fpermission, fpasswd) values "
                "('DESK31', 'FRONT', 'N2*N21*N99*', 'x'), ('DESK40-NIGHTDESK', 'BACK OFFICE', '', 'y'), ('CLERK7', 'HELP', 'N4*N42*', "_s +
-                       sql::quote(storedPassword(u"CLERK7"_s)) + u")"_s});
+                       sql::quote(storedPassword(u"CLERK7"_s)) + u")"_s,
+               u"update corvane3_tkt.masuser set fgroup = '3' where fusername <> 'DESK40-NIGHTDESK'"_s});
     }
-    // Name, section, password and permissions of every account; without the
+    // Name, section, level, password and permissions of every account; without the
     // password, of every account but the signed-in one.
     static QString accounts(bool withPassword = false)
     {
         return adminValue(
-                u"select group_concat(concat_ws('|', fusername, ifnull(fsection, '-'), %1 "
+                u"select group_concat(concat_ws('|', fusername, ifnull(fsection, '-'), ifnull(fgroup, '-'), "
+                u"%1 "
                 "ifnull(fpermission, '-')) order by fusername separator ' / ') from corvane3_tkt.masuser %2"_s
                         .arg(withPassword ? u"fpasswd,"_s : QString(),
                              withPassword ? QString() : u"where fusername <> 'CLERK7'"_s));
@@ -84,7 +86,8 @@ protected:
     }
 
     // The operator's steps, ";"-separated: type NAME, leave (Enter in Section),
-    // choose NAME, tick/untick KEY, section TEXT, answer Yes|No, again (Save
+    // choose NAME, tick/untick KEY, section TEXT, level TEXT (typed over the
+    // drop-down), levels A,B (its list), answer Yes|No, again (Save
     // clicked again while a message is up), save, grant NAME PERMISSIONS
     // (another administrator), password OLD,NEW,CONFIRMATION, signs-in NAME PW.
     void act(const QString &script)
@@ -108,6 +111,13 @@ protected:
             } else if (verb == u"section"_s) {
                 section->setFocus();
                 section->setText(arg);
+            } else if (verb == u"level"_s) {
+                in<QComboBox>(users, u"level"_s)->setFocus();
+                in<QComboBox>(users, u"level"_s)->setEditText(arg);
+            } else if (verb == u"levels"_s) {
+                for (int i = 0; i <= in<QComboBox>(users, u"level"_s)->count(); ++i) // one past: none more
+                    EXPECT_EQ(in<QComboBox>(users, u"level"_s)->itemText(i), arg.section(u',', i, i))
+                            << step.toStdString();
             } else if (verb == u"save"_s) {
                 QTest::mouseClick(in<QPushButton>(users, u"saveButton"_s), Qt::LeftButton);
             } else if (verb == u"again"_s) {
@@ -149,7 +159,7 @@ TEST_F(Admin, saveWritesOnlyWhatTheOperatorMeant)
         EXPECT_NO_THROW((void)(action->isSeparator() || node(action->objectName())))
                 << action->objectName().toStdString();
 
-    const QString stored = u"DESK31|FRONT|N2*N21*N99* / DESK40-NIGHTDESK|BACK OFFICE|"_s;
+    const QString stored = u"DESK31|FRONT|3|N2*N21*N99* / DESK40-NIGHTDESK|BACK OFFICE|-|"_s;
     const struct
     {
         const char *name;
@@ -158,39 +168,43 @@ TEST_F(Admin, saveWritesOnlyWhatTheOperatorMeant)
         QString messages;
     } cases[] = {
             {"chosen from the list: loaded, stale key dropped", u"choose DESK31; save"_s,
-             u"DESK31|FRONT|N2*N21* / DESK40-NIGHTDESK|BACK OFFICE|"_s, u""_s},
+             u"DESK31|FRONT|3|N2*N21* / DESK40-NIGHTDESK|BACK OFFICE|-|"_s, u""_s},
             {"a new name does not take the ticks", u"type DESK31; leave; type CLERK9; save"_s,
-             u"CLERK9|FRONT| / "_s + stored, u""_s},
-            {"ticks survive Save pressed from Section", u"type DESK31; leave; tick N42; section BACK; save"_s,
-             u"DESK31|BACK|N2*N21*N4*N42* / DESK40-NIGHTDESK|BACK OFFICE|"_s, u""_s},
+             u"CLERK9|FRONT|3| / "_s + stored, u""_s},
+            {"ticks survive Save pressed from Section, a leading blank finds the stored account",
+             u"type  DESK31; leave; tick N42; section BACK; save"_s,
+             u"DESK31|BACK|3|N2*N21*N4*N42* / DESK40-NIGHTDESK|BACK OFFICE|-|"_s, u""_s},
             {"all ticks cleared: No keeps", u"choose DESK31; untick N2; answer No; save"_s, stored, kCleared},
-            {"all ticks cleared: Yes clears, a second click ignored",
-             u"choose DESK31; untick N2; answer Yes; again; save"_s,
-             u"DESK31|FRONT| / DESK40-NIGHTDESK|BACK OFFICE|"_s, kCleared},
+            {"all ticks cleared: Yes clears, a second click ignored; an emptied level is none",
+             u"choose DESK31; untick N2; level ; answer Yes; again; save"_s,
+             u"DESK31|FRONT|-| / DESK40-NIGHTDESK|BACK OFFICE|-|"_s, kCleared},
+            {"another account's level never saved onto this one; 5 characters whole, 6 refused; the list "
+             "distinct, ordered",
+             u"levels 3; choose DESK31; level 12; choose DESK40-NIGHTDESK; save; choose DESK31; level "
+             u"123456; "
+             "save; level 12345; save; levels 12345,3"_s,
+             u"DESK31|FRONT|12345|N2*N21* / DESK40-NIGHTDESK|BACK OFFICE|-|"_s,
+             u"Level 123456 is too long: a level may hold at most 5 characters."_s},
             {"grant kept, long text whole", u"choose DESK40-NIGHTDESK; grant DESK40-NIGHTDESK N3*; save"_s,
              stored + u"N3*"_s, u""_s},
             {"typing cut at 15 after long name", u"choose DESK40-NIGHTDESK; type CLERK9ABCDEFGHIJ; save"_s,
-             u"CLERK9ABCDEFGHI|BACK OFFICE| / "_s + stored, u""_s},
-            {"a quote or a character the password cannot hold in a new name",
-             u"type O'NEIL; leave; save; type µX; leave; save"_s, stored,
-             u"A User ID may not hold a quote ('): sign-in removes quotes, so the account could never "
-             "sign in.|A new account's first password is its User ID. A password may not hold the character "
-             "\"Μ\"."_s},
-            {"a leading blank finds the stored account", u"type  DESK31; leave; tick N42; save"_s,
-             u"DESK31|FRONT|N2*N21*N4*N42* / DESK40-NIGHTDESK|BACK OFFICE|"_s, u""_s},
-            {"Save on an empty screen", u"save"_s, stored, u"User ID Should be Entered"_s},
-            {"new account: a root takes its branch, an item its root",
-             u"type clerk9; section HELP; leave; tick N3; tick N23; untick N31; save; signs-in CLERK9 clerk9"_s,
-             u"CLERK9|HELP|N2*N23* / "_s + stored, u""_s},
+             u"CLERK9ABCDEFGHI|BACK OFFICE|-| / "_s + stored, u""_s},
+            {"Save on an empty screen; a quote or a character the password cannot hold in a new name",
+             u"save; type O'NEIL; leave; save; type µX; leave; save"_s, stored,
+             u"User ID Should be Entered|A User ID may not hold a quote ('): sign-in removes quotes, so the "
+             "account could never sign in.|A new account's first password is its User ID. A password may not "
+             "hold the character \"Μ\"."_s},
+            {"new account: a root takes its branch, an item its root; its level",
+             u"type clerk9; section HELP; leave; level 2; tick N3; tick N23; untick N31; save; signs-in "
+             u"CLERK9 "
+             "clerk9"_s,
+             u"CLERK9|HELP|2|N2*N23* / "_s + stored, u""_s},
             // The stored form's rules (case, quotes, non-ASCII) hold for a new password.
-            {"old password wrong, then confirmation differs",
-             u"password bad,abc,abc; password clerk7,abc,ABC; signs-in CLERK7 CLERK7"_s, stored,
-             u"Invalid Password|Mismatch - Confirm New Password"_s},
-            {"password changed", u"password clerk7,NewPass,NewPass; signs-in CLERK7 newpass"_s, stored,
-             kChanged},
-            {"password encoding a quote, then a non-ASCII one",
-             u"password clerk7,x$y,x$y; signs-in CLERK7 X$Y; password x$y,résumé,résumé; signs-in CLERK7 RÉSUMÉ"_s,
-             stored, kChanged + u"|"_s + kChanged},
+            {"old password wrong, confirmation differs; then changed, encoding a quote, then a non-ASCII one",
+             u"password bad,abc,abc; password clerk7,abc,ABC; signs-in CLERK7 CLERK7; password "
+             u"clerk7,x$y,x$y; "
+             "signs-in CLERK7 X$Y; password x$y,résumé,résumé; signs-in CLERK7 RÉSUMÉ"_s,
+             stored, u"Invalid Password|Mismatch - Confirm New Password|"_s + kChanged + u"|"_s + kChanged},
             {"60 characters whole (codes shifted past 255), 61 refused, \"ω\" (it would be \"?\") refused",
              u"password clerk7,%1,%1; signs-in CLERK7 %2; password %1,%1x,%1x; password %1,ωω1,ωω1; signs-in "
              "CLERK7 %2"_s.arg(u"ÝÝ"_s + QString(58, u'a'), u"ýý"_s + QString(58, u'A')),
@@ -216,7 +230,7 @@ TEST_F(Admin, everyCutLeavesTheCommandDoneOnce)
 {
     const std::pair<QString, QString> cases[] = {
             {u"type CLERK9; section HELP; leave; tick N2; save"_s, u""_s},
-            {u"choose DESK31; tick N42; save"_s, u""_s},
+            {u"choose DESK31; tick N42; level 2; save"_s, u""_s},
             {u"password clerk7,NewPass,NewPass"_s, kChanged},
     };
     for (const auto &[script, messages] : cases) {

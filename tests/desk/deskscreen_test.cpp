@@ -184,7 +184,9 @@ TEST_F(Desk, aFailingTickAndAStaleLockDoNotStopTheDesk)
 }
 
 // Lines by university (in code order) and sender, today's replies of this
-// user, the totals twice, and "No Inquiries!!" only while none waits.
+// user, the totals twice, and "No Inquiries!!" only while none waits. A user
+// with no level (NULL) is told so once, and the desk picks nothing, not even
+// a grievance sent to no level.
 TEST_F(Desk, theSummaryTotalsAndAlertAsShown)
 {
     const QString add =
@@ -203,6 +205,14 @@ TEST_F(Desk, theSummaryTotalsAndAlertAsShown)
               u"8\nUniversity|Pend.|Reply\nBet - College|1|0\nBet - Student|1|0\n"
               "ALU - College|0|1\nALU - Student|0|1\nTotal|2|2\n"
               "Grievance Pending : 2\nGrievances Replied : 2"_s);
+    addGrievance(3, u"null"_s, u"null"_s);
+    signIn(u"UN"_s, QString());
+    open();
+    for (int i = 0; i < 3; ++i)
+        form->pollTick();
+    const QString noLevel = u"No level is set for your account; ask the administrator"_s;
+    EXPECT_EQ(ui.texts(), QStringList{noLevel});
+    EXPECT_EQ(shown() + lockFlag() + form->findChild<QStatusBar *>()->currentMessage(), noLevel);
 }
 
 } // namespace

@@ -17,8 +17,19 @@ Account lookup(const QString &name)
     a.found = true;
     a.name = rows.value(QStringLiteral("Fusername"));
     a.section = rows.value(QStringLiteral("Fsection"));
+    a.level = rows.value(QStringLiteral("fgroup"));
     a.permission = rows.value(QStringLiteral("Fpermission"));
     return a;
+}
+
+QStringList levelsInUse()
+{
+    const Rows rows = Conn::query(
+            QStringLiteral("select distinct fgroup from masuser where trim(fgroup) <> '' order by fgroup"));
+    QStringList levels;
+    for (int i = 0; i < rows.size(); ++i)
+        levels << rows.value(QStringLiteral("fgroup"), i);
+    return levels;
 }
 
 SaveResult save(const Edit &edit)
@@ -26,6 +37,11 @@ SaveResult save(const Edit &edit)
     const QString name = sql::quote(edit.name.trimmed());
     const QString section = edit.section.trimmed();
     const QString password = storedPassword(edit.name.trimmed());
+    const QString level = edit.level.trimmed();
+    if (level.toUcs4().size() > kMaxLevelLength) // the column counts characters
+        return SaveResult::LevelTooLong;
+    // An account without a level keeps NULL, as a new one gets.
+    const QString storedLevel = level.isEmpty() ? QStringLiteral("null") : sql::quote(level);
     SaveResult result = SaveResult::Updated;
     QString permission;
 
@@ -56,15 +72,17 @@ SaveResult save(const Edit &edit)
                   [&] {
                       if (result == SaveResult::Inserted)
                           return Conn::execute(
-                                  QStringLiteral("Insert into "
-                                                 "masuser(fusername,fsection,fpasswd,Fpermission) values (") +
+                                  QStringLiteral(
+                                          "Insert into "
+                                          "masuser(fusername,fsection,fpasswd,Fpermission,fgroup) values (") +
                                   name + QLatin1Char(',') + sql::quote(section) + QLatin1Char(',') +
                                   sql::quote(password) + QLatin1Char(',') + sql::quote(permission) +
-                                  QLatin1Char(')'));
-                      const qint64 rows = Conn::execute(QStringLiteral("Update masuser set FPermission = ") +
-                                                        sql::quote(permission) +
-                                                        QStringLiteral(",fsection=") + sql::quote(section) +
-                                                        QStringLiteral(" where Fusername = ") + name);
+                                  QLatin1Char(',') + storedLevel + QLatin1Char(')'));
+                      const qint64 rows =
+                              Conn::execute(QStringLiteral("Update masuser set FPermission = ") +
+                                            sql::quote(permission) + QStringLiteral(",fsection=") +
+                                            sql::quote(section) + QStringLiteral(",fgroup=") + storedLevel +
+                                            QStringLiteral(" where Fusername = ") + name);
                       if (rows == 0)
                           result = SaveResult::Vanished;
                       return rows;
@@ -73,12 +91,12 @@ SaveResult save(const Edit &edit)
                 if (result == SaveResult::QuoteInName || result == SaveResult::NameRefused ||
                     result == SaveResult::Vanished)
                     return true; // nothing was written
-                const Rows rows = Conn::query(
-                        QStringLiteral(
-                                "select fsection, fpermission, fpasswd from masuser where fusername = ") +
-                        name);
+                const Rows rows = Conn::query(QStringLiteral("select fsection, fpermission, fpasswd, fgroup "
+                                                             "from masuser where fusername = ") +
+                                              name);
                 return !rows.isEmpty() && rows.value(QStringLiteral("fsection")) == section &&
                        rows.value(QStringLiteral("fpermission")) == permission &&
+                       rows.value(QStringLiteral("fgroup")) == level &&
                        (result != SaveResult::Inserted || rows.value(QStringLiteral("fpasswd")) == password);
             });
     unit.run();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Staff accounts: looking one up, saving its section and permissions,
 // changing a password. Each change runs as one transaction.
@@ -11,8 +12,15 @@ struct Account
     bool found = false;
     QString name;
     QString section;
+    QString level; // fgroup; "" when none is set
     QString permission;
 };
+
+// The longest level masuser.fgroup holds; a longer one is refused, never cut.
+constexpr int kMaxLevelLength = 5;
+
+// The levels accounts have now (distinct, non-blank), in order.
+QStringList levelsInUse();
 
 // The stored account named `name`, trimmed as the save trims it.
 Account lookup(const QString &name);
@@ -22,6 +30,7 @@ struct Edit
 {
     QString name; // as typed; trimmed, a new account's first password
     QString section;
+    QString level; // trimmed; "" stores no level (NULL)
     QString permission;
     // The operator cleared every tick and confirmed it; without this an empty
     // permission string never replaces a stored one.
@@ -31,9 +40,10 @@ struct Edit
 enum class SaveResult {
     Inserted,
     Updated,
-    QuoteInName, // refused: sign-in drops quotes, so such an account could never sign in
-    Vanished,    // deleted by someone else between the look-up and the update
-    NameRefused, // a new name that passwordProblem() refuses as its first password
+    QuoteInName,  // refused: sign-in drops quotes, so such an account could never sign in
+    Vanished,     // deleted by someone else between the look-up and the update
+    NameRefused,  // a new name that passwordProblem() refuses as its first password
+    LevelTooLong, // refused: longer than kMaxLevelLength, nothing written
 };
 
 // Looks the name up and updates the account, or inserts it with its own name

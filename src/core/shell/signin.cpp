@@ -21,7 +21,9 @@ std::optional<QString> lookup(const QString &typedUser, const QString &typedPass
     const Rows rows = Conn::query(lookupSql(typedUser, typedPassword), 1);
     if (rows.isEmpty())
         return std::nullopt;
-    return rows.isNull(QStringLiteral("fgroup")) ? QStringLiteral("A") : rows.value(QStringLiteral("fgroup"));
+    // No level (NULL) stays empty: the desk tells the user instead of waiting
+    // at a level no grievance is sent to.
+    return rows.value(QStringLiteral("fgroup"));
 }
 
 } // namespace signin

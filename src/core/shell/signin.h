@@ -12,7 +12,7 @@ namespace signin {
 // what remains is still escaped, so a backslash cannot break the statement.
 QString lookupSql(const QString &typedUser, const QString &typedPassword);
 
-// Runs the lookup. Returns the account's level (fgroup, "A" when NULL), or
+// Runs the lookup. Returns the account's level (fgroup, "" when NULL), or
 // std::nullopt when name and password match no account. Throws on database
 // errors.
 std::optional<QString> lookup(const QString &typedUser, const QString &typedPassword);

@@ -60,12 +60,19 @@ UsersScreen::UsersScreen(MenuSource menu, QWidget *parent)
     m_section = new QLineEdit(userBox);
     m_section->setObjectName(QStringLiteral("section"));
     limitTyping(m_section, 10);
+    auto *levelLabel = new QLabel(QStringLiteral("Level"), userBox);
+    m_level = new QComboBox(userBox);
+    m_level->setObjectName(QStringLiteral("level"));
+    m_level->setEditable(true);
+    m_level->setInsertPolicy(QComboBox::NoInsert);
     auto *userLayout = new QGridLayout(userBox);
     userLayout->addWidget(userLabel, 0, 0);
     userLayout->addWidget(m_userId, 0, 1);
     userLayout->addWidget(m_userList, 0, 2);
     userLayout->addWidget(sectionLabel, 1, 0);
     userLayout->addWidget(m_section, 1, 1);
+    userLayout->addWidget(levelLabel, 2, 0);
+    userLayout->addWidget(m_level, 2, 1);
 
     auto *permissionBox = new QGroupBox(QStringLiteral("Permission"), this);
     m_permissionTree = new QTreeWidget(permissionBox);
@@ -93,12 +100,13 @@ UsersScreen::UsersScreen(MenuSource menu, QWidget *parent)
 
     setTabOrder(m_userId, m_userList);
     setTabOrder(m_userList, m_section);
-    setTabOrder(m_section, m_permissionTree);
+    setTabOrder(m_section, m_level);
+    setTabOrder(m_level, m_permissionTree);
     setTabOrder(m_permissionTree, m_saveButton);
     setTabOrder(m_saveButton, m_cancelButton);
     upperCaseTyping(m_userId);
     upperCaseTyping(m_section);
-    keyChain({m_userId, m_userList, m_section, m_permissionTree});
+    keyChain({m_userId, m_userList, m_section, m_level, m_permissionTree});
     selectAllOnFocus(this);
 
     connect(m_userList, &QComboBox::activated, this, &UsersScreen::chooseUser);
@@ -134,6 +142,11 @@ void UsersScreen::fillUsers()
                 m_userList->addItem(rows.value(QStringLiteral("fusername"), i));
             m_userList->setCurrentIndex(-1);
             m_userId->setText(typed);
+            const QString typedLevel = m_level->currentText();
+            m_level->clear();
+            m_level->addItems(accounts::levelsInUse());
+            m_level->setCurrentIndex(-1);
+            m_level->setEditText(typedLevel);
         } catch (const AppError &e) {
             if (e.isGoneAway())
                 throw; // the handler reopens and reads the list again
@@ -231,6 +244,9 @@ void UsersScreen::loadAccount()
         if (at >= 0)
             m_userList->setCurrentIndex(at);
         showStored(m_section, a.section);
+        // Always replaced, so one account's level never stays on the next.
+        m_level->setEditText(a.level);
+        m_level->lineEdit()->setCursorPosition(0);
     }
     buildTree();
     permtree::applyPermission(m_nodes, a.permission);
@@ -258,7 +274,8 @@ void UsersScreen::saveAccount()
     // Save writes what the screen shows for this account, so show it first.
     if (!m_loaded)
         loadAccount();
-    accounts::Edit edit{m_userId->text(), m_section->text(), permtree::permissionString(m_nodes)};
+    accounts::Edit edit{m_userId->text(), m_section->text(), m_level->currentText(),
+                        permtree::permissionString(m_nodes)};
     if (edit.permission.isEmpty() && m_loadedFound && !m_loadedPermission.isEmpty()) {
         if (askYesNo(QStringLiteral("No permission is ticked. Remove every permission of %1?")
                              .arg(edit.name.trimmed()),
@@ -279,6 +296,13 @@ void UsersScreen::saveAccount()
                        passwordProblem(edit.name.trimmed()),
                Icon::Exclamation);
         m_userId->setFocus();
+        return;
+    case accounts::SaveResult::LevelTooLong:
+        msgBox(QStringLiteral("Level %1 is too long: a level may hold at most %2 characters.")
+                       .arg(edit.level.trimmed())
+                       .arg(accounts::kMaxLevelLength),
+               Icon::Exclamation);
+        m_level->setFocus();
         return;
     case accounts::SaveResult::Vanished:
         msgBox(QStringLiteral("%1 was not saved: the account has been removed meanwhile.")

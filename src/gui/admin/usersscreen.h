@@ -13,7 +13,7 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// Staff accounts: user name, section and the menu commands the account may
+// Staff accounts: user name, section, level and the menu commands the account may
 // use, edited as a tree of check boxes built from the main window's menu.
 class UsersScreen : public QWidget
 {
@@ -40,7 +40,7 @@ private:
     void chooseUser(int index);
     void loadOnLeavingSection(QWidget *old, QWidget *now);
     void forgetLoadOnRename(const QString &text);
-    // Loads the account named in "User ID" into Section and the tree.
+    // Loads the account named in "User ID" into Section, Level and the tree.
     void loadAccount();
     // The same, its failures reported.
     void lookUpAccount();
@@ -63,6 +63,7 @@ private:
     QLineEdit *m_userId;
     QComboBox *m_userList;
     QLineEdit *m_section;
+    QComboBox *m_level; // the levels in use; a new code may be typed
     QTreeWidget *m_permissionTree;
     QPushButton *m_saveButton;
     QPushButton *m_cancelButton;

@@ -30,6 +30,7 @@ const QString kNotHeld = QStringLiteral("This grievance has been released by the
                                         "handled by another user; it has not been "
                                         "forwarded.");
 const QString kNothingShown = QStringLiteral("No grievance is displayed; there is nothing to forward.");
+const QString kNoLevel = QStringLiteral("No level is set for your account; ask the administrator");
 
 } // namespace
 
@@ -291,6 +292,10 @@ void DeskScreen::pollTick()
     if (m_serverGone && !serverBack())
         return;
     m_inTick = true;
+    if (!levelSet()) {
+        m_inTick = false;
+        return;
+    }
     runDesk(
             [this](int) {
                 if (!desk::lockFree()) {
@@ -308,6 +313,20 @@ void DeskScreen::pollTick()
             &m_tickError);
     noteServerGone();
     m_inTick = false;
+}
+
+bool DeskScreen::levelSet()
+{
+    // Blanks count as no level, as the Users screen shows them.
+    if (!session().userLevel.trimmed().isEmpty())
+        return true;
+    if (!m_noLevelTold) {
+        m_noLevelTold = true;
+        // Kept in the status bar once the box is closed: the desk never picks.
+        m_statusBar->showMessage(kNoLevel);
+        msgBox(kNoLevel, Icon::Exclamation);
+    }
+    return false;
 }
 
 void DeskScreen::pickNext()

@@ -56,6 +56,8 @@ private:
     void giveBackAndClose();
     void showGrievance(desk::Grievance g);
     void clearShown();
+    // True when the signed-in user has a level; otherwise says so, once.
+    bool levelSet();
     // Starts the poller again; the next tick picks.
     void enablePoller();
     // Back to waiting with empty fields, after the grievance was given up.
@@ -111,4 +113,5 @@ private:
     bool m_inTick = false;
     bool m_serverGone = false;
     bool m_activated = false;
+    bool m_noLevelTold = false;
 };
