@@ -87,7 +87,10 @@ QStringList indexTerms(const QString &word, int minTokenSize, int maxTokenSize, 
 }
 
 // A pattern finding `word` as typed (letter case aside) with no letter,
-// mark, digit or underscore right before or after it.
+// mark, digit or underscore right before or after it. The word comes first
+// and the character before it is checked behind it: a pattern that opens
+// with the word is looked for by its first letter, quicker than trying the
+// check at every character.
 QString wholeWordPattern(const QString &word)
 {
     static const QString notWord = QStringLiteral("[\\p{L}\\p{M}\\p{N}_]");
@@ -97,7 +100,7 @@ QString wholeWordPattern(const QString &word)
             literal += QLatin1Char('\\');
         literal += c;
     }
-    return QStringLiteral("(?i)(?<!%1)%2(?!%1)").arg(notWord, literal);
+    return QStringLiteral("(?i)%2(?<!%1%2)(?!%1)").arg(notWord, literal);
 }
 
 // Stored mobiles hold digits only; people type them in groups.
@@ -112,9 +115,13 @@ QString typedMobile(const QString &text)
 constexpr qlonglong kSample = 5000;
 // What the server spends, in microseconds: reading and checking one row;
 // one row holding an index term; one row the index finds and is checked.
+// Reading newest first while checking only the rows the index holds: each
+// row read, and each row holding a term, once, before the first row.
 constexpr double kRowReadCost = 2.2;
 constexpr double kPostingCost = 0.15;
 constexpr double kIndexRowCost = 8;
+constexpr double kHeldRowReadCost = 1;
+constexpr double kHeldPostingCost = 1;
 // A term held by more rows than this narrows the index's answer too little
 // for what it costs to look up.
 constexpr double kCommonTerm = 20000;
@@ -128,10 +135,11 @@ bool isGrievanceNumber(const QString &text)
 // Every column the grid and the detail panel show. University names and
 // holders are looked up once per search rather than per row: a lookup per
 // row costs more than the search itself on a full list.
-const QString kSelect = QStringLiteral(
+const QString kColumns = QStringLiteral(
         "select h.ftktid, h.ftktdate, h.funivcode, if(h.ftktuser<>'Student','College','Student') as fkind, "
         "h.ftktfrom, h.fregno, h.ftktmobile, h.ftktemail, h.fstudemail, h.ftktsub, h.ftktmsg, h.ftktstatus, "
-        "h.ftktgroup, h.ffinaluser, h.ffinaldate from tkthead h where ");
+        "h.ftktgroup, h.ffinaluser, h.ffinaldate");
+const QString kSelect = kColumns + QStringLiteral(" from tkthead h where ");
 
 // The first name of each code in name order, as the desk looks it up.
 QHash<QString, QString> universityNames()
@@ -264,6 +272,7 @@ QVector<Rows> findWords(const SearchRequest &request)
     if (count > 0)
         walkCost = qMin(walkCost, double(kSearchLimit - count) * double(kSample) / count * kRowReadCost);
     QStringList terms;
+    bool walkHeld = false;
     if (!words.terms.isEmpty()) {
         // Rows of the older history holding each term, as the sample has it;
         // a plain word's are the rows it matched there.
@@ -283,25 +292,49 @@ QVector<Rows> findWords(const SearchRequest &request)
         }
         std::sort(held.begin(), held.end());
         // The rarest term, and the others while they cost less than they save.
-        double indexCost = 0;
+        double postings = 0;
         for (int i = 0; i < held.size(); ++i) {
             if (i > 0 && held.at(i).first > kCommonTerm)
                 break;
-            indexCost += held.at(i).first * kPostingCost;
+            postings += held.at(i).first;
             terms << held.at(i).second;
         }
-        indexCost += held.first().first * kIndexRowCost;
-        if (indexCost >= walkCost)
+        const double indexCost = postings * kPostingCost + held.first().first * kIndexRowCost;
+        const double walkHeldCost = postings * kHeldPostingCost + walkCost / kRowReadCost * kHeldRowReadCost;
+        walkHeld = walkHeldCost < qMin(indexCost, walkCost);
+        if (!walkHeld && indexCost >= walkCost)
             terms.clear();
     }
-    if (!terms.isEmpty()) {
+    const QString against = sql::quote(QLatin1Char('+') + terms.join(QStringLiteral(" +")));
+    if (walkHeld) {
+        // A term held by thousands (a short word): the newest rows read in
+        // one go, the whole-word check left to those the index holds. The
+        // index is asked once and then only by row (its relevance is above
+        // zero exactly for the rows it holds); the server does that when the
+        // match is not among the row conditions, hence "having".
         found << Conn::query(
-                kSelect +
-                QStringLiteral(
-                        "match(h.ftktsub, h.ftktmsg) against(%1 in boolean mode) and h.ftktid < %2 and ")
-                        .arg(sql::quote(QLatin1Char('+') + terms.join(QStringLiteral(" +"))))
+                kColumns +
+                QStringLiteral(", match(h.ftktsub, h.ftktmsg) against(%1 in boolean mode) as fheld "
+                               "from tkthead h where h.ftktid < %2")
+                        .arg(against)
                         .arg(sampleBottom) +
-                exact + limited(kSearchLimit + 1 - count));
+                filters(request) + QStringLiteral(" having fheld > 0 and ") + words.exact +
+                limited(kSearchLimit + 1 - count));
+        return found;
+    }
+    if (!terms.isEmpty()) {
+        // The index finds its rows in no useful order. Sorting their numbers
+        // alone (w) and checking each whole row (h) newest first until the
+        // list is full spares the check and the sort of wide rows for all
+        // the others.
+        found << Conn::query(
+                kColumns +
+                QStringLiteral(
+                        " from tkthead w straight_join tkthead h on h.ftktid = w.ftktid where "
+                        "match(w.ftktsub, w.ftktmsg) against(%1 in boolean mode) and w.ftktid < %2 and ")
+                        .arg(against)
+                        .arg(sampleBottom) +
+                exact + QStringLiteral(" order by w.ftktid desc limit %1").arg(kSearchLimit + 1 - count));
         return found;
     }
     qlonglong sliceTop = sampleBottom - 1;
