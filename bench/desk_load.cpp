@@ -37,6 +37,7 @@
 #include <QHash>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QThread>
 
 #include <algorithm>
@@ -121,7 +122,9 @@ int runDesk(const QString &user, qint64 until)
             }
             noteServer();
         } catch (const AppError &error) {
-            std::fprintf(stderr, "%s: %s\n", qPrintable(user), qPrintable(error.description()));
+            // The statement says which call failed, and so whether `held` still matches the database.
+            std::fprintf(stderr, "%s: %s [in: %s]\n", qPrintable(user), qPrintable(error.description()),
+                         qPrintable(error.context().left(80)));
             if (error.isGoneAway())
                 Conn::open();
         }
@@ -273,6 +276,7 @@ RunResult runLoad(int desks, double rate, int seconds, const QString &pidFile, c
     double nextFeed = double(nowMs());
     qint64 nextWatch = nowMs();
     qint64 killedAt = -1;
+    QSet<QString> doublesSeen;
     while (nowMs() < until - 1000) {
         if (kill.node > 0 && killedAt < 0 &&
             nowMs() >= feedEnd - qint64(seconds - kill.afterSeconds) * 1000) {
@@ -296,15 +300,28 @@ RunResult runLoad(int desks, double rate, int seconds, const QString &pidFile, c
             nextFeed += interval;
         }
         if (nowMs() >= nextWatch) {
-            result.doubles +=
-                    Conn::query(QStringLiteral("select ftktid from masuser where ifnull(ftktid,'') <> '' "
-                                               "group by ftktid having count(*) > 1"))
-                            .size();
+            const Rows doubles = Conn::query(QStringLiteral(
+                    "select ftktid, group_concat(fusername order by fusername) as users from "
+                    "masuser where ifnull(ftktid,'') <> '' group by ftktid having count(*) > 1"));
+            result.doubles += doubles.size();
+            // Which grievance and which desks, once each, so a failed run can be traced in the desks' output.
+            for (int i = 0; i < doubles.size(); ++i) {
+                const QString seen = doubles.value(QStringLiteral("ftktid"), i) + QLatin1Char(' ') +
+                                     doubles.value(QStringLiteral("users"), i);
+                if (!doublesSeen.contains(seen)) {
+                    doublesSeen.insert(seen);
+                    std::printf("held twice: grievance %s by %s at %lld\n",
+                                qPrintable(seen.section(' ', 0, 0)), qPrintable(seen.section(' ', 1)),
+                                nowMs());
+                    std::fflush(stdout);
+                }
+            }
             nextWatch = nowMs() + 100;
         }
         QThread::msleep(5);
     }
     QHash<QString, int> picks;
+    QHash<QString, QStringList> pickedBy; // grievance: desk and time of each pick
     std::vector<qint64> latencies;
     std::vector<DeskLog> logs;
     for (auto &p : clients) {
@@ -315,6 +332,7 @@ RunResult runLoad(int desks, double rate, int seconds, const QString &pidFile, c
             const QStringList f = line.split(QLatin1Char(' '));
             if (f.value(0) == QLatin1String("PICK")) {
                 ++picks[f.value(1)];
+                pickedBy[f.value(1)] << deskName(int(logs.size())) + QLatin1Char('@') + f.value(2);
                 log.picks << f.value(2).toLongLong();
                 if (arrived.contains(f.value(1)))
                     latencies.push_back(f.value(2).toLongLong() - arrived.value(f.value(1)));
@@ -330,8 +348,11 @@ RunResult runLoad(int desks, double rate, int seconds, const QString &pidFile, c
         reportMoves(logs, host + QLatin1Char(':') + ports.value(kill.node - 1), killedAt, result);
     result.fed = int(arrived.size());
     for (auto it = arrived.cbegin(); it != arrived.cend(); ++it)
-        if (picks.value(it.key()) != 1)
+        if (picks.value(it.key()) != 1) {
             ++result.notOnce;
+            std::printf("grievance %s picked %d times: %s\n", qPrintable(it.key()), picks.value(it.key()),
+                        qPrintable(pickedBy.value(it.key()).join(QLatin1Char(' '))));
+        }
     result.p50 = percentile(latencies, 0.50);
     result.p99 = percentile(latencies, 0.99);
     result.cpuPer1000 = result.ticks ? cpu / (double(result.ticks) / 1000.0) : 0;
