@@ -68,14 +68,10 @@ CsvImportScreen::CsvImportScreen(QWidget *parent)
 
 bool CsvImportScreen::eventFilter(QObject *watched, QEvent *e)
 {
-    if (e->type() != QEvent::KeyPress)
-        return UniversityScreen::eventFilter(watched, e);
-    // Keys that queued up while a command runs (they arrive when its
-    // progress window closes) must not close the screen under it.
-    if (m_gate.busy())
-        return true;
     if (UniversityScreen::eventFilter(watched, e))
-        return true; // Esc
+        return true; // Esc, or any key while a command runs
+    if (e->type() != QEvent::KeyPress)
+        return false;
     const int key = static_cast<QKeyEvent *>(e)->key();
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     // Enter goes back and forth between the two boxes; Up from the file

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "gui/services/commandgate.h"
 #include "gui/students/screenutil.h"
 
 class QComboBox;
@@ -29,5 +28,4 @@ private:
     QLineEdit *m_collegeCode;
     QPushButton *m_importButton;
     QPushButton *m_browseButton;
-    CommandGate m_gate;
 };

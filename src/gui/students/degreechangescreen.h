@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/students/degreechange.h"
-#include "gui/services/commandgate.h"
 #include "gui/students/screenutil.h"
 
 class QComboBox;
@@ -46,7 +45,6 @@ private:
     QLineEdit *m_newDegreeName;
     QLineEdit *m_applicationNumber;
     QPushButton *m_changeButton;
-    CommandGate m_gate;
     // The student last found, with the university database it was read
     // from; the change writes there and nowhere else. Empty after a failed
     // look-up or a change.

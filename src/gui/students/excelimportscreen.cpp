@@ -179,14 +179,10 @@ void ExcelImportScreen::closeEvent(QCloseEvent *e)
 
 bool ExcelImportScreen::eventFilter(QObject *watched, QEvent *e)
 {
-    if (e->type() != QEvent::KeyPress)
-        return UniversityScreen::eventFilter(watched, e);
-    // Keys that queued up while a command runs (they arrive when its
-    // progress window closes) must not close the screen under it.
-    if (m_gate.busy())
-        return true;
     if (UniversityScreen::eventFilter(watched, e))
-        return true; // Esc
+        return true; // Esc, or any key while a command runs
+    if (e->type() != QEvent::KeyPress)
+        return false;
     const int key = static_cast<QKeyEvent *>(e)->key();
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     // Enter goes round the three boxes (file, college, e-mail); Up goes from

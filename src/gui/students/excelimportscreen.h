@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/students/excelimport.h"
-#include "gui/services/commandgate.h"
 #include "gui/students/screenutil.h"
 
 class QComboBox;
@@ -66,7 +65,6 @@ private:
     QPushButton *m_updateButton;
     QPushButton *m_cancelButton;
     QPushButton *m_errorMailButton;
-    CommandGate m_gate;
 
     // The university and workbook of the last sheet read: the grid and the
     // staging table belong to them, whatever the fields say by now.

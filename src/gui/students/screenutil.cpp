@@ -101,9 +101,15 @@ bool UniversityScreen::event(QEvent *event)
 
 bool UniversityScreen::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        closeScreen(this);
-        return true;
+    if (event->type() == QEvent::KeyPress) {
+        // Keys that queued up while a command runs (they arrive when its
+        // progress window closes) must not act on the screen under it.
+        if (m_gate.busy())
+            return true;
+        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+            closeScreen(this);
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

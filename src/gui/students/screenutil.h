@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/services/commandgate.h"
+
 #include <QWidget>
 
 class QComboBox;
@@ -54,6 +56,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
     QComboBox *m_universities = nullptr;
+    // The screen's commands; while one runs its keys are swallowed.
+    CommandGate m_gate;
 
 private:
     bool m_placed = false;
