@@ -18,7 +18,7 @@ INSERT INTO masuniv (funivcode, funivname, fdbname, funivshort, femailid) VALUES
 
 -- Passwords: ADMIN, DESK11, DESK21, DESK31, DESK32 (each the user name).
 INSERT INTO masuser (fusername, fpasswd, fgroup, fsection, fpermission, ftktid) VALUES
-    ('ADMIN', 'FIRNS', '1', 'Administration', 'N1*N11*N2*N21*N22*N23*N24*N25*N3*N31*N4*N41*N42*N43*N44*N26*', NULL),
+    ('ADMIN', 'FIRNS', '1', 'Administration', 'N1*N11*N2*N21*N22*N23*N24*N25*N3*N31*N4*N41*N42*N43*N44*N26*N32*N45*N46*', NULL),
     ('DESK11', 'JKYQ77', '1', 'Controller of Examinations', 'N2*N21*N3*N31*N4*N42*', NULL),
     ('DESK21', 'JKYQ87', '2', 'Admissions Section', 'N2*N21*N22*N23*N24*N4*N42*', NULL),
     ('DESK31', 'JKYQ97', '3', 'Front Desk', 'N2*N21*N4*N42*', NULL),

@@ -184,7 +184,8 @@ TEST_F(Admin, saveWritesOnlyWhatTheOperatorMeant)
              "account could never sign in.|A new account's first password is its User ID. A password may not "
              "hold the character \"Μ\"."_s},
             {"new account: a root takes its branch, an item its root; its level",
-             u"type clerk9; section HELP; leave; level 2; tick N3; tick N23; untick N31; save; signs-in "
+             u"type clerk9; section HELP; leave; level 2; tick N3; tick N23; untick N31; untick N32; save; "
+             u"signs-in "
              u"CLERK9 "
              "clerk9"_s,
              u"CLERK9|HELP|2|N2*N23* / "_s + stored, u""_s},

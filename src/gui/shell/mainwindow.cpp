@@ -77,12 +77,15 @@ void MainWindow::buildMenu()
 
     QMenu *reports = addSubMenu(nullptr, QStringLiteral("N3"), QStringLiteral("&Reports"));
     addCommand(reports, QStringLiteral("N31"), QStringLiteral("&Exam Centres with Tagged Colleges"));
+    addCommand(reports, QStringLiteral("N32"), QStringLiteral("&Supervisor's View"));
 
     QMenu *utilities = addSubMenu(nullptr, QStringLiteral("N4"), QStringLiteral("&Utilities"));
     addCommand(utilities, QStringLiteral("N41"), QStringLiteral("&Control"));
     addCommand(utilities, QStringLiteral("N42"), QStringLiteral("&Password"));
     addCommand(utilities, QStringLiteral("N43"), QStringLiteral("&Security"));
     addCommand(utilities, QStringLiteral("N44"), QStringLiteral("&Reset Locked Users"));
+    addCommand(utilities, QStringLiteral("N45"), QStringLiteral("&Overdue Limit"));
+    addCommand(utilities, QStringLiteral("N46"), QStringLiteral("Reply &Templates"));
 
     m_windowMenu = addSubMenu(nullptr, QStringLiteral("NWindow"), QStringLiteral("&Window"));
     connect(m_windowMenu, &QMenu::aboutToShow, this, &MainWindow::fillWindowMenu);
