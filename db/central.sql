@@ -93,3 +93,12 @@ CREATE TABLE IF NOT EXISTS tktdetl (
     PRIMARY KEY (fdetlid),
     KEY ix_tktdetl_tktid (ftktid)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+-- Settings the administrator changes from the client, a row each, so that no
+-- client keeps a settings file. overdue_hours: the hours a grievance may wait
+-- at a level before it counts as overdue (no row: 48).
+CREATE TABLE IF NOT EXISTS massetting (
+    fname       VARCHAR(40)  NOT NULL,
+    fvalue      VARCHAR(255) NULL,
+    PRIMARY KEY (fname)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
