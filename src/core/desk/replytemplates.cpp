@@ -28,8 +28,9 @@ QVector<Template> read(const QString &where)
     QVector<Template> list;
     list.reserve(rows.size());
     for (int i = 0; i < rows.size(); ++i)
-        list.push_back({rows.value(QStringLiteral("freplyid"), i), rows.value(QStringLiteral("freplyname"), i),
-                        rows.value(QStringLiteral("freplytext"), i), rows.value(QStringLiteral("funivcode"), i)});
+        list.push_back(
+                {rows.value(QStringLiteral("freplyid"), i), rows.value(QStringLiteral("freplyname"), i),
+                 rows.value(QStringLiteral("freplytext"), i), rows.value(QStringLiteral("funivcode"), i)});
     return list;
 }
 
@@ -47,7 +48,8 @@ QString refusedInput(const Template &t, const QString &name, Field *field)
     }
     if (name.toUcs4().size() > kMaxNameLength) { // the column counts characters
         *field = Field::Name;
-        return QStringLiteral("The name \"%1\" is too long: a template's name may hold at most %2 characters.")
+        return QStringLiteral(
+                       "The name \"%1\" is too long: a template's name may hold at most %2 characters.")
                 .arg(name)
                 .arg(kMaxNameLength);
     }
@@ -56,7 +58,8 @@ QString refusedInput(const Template &t, const QString &name, Field *field)
         return QStringLiteral("Enter the text of \"%1\".").arg(name);
     const qsizetype bytes = t.text.toUtf8().size();
     if (bytes > kMaxTextBytes)
-        return QStringLiteral("The text of \"%1\" is too long: it takes %2 bytes, a template's text at most %3.")
+        return QStringLiteral(
+                       "The text of \"%1\" is too long: it takes %2 bytes, a template's text at most %3.")
                 .arg(name)
                 .arg(bytes)
                 .arg(kMaxTextBytes);
@@ -87,8 +90,8 @@ QVector<Template> forUniversity(const QString &univCode)
 
 QVector<University> universities()
 {
-    const Rows rows =
-            Conn::query(QStringLiteral("select funivcode, funivname from masuniv order by funivname, funivid"));
+    const Rows rows = Conn::query(
+            QStringLiteral("select funivcode, funivname from masuniv order by funivname, funivid"));
     QVector<University> list;
     QSet<QString> seen;
     for (int i = 0; i < rows.size(); ++i) {
@@ -114,8 +117,8 @@ QString fill(const QString &text, const Values &values)
     for (auto it = bracedWord().globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
         const QString word = m.captured(1).toLower();
-        const QString *value = word == QLatin1String(kStudent)  ? &values.student
-                               : word == QLatin1String(kNumber) ? &values.number
+        const QString *value = word == QLatin1String(kStudent)      ? &values.student
+                               : word == QLatin1String(kNumber)     ? &values.number
                                : word == QLatin1String(kUniversity) ? &values.university
                                                                     : nullptr;
         if (!value)
@@ -160,7 +163,8 @@ SaveOutcome save(const Template &t)
                       // The column's collation decides which names are one.
                       const Rows rows = Conn::query(
                               QStringLiteral("select freplyname from masreply where freplyname = ") +
-                                      quotedName + (adding ? QString() : QStringLiteral(" and freplyid <> ") + id),
+                                      quotedName +
+                                      (adding ? QString() : QStringLiteral(" and freplyid <> ") + id),
                               1);
                       if (!rows.isEmpty()) {
                           outcome.refusal = duplicateRefusal(rows.value(QStringLiteral("freplyname")));
@@ -173,16 +177,19 @@ SaveOutcome save(const Template &t)
                   [&] {
                       if (adding)
                           return Conn::execute(
-                                  QStringLiteral("insert into masreply(freplyname, freplytext, funivcode) values(") +
-                                  quotedName + QStringLiteral(", ") + sql::quote(t.text) + QStringLiteral(", ") +
-                                  univ + QLatin1Char(')'));
-                      const qint64 rows = Conn::execute(
-                              QStringLiteral("update masreply set freplyname = ") + quotedName +
-                              QStringLiteral(", freplytext = ") + sql::quote(t.text) +
-                              QStringLiteral(", funivcode = ") + univ + QStringLiteral(" where freplyid = ") + id);
+                                  QStringLiteral(
+                                          "insert into masreply(freplyname, freplytext, funivcode) values(") +
+                                  quotedName + QStringLiteral(", ") + sql::quote(t.text) +
+                                  QStringLiteral(", ") + univ + QLatin1Char(')'));
+                      const qint64 rows =
+                              Conn::execute(QStringLiteral("update masreply set freplyname = ") + quotedName +
+                                            QStringLiteral(", freplytext = ") + sql::quote(t.text) +
+                                            QStringLiteral(", funivcode = ") + univ +
+                                            QStringLiteral(" where freplyid = ") + id);
                       if (rows == 0) {
                           outcome.refusal =
-                                  QStringLiteral("\"%1\" was not saved: the template has been deleted meanwhile.")
+                                  QStringLiteral(
+                                          "\"%1\" was not saved: the template has been deleted meanwhile.")
                                           .arg(name);
                           unit.finish();
                       }
@@ -210,8 +217,9 @@ SaveOutcome save(const Template &t)
     if (!outcome.refusal.isEmpty())
         return outcome;
     outcome.saved = true;
-    outcome.id = Conn::query(QStringLiteral("select freplyid from masreply where freplyname = ") + quotedName, 1)
-                         .value(QStringLiteral("freplyid"));
+    outcome.id =
+            Conn::query(QStringLiteral("select freplyid from masreply where freplyname = ") + quotedName, 1)
+                    .value(QStringLiteral("freplyid"));
     return outcome;
 }
 

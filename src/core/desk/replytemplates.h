@@ -41,8 +41,8 @@ QVector<University> universities();
 // The values of a grievance that placeholders stand for.
 struct Values
 {
-    QString student; // {student}: the sender's name
-    QString number;  // {number}: the grievance number
+    QString student;    // {student}: the sender's name
+    QString number;     // {number}: the grievance number
     QString university; // {university}: the university's name
 };
 
@@ -62,8 +62,8 @@ enum class Field { None, Name, Text };
 struct SaveOutcome
 {
     bool saved = false;
-    QString id;      // the stored template's id when saved
-    QString refusal; // why it was not saved, naming the value
+    QString id;                // the stored template's id when saved
+    QString refusal;           // why it was not saved, naming the value
     Field field = Field::None; // the field the refusal is about
 };
 

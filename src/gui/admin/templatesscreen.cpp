@@ -200,7 +200,8 @@ void TemplatesScreen::startNew()
 
 void TemplatesScreen::save()
 {
-    m_gate.run(commandButtons(), [this] { runHandled(ErrorStyle::DescriptionNumber, [this] { saveForm(); }); });
+    m_gate.run(commandButtons(),
+               [this] { runHandled(ErrorStyle::DescriptionNumber, [this] { saveForm(); }); });
 }
 
 void TemplatesScreen::saveForm()
