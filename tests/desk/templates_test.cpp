@@ -126,6 +126,9 @@ TEST_F(Templates, theScreenAddsAndDeletesOnlyTheChosenOneAfterAsking)
 
     screen.findChild<QPushButton *>(u"addButton"_s)->click();
     QTest::keyClicks(screen.findChild<QLineEdit *>(u"templateName"_s), u"Final submission"_s);
+    ui.answers = {Answer::No}; // choosing another keeps the unsaved form
+    list->setCurrentItem(list->topLevelItem(0));
+    EXPECT_EQ(ui.last().text, u"The changes to the new template are not saved. Leave them?"_s);
     auto *university = screen.findChild<QComboBox *>(u"templateUniversity"_s);
     university->setCurrentIndex(university->findText(u"023 - Beta University"_s));
     screen.findChild<QTextEdit *>(u"templateText"_s)->setPlainText(u"Reset."_s);

@@ -5,6 +5,7 @@
 #include "gui/services/formutil.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -31,7 +32,8 @@ TemplatesScreen::TemplatesScreen(QWidget *parent)
     m_templates->setRootIsDecorated(false);
     m_templates->setUniformRowHeights(true);
     m_templates->header()->setStretchLastSection(true);
-    m_templates->setColumnWidth(0, 230);
+    // Room for a long name and a university beside it.
+    m_templates->setMinimumWidth(QFontMetrics(m_templates->font()).averageCharWidth() * 80);
     m_editing = new QLabel(this);
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("templateName"));
@@ -86,9 +88,11 @@ TemplatesScreen::TemplatesScreen(QWidget *parent)
     keyChain({m_name, m_university, m_text});
     selectAllOnFocus(this);
 
-    connect(m_templates, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem *item) { showTemplate(item); });
-    connect(m_addButton, &QPushButton::clicked, this, &TemplatesScreen::startNew);
+    connect(m_templates, &QTreeWidget::currentItemChanged, this, &TemplatesScreen::choose);
+    connect(m_addButton, &QPushButton::clicked, this, [this] {
+        if (mayLeaveForm())
+            startNew();
+    });
     connect(m_saveButton, &QPushButton::clicked, this, &TemplatesScreen::save);
     connect(m_deleteButton, &QPushButton::clicked, this, &TemplatesScreen::removeChosen);
     connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
@@ -139,6 +143,7 @@ void TemplatesScreen::refresh(const QString &selectId)
             if (!selectId.isEmpty() && t.id == selectId)
                 m_templates->setCurrentItem(item);
         }
+        m_templates->resizeColumnToContents(0); // names shown whole
     });
 }
 
@@ -163,6 +168,34 @@ void TemplatesScreen::chooseUniversity(const QString &code)
     m_university->setCurrentIndex(at);
 }
 
+replytemplates::Template TemplatesScreen::formValues() const
+{
+    return {m_chosenId, m_name->text(), m_text->toPlainText(), m_university->currentData().toString()};
+}
+
+bool TemplatesScreen::mayLeaveForm()
+{
+    const replytemplates::Template now = formValues();
+    if (now.name == m_shown.name && now.text == m_shown.text && now.univCode == m_shown.univCode)
+        return true;
+    const QString which = m_chosenId.isEmpty() ? QStringLiteral("the new template")
+                                               : QStringLiteral("\"%1\"").arg(m_shown.name);
+    return askYesNo(QStringLiteral("The changes to %1 are not saved. Leave them?").arg(which),
+                    Icon::Question) == Answer::Yes;
+}
+
+void TemplatesScreen::choose(QTreeWidgetItem *item, QTreeWidgetItem *previous)
+{
+    // The list takes the focus with its first line current: typing is not lost
+    // unless the operator agrees.
+    if (item && item->data(0, Qt::UserRole).toString() != m_chosenId && !mayLeaveForm()) {
+        const QSignalBlocker quiet(m_templates);
+        m_templates->setCurrentItem(previous);
+        return;
+    }
+    showTemplate(item);
+}
+
 void TemplatesScreen::showTemplate(QTreeWidgetItem *item)
 {
     if (!item)
@@ -172,6 +205,7 @@ void TemplatesScreen::showTemplate(QTreeWidgetItem *item)
         if (t.id != id)
             continue;
         m_chosenId = t.id;
+        m_shown = t;
         m_name->setMaxLength(qMax(replytemplates::kMaxNameLength, int(t.name.size())));
         m_name->setText(t.name);
         m_name->setCursorPosition(0);
@@ -185,6 +219,7 @@ void TemplatesScreen::showTemplate(QTreeWidgetItem *item)
 void TemplatesScreen::startNew()
 {
     m_chosenId.clear();
+    m_shown = replytemplates::Template();
     {
         const QSignalBlocker quiet(m_templates);
         m_templates->setCurrentItem(nullptr);
@@ -206,9 +241,7 @@ void TemplatesScreen::save()
 
 void TemplatesScreen::saveForm()
 {
-    replytemplates::Template t{m_chosenId, m_name->text(), m_text->toPlainText(),
-                               m_university->currentData().toString()};
-    const replytemplates::SaveOutcome outcome = replytemplates::save(t);
+    const replytemplates::SaveOutcome outcome = replytemplates::save(formValues());
     if (!outcome.saved) {
         msgBox(outcome.refusal, Icon::Exclamation);
         if (outcome.field == replytemplates::Field::Text)
@@ -218,6 +251,7 @@ void TemplatesScreen::saveForm()
         return;
     }
     refresh(outcome.id);
+    showTemplate(m_templates->currentItem()); // as stored
     m_templates->setFocus();
 }
 

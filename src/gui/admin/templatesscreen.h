@@ -34,7 +34,11 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void choose(QTreeWidgetItem *item, QTreeWidgetItem *previous);
     void showTemplate(QTreeWidgetItem *item);
+    replytemplates::Template formValues() const;
+    // True when the form holds nothing unsaved, or the operator lets it go.
+    bool mayLeaveForm();
     void chooseUniversity(const QString &code);
     QString universityText(const QString &code) const;
     void saveForm();
@@ -43,7 +47,8 @@ private:
 
     QVector<replytemplates::Template> m_list;
     QVector<replytemplates::University> m_universities;
-    QString m_chosenId; // the template the form shows; "" for a new one
+    QString m_chosenId;               // the template the form shows; "" for a new one
+    replytemplates::Template m_shown; // the form as filled, to tell unsaved changes
     bool m_shownOnce = false;
     CommandGate m_gate;
 
