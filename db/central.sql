@@ -108,3 +108,16 @@ CREATE TABLE IF NOT EXISTS massetting (
     fvalue      VARCHAR(255) NULL,
     PRIMARY KEY (fname)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+-- Reply texts the help desk inserts into a reply, kept by the administrator.
+-- Names are unique by the table's collation, so "Hall ticket" and "HALL
+-- TICKET" are one name. funivcode NULL: offered for every university.
+CREATE TABLE IF NOT EXISTS masreply (
+    freplyid    INT UNSIGNED NOT NULL AUTO_INCREMENT,
+    freplyname  VARCHAR(60)  NOT NULL,
+    freplytext  TEXT         NOT NULL,
+    funivcode   VARCHAR(3)   NULL,
+    PRIMARY KEY (freplyid),
+    UNIQUE KEY ux_masreply_name (freplyname),
+    KEY ix_masreply_univ (funivcode, freplyname)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;

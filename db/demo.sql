@@ -126,6 +126,15 @@ SELECT ftktid, ffinaldate, ffinaluser, ftktemail, '', concat('Re: ', ftktsub), N
        '<html><body><p>Dear Sir/Madam,</p><p>Your grievance has been attended to.</p></body></html>'
 FROM tkthead WHERE ftktstatus = 'C';
 
+-- Reply templates: placeholders {student}, {number} and {university} are
+-- filled in when one is chosen in the reply window. The reply adds its own
+-- salutation and signature, so the texts have none.
+INSERT INTO masreply (freplyname, freplytext, funivcode) VALUES
+    ('Hall ticket not received', 'Your hall ticket for grievance {number} is now available on the {university} portal. Log in with your registration number and download it; carry a printed copy and a photo identity card to the examination hall.', NULL),
+    ('Result withheld', 'Your result was withheld because the fee receipt had not reached the examination branch. It has now been verified and the result will be released within three working days.', NULL),
+    ('Final submission reset', 'Your final submission has been reset as requested in grievance {number}. Log in, make the corrections and submit the application once again before the last date.', '041'),
+    ('Fee paid, status pending', 'Thank you, {student}: the payment gateway confirms your fee. The status on the {university} portal is updated every evening; please check again tomorrow and quote grievance {number} if it still shows pending.', NULL);
+
 
 -- ---------------------------------------------------------------- corvane3_tsc
 USE corvane3_tsc;

@@ -8,10 +8,11 @@ CENTRAL_DB=corvane3_tkt
 # demo universities of db/demo.sql.
 UNIV_DBS=(corvane3_tsc corvane3_mar corvane3_023 corvane3_tnu corvane3_cor)
 
-# Creates the central database's tables and the client's account.
+# Creates the central database's tables and the client's account; the tables
+# first, since a right on one table can only be granted once it exists.
 create_central() {
-    schema_sql <"$ROOT/db/account.sql"
     schema_sql <"$ROOT/db/central.sql"
+    schema_sql <"$ROOT/db/account.sql"
 }
 
 # Creates a university database when missing, its missing tables, and the

@@ -49,7 +49,9 @@ TEST_F(Reply, resetOfferDependsOnInstallationAndApplication)
             {"042", "9000000002", ResetOffer::AcknowledgementDone},
             {"041", "9000000004", ResetOffer::NotOffered},
             {"003", "9000000001", ResetOffer::NotOffered},
-            {"04", "9000000001", ResetOffer::NotOffered}}; // not a prefix match
+            {"04", "9000000001", ResetOffer::NotOffered}, // not a prefix match
+            {"41", "9000000001", ResetOffer::NotOffered},
+            {"", "9000000001", ResetOffer::NotOffered}}; // nor a part of a code
     for (const auto &[inst, mobile, offer] : cases) {
         SCOPED_TRACE(std::string(inst) + " " + mobile);
         EXPECT_EQ(

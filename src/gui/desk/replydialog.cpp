@@ -16,10 +16,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextEdit>
+#include <QVBoxLayout>
 
 ReplyDialog::ReplyDialog(desk::Grievance grievance, ReplyHooks hooks, QWidget *parent)
     : QDialog(parent)
@@ -46,6 +48,13 @@ ReplyDialog::ReplyDialog(desk::Grievance grievance, ReplyHooks hooks, QWidget *p
     m_replyText->setObjectName(QStringLiteral("replyText"));
     m_replyText->setAcceptRichText(false);
     m_replyText->setTabChangesFocus(true);
+    m_templateFilter = new QLineEdit(this);
+    m_templateFilter->setObjectName(QStringLiteral("templateFilter"));
+    m_templateFilter->setPlaceholderText(QStringLiteral("Type to filter"));
+    m_templateFilter->installEventFilter(this);
+    m_templateList = new QListWidget(this);
+    m_templateList->setObjectName(QStringLiteral("templateList"));
+    m_templateList->installEventFilter(this);
     m_resetFinalSubmission = new QCheckBox(QStringLiteral("&Reset final submission"), this);
     m_resetFinalSubmission->setObjectName(QStringLiteral("resetFinalSubmission"));
     m_acknowledged = new QLabel(QStringLiteral("Acknowledgement Done"), this);
@@ -73,7 +82,16 @@ ReplyDialog::ReplyDialog(desk::Grievance grievance, ReplyHooks hooks, QWidget *p
     add(QStringLiteral("CC"), m_copyTo);
     add(QStringLiteral("Subject"), m_subject);
     add(QStringLiteral("Message"), m_message);
-    add(QStringLiteral("Reply"), m_replyText);
+    grid->addWidget(new QLabel(QStringLiteral("Reply"), this), row, 0, Qt::AlignRight | Qt::AlignTop);
+    grid->addWidget(m_replyText, row, 1, 1, 2);
+    auto *templatesLabel = new QLabel(QStringLiteral("&Templates"), this);
+    templatesLabel->setBuddy(m_templateFilter);
+    auto *templates = new QVBoxLayout;
+    templates->addWidget(templatesLabel);
+    templates->addWidget(m_templateFilter);
+    templates->addWidget(m_templateList);
+    grid->addLayout(templates, row, 3);
+    ++row;
     grid->addWidget(m_resetFinalSubmission, row, 1);
     grid->addWidget(m_acknowledged, row, 2);
     ++row;
@@ -81,9 +99,13 @@ ReplyDialog::ReplyDialog(desk::Grievance grievance, ReplyHooks hooks, QWidget *p
     grid->addWidget(sendBox, row, 2, 1, 2);
     grid->setRowStretch(6, 1); // the grievance
     grid->setRowStretch(7, 2); // the reply gets the most room
-    resize(640, 560);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+    resize(820, 600);
 
     connect(m_sendButton, &QPushButton::clicked, this, &ReplyDialog::send);
+    connect(m_templateFilter, &QLineEdit::textChanged, this, &ReplyDialog::filterTemplates);
+    connect(m_templateList, &QListWidget::itemDoubleClicked, this, &ReplyDialog::insertTemplate);
     selectAllOnFocus(this);
 }
 
@@ -99,6 +121,9 @@ void ReplyDialog::showEvent(QShowEvent *event)
         m_filled = true;
         HandlerOptions options;
         runHandled(options, [this](int) { fill(); });
+        // Apart from the grievance's values: a failure here leaves the reply usable.
+        runHandled(options, [this](int) { loadTemplates(); });
+        m_replyText->setFocus();
     }
 }
 
@@ -131,6 +156,60 @@ void ReplyDialog::fill()
         }
     }
     m_replyText->setFocus();
+}
+
+void ReplyDialog::loadTemplates()
+{
+    m_templates = replytemplates::forUniversity(m_grievance.univCode);
+    m_templateList->clear();
+    for (int i = 0; i < m_templates.size(); ++i) {
+        auto *item = new QListWidgetItem(m_templates.at(i).name, m_templateList);
+        item->setData(Qt::UserRole, i);
+    }
+    filterTemplates(m_templateFilter->text());
+}
+
+void ReplyDialog::filterTemplates(const QString &text)
+{
+    QListWidgetItem *first = nullptr;
+    for (int i = 0; i < m_templateList->count(); ++i) {
+        QListWidgetItem *item = m_templateList->item(i);
+        item->setHidden(!item->text().contains(text.trimmed(), Qt::CaseInsensitive));
+        if (!first && !item->isHidden())
+            first = item;
+    }
+    m_templateList->setCurrentItem(first);
+}
+
+void ReplyDialog::insertTemplate(const QListWidgetItem *item)
+{
+    if (!item || item->isHidden())
+        return;
+    const int index = item->data(Qt::UserRole).toInt();
+    if (index < 0 || index >= m_templates.size())
+        return;
+    const replytemplates::Values values{m_grievance.from, m_grievance.tktid, m_grievance.univ.name};
+    QTextCursor cursor = m_replyText->textCursor();
+    cursor.insertText(replytemplates::fill(m_templates.at(index).text, values));
+    m_replyText->setTextCursor(cursor); // after the inserted text, to go on typing
+    m_replyText->setFocus();
+}
+
+bool ReplyDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        if (enter && (watched == m_templateFilter || watched == m_templateList)) {
+            insertTemplate(m_templateList->currentItem());
+            return true;
+        }
+        if (watched == m_templateFilter && key == Qt::Key_Down) {
+            m_templateList->setFocus(); // on the first name that matches
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void ReplyDialog::send()

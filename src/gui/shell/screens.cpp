@@ -2,6 +2,7 @@
 
 #include "core/admin/permtree.h"
 #include "gui/admin/passwordscreen.h"
+#include "gui/admin/templatesscreen.h"
 #include "gui/admin/usersscreen.h"
 #include "gui/desk/deskscreen.h"
 #include "gui/desk/findgrievancescreen.h"
@@ -47,6 +48,8 @@ QWidget *createScreen(const QString &menuName, MainWindow *mainWindow)
         return new ExcelImportScreen();
     if (menuName == QLatin1String("N26"))
         return new FindGrievanceScreen();
+    if (menuName == QLatin1String("N46"))
+        return new TemplatesScreen();
     if (menuName == QLatin1String("N42"))
         return new PasswordScreen();
     if (menuName == QLatin1String("N43")) {
