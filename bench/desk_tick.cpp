@@ -4,6 +4,7 @@
 // which gives it a private server.
 
 #include "bench.h"
+#include "core/desk/overdue.h"
 #include "core/desk/queue.h"
 #include "core/desk/status.h"
 #include "core/services/database.h"
@@ -93,7 +94,7 @@ double tickMs()
         if (r.outcome != desk::AssignOutcome::Picked)
             std::fprintf(stderr, "bench: no pick\n");
         desk::releaseHeld(kUser);
-        desk::statusSummary(kLevel, kUser);
+        desk::statusSummary(kLevel, kUser, desk::kDefaultOverdueHours);
     }
     return double(t.nsecsElapsed()) / 1e6;
 }

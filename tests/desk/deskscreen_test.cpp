@@ -2,7 +2,9 @@
 
 #include "core/services/config.h"
 #include "gui/desk/deskscreen.h"
+#include "gui/desk/pastgrievancedialog.h"
 #include "gui/desk/replydialog.h"
+#include "gui/desk/wrappedlist.h"
 #include "gui/shell/waitdialog.h"
 
 #include <QCheckBox>
@@ -11,8 +13,10 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <QTest>
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
@@ -64,11 +68,15 @@ protected:
     {
         QStringList lines;
         const auto *grid = form->findChild<QTableWidget *>();
-        for (int r = 0; r < grid->rowCount(); ++r)
-            lines << grid->item(r, 0)->text() + u'|' + grid->item(r, 1)->text() + u'|' +
-                             grid->item(r, 2)->text();
+        for (int r = 0; r < grid->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < grid->columnCount(); ++c)
+                cells << grid->item(r, c)->text();
+            lines << cells.join(u'|');
+        }
         for (const QLabel *label : form->findChildren<QLabel *>())
-            if (label->isVisible() && (label->parent() != form || label->text() == u"No Inquiries!!"_s))
+            if (label->isVisible() &&
+                (qobject_cast<QStatusBar *>(label->parent()) || label->text() == u"No Inquiries!!"_s))
                 lines << label->text();
         return lines.join(u'\n');
     }
@@ -131,11 +139,68 @@ TEST_F(Desk, pickForwardReplyAndTheTrailAtTheNextLevel)
     open();
     form->pollTick();
     ASSERT_EQ(shown(), u"5"_s);
-    EXPECT_EQ(trail(), (QStringList{u"U1"_s, u"B"_s, u"It's for the registrar line two"_s}));
-    EXPECT_EQ(form->findChild<QPlainTextEdit *>(u"trailFullText"_s)->toPlainText(),
-              u"It's for the registrar\nline two"_s);
+    EXPECT_EQ(trail(),
+              (QStringList{u"U1"_s, u"as raised → level B"_s, u"It's for the registrar line two"_s}));
     button(u"refreshButton"_s)->click();
     EXPECT_TRUE(shown().isEmpty() && polling() && trail().isEmpty());
+
+    // A long remark, a second forward and a reply: each entry says from which
+    // level to which, and reads whole without a sideways scroll.
+    form->pollTick();
+    button(u"forwardButton"_s)->click();
+    const QString remark = QString(40, u'x').append(u' ').repeated(8);
+    form->findChild<QPlainTextEdit *>(u"remarks"_s)->setPlainText(remark);
+    button(u"sendForwardButton"_s)->click();
+    admin(u"insert into corvane3_tkt.tktdetl(ftktid, ftkttrandate, ffromuser, ftkttransub, ftkttrangroup) "
+          "values (5, now() + interval 1 minute, 'R1', 'Re: x', 'XX')"_s);
+    signIn(u"U0"_s, u"A"_s);
+    open();
+    form->pollTick();
+    ASSERT_EQ(shown(), u"5"_s);
+    EXPECT_EQ(trail().mid(3, 5),
+              (QStringList{u"U9"_s, u"level B → level A"_s, remark, u"R1"_s, u"replied at level A"_s}));
+    auto *entries = form->findChild<QTreeWidget *>(u"trailEntries"_s);
+    const QRect row = entries->visualItemRect(entries->topLevelItem(1));
+    EXPECT_LE(row.right(), entries->viewport()->width());
+    EXPECT_GE(row.height(), 3 * entries->fontMetrics().lineSpacing());
+}
+
+// Picked, the grievance shows how long it has waited since raised and since
+// its latest forward, and the sender's other grievances; Enter on one opens
+// it read only, with its trail.
+TEST_F(Desk, theWaitAndTheSendersOtherGrievances)
+{
+    admin(QStringList{
+            u"insert into corvane3_tkt.tkthead(ftktid, ftktdate, ftktgroup, ftktmobile, ftktemail, "
+            u"fstudemail, "
+            "ftktsub, ftktmsg, ftktstatus, ffinaluser, funivcode) values "
+            "(5, now() - interval 76 hour - interval 30 second, 'C', '98', 'a@o', 'b@o', 'Now', 'now', null, "
+            "null, "
+            "'041'), (2, now(), 'B', '98', null, null, 'Fee', 'Fee not paid', 'C', 'U7', '041'), "
+            "(3, now(), 'B', null, 'b@o', null, 'Hall', 'Ticket', 'A', null, '041'), "
+            "(4, now(), 'B', '99', 'c@o', 'a@', 'Other', 'x', null, null, '041')"_s,
+            u"insert into corvane3_tkt.tktdetl(ftktid, ftkttrandate, ffromuser, ftkttrangroup, ftkttranmsg) "
+            "values (5, now() - interval 5 hour - interval 30 second, 'U9', 'C', 'up'), "
+            "(2, now(), 'U9', 'B', 'see fee')"_s});
+    form->pollTick();
+    ASSERT_EQ(shown(), u"5"_s);
+    EXPECT_EQ(form->findChild<QLineEdit *>(u"waiting"_s)->text(),
+              u"3 d 4 h since raised, 5 h 0 min at this level"_s);
+    auto *history = form->findChild<QTreeWidget *>(u"senderHistory"_s);
+    ASSERT_EQ(history->topLevelItemCount(), 2);
+    EXPECT_EQ(history->topLevelItem(0)->text(0) +
+                      WrappedList::entryText(history->topLevelItem(1)).section(u" · "_s, 2),
+              u"3Replied by U7 · level B\nFee"_s);
+    QString seen;
+    ui.onModal = [&](QObject *w) {
+        if (auto *past = qobject_cast<PastGrievanceDialog *>(w))
+            seen = past->findChild<QPlainTextEdit *>(u"pastMessage"_s)->toPlainText() + u'|' +
+                   past->findChild<QTreeWidget *>(u"trailEntries"_s)->topLevelItem(0)->text(3);
+        return 0;
+    };
+    history->setCurrentItem(history->topLevelItem(1));
+    QTest::keyClick(history, Qt::Key_Return);
+    EXPECT_EQ(seen, u"Fee not paid|see fee"_s);
 }
 
 // A failure is reported once, not on every tick, and frees the lock; a lock
@@ -195,15 +260,20 @@ TEST_F(Desk, theSummaryTotalsAndAlertAsShown)
           u"(5, 'C', 'C', 'Student', '041', 'U1', now()), (6, 'C', 'C', 'College X', '041', 'U1', now()), "
           "(7, 'B', null, 'Student', '023', null, null), (4, 'C', 'C', 'Student', '041', 'U9', now())"_s);
     form->pollTick();
-    EXPECT_EQ(summary(), u"University|Pend.|Reply\nBet - Student|0|0\nALU - College|0|1\nALU - Student|0|1\n"
-                         "Total|0|2\nNo Inquiries!!\nGrievance Pending : 0\nGrievances Replied : 2"_s);
+    EXPECT_EQ(
+            summary(),
+            u"University|Pend.|Reply|Over|Oldest\nBet - Student|0|0|0|\nALU - College|0|1|0|\n"
+            "ALU - Student|0|1|0|\nTotal|0|2|0|\nNo Inquiries!!\nGrievance Pending : 0\nGrievances Replied : 2"_s);
     admin(add +
           u"(9, 'C', 'A', 'College', '023', null, null), (8, 'C', null, 'Student', '023', null, null)"_s);
+    admin(u"update corvane3_tkt.tkthead set ftktdate = now() - interval 300 hour where ftktid = 9"_s);
     form->pollTick();
     EXPECT_EQ(shown() + u'\n' + summary(),
-              u"8\nUniversity|Pend.|Reply\nBet - College|1|0\nBet - Student|1|0\n"
-              "ALU - College|0|1\nALU - Student|0|1\nTotal|2|2\n"
+              u"8\nUniversity|Pend.|Reply|Over|Oldest\nBet - College|1|0|1|12 d 12 h\nBet - Student|1|0|0|\n"
+              "ALU - College|0|1|0|\nALU - Student|0|1|0|\nTotal|2|2|1|12 d 12 h\n"
               "Grievance Pending : 2\nGrievances Replied : 2"_s);
+    QCoreApplication::processEvents(); // the grid lays its columns out
+    EXPECT_EQ(form->findChild<QTableWidget *>()->horizontalScrollBar()->maximum(), 0); // every column in view
     addGrievance(3, u"null"_s, u"null"_s);
     signIn(u"UN"_s, QString());
     open();

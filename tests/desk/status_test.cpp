@@ -17,10 +17,11 @@ QString lines(const StatusSummary &s)
 {
     QStringList out;
     for (const StatusRow &r : s.rows)
-        out << QStringList{r.univShort, r.kind, r.univCode, r.pending, r.replied}.join(QLatin1Char('|'));
+        out << QStringList{r.univShort, r.kind, r.univCode, r.pending, r.replied, r.overdue, r.oldestSeconds}
+                        .join(QLatin1Char('|'));
     out.sort(); // the plain form orders by code only; ties may come either way
     return out.join(QLatin1Char('\n')) + u"\n"_s + formatCount(s.pendingTotal) + u"/"_s +
-           formatCount(s.repliedTotal);
+           formatCount(s.repliedTotal) + u"/"_s + formatCount(s.overdueTotal);
 }
 
 // The indexed summary and pick against their plain forms on the same varied
@@ -43,7 +44,7 @@ TEST_F(Status, indexedSummaryAndPickAnswerLikeThePlainForms)
         SCOPED_TRACE("level '" + level.toStdString() + "'");
         for (const QString &user : {u"U1"_s, u"U2"_s}) {
             const QString plain = lines(statusSummaryFrom(oracles::deskStatus(level, user)));
-            EXPECT_EQ(lines(statusSummary(level, user)), plain) << user.toStdString();
+            EXPECT_EQ(lines(statusSummary(level, user, 48)), plain) << user.toStdString();
         }
         // The whole queue in pick order, excluding each pick in turn.
         QStringList held;
@@ -58,6 +59,51 @@ TEST_F(Status, indexedSummaryAndPickAnswerLikeThePlainForms)
             held << QLatin1Char('\'') + a.value(u"ftktid"_s) + QLatin1Char('\'');
         }
     }
+}
+
+// A grievance waits at a level since its latest forward, else since it was
+// raised; a reply does not move it. Each case is a university of its own, at
+// a limit of 5 hours.
+TEST_F(Status, overdueCountsAndTheOldestWaitAtTheLimit)
+{
+    // (name, grievances as (level, status, raised), their trail as (row, group,
+    // when), overdue and the longest wait); times in seconds before 10:00
+    const std::tuple<QString, QString, QString, QString> cases[] = {
+            {u"under"_s, u"('B', null, 17999)"_s, {}, u"0|17999"_s},
+            {u"at"_s, u"('B', '', 18000)"_s, {}, u"0|18000"_s},
+            {u"over"_s, u"('B', 'A', 18001)"_s, {}, u"1|18001"_s},
+            {u"fwd"_s, u"('B', null, 864000)"_s, u"(1, 'B', 3600)"_s, u"0|3600"_s},
+            {u"last"_s, u"('B', null, 864000)"_s, u"(1, 'C', 32400), (1, 'B', 7200)"_s, u"0|7200"_s},
+            {u"oldf"_s, u"('B', null, 3600)"_s, u"(1, 'C', 36000)"_s, u"1|36000"_s},
+            {u"reply"_s, u"('B', 'A', 21600)"_s, u"(1, 'XX', 60)"_s, u"1|21600"_s},
+            {u"two"_s, u"('B', null, 21600), ('B', null, 3600), ('B', null, 86400)"_s, {}, u"2|86400"_s},
+            {u"other"_s, u"('C', null, 864000), ('b', 'C', 864000), ('B', 'C', 864000)"_s, {}, u"0|"_s},
+            {u"nodate"_s, u"('B', null, null)"_s, {}, u"0|"_s},
+    };
+    const QString at = u"timestamp'2026-03-04 10:00:00' - interval t second"_s;
+    int code = 100;
+    for (const auto &[name, rows, trail, expected] : cases) {
+        const QString univ = QString::number(++code), first = QString::number(code * 10);
+        addUniv(univ, name, u"corvane3_tsc"_s, {}, name);
+        admin(u"insert into corvane3_tkt.tkthead(ftktid, ftktgroup, ftktstatus, ftktdate, funivcode, "
+              u"ftktuser) "
+              "with v(g, s, t) as (values "_s +
+              rows + u") select "_s + first + u" + row_number() over (), g, s, "_s + at + u", "_s + univ +
+              u", 'Student' from v"_s);
+        if (!trail.isEmpty())
+            admin(u"insert into corvane3_tkt.tktdetl(ftktid, ftkttrangroup, ftkttrandate) with v(r, g, t) as "
+                  "(values "_s +
+                  trail + u") select "_s + first + u" + r, g, "_s + at + u" from v"_s);
+    }
+    Conn::execute(u"set timestamp = unix_timestamp('2026-03-04 10:00:00')"_s); // both see one moment
+    const StatusSummary summary = statusSummary(u"B"_s, u"U1"_s, 5);
+    EXPECT_EQ(lines(summary), lines(statusSummaryFrom(oracles::deskStatus(u"B"_s, u"U1"_s, 5))));
+    Conn::execute(u"set timestamp = default"_s);
+    QHash<QString, QString> got;
+    for (const StatusRow &r : summary.rows)
+        got[r.univShort] = r.overdue + u'|' + r.oldestSeconds;
+    for (const auto &[name, rows, trail, expected] : cases)
+        EXPECT_EQ(got.value(name, u"missing"_s), expected) << name.toStdString();
 }
 
 } // namespace
