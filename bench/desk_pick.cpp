@@ -27,28 +27,34 @@ void fill(int rows)
     Conn::execute(QStringLiteral("delete from masuser"));
     Conn::execute(QStringLiteral("delete from control"));
     Conn::execute(QStringLiteral("insert into control(FUnivCode, ftktversion) values('041', '103')"));
-    Conn::execute(QStringLiteral("insert into masuser(fusername, fpasswd, fgroup) values('BENCH', 'X', 'B')"));
+    Conn::execute(
+            QStringLiteral("insert into masuser(fusername, fpasswd, fgroup) values('BENCH', 'X', 'B')"));
     // Senders write again: a mobile serves five grievances, an address three
     // or four, and the second address of one is the first of another. One
     // grievance in a thousand is open; a college address serves thousands.
-    Conn::execute(QStringLiteral(
-            "insert into tkthead(ftktid, ftktdate, ftktfrom, ftktemail, fstudemail, ftktsub, ftktmsg, ftktuser, "
-            "ftktmobile, funivcode, ftktstatus, ftktgroup, ffinaluser, ffinaldate) "
-            "select seq, now() - interval (%1 - seq) minute, 'Sender', "
-            "if(seq % 50 = 0, 'c101@colleges.example', concat('s', seq % 300000, '@mail.example')), "
-            "concat('s', (seq + 7) % 300000, '@mail.example'), 'Subject', 'Message text', 'Student', "
-            "concat('98', lpad(seq % 200000, 8, '0')), '041', if(seq % 1000 = 7, null, 'C'), "
-            "elt(seq % 3 + 1, 'A', 'B', 'C'), if(seq % 1000 = 7, null, 'U1'), "
-            "if(seq % 1000 = 7, null, now() - interval (%1 - seq) minute) from seq_1_to_%1")
-                          .arg(rows));
-    Conn::execute(QStringLiteral(
-            "insert into tktdetl(ftktid, ftkttrandate, ffromuser, ftkttrangroup, ftkttranmsg) "
-            "select seq, now() - interval (%1 - seq) minute, 'U2', if(seq % 1000 = 7, 'B', 'XX'), 'Remarks' "
-            "from seq_1_to_%1 where seq % 10 = 7")
-                          .arg(rows));
+    Conn::execute(
+            QStringLiteral(
+                    "insert into tkthead(ftktid, ftktdate, ftktfrom, ftktemail, fstudemail, ftktsub, "
+                    "ftktmsg, ftktuser, "
+                    "ftktmobile, funivcode, ftktstatus, ftktgroup, ffinaluser, ffinaldate) "
+                    "select seq, now() - interval (%1 - seq) minute, 'Sender', "
+                    "if(seq % 50 = 0, 'c101@colleges.example', concat('s', seq % 300000, '@mail.example')), "
+                    "concat('s', (seq + 7) % 300000, '@mail.example'), 'Subject', 'Message text', 'Student', "
+                    "concat('98', lpad(seq % 200000, 8, '0')), '041', if(seq % 1000 = 7, null, 'C'), "
+                    "elt(seq % 3 + 1, 'A', 'B', 'C'), if(seq % 1000 = 7, null, 'U1'), "
+                    "if(seq % 1000 = 7, null, now() - interval (%1 - seq) minute) from seq_1_to_%1")
+                    .arg(rows));
+    Conn::execute(
+            QStringLiteral("insert into tktdetl(ftktid, ftkttrandate, ffromuser, ftkttrangroup, ftkttranmsg) "
+                           "select seq, now() - interval (%1 - seq) minute, 'U2', if(seq % 1000 = 7, 'B', "
+                           "'XX'), 'Remarks' "
+                           "from seq_1_to_%1 where seq % 10 = 7")
+                    .arg(rows));
     Conn::query(QStringLiteral("analyze table tkthead, tktdetl"));
-    for (const char *index : {"ix_tkthead_queue", "ix_tkthead_mobile", "ix_tkthead_email", "ix_tkthead_studemail"})
-        Conn::query(QStringLiteral("select count(*) as n from tkthead force index (%1)").arg(QLatin1String(index)));
+    for (const char *index :
+         {"ix_tkthead_queue", "ix_tkthead_mobile", "ix_tkthead_email", "ix_tkthead_studemail"})
+        Conn::query(QStringLiteral("select count(*) as n from tkthead force index (%1)")
+                            .arg(QLatin1String(index)));
     Conn::query(QStringLiteral("select count(*) as n from tktdetl force index (ix_tktdetl_tktid)"));
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/desk/history.h"
 #include "core/desk/queue.h"
+#include "core/desk/trail.h"
 #include "core/services/database.h"
 #include "gui/desk/deskscreen.h"
 #include "gui/shell/waitdialog.h"
@@ -141,6 +142,20 @@ TEST_F(Queue, theSendersOtherGrievances)
             ids << found.tktid;
         EXPECT_EQ(ids.join(u' ') + (history.cut ? u" cut"_s : QString()), expected);
     }
+}
+
+// Each trail line's from-level is the previous forward's target; before the
+// first forward the level it was raised at is not known.
+TEST_F(Queue, theTrailsFromLevels)
+{
+    admin(u"insert into corvane3_tkt.tktdetl(ftktid, ftkttrandate, ftkttrangroup) values (7, '2026-03-04', "
+          u"'3'), "
+          "(7, '2026-03-01', '4'), (7, '2026-03-04', 'XX'), (7, '2026-03-05', '2'), (8, '2026-03-05', 'XX')"_s);
+    QStringList moves;
+    for (const QString &id : {u"7"_s, u"8"_s})
+        for (const TrailEntry &e : trailOf(id))
+            moves << e.fromLevel + u'>' + e.level;
+    EXPECT_EQ(moves.join(u' '), u">4 4>3 3>Replied 3>2 >Replied"_s);
 }
 
 } // namespace

@@ -18,30 +18,19 @@ QString deskPick(const QString &level, const QString &heldList)
            exclusion + QStringLiteral(" order by g.ftktid limit 1");
 }
 
-QString deskStatus(const QString &level, const QString &user, int overdueHours)
+QString deskStatus(const QString &level, const QString &user)
 {
     const QString lv = sql::quote(level);
-    const QString open =
-            QStringLiteral("c.ftktgroup = ") + lv + QStringLiteral(" and ifnull(c.ftktstatus,'') <> 'C'");
-    const QString arrival = QStringLiteral("coalesce(f.flast, c.ftktdate)");
     return QStringLiteral("select u.funivshort, if(c.ftktuser<>'Student','College','Student') as ftktuser, "
-                          "c.funivcode, sum(if(") +
-           open +
-           QStringLiteral(",1,0)) as fpending, "
+                          "c.funivcode, sum(if(c.ftktgroup = ") +
+           lv +
+           QStringLiteral(" and ifnull(c.ftktstatus,'') <> 'C',1,0)) as fpending, "
                           "sum(date_format(c.ffinaldate,'%Y-%m-%d') = date_format(now(),'%Y-%m-%d') and "
                           "if(c.ftktgroup = ") +
            lv + QStringLiteral(" and c.ffinaluser = ") + sql::quote(user) +
-           QStringLiteral(" and ifnull(c.ftktstatus,'') = 'C',1,0)) as freply, sum(if(") + open +
-           QStringLiteral(" and ") + arrival +
-           QStringLiteral(" < now() - interval %1 hour,1,0)) as foverdue, "
-                          "timestampdiff(second, min(if(")
-                   .arg(overdueHours) +
-           open + QStringLiteral(", ") + arrival +
            QStringLiteral(
-                   ", null)), now()) as foldest from tkthead c left join (select ftktid, "
-                   "max(ftkttrandate) as flast from tktdetl where ftkttrangroup <> 'XX' group by ftktid) f "
-                   "on f.ftktid = c.ftktid join masuniv u on c.funivcode = u.funivcode group by "
-                   "u.funivshort, "
+                   " and ifnull(c.ftktstatus,'') = 'C',1,0)) as freply from tkthead c, masuniv u where "
+                   "c.funivcode = u.funivcode group by u.funivshort, "
                    "if(c.ftktuser<>'Student','College','Student'), c.funivcode order by c.funivcode");
 }
 

@@ -8,9 +8,6 @@
 namespace oracles {
 
 QString deskPick(const QString &level, const QString &heldList);
-// With, per line, the open grievances at the level that have waited there
-// longer than `overdueHours` (since their latest forward, else since raised)
-// and the longest such wait in seconds.
-QString deskStatus(const QString &level, const QString &user, int overdueHours = 48);
+QString deskStatus(const QString &level, const QString &user);
 
 } // namespace oracles

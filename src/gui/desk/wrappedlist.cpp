@@ -94,11 +94,6 @@ QTreeWidgetItem *WrappedList::addEntry(const QStringList &columns, const QString
     return item;
 }
 
-QString WrappedList::entryText(const QTreeWidgetItem *item)
-{
-    return item->data(0, kHeadingRole).toString() + QLatin1Char('\n') + item->data(0, kBodyRole).toString();
-}
-
 void WrappedList::resizeEvent(QResizeEvent *event)
 {
     QTreeWidget::resizeEvent(event);

@@ -13,8 +13,6 @@ public:
     explicit WrappedList(int columns, QWidget *parent = nullptr);
 
     QTreeWidgetItem *addEntry(const QStringList &columns, const QString &heading, const QString &body);
-    // The entry's text as painted: heading, a line break, body.
-    static QString entryText(const QTreeWidgetItem *item);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
