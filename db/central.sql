@@ -50,8 +50,9 @@ CREATE TABLE IF NOT EXISTS control (
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 -- Grievances, written by the portal. The lowest open number at a level is
--- handed out first, so the queue index continues with ftktid; university and
--- sender follow so the desk's count of open grievances reads the index only.
+-- handed out first, so the queue index continues with ftktid; university,
+-- sender and date follow so the desk's count of open grievances and their
+-- waits read the index only.
 CREATE TABLE IF NOT EXISTS tkthead (
     ftktid      INT UNSIGNED NOT NULL AUTO_INCREMENT,
     ftktdate    DATETIME     NULL,
@@ -71,7 +72,7 @@ CREATE TABLE IF NOT EXISTS tkthead (
     ffinaluser  VARCHAR(30)  NULL,
     ffinaldate  DATETIME     NULL,
     PRIMARY KEY (ftktid),
-    KEY ix_tkthead_queue (ftktgroup, ftktstatus, ftktid, funivcode, ftktuser),
+    KEY ix_tkthead_queue (ftktgroup, ftktstatus, ftktid, funivcode, ftktuser, ftktdate),
     KEY ix_tkthead_univ (funivcode, ftktuser),
     -- the desk's count of one user's replies of the day at a level
     KEY ix_tkthead_reply (ffinaluser, ftktgroup, ftktstatus, ffinaldate, funivcode, ftktuser),
@@ -97,7 +98,9 @@ CREATE TABLE IF NOT EXISTS tktdetl (
     ftkttrangroup VARCHAR(5)   NULL,
     ftkttranmsg   MEDIUMTEXT   NULL,
     PRIMARY KEY (fdetlid),
-    KEY ix_tktdetl_tktid (ftktid)
+    -- a grievance's trail; the latest forward (when it reached its level)
+    -- read from the index alone
+    KEY ix_tktdetl_tktid (ftktid, ftkttrangroup, ftkttrandate)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 -- Settings the administrator changes from the client, a row each, so that no

@@ -86,7 +86,7 @@ INSERT INTO tkthead (ftktid, ftktdate, fregno, ftktfrom, ftktemail, fstudemail, 
     (1058, now() - interval 2595 minute, '1101', 'Principal, Hillview Arts College', 'c101@colleges.example.edu', NULL, 'Login problem for college account', 'The college login is locked after password reset. Kindly unlock it.', 'College', 'W', '9270973641', '041', NULL, NULL, '2', NULL, NULL),
     (1059, now() - interval 2203 minute, '041202125853', 'Ganesh Iyer', 'ganesh.iyer60@mail.example.com', 'ganesh107@alt.example.org', 'Result withheld', 'My result for the last semester shows as withheld. I have cleared all dues. Please release the result.', 'Student', 'W', '9263250907', '041', '', NULL, '2', NULL, NULL),
     (1060, now() - interval 2197 minute, NULL, 'Lakshmi Menon', 'lakshmi.menon41@mail.example.com', 'lakshmi103@alt.example.org', 'Name misspelt in mark sheet', 'My name is printed wrongly in the semester mark sheet. Please correct the spelling as per my certificate.', 'Student', 'W', '7929067984', '041', NULL, NULL, '2', NULL, NULL),
-    (1061, now() - interval 1981 minute, NULL, 'Naveen Raman', 'naveen.raman71@mail.example.com', NULL, 'Fee paid but status pending', 'The fee has been debited from my account but the portal still shows payment pending.', 'Student', 'W', '9120584233', '041', '', NULL, '1', NULL, NULL),
+    (1061, now() - interval 1981 minute, NULL, 'Naveen Raman', 'naveen.raman71@mail.example.com', 'naveen482@alt.example.org', 'Fee paid but status pending', 'The fee has been debited from my account but the portal still shows payment pending.', 'Student', 'W', '9120584233', '041', '', NULL, '1', NULL, NULL),
     (1062, now() - interval 1921 minute, '023202348530', 'Lakshmi Iyer', 'lakshmi.iyer55@mail.example.com', '', 'Wrong photo on application', 'The photograph uploaded on my application is not mine. Please allow me to change it.', 'Student', 'W', '7298426259', '023', NULL, NULL, '1', NULL, NULL),
     (1063, now() - interval 1882 minute, '041202449602', 'Kiran Iyer', 'kiran.iyer33@mail.example.com', NULL, 'Unable to make final submission', 'The application form does not allow me to edit my subjects after final submission. Please reset it.', 'Student', 'W', '7165157676', '041', '', NULL, '1', NULL, NULL),
     (1064, now() - interval 1869 minute, 'C310', 'Office, Lakeside College of Commerce', 'c310@colleges.example.edu', NULL, 'Student list upload failed', 'Our sheet of first-year students was rejected. Please tell us the correct format of the workbook.', 'C310', 'W', '9841538259', '041', NULL, NULL, '1', NULL, NULL),
@@ -119,11 +119,18 @@ INSERT INTO tkthead (ftktid, ftktdate, fregno, ftktfrom, ftktemail, fstudemail, 
     (1091, now() - interval 1911 minute, NULL, 'Suresh Iyer', 'suresh.iyer18@mail.example.com', '', 'Transfer certificate', 'I need to know the procedure to get the migration certificate after changing university.', 'Student', 'W', '8677015829', '041', 'C', NULL, '3', 'DESK31', now() - interval 1 hour),
     (1092, now() - interval 1779 minute, 'T014', 'Principal, Northgate Institute', 't014@colleges.example.edu', NULL, 'Exam centre allotment', 'Our PG students have been allotted a centre 60 km away. Please review the allotment.', 'College', 'W', '9474544489', '041', 'C', NULL, '3', 'DESK31', now() - interval 1 hour),
     (1093, now() - interval 1589 minute, NULL, 'Karthik Rao', 'karthik.rao89@mail.example.com', NULL, 'Wrong photo on application', 'The photograph uploaded on my application is not mine. Please allow me to change it.', 'Student', 'W', '7368599094', '023', 'C', NULL, '3', 'DESK31', now() - interval 1 day),
-    (1094, now() - interval 2061 minute, '1101', 'Principal, Hillview Arts College', 'c101@colleges.example.edu', NULL, 'Student list upload failed', 'Our sheet of first-year students was rejected. Please tell us the correct format of the workbook.', 'College', 'W', '7471698510', '041', 'C', NULL, '3', 'DESK31', now() - interval 1 day);
+    (1094, now() - interval 2061 minute, '1101', 'Principal, Hillview Arts College', 'c101@colleges.example.edu', NULL, 'Student list upload failed', 'Our sheet of first-year students was rejected. Please tell us the correct format of the workbook.', 'College', 'W', '7471698510', '041', 'C', NULL, '3', 'DESK31', now() - interval 1 day),
+    -- Naveen Raman (1061, the first grievance the level-1 desk is handed) wrote
+    -- before: from the same mobile, and with his second address in either column.
+    (1095, now() - interval 20 day, NULL, 'Naveen Raman', 'naveen.raman71@mail.example.com', NULL, 'Result withheld', 'My result for the last semester shows as withheld. I have cleared all dues. Please release the result.', 'Student', 'W', '9120584233', '041', 'C', NULL, '2', 'DESK21', now() - interval 19 day),
+    (1096, now() - interval 9 day, NULL, 'Naveen R', 'naveen.r@mail.example.com', 'naveen482@alt.example.org', 'Hall ticket not received', 'I have paid the examination fee on time but my hall ticket is not yet available on the portal. Kindly help.', 'Student', 'W', '9000011111', '041', 'C', NULL, '3', 'DESK31', now() - interval 8 day),
+    (1097, now() - interval 3 day, NULL, 'Naveen Raman', 'naveen482@alt.example.org', NULL, 'Name misspelt in mark sheet', 'My name is printed wrongly in the semester mark sheet. Please correct the spelling as per my certificate.', 'Student', 'W', '9000022222', '041', NULL, NULL, '2', NULL, NULL),
+    -- waiting at level 1 well past the overdue limit
+    (1098, now() - interval 5000 minute, NULL, 'Arjun Menon', 'arjun.menon4@mail.example.com', NULL, 'Revaluation status', 'I applied for revaluation two months ago and have not received any reply. Kindly tell me the status.', 'Student', 'W', '9123400001', '041', NULL, NULL, '1', NULL, NULL);
 
 INSERT INTO tktdetl (ftktid, ftkttrandate, ffromuser, ftkttranto, ftkttrancc, ftkttransub, ftkttranfile, ftkttrangroup, ftkttranmsg)
 SELECT ftktid, ffinaldate, ffinaluser, ftktemail, '', concat('Re: ', ftktsub), NULL, 'XX',
-       '<html><body><p>Dear Sir/Madam,</p><p>Your grievance has been attended to.</p></body></html>'
+       'Dear Student,<br><br>Your grievance has been attended to.<br><br>Regards,<br>Help Desk<br>Tessaly Central University'
 FROM tkthead WHERE ftktstatus = 'C';
 
 -- Reply templates: placeholders {student}, {number} and {university} are
@@ -134,6 +141,11 @@ INSERT INTO masreply (freplyname, freplytext, funivcode) VALUES
     ('Result withheld', 'Your result was withheld because the fee receipt had not reached the examination branch. It has now been verified and the result will be released within three working days.', NULL),
     ('Final submission reset', 'Your final submission has been reset as requested in grievance {number}. Log in, make the corrections and submit the application once again before the last date.', '041'),
     ('Fee paid, status pending', 'Thank you, {student}: the payment gateway confirms your fee. The status on the {university} portal is updated every evening; please check again tomorrow and quote grievance {number} if it still shows pending.', NULL);
+
+-- 1061 came down from level 3 through level 2, with the remarks of each.
+INSERT INTO tktdetl (ftktid, ftkttrandate, ffromuser, ftkttranto, ftkttrancc, ftkttransub, ftkttranfile, ftkttrangroup, ftkttranmsg) VALUES
+    (1061, now() - interval 1500 minute, 'DESK31', NULL, NULL, NULL, NULL, '2', 'Fee refund not received for the cancelled supplementary examination; the student has sent the bank statement twice. The admissions section holds the refund register, please check the payment reference and confirm.'),
+    (1061, now() - interval 300 minute, 'DESK21', NULL, NULL, NULL, NULL, '1', 'Refund approved in the register but the transfer failed (account closed). Needs the controller''s approval for a fresh transfer.');
 
 
 -- ---------------------------------------------------------------- corvane3_tsc

@@ -2,6 +2,7 @@
 
 #include "core/services/config.h"
 #include "gui/desk/deskscreen.h"
+#include "gui/desk/pastgrievancedialog.h"
 #include "gui/desk/replydialog.h"
 #include "gui/shell/waitdialog.h"
 
@@ -11,8 +12,10 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <QTest>
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
@@ -64,11 +67,15 @@ protected:
     {
         QStringList lines;
         const auto *grid = form->findChild<QTableWidget *>();
-        for (int r = 0; r < grid->rowCount(); ++r)
-            lines << grid->item(r, 0)->text() + u'|' + grid->item(r, 1)->text() + u'|' +
-                             grid->item(r, 2)->text();
+        for (int r = 0; r < grid->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < grid->columnCount(); ++c)
+                cells << grid->item(r, c)->text();
+            lines << cells.join(u'|');
+        }
         for (const QLabel *label : form->findChildren<QLabel *>())
-            if (label->isVisible() && (label->parent() != form || label->text() == u"No Inquiries!!"_s))
+            if (label->isVisible() &&
+                (qobject_cast<QStatusBar *>(label->parent()) || label->text() == u"No Inquiries!!"_s))
                 lines << label->text();
         return lines.join(u'\n');
     }
@@ -87,7 +94,8 @@ TEST_F(Desk, pickForwardReplyAndTheTrailAtTheNextLevel)
     EXPECT_EQ(shown() + form->displayed().kind + heldBy(u"U1"_s) + lockFlag(), u"5Student5"_s);
     EXPECT_TRUE(!polling() && trail().isEmpty());
     button(u"forwardButton"_s)->click();
-    form->findChild<QPlainTextEdit *>(u"remarks"_s)->setPlainText(u"It's for the registrar\nline two"_s);
+    const QString remark = u"It's for the registrar\nline two"_s + u" xxxxxxxxxxxxxxxxxxxx"_s.repeated(16);
+    form->findChild<QPlainTextEdit *>(u"remarks"_s)->setPlainText(remark);
     button(u"sendForwardButton"_s)->click();
     EXPECT_EQ(ui.texts(), QStringList{u"Forwarded to next level"_s});
 
@@ -131,11 +139,41 @@ TEST_F(Desk, pickForwardReplyAndTheTrailAtTheNextLevel)
     open();
     form->pollTick();
     ASSERT_EQ(shown(), u"5"_s);
-    EXPECT_EQ(trail(), (QStringList{u"U1"_s, u"B"_s, u"It's for the registrar line two"_s}));
-    EXPECT_EQ(form->findChild<QPlainTextEdit *>(u"trailFullText"_s)->toPlainText(),
-              u"It's for the registrar\nline two"_s);
+    EXPECT_EQ(trail(),
+              (QStringList{u"U1"_s, u"as raised → level B"_s, QString(remark).replace(u'\n', u' ')}));
+    // Whole and wrapped: the row as tall as the lines.
+    auto *entries = form->findChild<QTreeWidget *>(u"trailEntries"_s);
+    const QRect row = entries->visualItemRect(entries->topLevelItem(0));
+    EXPECT_GE(row.height(), 4 * entries->fontMetrics().lineSpacing());
     button(u"refreshButton"_s)->click();
     EXPECT_TRUE(shown().isEmpty() && polling() && trail().isEmpty());
+}
+
+// Picked, a grievance shows its waits and the sender's other grievances;
+// Enter on one opens it, with its trail.
+TEST_F(Desk, theWaitAndTheSendersOtherGrievances)
+{
+    admin({u"insert into corvane3_tkt.tkthead(ftktid, ftktdate, ftktgroup, ftktmobile, ftktmsg, ftktstatus) "
+           "values (5, now() - interval 76 hour - interval 30 second, 'C', '98', '', null), "
+           "(2, now(), 'B', '98', 'Fee not paid', 'C'), (4, now(), 'B', '99', '', null)"_s,
+           u"insert into corvane3_tkt.tktdetl(ftktid, ftkttrandate, ftkttrangroup, ftkttranmsg) values "
+           "(5, now() - interval 5 hour - interval 30 second, 'C', ''), (2, now(), 'B', 'see fee')"_s});
+    form->pollTick();
+    ASSERT_EQ(shown(), u"5"_s);
+    EXPECT_EQ(form->findChild<QLineEdit *>(u"waiting"_s)->text(),
+              u"3 d 4 h since raised, 5 h 0 min at this level"_s);
+    auto *history = form->findChild<QTreeWidget *>(u"senderHistory"_s);
+    ASSERT_EQ(history->topLevelItemCount(), 1);
+    QString seen;
+    ui.onModal = [&](QObject *w) {
+        if (auto *past = qobject_cast<PastGrievanceDialog *>(w))
+            seen = past->findChild<QPlainTextEdit *>(u"pastMessage"_s)->toPlainText() + u'|' +
+                   past->findChild<QTreeWidget *>(u"trailEntries"_s)->topLevelItem(0)->text(3);
+        return 0;
+    };
+    history->setCurrentItem(history->topLevelItem(0));
+    QTest::keyClick(history, Qt::Key_Return);
+    EXPECT_EQ(seen, u"Fee not paid|see fee"_s);
 }
 
 // A failure is reported once, not on every tick, and frees the lock; a lock
@@ -195,15 +233,20 @@ TEST_F(Desk, theSummaryTotalsAndAlertAsShown)
           u"(5, 'C', 'C', 'Student', '041', 'U1', now()), (6, 'C', 'C', 'College X', '041', 'U1', now()), "
           "(7, 'B', null, 'Student', '023', null, null), (4, 'C', 'C', 'Student', '041', 'U9', now())"_s);
     form->pollTick();
-    EXPECT_EQ(summary(), u"University|Pend.|Reply\nBet - Student|0|0\nALU - College|0|1\nALU - Student|0|1\n"
-                         "Total|0|2\nNo Inquiries!!\nGrievance Pending : 0\nGrievances Replied : 2"_s);
+    EXPECT_EQ(
+            summary(),
+            u"University|Pend.|Reply|Over|Oldest\nBet - Student|0|0|0|\nALU - College|0|1|0|\n"
+            "ALU - Student|0|1|0|\nTotal|0|2|0|\nNo Inquiries!!\nGrievance Pending : 0\nGrievances Replied : 2"_s);
     admin(add +
           u"(9, 'C', 'A', 'College', '023', null, null), (8, 'C', null, 'Student', '023', null, null)"_s);
+    admin(u"update corvane3_tkt.tkthead set ftktdate = now() - interval 300 hour where ftktid = 9"_s);
     form->pollTick();
     EXPECT_EQ(shown() + u'\n' + summary(),
-              u"8\nUniversity|Pend.|Reply\nBet - College|1|0\nBet - Student|1|0\n"
-              "ALU - College|0|1\nALU - Student|0|1\nTotal|2|2\n"
+              u"8\nUniversity|Pend.|Reply|Over|Oldest\nBet - College|1|0|1|12 d 12 h\nBet - Student|1|0|0|\n"
+              "ALU - College|0|1|0|\nALU - Student|0|1|0|\nTotal|2|2|1|12 d 12 h\n"
               "Grievance Pending : 2\nGrievances Replied : 2"_s);
+    QCoreApplication::processEvents(); // the grid lays its columns out
+    EXPECT_EQ(form->findChild<QTableWidget *>()->horizontalScrollBar()->maximum(), 0); // every column in view
     addGrievance(3, u"null"_s, u"null"_s);
     signIn(u"UN"_s, QString());
     open();

@@ -1,6 +1,8 @@
 #include "deskfixture.h"
 
+#include "core/desk/history.h"
 #include "core/desk/queue.h"
+#include "core/desk/trail.h"
 #include "core/services/database.h"
 #include "gui/desk/deskscreen.h"
 #include "gui/shell/waitdialog.h"
@@ -106,6 +108,54 @@ TEST_F(Queue, aDeadlockedPickWaitsForTheNextTick)
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.dump();
     delete form.data();
     WaitDialog::closeIfOpen();
+}
+
+// The sender's other grievances: the mobile, or either address in either
+// e-mail column (letter case aside); blanks match nothing; never the
+// displayed one; newest first, cut at the limit.
+TEST_F(Queue, theSendersOtherGrievances)
+{
+    admin(u"insert into corvane3_tkt.tkthead(ftktid, ftktmobile, ftktemail, fstudemail, ftktgroup, "
+          u"ffinaluser) "
+          "values (10, '9840000001', 'x@o', null, '2', 'U7'), (11, '1', 'A@Mail.Example', '', '3', null), "
+          "(12, '', null, 'a@mail.example', '3', null), (13, null, 'b@alt.example', ' ', '3', null), "
+          "(14, '2', '', 'b@alt.example', '3', null), (15, '9840000002', 'c@o', 'd@o', '3', null), "
+          "(16, '', '', null, '3', null), (50, '9840000001', 'a@mail.example', 'b@alt.example', '3', null), "
+          "(60, '9840000001', 'a@mail.example', 'b@alt.example', '3', null)"_s);
+    // (mobile|e-mail|second e-mail of grievance 50, limit, what is listed)
+    const std::tuple<QString, int, QString> cases[] = {
+            {u"9840000001|a@mail.example|b@alt.example"_s, 50, u"60 14 13 12 11 10"_s},
+            {u"9840000001| |"_s, 50, u"60 10"_s},
+            {u"||B@alt.example"_s, 50, u"60 14 13"_s},
+            {u"  ||"_s, 50, QString()},
+            {u"9840000001|a@mail.example|b@alt.example"_s, 3, u"60 14 13 cut"_s},
+            {u"9840000001|a@mail.example|b@alt.example"_s, 6, u"60 14 13 12 11 10"_s},
+    };
+    for (const auto &[sender, limit, expected] : cases) {
+        SCOPED_TRACE(sender.toStdString() + " " + std::to_string(limit));
+        const QStringList f = sender.split(u'|');
+        Grievance g;
+        std::tie(g.tktid, g.mobile, g.email, g.studEmail) = std::make_tuple(u"50"_s, f[0], f[1], f[2]);
+        const SenderHistory history = senderHistory(g, limit);
+        QStringList ids;
+        for (const FoundGrievance &found : history.rows)
+            ids << found.tktid;
+        EXPECT_EQ(ids.join(u' ') + (history.cut ? u" cut"_s : QString()), expected);
+    }
+}
+
+// Each trail line's from-level is the previous forward's target; before the
+// first forward the level it was raised at is not known.
+TEST_F(Queue, theTrailsFromLevels)
+{
+    admin(u"insert into corvane3_tkt.tktdetl(ftktid, ftkttrandate, ftkttrangroup) values (7, '2026-03-04', "
+          u"'3'), "
+          "(7, '2026-03-01', '4'), (7, '2026-03-04', 'XX'), (7, '2026-03-05', '2'), (8, '2026-03-05', 'XX')"_s);
+    QStringList moves;
+    for (const QString &id : {u"7"_s, u"8"_s})
+        for (const TrailEntry &e : trailOf(id))
+            moves << e.fromLevel + u'>' + e.level;
+    EXPECT_EQ(moves.join(u' '), u">4 4>3 3>Replied 3>2 >Replied"_s);
 }
 
 } // namespace

@@ -42,8 +42,9 @@ TEST_F(Status, indexedSummaryAndPickAnswerLikeThePlainForms)
     for (const QString &level : {QString(), u" "_s, u"B"_s, u"b"_s, u"C"_s, u"Z"_s}) {
         SCOPED_TRACE("level '" + level.toStdString() + "'");
         for (const QString &user : {u"U1"_s, u"U2"_s}) {
-            const QString plain = lines(statusSummaryFrom(oracles::deskStatus(level, user)));
-            EXPECT_EQ(lines(statusSummary(level, user)), plain) << user.toStdString();
+            const QString plain = lines(statusSummaryFrom(u"select *, 0 as foverdue, 0 as foldest from ("_s +
+                                                          oracles::deskStatus(level, user) + u") o"_s));
+            EXPECT_EQ(lines(statusSummary(level, user, 48)), plain) << user.toStdString();
         }
         // The whole queue in pick order, excluding each pick in turn.
         QStringList held;
@@ -58,6 +59,59 @@ TEST_F(Status, indexedSummaryAndPickAnswerLikeThePlainForms)
             held << QLatin1Char('\'') + a.value(u"ftktid"_s) + QLatin1Char('\'');
         }
     }
+}
+
+// A grievance waits at a level since its latest forward, else since it was
+// raised; a reply does not move it. Each case is a university of its own, at
+// a limit of 5 hours.
+TEST_F(Status, overdueCountsAndTheOldestWaitAtTheLimit)
+{
+    // (name, grievances as (level, status, raised), their trail as (row, group,
+    // when), overdue and the longest wait); times in seconds before 10:00
+    const std::tuple<QString, QString, QString, QString> cases[] = {
+            {u"under"_s, u"('B', null, 17999)"_s, {}, u"0|17999"_s},
+            {u"at"_s, u"('B', '', 18000)"_s, {}, u"0|18000"_s},
+            {u"over"_s, u"('B', 'A', 18001)"_s, {}, u"1|18001"_s},
+            {u"fwd"_s, u"('B', null, 864000)"_s, u"(1, 'B', 3600)"_s, u"0|3600"_s},
+            {u"last"_s, u"('B', null, 864000)"_s, u"(1, 'C', 32400), (1, 'B', 7200)"_s, u"0|7200"_s},
+            {u"oldf"_s, u"('B', null, 3600)"_s, u"(1, 'C', 36000)"_s, u"1|36000"_s},
+            {u"reply"_s, u"('B', 'A', 21600)"_s, u"(1, 'XX', 60)"_s, u"1|21600"_s},
+            {u"two"_s, u"('B', null, 21600), ('B', null, 3600), ('B', null, 86400)"_s, {}, u"2|86400"_s},
+            {u"other"_s, u"('C', null, 864000), ('b', 'C', 864000), ('B', 'C', 864000)"_s, {}, u"0|"_s},
+            {u"nodate"_s, u"('B', null, null)"_s, {}, u"0|"_s},
+    };
+    const QString at = u"timestamp'2026-03-04 10:00:00' - interval t second"_s;
+    int code = 100;
+    for (const auto &[name, rows, trail, expected] : cases) {
+        const QString univ = QString::number(++code), first = QString::number(code * 10);
+        addUniv(univ, name, u"corvane3_tsc"_s, {}, name);
+        admin({u"insert into corvane3_tkt.tkthead(ftktid, ftktgroup, ftktstatus, ftktdate, funivcode) with "_s +
+                       u"v(g, s, t) as (values %1) select %2 + row_number() over (), g, s, %3, %4 from v"_s
+                               .arg(rows, first, at, univ),
+               u"insert into corvane3_tkt.tktdetl(ftktid, ftkttrangroup, ftkttrandate) with v(r, g, t) as "_s +
+                       u"(values %1) select %2 + r, g, %3 from v"_s.arg(
+                               trail.isEmpty() ? u"(0, '', 0)"_s : trail, first, at)});
+    }
+    Conn::execute(u"set timestamp = unix_timestamp('2026-03-04 10:00:00')"_s); // both see one moment
+    const StatusSummary summary = statusSummary(u"B"_s, u"U1"_s, 5);
+    // The plain form: every grievance, its latest forward looked up on its own.
+    const QString open = u"c.ftktgroup = 'B' and ifnull(c.ftktstatus,'') <> 'C'"_s;
+    const Rows plain = Conn::query(
+            u"select u.funivshort as n, concat(sum(if(%1 and coalesce(f.d, c.ftktdate) < now() - interval 5 "
+            u"hour, "
+            "1, 0)), '|', ifnull(timestampdiff(second, min(if(%1, coalesce(f.d, c.ftktdate), null)), now()), "
+            "'')) as v from tkthead c left join (select ftktid, max(ftkttrandate) as d from tktdetl where "
+            "ftkttrangroup <> 'XX' group by ftktid) f on f.ftktid = c.ftktid join masuniv u on u.funivcode = "
+            "c.funivcode group by u.funivshort"_s.arg(open));
+    Conn::execute(u"set timestamp = default"_s);
+    QHash<QString, QString> got;
+    for (const StatusRow &r : summary.rows)
+        got[r.univShort] = r.overdue + u'|' + r.oldestSeconds;
+    for (int i = 0; i < plain.size(); ++i)
+        EXPECT_EQ(got.value(plain.value(u"n"_s, i)), plain.value(u"v"_s, i))
+                << plain.value(u"n"_s, i).toStdString();
+    for (const auto &[name, rows, trail, expected] : cases)
+        EXPECT_EQ(got.value(name), expected) << name.toStdString();
 }
 
 } // namespace

@@ -16,18 +16,22 @@ QVector<TrailEntry> trailOf(const QString &tktid)
                     .arg(sql::number(tktid)));
     QVector<TrailEntry> trail;
     trail.reserve(rows.size());
+    QString at; // where the grievance is after the rows read so far
     for (int i = 0; i < rows.size(); ++i) {
         TrailEntry e;
         e.when = rows.dateTime(QStringLiteral("ftkttrandate"), i);
         e.user = rows.value(QStringLiteral("ffromuser"), i);
         const QString group = rows.value(QStringLiteral("ftkttrangroup"), i);
         const QString message = rows.value(QStringLiteral("ftkttranmsg"), i);
+        e.fromLevel = at;
         if (group == QLatin1String(kReplyGroup)) {
+            e.reply = true;
             e.level = QStringLiteral("Replied");
             e.summary = rows.value(QStringLiteral("ftkttransub"), i);
             e.fullText = readableMail(message);
         } else {
             e.level = group;
+            at = group;
             e.summary = message;
             e.fullText = message;
         }

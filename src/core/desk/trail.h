@@ -11,7 +11,9 @@ struct TrailEntry
 {
     QDateTime when;
     QString user;
-    QString level;    // the level it was forwarded to, or "Replied"
+    QString level;     // the level it was forwarded to, or "Replied"
+    QString fromLevel; // the level it was at: the previous forward's target, "" before the first
+    bool reply = false;
     QString summary;  // the remarks of a forward, the subject of a reply
     QString fullText; // the remarks, or the whole reply mail with its line breaks
 };
@@ -21,7 +23,9 @@ inline constexpr char kReplyGroup[] = "XX";
 
 // The trail of grievance `tktid` (digits), oldest first; rows written in the
 // same second keep the order they were written in. Empty for a grievance
-// nobody acted on. Throws AppError for a number that is not one.
+// nobody acted on. The level a grievance was raised at is not recorded, so the
+// from-level of the first forward (or of a reply before any) is "". Throws
+// AppError for a number that is not one.
 QVector<TrailEntry> trailOf(const QString &tktid);
 
 // The reply mail as a person reads it: the "<br>" breaks the reply is built

@@ -1,12 +1,15 @@
 #include "gui/desk/deskscreen.h"
 
 #include "core/desk/forward.h"
+#include "core/desk/history.h"
 #include "core/desk/status.h"
 #include "core/services/database.h"
 #include "core/services/handler.h"
 #include "core/services/session.h"
+#include "gui/desk/pastgrievancedialog.h"
 #include "gui/desk/replydialog.h"
 #include "gui/desk/trailview.h"
+#include "gui/desk/wrappedlist.h"
 #include "gui/services/formutil.h"
 #include "gui/shell/waitdialog.h"
 
@@ -20,6 +23,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -104,10 +108,6 @@ void DeskScreen::buildControls()
     m_message->setReadOnly(true);
     m_message->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     fields->addWidget(m_message, 3, 1, 1, 5);
-    // What happened to the grievance before it reached this desk: a level-2
-    // user sees the remarks that came with a forwarded one.
-    m_trail = new TrailView(this);
-    fields->addWidget(m_trail, 0, 6, 6, 1);
     fields->addWidget(caption(QStringLiteral("Mobile")), 4, 0);
     m_mobile = field();
     fields->addWidget(m_mobile, 4, 1);
@@ -121,10 +121,39 @@ void DeskScreen::buildControls()
     m_university = field();
     m_university->setObjectName(QStringLiteral("university"));
     fields->addWidget(m_university, 5, 3, 1, 3);
+    fields->addWidget(caption(QStringLiteral("Waiting")), 6, 0);
+    m_waiting = field();
+    m_waiting->setObjectName(QStringLiteral("waiting"));
+    fields->addWidget(m_waiting, 6, 1, 1, 5);
+
+    // What happened to the grievance before it reached this desk (a level-2
+    // user sees the remarks that came with a forwarded one), and what else
+    // its sender wrote.
+    auto *sideSplit = new QSplitter(Qt::Vertical, this);
+    auto *trailPane = new QWidget(sideSplit);
+    auto *trailLayout = new QVBoxLayout(trailPane);
+    trailLayout->setContentsMargins(0, 0, 0, 0);
+    trailLayout->addWidget(new QLabel(QStringLiteral("Trail"), trailPane));
+    m_trail = new TrailView(trailPane);
+    trailLayout->addWidget(m_trail);
+    auto *historyPane = new QWidget(sideSplit);
+    auto *historyLayout = new QVBoxLayout(historyPane);
+    historyLayout->setContentsMargins(0, 0, 0, 0);
+    m_historyNote = new QLabel(historyPane);
+    m_historyNote->setObjectName(QStringLiteral("historyNote"));
+    m_historyNote->setWordWrap(true);
+    historyLayout->addWidget(m_historyNote);
+    m_history = new WrappedList(6, historyPane);
+    m_history->setObjectName(QStringLiteral("senderHistory"));
+    m_history->setToolTip(QStringLiteral("Enter or double-click: the grievance and its trail"));
+    historyLayout->addWidget(m_history);
+    sideSplit->setStretchFactor(0, 3);
+    sideSplit->setStretchFactor(1, 2);
+    fields->addWidget(sideSplit, 0, 6, 7, 1);
     fields->setColumnStretch(1, 1);
     fields->setColumnStretch(3, 1);
     fields->setColumnStretch(5, 2);
-    fields->setColumnStretch(6, 2);
+    fields->setColumnStretch(6, 4);
     fields->setRowStretch(3, 1);
 
     m_noneWaiting = new QLabel(QStringLiteral("No Inquiries!!"), this);
@@ -174,7 +203,7 @@ void DeskScreen::buildControls()
     m_statusGrid->setFocusPolicy(Qt::NoFocus);
     auto *summaryLayout = new QVBoxLayout(summaryFrame);
     summaryLayout->addWidget(m_statusGrid);
-    summaryFrame->setFixedWidth(340); // the grid's three columns and the frame's margins
+    summaryFrame->setFixedWidth(410); // the grid's five columns and the frame's margins
 
     m_statusBar = new QStatusBar(this);
     m_statusBar->setSizeGripEnabled(false);
@@ -198,7 +227,7 @@ void DeskScreen::buildControls()
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(body, 1);
     outer->addWidget(m_statusBar);
-    resize(900, 480);
+    resize(1180, 620);
 
     connect(m_replyButton, &QPushButton::clicked, this, &DeskScreen::reply);
     connect(m_forwardButton, &QPushButton::clicked, this, &DeskScreen::openRemarks);
@@ -206,6 +235,7 @@ void DeskScreen::buildControls()
     connect(m_closeButton, &QPushButton::clicked, this, &DeskScreen::giveBackAndClose);
     connect(m_sendForwardButton, &QPushButton::clicked, this, &DeskScreen::forward);
     connect(m_refreshButton, &QPushButton::clicked, this, &DeskScreen::giveBack);
+    connect(m_history, &QTreeWidget::itemActivated, this, &DeskScreen::showPastGrievance);
 }
 
 void DeskScreen::openRemarks()
@@ -228,6 +258,7 @@ QList<QWidget *> DeskScreen::commandButtons() const
 
 void DeskScreen::enablePoller()
 {
+    m_limitStale = true;
     m_watch = desk::StaleLockWatch();
     m_poller->start();
 }
@@ -307,6 +338,12 @@ void DeskScreen::pollTick()
                 pickNext();
                 if (!Conn::isOpen())
                     return; // the pick found no server, and said so
+                // The limit changes seldom: read when the desk starts waiting
+                // again, not on every tick.
+                if (m_limitStale) {
+                    m_overdueHours = desk::overdueHours();
+                    m_limitStale = false;
+                }
                 refreshStatus();
                 WaitDialog::closeIfOpen();
             },
@@ -358,13 +395,54 @@ void DeskScreen::pickNext()
             &m_pickError);
     // Read apart from the pick: a link lost here must not run the pick again.
     if (!picked.isEmpty())
-        runDesk([&](int) { m_trail->showTrail(picked); });
+        runDesk([this](int) { showPickedDetails(); });
+}
+
+void DeskScreen::showPickedDetails()
+{
+    m_trail->showTrail(m_shown.tktid);
+    const desk::GrievanceAge age = desk::ageOf(m_shown.tktid);
+    m_waiting->setText(age.sinceRaised < 0
+                               ? QString()
+                               : desk::formatAge(age.sinceRaised) + QStringLiteral(" since raised, ") +
+                                         desk::formatAge(age.atLevel) + QStringLiteral(" at this level"));
+    const desk::SenderHistory history = desk::senderHistory(m_shown);
+    m_history->clear();
+    m_pastGrievances = history.rows;
+    for (const desk::FoundGrievance &g : std::as_const(m_pastGrievances))
+        m_history->addEntry({g.tktid, g.date.toString(QStringLiteral("dd/MM/yyyy")), g.subject,
+                             desk::statusText(g.status), g.level, g.repliedBy},
+                            pastGrievanceHeading(g), g.subject);
+    if (m_pastGrievances.isEmpty())
+        m_historyNote->setText(QStringLiteral("No other grievance from this sender"));
+    else if (history.cut)
+        m_historyNote->setText(QStringLiteral("The sender's newest %1 other grievances (there are more)")
+                                       .arg(m_pastGrievances.size()));
+    else
+        m_historyNote->setText(
+                QStringLiteral("The sender's other grievances: %1").arg(m_pastGrievances.size()));
+}
+
+void DeskScreen::showPastGrievance(QTreeWidgetItem *item)
+{
+    const int row = m_history->indexOfTopLevelItem(item);
+    if (row < 0 || row >= m_pastGrievances.size())
+        return;
+    const desk::FoundGrievance past = m_pastGrievances.at(row);
+    m_gate.run(commandButtons(), [&] {
+        PastGrievanceDialog dialog(past, this);
+        if (runDesk([&](int) { dialog.loadTrail(); }))
+            ui().showModal(&dialog);
+    });
 }
 
 void DeskScreen::clearShown()
 {
     clearInputs(this);
     m_trail->clear();
+    m_history->clear();
+    m_historyNote->clear();
+    m_pastGrievances.clear();
     m_shown = desk::Grievance();
 }
 
@@ -391,15 +469,15 @@ void DeskScreen::showGrievance(desk::Grievance g)
 
 void DeskScreen::refreshStatus()
 {
-    const desk::StatusSummary summary = desk::statusSummary(session().userLevel, session().userName);
+    const desk::StatusSummary summary =
+            desk::statusSummary(session().userLevel, session().userName, m_overdueHours);
     if (summary.rows.isEmpty())
         return;
     const int n = int(summary.rows.size());
+    const QStringList headings{QStringLiteral("University"), QStringLiteral("Pend."), QStringLiteral("Reply"),
+                               QStringLiteral("Over"), QStringLiteral("Oldest")};
     m_statusGrid->setRowCount(n + 2);
-    m_statusGrid->setColumnCount(3);
-    m_statusGrid->setColumnWidth(0, 166);
-    m_statusGrid->setColumnWidth(1, 66);
-    m_statusGrid->setColumnWidth(2, 66);
+    m_statusGrid->setColumnCount(int(headings.size()));
     auto put = [this](int row, int column, const QString &text) {
         QTableWidgetItem *item = m_statusGrid->item(row, column);
         if (!item) {
@@ -410,23 +488,36 @@ void DeskScreen::refreshStatus()
         if (column > 0)
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     };
-    put(0, 0, QStringLiteral("University"));
-    put(0, 1, QStringLiteral("Pend."));
-    put(0, 2, QStringLiteral("Reply"));
-    for (int c = 0; c < 3; ++c) {
+    for (int c = 0; c < headings.size(); ++c) {
+        put(0, c, headings.at(c));
         QFont f = m_statusGrid->font();
         f.setBold(true);
         m_statusGrid->item(0, c)->setFont(f);
     }
+    m_statusGrid->item(0, 3)->setToolTip(
+            QStringLiteral("Pending longer than %1 hours at your level").arg(m_overdueHours));
+    m_statusGrid->item(0, 4)->setToolTip(QStringLiteral("The longest wait at your level"));
+    qint64 oldest = -1;
     for (int i = 0; i < n; ++i) {
         const desk::StatusRow &row = summary.rows.at(i);
         put(i + 1, 0, row.univShort + QStringLiteral(" - ") + row.kind);
         put(i + 1, 1, row.pending);
         put(i + 1, 2, row.replied);
+        put(i + 1, 3, row.overdue);
+        bool known = false;
+        const qint64 age = row.oldestSeconds.toLongLong(&known);
+        put(i + 1, 4, known ? desk::formatAge(age) : QString());
+        if (known)
+            oldest = qMax(oldest, age);
     }
     put(n + 1, 0, QStringLiteral("Total"));
     put(n + 1, 1, desk::formatCount(summary.pendingTotal));
     put(n + 1, 2, desk::formatCount(summary.repliedTotal));
+    put(n + 1, 3, desk::formatCount(summary.overdueTotal));
+    put(n + 1, 4, desk::formatAge(oldest));
+    // The names take what the counts leave.
+    m_statusGrid->resizeColumnsToContents();
+    m_statusGrid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_pendingTotal->setText(QStringLiteral("Grievance Pending : ") + desk::formatCount(summary.pendingTotal));
     m_repliedTotal->setText(QStringLiteral("Grievances Replied : ") +
                             desk::formatCount(summary.repliedTotal));

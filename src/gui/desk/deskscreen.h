@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/desk/overdue.h"
 #include "core/desk/queue.h"
+#include "core/desk/search.h"
 #include "gui/services/commandgate.h"
 
 #include <QWidget>
@@ -16,7 +18,9 @@ class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
 class QTimer;
+class QTreeWidgetItem;
 class TrailView;
+class WrappedList;
 
 // The grievance desk: hands the signed-in user the next grievance at their
 // level, one at a time, and shows it for reading, replying or forwarding.
@@ -55,6 +59,11 @@ private:
     void giveBack();
     void giveBackAndClose();
     void showGrievance(desk::Grievance g);
+    // What is read once per pick beside the grievance: its trail, its age
+    // and the sender's other grievances.
+    void showPickedDetails();
+    // Opens one of the sender's other grievances, read only.
+    void showPastGrievance(QTreeWidgetItem *item);
     void clearShown();
     // True when the signed-in user has a level; otherwise says so, once.
     bool levelSet();
@@ -86,6 +95,9 @@ private:
     QLineEdit *m_email = nullptr;
     QLineEdit *m_altEmail = nullptr;
     QLineEdit *m_university = nullptr;
+    QLineEdit *m_waiting = nullptr; // since raised and at this level
+    QLabel *m_historyNote = nullptr;
+    WrappedList *m_history = nullptr; // the sender's other grievances, newest first
     QLabel *m_noneWaiting = nullptr;
 
     QFrame *m_commandBar = nullptr;
@@ -106,6 +118,9 @@ private:
     QTimer *m_poller = nullptr;
 
     desk::Grievance m_shown;
+    QVector<desk::FoundGrievance> m_pastGrievances; // as m_history lists them
+    int m_overdueHours = desk::kDefaultOverdueHours;
+    bool m_limitStale = true; // read again by the next tick
     CommandGate m_gate;
     desk::StaleLockWatch m_watch;
     QString m_tickError; // last failure reported by a tick

@@ -1,14 +1,10 @@
 #include "gui/desk/trailview.h"
 
-#include <QHeaderView>
-#include <QPlainTextEdit>
-#include <QSplitter>
-#include <QTreeWidget>
+#include "gui/desk/wrappedlist.h"
+
 #include <QVBoxLayout>
 
 namespace {
-
-constexpr int kFullTextRole = Qt::UserRole;
 
 // Remarks and replies are typed text: a tooltip must not render them as
 // markup, and keeps their line breaks.
@@ -19,33 +15,26 @@ QString plainTooltip(const QString &text)
 
 } // namespace
 
+QString trailMovement(const desk::TrailEntry &entry)
+{
+    // The level a grievance was raised at is not recorded: before the first
+    // forward it is only "as raised".
+    if (entry.reply)
+        return entry.fromLevel.isEmpty() ? QStringLiteral("replied")
+                                         : QStringLiteral("replied at level ") + entry.fromLevel;
+    return (entry.fromLevel.isEmpty() ? QStringLiteral("as raised")
+                                      : QStringLiteral("level ") + entry.fromLevel) +
+           QStringLiteral(" → level ") + entry.level;
+}
+
 TrailView::TrailView(QWidget *parent)
     : QWidget(parent)
 {
-    m_entries = new QTreeWidget(this);
+    m_entries = new WrappedList(4, this);
     m_entries->setObjectName(QStringLiteral("trailEntries"));
-    m_entries->setRootIsDecorated(false);
-    m_entries->setUniformRowHeights(true);
-    m_entries->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_entries->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_entries->setHeaderLabels({QStringLiteral("Date"), QStringLiteral("User"), QStringLiteral("Level"),
-                                QStringLiteral("Remarks / Subject")});
-    m_entries->header()->setStretchLastSection(true);
-
-    m_fullText = new QPlainTextEdit(this);
-    m_fullText->setObjectName(QStringLiteral("trailFullText"));
-    m_fullText->setReadOnly(true);
-
-    auto *split = new QSplitter(Qt::Vertical, this);
-    split->addWidget(m_entries);
-    split->addWidget(m_fullText);
-    split->setStretchFactor(0, 2);
-    split->setStretchFactor(1, 1);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(split);
-
-    connect(m_entries, &QTreeWidget::itemSelectionChanged, this, &TrailView::showSelected);
+    layout->addWidget(m_entries);
 }
 
 void TrailView::showTrail(const QString &tktid)
@@ -59,32 +48,24 @@ void TrailView::setTrail(const QVector<desk::TrailEntry> &trail)
     for (const desk::TrailEntry &e : trail) {
         QString line = e.summary;
         line.replace(QLatin1Char('\r'), QString()).replace(QLatin1Char('\n'), QLatin1Char(' '));
-        auto *item = new QTreeWidgetItem(
-                m_entries,
-                {e.when.isValid() ? e.when.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss AP")) : QString(),
-                 e.user, e.level, line});
-        item->setData(0, kFullTextRole, e.fullText);
+        const QString when =
+                e.when.isValid() ? e.when.toString(QStringLiteral("dd/MM/yyyy hh:mm AP")) : QString();
+        const QString movement = trailMovement(e);
+        // A reply shows its subject above the mail; remarks show as typed.
+        QTreeWidgetItem *item = m_entries->addEntry(
+                {when, e.user, movement, line},
+                e.user + QStringLiteral(" · ") + when + QStringLiteral(" · ") + movement,
+                e.reply && !e.summary.isEmpty() ? e.summary + QLatin1Char('\n') + e.fullText : e.fullText);
         for (int c = 0; c < m_entries->columnCount(); ++c)
             item->setToolTip(c, plainTooltip(e.fullText));
     }
-    for (int c = 0; c + 1 < m_entries->columnCount(); ++c)
-        m_entries->resizeColumnToContents(c);
-    // The newest line is what the receiver needs (the remarks that came with
-    // the grievance); in a narrow pane its column may be out of sight, so its
-    // whole text is shown below at once.
+    // The newest entry is what the receiver needs (the remarks that came with
+    // the grievance): kept in view.
     if (QTreeWidgetItem *newest = m_entries->topLevelItem(m_entries->topLevelItemCount() - 1))
-        m_entries->setCurrentItem(newest);
+        m_entries->scrollToItem(newest);
 }
 
 void TrailView::clear()
 {
     m_entries->clear();
-    m_fullText->clear();
-}
-
-void TrailView::showSelected()
-{
-    const QList<QTreeWidgetItem *> selected = m_entries->selectedItems();
-    m_fullText->setPlainText(selected.isEmpty() ? QString()
-                                                : selected.first()->data(0, kFullTextRole).toString());
 }

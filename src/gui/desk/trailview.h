@@ -4,12 +4,11 @@
 
 #include <QWidget>
 
-class QPlainTextEdit;
-class QTreeWidget;
+class WrappedList;
 
-// What happened to a grievance: one line per forward or reply, oldest first,
-// the whole remarks or reply as the line's tooltip and below the list for
-// the selected line (the newest when the trail is shown). Read-only.
+// What happened to a grievance: one entry per forward or reply, oldest first,
+// each read as who and when, from which level to which, and its whole remarks
+// (or reply) wrapped to the pane's width. Read-only.
 class TrailView : public QWidget
 {
     Q_OBJECT
@@ -23,8 +22,9 @@ public:
     void clear();
 
 private:
-    void showSelected();
-
-    QTreeWidget *m_entries = nullptr;
-    QPlainTextEdit *m_fullText = nullptr; // the selected entry's whole remarks or reply
+    WrappedList *m_entries = nullptr;
 };
+
+// The movement of one trail entry as the trail shows it: "level 3 → level 2",
+// "as raised → level 2", "replied at level 2".
+QString trailMovement(const desk::TrailEntry &entry);
