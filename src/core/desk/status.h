@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QPair>
 #include <QString>
 #include <QVector>
 
@@ -29,12 +31,27 @@ struct StatusSummary
 };
 
 // The summary query, answered from the indexes rather than by grouping the
-// whole grievance table. A grievance is overdue once it has waited at the
-// level more than `overdueHours` hours, by the server's clock.
-QString statusStatement(const QString &level, const QString &user, int overdueHours);
+// whole grievance table. The desk runs it on every tick.
+QString statusStatement(const QString &level, const QString &user);
 
-// Runs the summary query and adds up the totals; no rows gives an empty
-// summary (the screen then keeps what it showed).
+// Runs the summary query and adds up the totals, without the overdue
+// columns; no rows gives an empty summary (the screen then keeps what it
+// showed).
+StatusSummary statusSummary(const QString &level, const QString &user);
+
+// The overdue count and the longest wait (seconds) of each summary line, by
+// the line's university short name, kind and code. A grievance is overdue
+// once it has waited at the level more than `overdueHours` hours, by the
+// server's clock. One statement, read for every open grievance at the level
+// its latest forward: it costs more than the summary, so the desk reads it
+// only when the counts change or a minute has passed.
+using OverdueByLine = QHash<QString, QPair<QString, QString>>;
+QString overdueStatement(const QString &level, int overdueHours);
+OverdueByLine overdueByLine(const QString &level, int overdueHours);
+// Fills the summary's overdue columns and total from `lines`.
+void applyOverdue(StatusSummary &summary, const OverdueByLine &lines);
+
+// The summary with its overdue columns, read now.
 StatusSummary statusSummary(const QString &level, const QString &user, int overdueHours);
 // The same from any statement giving the summary's columns.
 StatusSummary statusSummaryFrom(const QString &statement);

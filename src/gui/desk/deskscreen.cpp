@@ -343,6 +343,7 @@ void DeskScreen::pollTick()
                 if (m_limitStale) {
                     m_overdueHours = desk::overdueHours();
                     m_limitStale = false;
+                    m_overdueReadAt = QDateTime();
                 }
                 refreshStatus();
                 WaitDialog::closeIfOpen();
@@ -469,10 +470,23 @@ void DeskScreen::showGrievance(desk::Grievance g)
 
 void DeskScreen::refreshStatus()
 {
-    const desk::StatusSummary summary =
-            desk::statusSummary(session().userLevel, session().userName, m_overdueHours);
+    desk::StatusSummary summary = desk::statusSummary(session().userLevel, session().userName);
     if (summary.rows.isEmpty())
         return;
+    // The overdue columns cost a trail lookup per open grievance: read again
+    // only when the counts changed, the limit was read again or a minute
+    // passed (ages are shown in hours).
+    QString counts;
+    for (const desk::StatusRow &row : std::as_const(summary.rows))
+        counts += row.pending + QLatin1Char(',');
+    const QDateTime now = ui().now();
+    if (counts != m_overdueCounts || !m_overdueReadAt.isValid() || now < m_overdueReadAt ||
+        m_overdueReadAt.secsTo(now) >= 60) {
+        m_overdue = desk::overdueByLine(session().userLevel, m_overdueHours);
+        m_overdueCounts = counts;
+        m_overdueReadAt = now;
+    }
+    desk::applyOverdue(summary, m_overdue);
     const int n = int(summary.rows.size());
     const QStringList headings{QStringLiteral("University"), QStringLiteral("Pend."), QStringLiteral("Reply"),
                                QStringLiteral("Over"), QStringLiteral("Oldest")};

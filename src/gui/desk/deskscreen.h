@@ -3,8 +3,10 @@
 #include "core/desk/overdue.h"
 #include "core/desk/queue.h"
 #include "core/desk/search.h"
+#include "core/desk/status.h"
 #include "gui/services/commandgate.h"
 
+#include <QDateTime>
 #include <QWidget>
 
 #include <functional>
@@ -121,6 +123,9 @@ private:
     QVector<desk::FoundGrievance> m_pastGrievances; // as m_history lists them
     int m_overdueHours = desk::kDefaultOverdueHours;
     bool m_limitStale = true; // read again by the next tick
+    desk::OverdueByLine m_overdue;
+    QString m_overdueCounts;   // the pending counts the overdue columns were read with
+    QDateTime m_overdueReadAt; // invalid: read them on the next refresh
     CommandGate m_gate;
     desk::StaleLockWatch m_watch;
     QString m_tickError; // last failure reported by a tick
