@@ -54,4 +54,9 @@ QString arrivalAtLevelSql(const QString &alias)
             .arg(alias, sql::quote(QString::fromLatin1(kReplyGroup)));
 }
 
+QString waitedLongerSql(const QString &alias, int hours)
+{
+    return arrivalAtLevelSql(alias) + QStringLiteral(" < now() - interval %1 hour").arg(hours);
+}
+
 } // namespace desk

@@ -34,4 +34,9 @@ void setOverdueHours(const QString &typed);
 // Replies do not move a grievance, so their rows do not count.
 QString arrivalAtLevelSql(const QString &alias);
 
+// SQL true when grievance `alias` has waited at its level longer than `hours`
+// by the server's clock (exactly the limit is not yet overdue). Says nothing
+// of its status.
+QString waitedLongerSql(const QString &alias, int hours);
+
 } // namespace desk
