@@ -3,7 +3,8 @@
 // number, mobile as typed (with a blank), e-mail, a word of the message, a
 // student's name (two words), a common phrase, a two-letter word, a word
 // found nowhere, words with a quote, backslashes, an underscore, a percent
-// sign, and a word in Tamil; the two histories take turns. Prints each
+// sign, and a word in Tamil; the overdue filter alone and with a word, two
+// common words or a mobile; the two histories take turns. Prints each
 // median and answer size, the slowest at 1M (worst_ms_1m=) and the ratio of
 // the slowest at 1M to the slowest at 10k among the kinds whose answer has
 // the same size on both (ratio=). Also what the indexes cost: building the
@@ -377,11 +378,12 @@ std::vector<Sample> fill(int rows)
     return samples;
 }
 
-double timeSearch(desk::SearchBy by, const QString &text, int *found)
+double timeSearch(desk::SearchBy by, const QString &text, int *found, bool overdue = false)
 {
     desk::SearchRequest request;
     request.by = by;
     request.text = text;
+    request.overdueOnly = overdue;
     QElapsedTimer t;
     t.start();
     const desk::SearchResult result = desk::searchGrievances(request);
@@ -396,6 +398,7 @@ struct Kind
     desk::SearchBy by;
     QString Sample::*field; // what is looked for, or else `text`
     const char *text;
+    bool overdue = false; // the overdue filter on
 };
 const Kind kKinds[] = {{"number", desk::SearchBy::Number, &Sample::tktid, nullptr},
                        {"mobile as typed", desk::SearchBy::Mobile, &Sample::typedMobile, nullptr},
@@ -409,7 +412,11 @@ const Kind kKinds[] = {{"number", desk::SearchBy::Number, &Sample::tktid, nullpt
                        {"C:\\Users\\exam", desk::SearchBy::Words, nullptr, "C:\\Users\\exam"},
                        {"roll_no", desk::SearchBy::Words, nullptr, "roll_no"},
                        {"50%", desk::SearchBy::Words, nullptr, "50%"},
-                       {"Tamil word", desk::SearchBy::Words, nullptr, "\u0BA4\u0BAE\u0BBF\u0BB4\u0BCD"}};
+                       {"Tamil word", desk::SearchBy::Words, nullptr, "\u0BA4\u0BAE\u0BBF\u0BB4\u0BCD"},
+                       {"overdue", desk::SearchBy::Words, nullptr, "", true},
+                       {"overdue, a word", desk::SearchBy::Words, &Sample::word, nullptr, true},
+                       {"overdue, hall", desk::SearchBy::Words, nullptr, "hall ticket", true},
+                       {"overdue, mobile", desk::SearchBy::Mobile, &Sample::typedMobile, nullptr, true}};
 constexpr int kKindCount = int(std::size(kKinds));
 
 QString searchText(const Kind &kind, const Sample &sample)
@@ -437,7 +444,8 @@ void searchBatch(History &h, int batch, int first)
         for (int i = -2; i < batch; ++i) { // two to warm up
             const Sample &sample = h.samples[size_t(first + i + 2) % h.samples.size()];
             int found = 0;
-            const double ms = timeSearch(kKinds[k].by, searchText(kKinds[k], sample), &found);
+            const double ms =
+                    timeSearch(kKinds[k].by, searchText(kKinds[k], sample), &found, kKinds[k].overdue);
             if (i >= 0) {
                 h.times[k].push_back(ms);
                 h.found[k] += found;

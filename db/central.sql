@@ -6,7 +6,8 @@ CREATE DATABASE IF NOT EXISTS corvane3_tkt
 USE corvane3_tkt;
 
 -- Staff accounts. ftktid is the grievance the user holds; the client compares
--- it with '' and writes it quoted, so it is text.
+-- it with '' and writes it quoted, so it is text. fheldsince is when it was
+-- taken (kept by the trigger below).
 CREATE TABLE IF NOT EXISTS masuser (
     fusername   VARCHAR(30)  NOT NULL,
     fpasswd     VARCHAR(60)  NOT NULL DEFAULT '',
@@ -14,9 +15,19 @@ CREATE TABLE IF NOT EXISTS masuser (
     fsection    VARCHAR(50)  NULL,
     fpermission TEXT         NULL,
     ftktid      VARCHAR(20)  NULL,
+    fheldsince  DATETIME     NULL,
     PRIMARY KEY (fusername),
     KEY ix_masuser_fgroup (fgroup)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+-- The moment a user took the grievance held, by the server's clock, kept on
+-- the server so every writer of ftktid keeps it right: the desk's pick, every
+-- release, and older clients that know nothing of the column. A change of
+-- ftktid to a grievance sets it, to nothing empties it; an update leaving
+-- ftktid as it is keeps what the update gives.
+CREATE TRIGGER IF NOT EXISTS tr_masuser_heldsince BEFORE UPDATE ON masuser FOR EACH ROW
+    SET NEW.fheldsince = IF(NEW.ftktid <=> OLD.ftktid, NEW.fheldsince,
+                            IF(IFNULL(NEW.ftktid, '') = '', NULL, NOW()));
 
 -- Customer universities. The code is not unique on purpose: the lookup is
 -- defined to take the first of equal codes in name order.

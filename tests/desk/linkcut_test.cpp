@@ -189,7 +189,7 @@ TEST_F(LinkCut, everyDeskCommandLandsOnceWhereverTheLinkBreaks)
                  auto *grid = release->findChild<SheetGrid *>(u"lockedUsers"_s);
                  ASSERT_EQ(grid->rowCount(), 2);
                  EXPECT_EQ(grid->item(1, 0)->text() + u'|' + grid->item(1, 1)->text(), u"U2|7"_s);
-                 qobject_cast<QPushButton *>(grid->cellWidget(1, 2))->click();
+                 qobject_cast<QPushButton *>(grid->cellWidget(1, 3))->click();
              },
              {u"U1=,U2=,U9= / lock= /"_s, u"Lock Released!!"_s}},
     };

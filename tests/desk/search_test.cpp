@@ -1,5 +1,6 @@
 #include "deskfixture.h"
 
+#include "core/desk/overdue.h"
 #include "core/desk/search.h"
 #include "core/services/database.h"
 #include "core/services/errors.h"
@@ -156,6 +157,37 @@ TEST_F(Search, findsWhatWasTypedAndNothingElse)
     readUniversities();
     EXPECT_EQ(QString::number(session().universities.size()) + session().universities.last().name,
               u"500U1498"_s);
+}
+
+// A minute each side of 48 h and 72 h by the server's clock; the latest forward
+// restarts the wait (3), a reply does not (5); one without a level counts (8).
+TEST_F(Search, overdueFilterFindsOpenGrievancesThatWaitedLongerThanTheLimitAtTheirLevel)
+{
+    admin(QStringList{
+            u"delete from corvane3_tkt.massetting"_s,
+            u"insert into corvane3_tkt.tkthead(ftktid, ftktdate, ftktstatus, ftktgroup, ftktsub) values (1, "
+            "now() - interval 2879 minute, null, '3', 'hall'), (2, now() - interval 2881 minute, null, '3', "
+            "'hall'), (3, now() - interval 9000 minute, 'A', '2', 'fee'), (4, now() - interval 9000 minute, "
+            "'', '1', 'a hall'), (5, now() - interval 4000 minute, 'A', '3', 'fee'), (6, now() - interval "
+            "9000 "
+            "minute, 'C', '3', 'hall'), (7, now() - interval 4319 minute, null, '3', 'fee'), (8, now() - "
+            "interval 4321 minute, null, null, 'fee')"_s,
+            u"insert into corvane3_tkt.tktdetl(ftktid, ftkttrandate, ftkttrangroup) values (3, now() - "
+            "interval 8000 minute, '2'), (3, now() - interval 2820 minute, '2'), (4, now() - interval 2940 "
+            "minute, '1'), (5, now() - interval 60 minute, 'XX')"_s});
+    constexpr auto N = desk::SearchBy::Number, W = desk::SearchBy::Words;
+    constexpr auto Any = desk::StatusFilter::Any;
+    const std::pair<desk::SearchRequest, const char *> cases[] = {
+            {{N, {}, {}, Any, true}, "8,7,5,4,2"},
+            {{W, u"HALL"_s, {}, Any, true}, "4,2"},
+            {{N, u"3"_s, {}, Any, true}, ""},
+            {{W, u"hall"_s, {}, desk::StatusFilter::Replied, true}, ""}};
+    for (const auto &[request, expected] : cases) {
+        SCOPED_TRACE(request.text.toStdString() + std::to_string(int(request.status)));
+        EXPECT_EQ(foundNumbers(request), QString::fromLatin1(expected));
+    }
+    desk::setOverdueHours(u"72"_s);
+    EXPECT_EQ(foundNumbers({N, {}, {}, Any, true}), u"8"_s);
 }
 
 // The screen finds by mobile, shows a dozen rows and every column at its

@@ -276,7 +276,7 @@ TEST_F(MainMenu, screensThatCloseThemselvesOpenAgainFromTheMenu)
         EXPECT_EQ(desk->displayed().tktid, u"42"_s);
     };
     const auto buttonsWhole = [this] {
-        const QWidget *button = child<QTableWidget>("lockedUsers")->cellWidget(0, 2);
+        const QWidget *button = child<QTableWidget>("lockedUsers")->cellWidget(0, 3);
         EXPECT_EQ(button->visibleRegion().boundingRect(), button->rect());
     };
     const struct

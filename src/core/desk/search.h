@@ -18,6 +18,9 @@ struct SearchRequest
     QString text;
     QString univCode; // "" for every university
     StatusFilter status = StatusFilter::Any;
+    // Only open grievances that have waited at their level longer than the
+    // overdue limit. With it, the text may be empty: every such grievance.
+    bool overdueOnly = false;
 };
 
 // One grievance found; every value as text, NULL as "".
@@ -51,7 +54,7 @@ struct SearchResult
 inline constexpr int kSearchLimit = 500;
 
 // "" when the request can be run, otherwise the message that tells the user
-// what to type.
+// what to type. An overdue request may leave the text empty.
 QString checkSearch(const SearchRequest &request);
 
 // Runs a checked request (an unchecked bad one throws AppError). E-mail

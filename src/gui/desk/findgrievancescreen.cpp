@@ -5,6 +5,7 @@
 #include "gui/desk/trailview.h"
 #include "gui/students/screenutil.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -47,6 +48,10 @@ FindGrievanceScreen::FindGrievanceScreen(QWidget *parent)
     m_statusFilter->addItem(QStringLiteral("Any"), int(desk::StatusFilter::Any));
     m_statusFilter->addItem(QStringLiteral("Open"), int(desk::StatusFilter::Open));
     m_statusFilter->addItem(QStringLiteral("Replied"), int(desk::StatusFilter::Replied));
+    m_overdueOnly = new QCheckBox(QStringLiteral("&Overdue"), this);
+    m_overdueOnly->setObjectName(QStringLiteral("overdueOnly"));
+    m_overdueOnly->setToolTip(QStringLiteral("Only open grievances that have waited at their level longer "
+                                             "than the overdue limit; the search text may then be empty."));
     m_findButton = new QPushButton(QStringLiteral("&Find"), this);
     m_foundCount = new QLabel(this);
 
@@ -97,14 +102,16 @@ FindGrievanceScreen::FindGrievanceScreen(QWidget *parent)
     layout->addWidget(m_university, 0, 4);
     layout->addWidget(new QLabel(QStringLiteral("Status"), this), 0, 5);
     layout->addWidget(m_statusFilter, 0, 6);
-    layout->addWidget(m_findButton, 0, 7);
+    layout->addWidget(m_overdueOnly, 0, 7);
+    layout->addWidget(m_findButton, 0, 8);
     layout->setColumnStretch(2, 1);
-    layout->addWidget(m_foundCount, 1, 0, 1, 8);
-    layout->addWidget(split, 2, 0, 1, 8);
+    layout->addWidget(m_foundCount, 1, 0, 1, 9);
+    layout->addWidget(split, 2, 0, 1, 9);
     setTabOrder(m_searchBy, m_searchText);
     setTabOrder(m_searchText, m_university);
     setTabOrder(m_university, m_statusFilter);
-    setTabOrder(m_statusFilter, m_findButton);
+    setTabOrder(m_statusFilter, m_overdueOnly);
+    setTabOrder(m_overdueOnly, m_findButton);
     setTabOrder(m_findButton, m_results);
 
     connect(m_findButton, &QPushButton::clicked, this, &FindGrievanceScreen::find);
@@ -128,6 +135,7 @@ void FindGrievanceScreen::find()
         request.text = m_searchText->text();
         request.univCode = m_university->currentData().toString();
         request.status = desk::StatusFilter(m_statusFilter->currentData().toInt());
+        request.overdueOnly = m_overdueOnly->isChecked();
         const QString problem = desk::checkSearch(request);
         if (!problem.isEmpty()) {
             msgBox(problem, Icon::Exclamation);
@@ -234,6 +242,15 @@ void FindGrievanceScreen::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
         students::closeScreen(this);
+        return;
+    }
+    // Enter on any control of the search line runs it, as in the text box:
+    // with the overdue filter the box is often left empty.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const QWidget *focus = focusWidget();
+    if (enter &&
+        (focus == m_overdueOnly || focus == m_statusFilter || focus == m_university || focus == m_searchBy)) {
+        find();
         return;
     }
     QWidget::keyPressEvent(event);

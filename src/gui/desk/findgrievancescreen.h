@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -14,8 +15,8 @@ class QSplitter;
 class QTableWidget;
 class TrailView;
 
-// Finds grievances by number, mobile, e-mail or words and shows the chosen
-// one's message and trail. Writes nothing.
+// Finds grievances by number, mobile, e-mail or words, or those overdue, and
+// shows the chosen one's message and trail. Writes nothing.
 class FindGrievanceScreen : public QWidget
 {
     Q_OBJECT
@@ -44,6 +45,7 @@ private:
     QLineEdit *m_searchText = nullptr;
     QComboBox *m_university = nullptr;
     QComboBox *m_statusFilter = nullptr;
+    QCheckBox *m_overdueOnly = nullptr;
     QPushButton *m_findButton = nullptr;
     QLabel *m_foundCount = nullptr;
     QTableWidget *m_results = nullptr;

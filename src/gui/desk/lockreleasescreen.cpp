@@ -17,10 +17,11 @@
 
 namespace {
 // Grid columns: the row header is the vertical header; "User Name",
-// "Tkt. Id." and "Select" are the columns after it.
+// "Tkt. Id.", "Held (h:mm)" and "Select" are the columns after it.
 constexpr int kUserColumn = 0;
 constexpr int kTktColumn = 1;
-constexpr int kSelectColumn = 2;
+constexpr int kHeldForColumn = 2;
+constexpr int kSelectColumn = 3;
 } // namespace
 
 LockReleaseScreen::LockReleaseScreen(QWidget *parent)
@@ -34,17 +35,20 @@ LockReleaseScreen::LockReleaseScreen(QWidget *parent)
     m_level->setMaxLength(5);
     m_level->installEventFilter(this);
 
-    m_users = new SheetGrid(1, 3, this);
+    m_users = new SheetGrid(1, 4, this);
     m_users->setObjectName(QStringLiteral("lockedUsers"));
-    m_users->setHorizontalHeaderLabels(
-            {QStringLiteral("User Name"), QStringLiteral("Tkt. Id."), QStringLiteral("Select")});
+    m_users->setHorizontalHeaderLabels({QStringLiteral("User Name"), QStringLiteral("Tkt. Id."),
+                                        QStringLiteral("Held (h:mm)"), QStringLiteral("Select")});
     m_users->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_users->installEventFilter(this);
     // Column widths in average characters, so the grid fits its font.
     const int unit = QFontMetrics(m_users->font()).averageCharWidth() + 1;
     m_users->verticalHeader()->setFixedWidth(9 * unit);
     m_users->setColumnWidth(kUserColumn, int(23.62 * unit));
-    m_users->setColumnWidth(kTktColumn, int(17.12 * unit));
+    // Ten digits, and hours and minutes held: narrow, so the screen stays as
+    // wide as it was before the held time joined it.
+    m_users->setColumnWidth(kTktColumn, 10 * unit);
+    m_users->setColumnWidth(kHeldForColumn, 10 * unit);
     m_users->setColumnWidth(kSelectColumn, 12 * unit);
     // Room for every column, the Release buttons included, beside the
     // vertical scroll bar that a long list brings.
@@ -120,6 +124,8 @@ void LockReleaseScreen::listUsers()
             m_users->setRowCount(i + 1);
             m_users->setItem(i, kUserColumn, new QTableWidgetItem(users.at(i).userName));
             m_users->setItem(i, kTktColumn, new QTableWidgetItem(users.at(i).tktid));
+            m_users->setItem(i, kHeldForColumn,
+                             new QTableWidgetItem(desk::heldForText(users.at(i).heldSeconds)));
         }
         for (int r = 0; r < m_users->rowCount(); ++r)
             if (!m_users->cellWidget(r, kSelectColumn))

@@ -7,6 +7,7 @@
 #include "gui/desk/deskscreen.h"
 #include "gui/desk/findgrievancescreen.h"
 #include "gui/desk/lockreleasescreen.h"
+#include "gui/desk/overduelimitscreen.h"
 #include "gui/shell/mainwindow.h"
 #include "gui/students/csvimportscreen.h"
 #include "gui/students/degreechangescreen.h"
@@ -40,6 +41,8 @@ QWidget *createScreen(const QString &menuName, MainWindow *mainWindow)
         return new DeskScreen();
     if (menuName == QLatin1String("N44"))
         return new LockReleaseScreen();
+    if (menuName == QLatin1String("N45"))
+        return new OverdueLimitScreen();
     if (menuName == QLatin1String("N22"))
         return new CsvImportScreen();
     if (menuName == QLatin1String("N23"))
