@@ -5,9 +5,10 @@
 // found nowhere, words with a quote, backslashes, an underscore, a percent
 // sign, and a word in Tamil; the overdue filter alone and with a word, two
 // common words or a mobile; the two histories take turns. Prints each
-// median and answer size, the slowest at 1M (worst_ms_1m=) and the ratio of
-// the slowest at 1M to the slowest at 10k among the kinds whose answer has
-// the same size on both (ratio=). Also what the indexes cost: building the
+// median and answer size, the slowest search by text at 1M (worst_ms_1m=),
+// the slowest with the overdue filter (worst_overdue_ms_1m=) and the ratio of
+// the slowest at 1M to the slowest at 10k among the searches by text whose
+// answer has the same size on both (ratio=). Also what the indexes cost: building the
 // full-text index on a full table, and the portal's single-row inserts with
 // and without them.
 //
@@ -588,7 +589,7 @@ int main(int argc, char **argv)
                 searchBatch(*h, batch, round * batch);
         // The ratio counts the kinds whose answer has the same size on both
         // histories (a full list, or the one grievance looked for).
-        double worstSmall = 0, worstLarge = 0, worstLargeAll = 0;
+        double worstSmall = 0, worstLarge = 0, worstLargeAll = 0, worstOverdue = 0;
         QStringList compared;
         for (int k = 0; k < kKindCount; ++k) {
             const double found[2] = {double(small.found[k]) / double(small.times[k].size()),
@@ -597,6 +598,12 @@ int main(int argc, char **argv)
             for (int i = 0; i < 2; ++i)
                 std::printf("tkthead %7d rows: %-17s median %7.3f ms (%.1f rows found on average)\n",
                             i ? large.rows : small.rows, kKinds[k].label, ms[i], found[i]);
+            // The overdue filter reads every open grievance's trail: a screen
+            // of its own kind, reported apart from the searches by text.
+            if (kKinds[k].overdue) {
+                worstOverdue = std::max(worstOverdue, ms[1]);
+                continue;
+            }
             worstLargeAll = std::max(worstLargeAll, ms[1]);
             if (found[0] == found[1]) {
                 compared << QString::fromUtf8(kKinds[k].label);
@@ -610,7 +617,9 @@ int main(int argc, char **argv)
         Conn::execute(QStringLiteral("rename table %1 to tkthead").arg(large.parked));
         measureInserts();
 
-        std::printf("worst_ms_1m=%.3f\n", worstLargeAll);
+        std::printf("worst_ms_1m=%.3f (searches by number, mobile, e-mail and words)\n", worstLargeAll);
+        std::printf("worst_overdue_ms_1m=%.3f (the overdue filter, alone or with the others)\n",
+                    worstOverdue);
         std::printf("ratio=%.3f (slowest at 1M over slowest at 10k of: %s)\n", worstLarge / worstSmall,
                     qPrintable(compared.join(QStringLiteral(", "))));
     } catch (const AppError &e) {
