@@ -44,10 +44,6 @@ CREATE TABLE IF NOT EXISTS masuniv (
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 -- Exactly one row. fstarted = 'T' is the assignment lock of the desks.
--- fcontrolid is invisible (select * and inserts without a column list do not
--- see it): a Galera cluster tells two nodes' changes of a row apart by its
--- primary key, and without one two desks on two nodes could both take the
--- lock while a node is being lost.
 CREATE TABLE IF NOT EXISTS control (
     FUnivCode   VARCHAR(3)   NOT NULL DEFAULT '',
     FUnivAdd1   VARCHAR(100) NULL,
@@ -55,9 +51,7 @@ CREATE TABLE IF NOT EXISTS control (
     FUnivAdd3   VARCHAR(100) NULL,
     FUnivAdd4   VARCHAR(100) NULL,
     ftktversion VARCHAR(10)  NOT NULL DEFAULT '',
-    fstarted    CHAR(1)      NULL,
-    fcontrolid  INT UNSIGNED NOT NULL AUTO_INCREMENT INVISIBLE,
-    PRIMARY KEY (fcontrolid)
+    fstarted    CHAR(1)      NULL
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 -- Grievances, written by the portal. The lowest open number at a level is

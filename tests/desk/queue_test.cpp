@@ -65,6 +65,60 @@ TEST_F(Queue, aLockHeldElsewhereMakesTheStepBusyWithoutWaitingLong)
               u"1"_s);
 }
 
+// A pick that waits for the lock while another desk picks, holds and lets go
+// reads the held list as that desk left it, not as it was when the pick
+// began: else both hold grievance 5 (on a cluster, when a node's loss holds
+// back commits and lets them through together).
+TEST_F(Queue, aPickThatWaitedForTheLockSeesWhatTheOtherDeskTook)
+{
+    addUser(u"U1"_s, u"B"_s);
+    addUser(u"U2"_s, u"B"_s);
+    addGrievance(5, u"'B'"_s, u"null"_s);
+    addGrievance(6, u"'B'"_s, u"null"_s);
+    QProcess other;
+    other.start(
+            u"mariadb"_s,
+            {u"--protocol=tcp"_s, u"-h127.0.0.1"_s, u"-P"_s + qEnvironmentVariable("GMS_DB_PORT"),
+             u"-uroot"_s, u"-Dcorvane3_tkt"_s, u"-N"_s, u"--unbuffered"_s, u"-e"_s,
+             u"start transaction; update control set fstarted = 'T'; select 'locked'; do sleep(0.7); "
+             "update masuser set ftktid = '5' where fusername = 'U2'; update control set fstarted = null; "
+             "commit;"_s});
+    QByteArray out;
+    while (!out.contains("locked") && other.waitForReadyRead(20000))
+        out += other.readAllStandardOutput();
+    ASSERT_TRUE(out.contains("locked")) << out.toStdString() << other.readAllStandardError().toStdString();
+    EXPECT_EQ(assignNext(u"U1"_s, u"B"_s).grievance.tktid, u"6"_s);
+    ASSERT_TRUE(other.waitForFinished(30000));
+    EXPECT_EQ(heldBy(u"U2"_s) + heldBy(u"U1"_s), u"56"_s);
+}
+
+// A client that takes no lock gives grievance 5, which the pick has just
+// chosen, to U2 while the pick waits to record its hold (as two cluster nodes
+// once let two desks' picks through together): the pick gives 5 back, and
+// the next one takes 6.
+TEST_F(Queue, aPickGivesBackWhatAnotherDeskHoldsToo)
+{
+    addUser(u"U1"_s, u"B"_s);
+    addUser(u"U2"_s, u"B"_s);
+    addGrievance(5, u"'B'"_s, u"null"_s);
+    addGrievance(6, u"'B'"_s, u"null"_s);
+    QProcess other;
+    other.start(
+            u"mariadb"_s,
+            {u"--protocol=tcp"_s, u"-h127.0.0.1"_s, u"-P"_s + qEnvironmentVariable("GMS_DB_PORT"),
+             u"-uroot"_s, u"-Dcorvane3_tkt"_s, u"-N"_s, u"--unbuffered"_s, u"-e"_s,
+             u"start transaction; update masuser set fsection = 'x' where fusername = 'U1'; select 'locked'; "
+             "do sleep(0.7); update masuser set ftktid = '5' where fusername = 'U2'; commit;"_s});
+    QByteArray out;
+    while (!out.contains("locked") && other.waitForReadyRead(20000))
+        out += other.readAllStandardOutput();
+    ASSERT_TRUE(out.contains("locked")) << out.toStdString() << other.readAllStandardError().toStdString();
+    EXPECT_EQ(assignNext(u"U1"_s, u"B"_s).outcome, AssignOutcome::LockBusy);
+    ASSERT_TRUE(other.waitForFinished(30000));
+    EXPECT_EQ(heldBy(u"U2"_s) + u'|' + heldBy(u"U1"_s) + lockFlag(), u"5|"_s);
+    EXPECT_EQ(assignNext(u"U1"_s, u"B"_s).grievance.tktid, u"6"_s);
+}
+
 // Another client holds the desk user's row, then asks for the assignment lock
 // the pick has taken. The server ends the pick, the smaller transaction, as
 // the deadlock's victim, as a cluster ends a pick that lost certification. A

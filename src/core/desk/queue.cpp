@@ -179,6 +179,36 @@ bool StaleLockWatch::heldTooLong(bool held, const QDateTime &now)
     return false;
 }
 
+namespace {
+
+// The lock makes picks take turns, yet a cluster losing a node has now and
+// then let two desks on the two other nodes both commit a pick of the same
+// grievance. So a pick checks, once its node has applied every commit
+// before its own, that no other desk holds what it took; if one does, it
+// gives its own back and waits for the next tick (should both see the other,
+// both do, and the grievance waits a tick). A check that fails keeps the
+// pick: the link's loss is for the desk's next step to find.
+bool heldElsewhereToo(const QString &user, const QString &tktid)
+{
+    try {
+        awaitAppliedCommits(true);
+        const bool alsoHeld = !Conn::query(QStringLiteral("select fusername from masuser where ftktid = ") +
+                                                   sql::quote(tktid) + QStringLiteral(" and fusername <> ") +
+                                                   sql::quote(user),
+                                           1)
+                                       .isEmpty();
+        awaitAppliedCommits(false);
+        if (alsoHeld)
+            Conn::execute(QStringLiteral("update masuser set ftktid = null where fusername = ") +
+                          sql::quote(user) + QStringLiteral(" and ftktid = ") + sql::quote(tktid));
+        return alsoHeld;
+    } catch (const AppError &) {
+        return false;
+    }
+}
+
+} // namespace
+
 AssignResult assignNext(const QString &user, const QString &level)
 {
     AssignResult result;
@@ -239,6 +269,8 @@ AssignResult assignNext(const QString &user, const QString &level)
                        holdsGrievance(user, result.grievance.tktid);
             });
     unit.run();
+    if (result.outcome == AssignOutcome::Picked && heldElsewhereToo(user, result.grievance.tktid))
+        result = AssignResult{AssignOutcome::LockBusy, {}};
     return result;
 }
 

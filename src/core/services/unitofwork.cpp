@@ -22,6 +22,8 @@ void rollbackQuietly()
     }
 }
 
+} // namespace
+
 // On a cluster the reopened connection may be on another node, which has
 // received a commit made on the lost one but perhaps not yet applied it: its
 // reads wait for that while this is on. A server without the setting (no
@@ -35,8 +37,6 @@ void awaitAppliedCommits(bool on)
             throw;
     }
 }
-
-} // namespace
 
 bool inUnitOfWork()
 {

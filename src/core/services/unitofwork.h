@@ -83,3 +83,8 @@ private:
 
 // True while a unit's transaction is open on the connection.
 bool inUnitOfWork();
+
+// While on, the session's reads on a cluster node first wait until the node
+// has applied every commit the cluster ordered before them; no effect on one
+// server. Throws only when the connection is gone.
+void awaitAppliedCommits(bool on);
