@@ -126,6 +126,50 @@ SELECT ftktid, ffinaldate, ffinaluser, ftktemail, '', concat('Re: ', ftktsub), N
        '<html><body><p>Dear Sir/Madam,</p><p>Your grievance has been attended to.</p></body></html>'
 FROM tkthead WHERE ftktstatus = 'C';
 
+-- Six weeks of older traffic for the supervisor's view: 900 grievances, one
+-- every 64 minutes or so, most replied at the front desk, some forwarded once
+-- or twice before the reply, a few still open; the times to act vary by
+-- university and level. Actions that would fall after now are not taken yet.
+CREATE TEMPORARY TABLE demo_plan AS
+SELECT seq + 3000 AS id,
+       now() - interval ((900 - seq) * 64 + (seq * 37) % 50) minute AS raised,
+       elt(1 + seq % 5, '041', '042', '003', '023', '999') AS univ,
+       seq % 10 AS kind,
+       (1 + (seq * 13) % 20 + (seq % 5) * 4) * 60 AS m1,
+       (2 + (seq * 17) % 40) * 60 AS m2,
+       (3 + (seq * 11) % 70) * 60 AS m3,
+       elt(1 + seq % 2, 'DESK31', 'DESK32') AS u3,
+       elt(1 + seq % 3, 'DESK11', 'ADMIN', 'DESK11') AS u1
+FROM seq_1_to_900;
+CREATE TEMPORARY TABLE demo_steps AS
+SELECT id, raised, univ, kind, u3, u1,
+       if(kind in (6, 7, 8) and raised + interval m1 minute <= now(), raised + interval m1 minute, null) AS f1,
+       if(kind = 8 and raised + interval (m1 + m2) minute <= now(), raised + interval (m1 + m2) minute, null) AS f2,
+       case when kind < 6 then raised + interval m1 minute
+            when kind in (6, 7) then raised + interval (m1 + m2) minute
+            when kind = 8 and id % 3 <> 0 then raised + interval (m1 + m2 + m3) minute end AS replied
+FROM demo_plan;
+UPDATE demo_steps SET replied = null WHERE replied > now();
+
+INSERT INTO tkthead (ftktid, ftktdate, ftktfrom, ftktemail, ftktsub, ftktmsg, ftktuser, ftktmode, ftktmobile,
+                     funivcode, ftktstatus, ftktgroup, ffinaluser, ffinaldate)
+SELECT id, raised, concat('Student ', id), concat('student', id, '@mail.example.com'),
+       elt(1 + id % 4, 'Result withheld', 'Hall ticket not received', 'Revaluation status', 'Fee paid but status pending'),
+       'Generated for the supervisor''s view.', 'Student', 'W', concat('70000', id), univ,
+       if(replied is null, null, 'C'), if(f2 is not null, '1', if(f1 is not null, '2', '3')),
+       if(replied is null, null, if(f2 is not null, u1, if(f1 is not null, 'DESK21', u3))), replied
+FROM demo_steps;
+
+INSERT INTO tktdetl (ftktid, ftkttrandate, ffromuser, ftkttrangroup, ftkttranmsg)
+SELECT id, f1, u3, '2', 'Needs the admissions section.' FROM demo_steps WHERE f1 is not null
+UNION ALL SELECT id, f2, 'DESK21', '1', 'Needs the controller.' FROM demo_steps WHERE f2 is not null;
+
+INSERT INTO tktdetl (ftktid, ftkttrandate, ffromuser, ftkttranto, ftkttrancc, ftkttransub, ftkttranfile, ftkttrangroup, ftkttranmsg)
+SELECT s.id, s.replied, h.ffinaluser, h.ftktemail, '', concat('Re: ', h.ftktsub), NULL, 'XX',
+       '<html><body><p>Dear Student,</p><p>Your grievance has been attended to.</p></body></html>'
+FROM demo_steps s JOIN tkthead h ON h.ftktid = s.id WHERE s.replied is not null;
+DROP TEMPORARY TABLE demo_plan, demo_steps;
+
 
 -- ---------------------------------------------------------------- corvane3_tsc
 USE corvane3_tsc;

@@ -6,6 +6,7 @@
 #include "gui/desk/deskscreen.h"
 #include "gui/desk/findgrievancescreen.h"
 #include "gui/desk/lockreleasescreen.h"
+#include "gui/reports/supervisorview.h"
 #include "gui/shell/mainwindow.h"
 #include "gui/students/csvimportscreen.h"
 #include "gui/students/degreechangescreen.h"
@@ -47,6 +48,8 @@ QWidget *createScreen(const QString &menuName, MainWindow *mainWindow)
         return new ExcelImportScreen();
     if (menuName == QLatin1String("N26"))
         return new FindGrievanceScreen();
+    if (menuName == QLatin1String("N32"))
+        return new SupervisorView();
     if (menuName == QLatin1String("N42"))
         return new PasswordScreen();
     if (menuName == QLatin1String("N43")) {
