@@ -35,9 +35,9 @@ QString inPeriod(const QString &column, const Period &p)
 
 QString ofUniversity(const QString &alias, const QString &univCode)
 {
-    return univCode.isEmpty() ? QString()
-                              : QStringLiteral(" and ") + alias + QStringLiteral(".funivcode = ") +
-                                        sql::quote(univCode);
+    return univCode.isEmpty()
+                   ? QString()
+                   : QStringLiteral(" and ") + alias + QStringLiteral(".funivcode = ") + sql::quote(univCode);
 }
 
 int number(const Rows &rows, const char *column, int row)
@@ -116,8 +116,8 @@ QVector<PendingLevel> pendingNow(const QString &univCode, const QDateTime &now)
     // The levels first, by a loose scan of the queue index; then the open
     // grievances of each through the same index, instead of a pass over the
     // whole closed history.
-    const Rows levels = Conn::query(
-            QStringLiteral("select distinct ftktgroup from tkthead where ftktgroup is not null"));
+    const Rows levels =
+            Conn::query(QStringLiteral("select distinct ftktgroup from tkthead where ftktgroup is not null"));
     QStringList list;
     for (int i = 0; i < levels.size(); ++i)
         list << sql::quote(levels.value(QStringLiteral("ftktgroup"), i));
@@ -126,16 +126,16 @@ QVector<PendingLevel> pendingNow(const QString &univCode, const QDateTime &now)
                                                        QStringLiteral(") or h.ftktgroup is null)");
     const QString n = timeLiteral(now);
     const Rows rows = Conn::query(
-            QStringLiteral("select ifnull(h.ftktgroup, '') as flevel, "
-                           "sum(h.ftktdate > %1 - interval 1 day) as b0, "
-                           "sum(h.ftktdate <= %1 - interval 1 day and h.ftktdate > %1 - interval 2 day) as b1, "
-                           "sum(h.ftktdate <= %1 - interval 2 day and h.ftktdate > %1 - interval 7 day) as b2, "
-                           "sum(h.ftktdate <= %1 - interval 7 day or h.ftktdate is null) as b3 "
-                           "from tkthead h where ")
+            QStringLiteral(
+                    "select ifnull(h.ftktgroup, '') as flevel, "
+                    "sum(h.ftktdate > %1 - interval 1 day) as b0, "
+                    "sum(h.ftktdate <= %1 - interval 1 day and h.ftktdate > %1 - interval 2 day) as b1, "
+                    "sum(h.ftktdate <= %1 - interval 2 day and h.ftktdate > %1 - interval 7 day) as b2, "
+                    "sum(h.ftktdate <= %1 - interval 7 day or h.ftktdate is null) as b3 "
+                    "from tkthead h where ")
                     .arg(n) +
             levelTest + QStringLiteral(" and (h.ftktstatus is null or h.ftktstatus <> 'C')") +
-            ofUniversity(QStringLiteral("h"), univCode) +
-            QStringLiteral(" group by flevel order by flevel"));
+            ofUniversity(QStringLiteral("h"), univCode) + QStringLiteral(" group by flevel order by flevel"));
     QVector<PendingLevel> pending;
     for (int i = 0; i < rows.size(); ++i) {
         PendingLevel line;
@@ -180,7 +180,8 @@ void answerTimes(const Period &period, QVector<TimeLine> *byLevel, QVector<TimeL
                            "if(h.ftktstatus = 'C' and h.ffinaldate >= h.ftktdate, "
                            "timestampdiff(second, h.ftktdate, h.ffinaldate), null) as fclose "
                            "from tkthead h where ") +
-            inPeriod(QStringLiteral("h.ftktdate"), period) + ofUniversity(QStringLiteral("h"), period.univCode));
+            inPeriod(QStringLiteral("h.ftktdate"), period) +
+            ofUniversity(QStringLiteral("h"), period.univCode));
     std::map<QString, Samples> levels, universities;
     for (int i = 0; i < rows.size(); ++i) {
         for (Samples *s : {&levels[rows.value(QStringLiteral("flevel"), i)],

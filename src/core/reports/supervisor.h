@@ -65,10 +65,10 @@ struct Figures
 {
     Period period;
     QDateTime asOf;
-    QVector<PendingLevel> pending;             // by level
-    QVector<DayCount> days;                    // every day of the period
-    QVector<TimeLine> byLevel, byUniversity;   // by key
-    QVector<StaffLine> staff;                  // most replies first
+    QVector<PendingLevel> pending;           // by level
+    QVector<DayCount> days;                  // every day of the period
+    QVector<TimeLine> byLevel, byUniversity; // by key
+    QVector<StaffLine> staff;                // most replies first
 };
 
 // Each figure on its own (throw AppError); `now` comes from the clock seam.

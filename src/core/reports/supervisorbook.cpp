@@ -17,8 +17,12 @@ QVariant hours(double value)
 
 QVector<QVariant> timeRow(const QString &label, const TimeLine &line)
 {
-    return {label, double(line.received), double(line.answered), hours(line.firstAnswerHours),
-            double(line.closed), hours(line.closeHours)};
+    return {label,
+            double(line.received),
+            double(line.answered),
+            hours(line.firstAnswerHours),
+            double(line.closed),
+            hours(line.closeHours)};
 }
 
 const QStringList kTimeHeadings = {QString(),

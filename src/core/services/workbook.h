@@ -65,6 +65,11 @@ struct ConversionWatch
 // encrypted, damaged, not a workbook or cannot be converted.
 SheetTable readActiveSheet(const QString &path, const ConversionWatch &watch = {});
 
+// The sheet named `sheetName` of an .xlsx workbook, read as readActiveSheet
+// reads the active one (no legacy conversion). Throws AppError when there is
+// no such sheet.
+SheetTable readNamedSheet(const QString &path, const QString &sheetName);
+
 // The table as CSV for the import's staging load:
 //   LOAD DATA local INFILE {csv path, quoted} INTO TABLE
 //   {db}.tmpcollstud1 FIELDS TERMINATED BY ',' ENCLOSED BY '"'

@@ -175,8 +175,7 @@ void SupervisorView::keyPressEvent(QKeyEvent *event)
 void SupervisorView::showFigures()
 {
     m_gate.run({m_showButton, m_exportButton}, [this] {
-        const supervisor::Period period{m_from->date(), m_to->date(),
-                                        m_university->currentData().toString()};
+        const supervisor::Period period{m_from->date(), m_to->date(), m_university->currentData().toString()};
         const QString problem = supervisor::checkPeriod(period);
         if (!problem.isEmpty()) {
             msgBox(problem, Icon::Exclamation);
