@@ -75,6 +75,9 @@ CREATE TABLE IF NOT EXISTS tkthead (
     KEY ix_tkthead_mobile (ftktmobile),
     KEY ix_tkthead_email (ftktemail),
     KEY ix_tkthead_studemail (fstudemail),
+    -- the supervisor's view: grievances received, and closed, in a period
+    KEY ix_tkthead_date (ftktdate, funivcode),
+    KEY ix_tkthead_closed (ffinaldate, ftktstatus, funivcode),
     FULLTEXT KEY ft_tkthead_text (ftktsub, ftktmsg)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
@@ -91,7 +94,9 @@ CREATE TABLE IF NOT EXISTS tktdetl (
     ftkttrangroup VARCHAR(5)   NULL,
     ftkttranmsg   MEDIUMTEXT   NULL,
     PRIMARY KEY (fdetlid),
-    KEY ix_tktdetl_tktid (ftktid)
+    KEY ix_tktdetl_tktid (ftktid),
+    -- the supervisor's view: the staff's forwards and replies in a period
+    KEY ix_tktdetl_date (ftkttrandate)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 -- Settings the administrator changes from the client, a row each, so that no

@@ -205,14 +205,16 @@ TEST_F(Supervisor, theWorkbookHoldsTheScreensFiguresWithAChartPerSheet)
         const QString n = QString::number(s + 1);
         const QByteArray sheetXml = packagePart(opened, u"xl/worksheets/sheet"_s + n + u".xml"_s);
         EXPECT_TRUE(sheetXml.contains("<drawing r:id="));
-        EXPECT_TRUE(sheetXml.contains("<pageSetup paperSize=\"9\" fitToHeight=\"0\" orientation=\"landscape\"/>"));
+        EXPECT_TRUE(sheetXml.contains(
+                "<pageSetup paperSize=\"9\" fitToHeight=\"0\" orientation=\"landscape\"/>"));
         EXPECT_TRUE(sheetXml.contains("<pageSetUpPr fitToPage=\"1\"/>"));
         EXPECT_TRUE(sheetXml.contains("<oddHeader>") && sheetXml.contains("Supervisor's view, 10/03/2026 to "
                                                                           "12/03/2026, all universities"));
         EXPECT_TRUE(sheetXml.contains("<oddFooter>&amp;L&amp;D&amp;C&amp;P</oddFooter>"));
         EXPECT_TRUE(packagePart(opened, u"xl/drawings/drawing"_s + n + u".xml"_s).contains("<c:chart "));
         EXPECT_TRUE(packagePart(opened, u"xl/charts/chart"_s + n + u".xml"_s).contains(kinds[s]));
-        QByteArray titles = "localSheetId=\"" + QByteArray::number(s) + "\">'" + shown[s].name.toUtf8() + "'!$1:$1";
+        QByteArray titles =
+                "localSheetId=\"" + QByteArray::number(s) + "\">'" + shown[s].name.toUtf8() + "'!$1:$1";
         EXPECT_TRUE(packagePart(opened, u"xl/workbook.xml"_s).contains(titles.replace("'Staff'", "Staff")));
     }
     setWorkbookOpener({});

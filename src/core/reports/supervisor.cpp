@@ -45,16 +45,33 @@ int number(const Rows &rows, const char *column, int row)
     return rows.value(QString::fromLatin1(column), row).toInt();
 }
 
-// Seconds as hours; a NULL (no such moment) is left out, and so is a
-// negative time (a row dated before the grievance was raised).
-void collect(const Rows &rows, const char *column, int row, QVector<double> *into)
+// A group's times arrive as one list of seconds (group_concat), so a year's
+// figures cross the connection as a few rows instead of one per grievance.
+// The session's limit on such a list is raised first; a list cut at the
+// limit anyway (the server's packet size) is refused rather than read short.
+void allowLongLists()
 {
-    const QString name = QString::fromLatin1(column);
-    if (rows.isNull(name, row))
-        return;
-    const double seconds = rows.value(name, row).toDouble();
-    if (seconds >= 0)
-        into->append(seconds / 3600.0);
+    Conn::execute(QStringLiteral("set session group_concat_max_len = 4294967295"));
+}
+
+// The list in `column` of row `row` as hours, its length checked against
+// `countColumn`; negative times (a row dated before the grievance was
+// raised) are left out.
+void collect(const Rows &rows, const char *column, const char *countColumn, int row, QVector<double> *into)
+{
+    const QString list = rows.value(QString::fromLatin1(column), row);
+    const QStringList seconds = list.isEmpty() ? QStringList() : list.split(QLatin1Char(','));
+    if (seconds.size() != number(rows, countColumn, row))
+        throw AppError(
+                ErrNo::InvalidValue,
+                QStringLiteral("The period holds more times than the server sends in one list; choose a "
+                               "shorter period."),
+                QStringLiteral("supervisor's view"));
+    for (const QString &s : seconds) {
+        const double value = s.toDouble();
+        if (value >= 0)
+            into->append(value / 3600.0);
+    }
 }
 
 struct Samples
@@ -171,24 +188,30 @@ QVector<DayCount> receivedAndClosed(const Period &period)
 
 void answerTimes(const Period &period, QVector<TimeLine> *byLevel, QVector<TimeLine> *byUniversity)
 {
-    // One row per grievance received in the period; its first trail row at
-    // or after its raising through the trail's (ftktid, ftkttrandate) index.
+    // The grievances received in the period, grouped by level and university;
+    // each one's first trail row at or after its raising through the trail's
+    // grievance index.
+    allowLongLists();
     const Rows rows = Conn::query(
-            QStringLiteral("select ifnull(h.ftktgroup, '') as flevel, ifnull(h.funivcode, '') as funiv, "
-                           "timestampdiff(second, h.ftktdate, (select min(d.ftkttrandate) from tktdetl d "
-                           "where d.ftktid = h.ftktid and d.ftkttrandate >= h.ftktdate)) as ffirst, "
-                           "if(h.ftktstatus = 'C' and h.ffinaldate >= h.ftktdate, "
-                           "timestampdiff(second, h.ftktdate, h.ffinaldate), null) as fclose "
-                           "from tkthead h where ") +
+            QStringLiteral(
+                    "select flevel, funiv, count(*) as freceived, count(ffirst) as fanswered, "
+                    "group_concat(ffirst) as ffirsts, count(fclose) as fclosed, group_concat(fclose) as "
+                    "fcloses from (select ifnull(h.ftktgroup, '') as flevel, ifnull(h.funivcode, '') as "
+                    "funiv, timestampdiff(second, h.ftktdate, (select min(d.ftkttrandate) from tktdetl d "
+                    "where d.ftktid = h.ftktid and d.ftkttrandate >= h.ftktdate)) as ffirst, "
+                    "if(h.ftktstatus = 'C' and h.ffinaldate >= h.ftktdate, "
+                    "timestampdiff(second, h.ftktdate, h.ffinaldate), null) as fclose "
+                    "from tkthead h where ") +
             inPeriod(QStringLiteral("h.ftktdate"), period) +
-            ofUniversity(QStringLiteral("h"), period.univCode));
+            ofUniversity(QStringLiteral("h"), period.univCode) +
+            QStringLiteral(") g group by flevel, funiv"));
     std::map<QString, Samples> levels, universities;
     for (int i = 0; i < rows.size(); ++i) {
         for (Samples *s : {&levels[rows.value(QStringLiteral("flevel"), i)],
                            &universities[rows.value(QStringLiteral("funiv"), i)]}) {
-            ++s->received;
-            collect(rows, "ffirst", i, &s->firstAnswer);
-            collect(rows, "fclose", i, &s->close);
+            s->received += number(rows, "freceived", i);
+            collect(rows, "ffirsts", "fanswered", i, &s->firstAnswer);
+            collect(rows, "fcloses", "fclosed", i, &s->close);
         }
     }
     *byLevel = linesOf(levels);
@@ -200,36 +223,39 @@ QVector<StaffLine> staffWork(const Period &period)
     // Each trail row of the period with the moment its grievance reached the
     // level it was acted on at: the latest forward before the row (fdetlid
     // orders rows of the same second), else the grievance's raising.
+    allowLongLists();
     const QString reply = sql::quote(QString::fromLatin1(desk::kReplyGroup));
     const Rows rows = Conn::query(
-            QStringLiteral("select ifnull(d.ffromuser, '') as fuser, d.ftkttrangroup = %1 as freply, "
-                           "timestampdiff(second, coalesce((select max(p.ftkttrandate) from tktdetl p where "
-                           "p.ftktid = d.ftktid and p.ftkttrangroup <> %1 and (p.ftkttrandate < "
-                           "d.ftkttrandate or (p.ftkttrandate = d.ftkttrandate and p.fdetlid < d.fdetlid))), "
-                           "h.ftktdate), d.ftkttrandate) as fheld "
-                           "from tktdetl d join tkthead h on h.ftktid = d.ftktid where ")
+            QStringLiteral(
+                    "select fuser, sum(freply) as freplies, count(*) as frows, count(fheld) as fheldcount, "
+                    "group_concat(fheld) as fhelds from (select ifnull(d.ffromuser, '') as fuser, "
+                    "d.ftkttrangroup = %1 as freply, "
+                    "timestampdiff(second, coalesce((select max(p.ftkttrandate) from tktdetl p where "
+                    "p.ftktid = d.ftktid and p.ftkttrangroup <> %1 and (p.ftkttrandate < "
+                    "d.ftkttrandate or (p.ftkttrandate = d.ftkttrandate and p.fdetlid < d.fdetlid))), "
+                    "h.ftktdate), d.ftkttrandate) as fheld "
+                    "from tktdetl d join tkthead h on h.ftktid = d.ftktid where ")
                     .arg(reply) +
             inPeriod(QStringLiteral("d.ftkttrandate"), period) +
-            ofUniversity(QStringLiteral("h"), period.univCode));
-    std::map<QString, std::pair<StaffLine, QVector<double>>> users;
+            ofUniversity(QStringLiteral("h"), period.univCode) + QStringLiteral(") r group by fuser"));
+    std::map<QString, StaffLine> users; // by name, the last sort key
     for (int i = 0; i < rows.size(); ++i) {
-        auto &[line, held] = users[rows.value(QStringLiteral("fuser"), i)];
-        if (number(rows, "freply", i) == 1)
-            ++line.replies;
-        else
-            ++line.forwards;
-        collect(rows, "fheld", i, &held);
+        StaffLine &line = users[rows.value(QStringLiteral("fuser"), i)];
+        line.replies += number(rows, "freplies", i);
+        line.forwards += number(rows, "frows", i) - number(rows, "freplies", i);
+        QVector<double> held;
+        collect(rows, "fhelds", "fheldcount", i, &held);
+        line.heldHours = median(held);
     }
     QVector<StaffLine> staff;
-    for (auto &[user, entry] : users) {
-        entry.first.user = user;
-        entry.first.heldHours = median(entry.second);
-        staff.append(entry.first);
+    for (auto &[user, line] : users) {
+        line.user = user;
+        staff.append(line);
     }
     std::stable_sort(staff.begin(), staff.end(), [](const StaffLine &a, const StaffLine &b) {
         if (a.replies != b.replies)
             return a.replies > b.replies;
-        return a.forwards > b.forwards; // then by name: the map's order
+        return a.forwards > b.forwards;
     });
     return staff;
 }
