@@ -81,7 +81,9 @@ CREATE TABLE IF NOT EXISTS tkthead (
     FULLTEXT KEY ft_tkthead_text (ftktsub, ftktmsg)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
--- One row per forward or reply: the grievance's trail.
+-- One row per forward or reply: the grievance's trail. The grievance's index
+-- carries the date and level, so a grievance's first answer and the forward
+-- before a row (the supervisor's view) are found in the index alone.
 CREATE TABLE IF NOT EXISTS tktdetl (
     fdetlid       INT UNSIGNED NOT NULL AUTO_INCREMENT,
     ftktid        INT UNSIGNED NOT NULL,
@@ -94,7 +96,7 @@ CREATE TABLE IF NOT EXISTS tktdetl (
     ftkttrangroup VARCHAR(5)   NULL,
     ftkttranmsg   MEDIUMTEXT   NULL,
     PRIMARY KEY (fdetlid),
-    KEY ix_tktdetl_tktid (ftktid),
+    KEY ix_tktdetl_tktid (ftktid, ftkttrandate, ftkttrangroup),
     -- the supervisor's view: the staff's forwards and replies in a period
     KEY ix_tktdetl_date (ftkttrandate)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;

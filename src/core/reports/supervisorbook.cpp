@@ -32,42 +32,34 @@ const QStringList kTimeHeadings = {QString(),
                                    QStringLiteral("Closed"),
                                    QStringLiteral("Median hours to close")};
 
-// How each sheet's chart reads its table.
+// How each sheet's chart reads its table, in sheet order.
 ChartSpec chartFor(int sheet, int rows)
 {
+    struct Kind
+    {
+        ChartSpec::Kind kind;
+        const char *title;
+        QVector<int> columns;
+        bool labels;
+        int anchorColumn;
+        double width;
+    };
+    static const Kind kinds[] = {
+            {ChartSpec::Kind::StackedColumn, "Pending now by age", {1, 2, 3, 4}, false, 7, 1},
+            {ChartSpec::Kind::Line, "Received and closed per day", {1, 2}, false, 4, 1.6},
+            {ChartSpec::Kind::Bar, "Median hours by level", {3, 5}, true, 7, 1},
+            {ChartSpec::Kind::Bar, "Median hours by university", {3, 5}, true, 7, 1},
+            {ChartSpec::Kind::Bar, "Replies and forwards", {1, 2}, true, 5, 1}};
+    const Kind &k = kinds[sheet];
     ChartSpec c;
-    c.lastRow = std::max(1, rows);
+    c.kind = k.kind;
+    c.title = QString::fromLatin1(k.title);
+    c.valueColumns = k.columns;
+    c.valueLabels = k.labels;
     c.anchorRow = 1;
-    switch (sheet) {
-    case 0:
-        c.kind = ChartSpec::Kind::StackedColumn;
-        c.title = QStringLiteral("Pending now by age");
-        c.valueColumns = {1, 2, 3, 4};
-        c.anchorColumn = 7;
-        break;
-    case 1:
-        c.kind = ChartSpec::Kind::Line;
-        c.title = QStringLiteral("Received and closed per day");
-        c.valueColumns = {1, 2};
-        c.anchorColumn = 4;
-        c.widthScale = 1.6;
-        break;
-    case 2:
-    case 3:
-        c.kind = ChartSpec::Kind::Bar;
-        c.title = QStringLiteral("Median hours");
-        c.valueColumns = {3, 5};
-        c.valueLabels = true;
-        c.anchorColumn = 7;
-        break;
-    default:
-        c.kind = ChartSpec::Kind::Bar;
-        c.title = QStringLiteral("Replies and forwards");
-        c.valueColumns = {1, 2};
-        c.valueLabels = true;
-        c.anchorColumn = 5;
-        break;
-    }
+    c.anchorColumn = k.anchorColumn;
+    c.widthScale = k.width;
+    c.lastRow = std::max(1, rows);
     return c;
 }
 
