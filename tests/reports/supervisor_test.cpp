@@ -61,7 +61,8 @@ QString text(const QVector<QVector<QVariant>> &rows)
 //  5 open at level 2 (status A), forwarded on the day after it was raised;
 //  6, 7, 8, 9 open before or after the period on the age bands' edges;
 // 10 replied the same day; 11 forwarded and replied in the same second;
-// 12 with a row dated before its raising (a wrong clock), then a forward.
+// 12 with a row dated before its raising (a wrong clock), then a forward;
+// 13 open with no level.
 class Supervisor : public DbTest
 {
 protected:
@@ -88,7 +89,8 @@ protected:
                 "(9, '2026-03-13 12:00:00', '042', '2', 'A', null, null),"
                 "(10, '2026-03-10 05:00:00', '042', '3', 'C', '2026-03-10 06:30:00', 'DESK32'),"
                 "(11, '2026-03-11 10:00:00', '041', '2', 'C', '2026-03-11 11:00:00', 'DESK21'),"
-                "(12, '2026-03-12 09:00:00', '041', '2', null, null, null)"_s,
+                "(12, '2026-03-12 09:00:00', '041', '2', null, null, null),"
+                "(13, '2026-03-01 09:00:00', '042', null, 'A', null, null)"_s,
                 u"insert into tktdetl(fdetlid, ftktid, ftkttrandate, ffromuser, ftkttrangroup) values "
                 "(1, 1, '2026-03-10 10:00:00', 'DESK31', 'XX'), (2, 2, '2026-03-10 02:00:00', 'DESK31', '2'),"
                 "(3, 2, '2026-03-11 08:00:00', 'DESK21', '1'), (4, 2, '2026-03-13 08:00:00', 'DESK11', 'XX'),"
@@ -113,7 +115,9 @@ TEST_F(Supervisor, pendingCountsOpenGrievancesByLevelAndAge)
     const struct
     {
         const char *univ, *expected;
-    } cases[] = {{"", "Level 2,0,0,3,0,3|Level 3,1,1,1,1,4"}, {"042", "Level 2,0,0,1,0,1|Level 3,0,0,1,0,1"}};
+    } cases[] = {{"", "No level,0,0,0,1,1|Level 2,0,0,3,0,3|Level 3,1,1,1,1,4"},
+                 {"042", "No level,0,0,0,1,1|Level 2,0,0,1,0,1|Level 3,0,0,1,0,1"},
+                 {"003", ""}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.univ);
         const Figures f = figures(period(QString::fromLatin1(c.univ)), ui.now());
@@ -177,10 +181,17 @@ TEST_F(Supervisor, theWorkbookHoldsTheScreensFiguresWithAChartPerSheet)
         return true;
     });
     SupervisorView view;
+    view.exportFigures(); // nothing shown yet: nothing to write
+    EXPECT_EQ(ui.dump(), "Show the figures first.");
     view.show();
-    view.findChild<QDateEdit *>(u"fromDate"_s)->setDate(QDate(2026, 3, 10));
-    view.findChild<QDateEdit *>(u"toDate"_s)->setDate(QDate(2026, 3, 12));
-    QCoreApplication::processEvents(); // the first showing, for the default period
+    auto *from = view.findChild<QDateEdit *>(u"fromDate"_s);
+    auto *to = view.findChild<QDateEdit *>(u"toDate"_s);
+    from->setDate(QDate(2026, 3, 13));
+    to->setDate(QDate(2026, 3, 12));
+    ui.reset();
+    QCoreApplication::processEvents(); // the first showing reads the period: refused
+    EXPECT_EQ(ui.dump(), "The period's first day (13/03/2026) is after its last day (12/03/2026).");
+    from->setDate(QDate(2026, 3, 10));
     view.showFigures();
     const auto *staff = view.findChild<QTableWidget *>(u"staffTable"_s);
     ASSERT_EQ(staff->rowCount(), 3);
