@@ -6,6 +6,7 @@
 #include "core/services/database.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -36,6 +37,20 @@ inline double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v.at(v.size() / 2);
+}
+
+// Waits (at most 60 s) until the server has purged old row versions, so this
+// housekeeping does not run under the next measurement.
+inline void settle()
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 60000) {
+        const Rows rows = Conn::query(QStringLiteral("show global status like 'Innodb_history_list_length'"));
+        if (rows.isEmpty() || rows.value(QStringLiteral("Value")).toLongLong() == 0)
+            return;
+        QThread::msleep(100);
+    }
 }
 
 } // namespace bench

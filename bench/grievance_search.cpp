@@ -335,20 +335,6 @@ std::vector<Sample> writeRows(const QString &path, int rows)
     return samples;
 }
 
-// Waits (at most 60 s) until the server has purged old row versions, so this
-// housekeeping does not run under the next measurement.
-void settle()
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 60000) {
-        const Rows rows = Conn::query(QStringLiteral("show global status like 'Innodb_history_list_length'"));
-        if (rows.isEmpty() || rows.value(QStringLiteral("Value")).toLongLong() == 0)
-            return;
-        QThread::msleep(100);
-    }
-}
-
 std::vector<Sample> fill(int rows)
 {
     QTemporaryDir dir;
@@ -375,7 +361,7 @@ std::vector<Sample> fill(int rows)
                             .arg(QLatin1String(index)));
     Conn::query(QStringLiteral("select count(*) as n from tkthead where match(ftktsub, ftktmsg) "
                                "against('+semester' in boolean mode)"));
-    settle();
+    bench::settle();
     return samples;
 }
 
@@ -537,7 +523,7 @@ void measureInserts()
     const QString tables[] = {QStringLiteral("tkthead"), noFullText, before};
     for (const QString &table : tables)
         insertRows(table, 300, 2000001, nullptr); // warm up
-    settle();
+    bench::settle();
     std::vector<double> times[3];
     for (int round = 0; round < 10; ++round)
         for (int t = 0; t < 3; ++t)

@@ -87,10 +87,15 @@ CREATE TABLE IF NOT EXISTS tkthead (
     KEY ix_tkthead_mobile (ftktmobile),
     KEY ix_tkthead_email (ftktemail),
     KEY ix_tkthead_studemail (fstudemail),
+    -- the supervisor's view: grievances received, and closed, in a period
+    KEY ix_tkthead_date (ftktdate, funivcode),
+    KEY ix_tkthead_closed (ffinaldate, ftktstatus, funivcode),
     FULLTEXT KEY ft_tkthead_text (ftktsub, ftktmsg)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
--- One row per forward or reply: the grievance's trail.
+-- One row per forward or reply: the grievance's trail. The grievance's index
+-- carries the date and level, so a grievance's first answer and the forward
+-- before a row (the supervisor's view) are found in the index alone.
 CREATE TABLE IF NOT EXISTS tktdetl (
     fdetlid       INT UNSIGNED NOT NULL AUTO_INCREMENT,
     ftktid        INT UNSIGNED NOT NULL,
@@ -103,9 +108,11 @@ CREATE TABLE IF NOT EXISTS tktdetl (
     ftkttrangroup VARCHAR(5)   NULL,
     ftkttranmsg   MEDIUMTEXT   NULL,
     PRIMARY KEY (fdetlid),
-    -- a grievance's trail; the latest forward (when it reached its level)
-    -- read from the index alone
-    KEY ix_tktdetl_tktid (ftktid, ftkttrangroup, ftkttrandate)
+    -- a grievance's trail; its latest forward (when it reached its level) and
+    -- first answer read from the index alone
+    KEY ix_tktdetl_tktid (ftktid, ftkttrandate, ftkttrangroup),
+    -- the supervisor's view: the staff's forwards and replies in a period
+    KEY ix_tktdetl_date (ftkttrandate)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 -- Settings the administrator changes from the client, a row each, so that no

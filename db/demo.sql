@@ -133,6 +133,7 @@ SELECT ftktid, ffinaldate, ffinaluser, ftktemail, '', concat('Re: ', ftktsub), N
        'Dear Student,<br><br>Your grievance has been attended to.<br><br>Regards,<br>Help Desk<br>Tessaly Central University'
 FROM tkthead WHERE ftktstatus = 'C';
 
+<<<<<<< HEAD
 -- Reply templates: placeholders {student}, {number} and {university} are
 -- filled in when one is chosen in the reply window. The reply adds its own
 -- salutation and signature, so the texts have none.
@@ -146,6 +147,51 @@ INSERT INTO masreply (freplyname, freplytext, funivcode) VALUES
 INSERT INTO tktdetl (ftktid, ftkttrandate, ffromuser, ftkttranto, ftkttrancc, ftkttransub, ftkttranfile, ftkttrangroup, ftkttranmsg) VALUES
     (1061, now() - interval 1500 minute, 'DESK31', NULL, NULL, NULL, NULL, '2', 'Fee refund not received for the cancelled supplementary examination; the student has sent the bank statement twice. The admissions section holds the refund register, please check the payment reference and confirm.'),
     (1061, now() - interval 300 minute, 'DESK21', NULL, NULL, NULL, NULL, '1', 'Refund approved in the register but the transfer failed (account closed). Needs the controller''s approval for a fresh transfer.');
+=======
+-- Six weeks of older traffic for the supervisor's view: 900 grievances, one
+-- every 64 minutes or so, most replied at the front desk, some forwarded once
+-- or twice before the reply, a few still open; the times to act vary by
+-- university and level. Actions that would fall after now are not taken yet.
+CREATE TEMPORARY TABLE demo_plan AS
+SELECT seq + 3000 AS id,
+       now() - interval ((900 - seq) * 64 + (seq * 37) % 50) minute AS raised,
+       elt(1 + seq % 5, '041', '042', '003', '023', '999') AS univ,
+       seq % 10 AS kind,
+       (1 + (seq * 13) % 20 + (seq % 5) * 4) * 60 AS m1,
+       (2 + (seq * 17) % 40) * 60 AS m2,
+       (3 + (seq * 11) % 70) * 60 AS m3,
+       elt(1 + seq % 2, 'DESK31', 'DESK32') AS u3,
+       elt(1 + seq % 3, 'DESK11', 'ADMIN', 'DESK11') AS u1
+FROM seq_1_to_900;
+CREATE TEMPORARY TABLE demo_steps AS
+SELECT id, raised, univ, kind, u3, u1,
+       if(kind in (6, 7, 8) and raised + interval m1 minute <= now(), raised + interval m1 minute, null) AS f1,
+       if(kind = 8 and raised + interval (m1 + m2) minute <= now(), raised + interval (m1 + m2) minute, null) AS f2,
+       case when kind < 6 then raised + interval m1 minute
+            when kind in (6, 7) then raised + interval (m1 + m2) minute
+            when kind = 8 and id % 3 <> 0 then raised + interval (m1 + m2 + m3) minute end AS replied
+FROM demo_plan;
+UPDATE demo_steps SET replied = null WHERE replied > now();
+
+INSERT INTO tkthead (ftktid, ftktdate, ftktfrom, ftktemail, ftktsub, ftktmsg, ftktuser, ftktmode, ftktmobile,
+                     funivcode, ftktstatus, ftktgroup, ffinaluser, ffinaldate)
+SELECT id, raised, concat('Student ', id), concat('student', id, '@mail.example.com'),
+       elt(1 + id % 4, 'Result withheld', 'Hall ticket not received', 'Revaluation status', 'Fee paid but status pending'),
+       'Generated for the supervisor''s view.', 'Student', 'W', concat('70000', id), univ,
+       if(replied is null, null, 'C'), if(f2 is not null, '1', if(f1 is not null, '2', '3')),
+       if(replied is null, null, if(f2 is not null, u1, if(f1 is not null, 'DESK21', u3))), replied
+FROM demo_steps;
+
+INSERT INTO tktdetl (ftktid, ftkttrandate, ffromuser, ftkttrangroup, ftkttranmsg)
+SELECT id, f1, u3, '2', 'Needs the admissions section.' FROM demo_steps WHERE f1 is not null
+UNION ALL SELECT id, f2, 'DESK21', '1', 'Needs the controller.' FROM demo_steps WHERE f2 is not null;
+
+INSERT INTO tktdetl (ftktid, ftkttrandate, ffromuser, ftkttranto, ftkttrancc, ftkttransub, ftkttranfile, ftkttrangroup, ftkttranmsg)
+SELECT s.id, s.replied, h.ffinaluser, h.ftktemail, '', concat('Re: ', h.ftktsub), NULL, 'XX',
+       '<html><body><p>Dear Student,</p><p>Your grievance has been attended to.</p></body></html>'
+FROM demo_steps s JOIN tkthead h ON h.ftktid = s.id WHERE s.replied is not null;
+DROP TEMPORARY TABLE demo_plan, demo_steps;
+>>>>>>> wt-super
 
 
 -- ---------------------------------------------------------------- corvane3_tsc

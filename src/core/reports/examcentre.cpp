@@ -1,6 +1,7 @@
 #include "core/reports/examcentre.h"
 
 #include "core/reports/pagesetup.h"
+#include "core/reports/reportfile.h"
 #include "core/services/errors.h"
 #include "core/services/interaction.h"
 #include "core/services/sqltext.h"
@@ -125,79 +126,51 @@ QVector<CentreListLine> layoutExamCentres(const Rows &rows)
     return lines;
 }
 
+namespace {
+
+void writeCentreSheet(const QVector<CentreListLine> &lines, const QString &file)
+{
+    WorkbookWriter sheet(file);
+    setUpPrintPage(sheet, 1);
+
+    const CellStyle centred = style(HAlign::Centre);
+    const CellStyle left = style(HAlign::Left);
+    sheet.setDefaultRowHeight(kRowHeight);
+    sheet.setColumns(0, 0, 5, centred);
+    sheet.setColumns(1, 1, 40, left);
+    sheet.setColumns(2, 2, 45, left);
+    sheet.setColumns(3, kLastColumn, 5, centred);
+
+    sheet.setRowHeight(0, kHeadingHeight);
+    sheet.writeText(0, 0, QStringLiteral("Sl. No."), style(HAlign::Centre, true));
+    sheet.writeText(0, 1, QStringLiteral("Examination Centre"), style(HAlign::Left, true));
+    sheet.writeText(0, 2, QStringLiteral("Tagged College"), style(HAlign::Left, true));
+
+    int row = 1;
+    for (const CentreListLine &line : lines) {
+        if (line.separator) {
+            sheet.setRowHeight(row++, kSeparatorHeight);
+            continue;
+        }
+        sheet.setRowHeight(row, kRowHeight);
+        if (line.serial > 0) {
+            sheet.writeNumber(row, 0, line.serial, centred);
+            sheet.writeText(row, 1, line.centre, left);
+        } else {
+            sheet.writeText(row, 0, QString(), centred);
+            sheet.writeText(row, 1, QString(), left);
+        }
+        sheet.writeText(row, 2, line.college, left);
+        ++row;
+    }
+    sheet.close();
+}
+
+} // namespace
+
 void writeExamCentreWorkbook(const QVector<CentreListLine> &lines, const QString &path)
 {
-    const QFileInfo target(path);
-    const QString temporary = target.absolutePath() + QStringLiteral("/.") + target.completeBaseName() +
-                              QStringLiteral(".part-") + QString::number(QCoreApplication::applicationPid()) +
-                              QStringLiteral(".xlsx");
-    try {
-        WorkbookWriter sheet(temporary);
-        setUpPrintPage(sheet, 1);
-
-        const CellStyle centred = style(HAlign::Centre);
-        const CellStyle left = style(HAlign::Left);
-        sheet.setDefaultRowHeight(kRowHeight);
-        sheet.setColumns(0, 0, 5, centred);
-        sheet.setColumns(1, 1, 40, left);
-        sheet.setColumns(2, 2, 45, left);
-        sheet.setColumns(3, kLastColumn, 5, centred);
-
-        sheet.setRowHeight(0, kHeadingHeight);
-        sheet.writeText(0, 0, QStringLiteral("Sl. No."), style(HAlign::Centre, true));
-        sheet.writeText(0, 1, QStringLiteral("Examination Centre"), style(HAlign::Left, true));
-        sheet.writeText(0, 2, QStringLiteral("Tagged College"), style(HAlign::Left, true));
-
-        int row = 1;
-        for (const CentreListLine &line : lines) {
-            if (line.separator) {
-                sheet.setRowHeight(row++, kSeparatorHeight);
-                continue;
-            }
-            sheet.setRowHeight(row, kRowHeight);
-            if (line.serial > 0) {
-                sheet.writeNumber(row, 0, line.serial, centred);
-                sheet.writeText(row, 1, line.centre, left);
-            } else {
-                sheet.writeText(row, 0, QString(), centred);
-                sheet.writeText(row, 1, QString(), left);
-            }
-            sheet.writeText(row, 2, line.college, left);
-            ++row;
-        }
-        sheet.close();
-    } catch (...) {
-        QFile::remove(temporary);
-        throw;
-    }
-    // rename() never replaces an existing file, so a report is never overwritten.
-    if (!QFile::rename(temporary, path)) {
-        QFile::remove(temporary);
-        throw AppError(ErrNo::FileAccess, QStringLiteral("The report cannot be saved as %1.").arg(path),
-                       path);
-    }
-}
-
-QString freshReportPath(const QString &folder)
-{
-    const QString stamp = ui().now().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
-    const QString base = folder + QStringLiteral("/Exam centres ") + stamp;
-    QString path = base + QStringLiteral(".xlsx");
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = base + QStringLiteral(" (%1).xlsx").arg(n);
-    return path;
-}
-
-QString reportsFolder()
-{
-    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (documents.isEmpty())
-        documents = QDir::homePath();
-    const QString folder = documents + QStringLiteral("/GMS reports");
-    if (!QDir().mkpath(folder))
-        throw AppError(ErrNo::FileAccess,
-                       QStringLiteral("The reports folder %1 cannot be created.").arg(folder), folder);
-    return folder;
+    saveReportFile(path, [&](const QString &temporary) { writeCentreSheet(lines, temporary); });
 }
 
 ExamCentreResult writeExamCentreList(const QString &folder)
@@ -209,16 +182,7 @@ ExamCentreResult writeExamCentreList(const QString &folder)
         return result;
     }
     const QVector<CentreListLine> lines = layoutExamCentres(rows);
-    // A name taken by another run between choosing and renaming: choose again.
-    for (int attempt = 0;; ++attempt) {
-        const QString path = freshReportPath(folder);
-        try {
-            writeExamCentreWorkbook(lines, path);
-            result.path = path;
-            return result;
-        } catch (const AppError &e) {
-            if (attempt >= 3 || !QFileInfo::exists(path))
-                throw;
-        }
-    }
+    result.path = saveNewReport(folder, QStringLiteral("Exam centres"),
+                                [&](const QString &temporary) { writeCentreSheet(lines, temporary); });
+    return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/reports/reportfile.h"
 #include "core/services/database.h"
 
 #include <QString>
@@ -21,16 +22,9 @@ Rows queryExamCentres();
 // overflow error (6) when the list would pass sheet row 32,767.
 QVector<CentreListLine> layoutExamCentres(const Rows &rows);
 
-// Writes the list with its page setup to `path` (a new file). The workbook
-// is first written under a temporary name and renamed on success, so a
-// failure never leaves a partial file under the report's name.
+// Writes the list with its page setup to `path` (a new file), through
+// saveReportFile.
 void writeExamCentreWorkbook(const QVector<CentreListLine> &lines, const QString &path);
-
-// A name for this run's report in `folder` that no file has yet.
-QString freshReportPath(const QString &folder);
-
-// The user's folder for report workbooks (created when missing).
-QString reportsFolder();
 
 struct ExamCentreResult
 {

@@ -9,8 +9,6 @@ namespace {
 const QString kBoldFont = QStringLiteral("&\"Arial,Bold\"");
 const QString kRegularFont = QStringLiteral("&\"Arial,Regular\"");
 const QString kUniversity = QStringLiteral("TESSALY CENTRAL UNIVERSITY");
-const QString kTitle = QStringLiteral("PG Theory Examination Centres list with tagged Colleges / Departments "
-                                      "- Jan / Feb 2019 Examinations");
 
 // Characters as the spreadsheet counts them (code points).
 int length(const QString &text)
@@ -31,14 +29,21 @@ void chopOne(QString &text)
     text.chop(n);
 }
 
-QString centreHeader(const QString &address1, const QString &address2)
+QString centreHeader(const QString &address1, const QString &address2, const QString &title)
 {
     return kBoldFont + QStringLiteral("&14") + kUniversity + kRegularFont + QStringLiteral("&10") +
            QChar(10) + literal(address1) + QStringLiteral(", ") + literal(address2) + kBoldFont +
-           QStringLiteral("&12") + QChar(10) + kTitle;
+           QStringLiteral("&12") + QChar(10) + literal(title);
 }
 
 } // namespace
+
+PrintPage examCentrePage()
+{
+    return {QStringLiteral("PG Theory Examination Centres list with tagged Colleges / Departments - Jan / "
+                           "Feb 2019 Examinations"),
+            false};
+}
 
 QString PageSetupValues::headerText() const
 {
@@ -55,7 +60,8 @@ QString PageSetupValues::footerText() const
     return text;
 }
 
-PageSetupValues pageSetupValues(qint16 rows, const QString &address1, const QString &address2)
+PageSetupValues pageSetupValues(qint16 rows, const QString &address1, const QString &address2,
+                                const PrintPage &page)
 {
     if (rows < 1)
         throw AppError(ErrNo::Workbook, QStringLiteral("The number of title rows must be at least 1."));
@@ -65,16 +71,17 @@ PageSetupValues pageSetupValues(qint16 rows, const QString &address1, const QStr
     // only the address lines are variable, so they give way, the longer first.
     QString a1 = address1, a2 = address2;
     auto fits = [&] {
-        return length(QStringLiteral("&C") + centreHeader(a1, a2)) <= WorkbookWriter::kMaxHeaderLength;
+        return length(QStringLiteral("&C") + centreHeader(a1, a2, page.title)) <=
+               WorkbookWriter::kMaxHeaderLength;
     };
-    while (!fits()) {
+    while (!fits() && !(a1.isEmpty() && a2.isEmpty())) {
         p.addressShortened = true;
         if (length(literal(a1)) >= length(literal(a2)))
             chopOne(a1);
         else
             chopOne(a2);
     }
-    p.CenterHeader = centreHeader(a1, a2);
+    p.CenterHeader = centreHeader(a1, a2, page.title);
     p.CenterFooter = QStringLiteral("&P");
     p.LeftFooter = QStringLiteral("&D");
     p.LeftMargin = 0.25;
@@ -84,16 +91,21 @@ PageSetupValues pageSetupValues(qint16 rows, const QString &address1, const QStr
     p.HeaderMargin = 0.25;
     p.FooterMargin = 0.25;
     p.CenterHorizontally = true;
-    p.Orientation = 1; // portrait
-    p.PaperSize = 9;   // A4
-    p.Zoom = 90;
+    p.PaperSize = 9; // A4
+    if (page.landscapeOneWide) {
+        p.Orientation = 2;
+        p.FitToPagesWide = 1;
+    } else {
+        p.Orientation = 1; // portrait
+        p.Zoom = 90;
+    }
     return p;
 }
 
-void setUpPrintPage(WorkbookWriter &sheet, qint16 rows)
+void setUpPrintPage(WorkbookWriter &sheet, qint16 rows, const PrintPage &page)
 {
     const PageSetupValues p =
-            pageSetupValues(rows, session().installationAddress1, session().installationAddress2);
+            pageSetupValues(rows, session().installationAddress1, session().installationAddress2, page);
     // Everything else (headings, gridlines, comments, vertical centring,
     // draft, page order, black and white) keeps the file's defaults.
     sheet.setRepeatRows(0, rows - 1);
@@ -104,6 +116,11 @@ void setUpPrintPage(WorkbookWriter &sheet, qint16 rows)
         sheet.centreHorizontally();
     if (p.Orientation == 1)
         sheet.setPortrait();
+    else
+        sheet.setLandscape();
     sheet.setPaper(p.PaperSize);
-    sheet.setPrintScale(p.Zoom);
+    if (p.FitToPagesWide > 0)
+        sheet.fitToPages(p.FitToPagesWide, 0);
+    else
+        sheet.setPrintScale(p.Zoom);
 }

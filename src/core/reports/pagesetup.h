@@ -4,9 +4,21 @@
 
 class WorkbookWriter;
 
+// What differs between the reports' printed pages: the title line of the
+// header, and whether the sheet is printed across (its charts beside the
+// table) scaled to one page wide.
+struct PrintPage
+{
+    QString title;
+    bool landscapeOneWide = false;
+};
+
+// The examination centre list's page: upright at 90 %.
+PrintPage examCentrePage();
+
 // The printed page of a report sheet: what setUpPrintPage writes. Margins
 // are in inches; orientation and paper size are the spreadsheet's numbers
-// (1 portrait, 9 A4).
+// (1 portrait, 2 landscape, 9 A4); FitToPagesWide 0 prints at Zoom.
 struct PageSetupValues
 {
     QString CenterHeader;
@@ -17,6 +29,7 @@ struct PageSetupValues
     int Orientation = 0;
     int PaperSize = 0;
     int Zoom = 0;
+    int FitToPagesWide = 0;
 
     // True when the address lines were cut to keep the header within the
     // spreadsheet's 255 characters.
@@ -30,8 +43,9 @@ struct PageSetupValues
 // The values for a sheet whose first `rows` rows repeat on every page, with
 // the installation's two address lines in the header. A "&" in an address
 // prints as "&"; long addresses are shortened to fit.
-PageSetupValues pageSetupValues(qint16 rows, const QString &address1, const QString &address2);
+PageSetupValues pageSetupValues(qint16 rows, const QString &address1, const QString &address2,
+                                const PrintPage &page = examCentrePage());
 
 // Prepares the printed page of the sheet being written, with installationAddress1
 // and installationAddress2 of the sign-in state.
-void setUpPrintPage(WorkbookWriter &sheet, qint16 rows);
+void setUpPrintPage(WorkbookWriter &sheet, qint16 rows, const PrintPage &page = examCentrePage());

@@ -65,6 +65,11 @@ struct ConversionWatch
 // encrypted, damaged, not a workbook or cannot be converted.
 SheetTable readActiveSheet(const QString &path, const ConversionWatch &watch = {});
 
+// The sheet named `sheetName` of an .xlsx workbook, read as readActiveSheet
+// reads the active one (no legacy conversion). Throws AppError when there is
+// no such sheet.
+SheetTable readNamedSheet(const QString &path, const QString &sheetName);
+
 // The table as CSV for the import's staging load:
 //   LOAD DATA local INFILE {csv path, quoted} INTO TABLE
 //   {db}.tmpcollstud1 FIELDS TERMINATED BY ',' ENCLOSED BY '"'
@@ -85,7 +90,7 @@ SheetTable saveActiveSheetAsCsv(const QString &workbookPath, const QString &csvP
 
 // ---------------------------------------------------------------- writing
 
-enum class HAlign { General, Left, Centre };
+enum class HAlign { General, Left, Centre, Right };
 enum class VAlign { Bottom, Centre };
 
 struct CellStyle
@@ -99,13 +104,31 @@ struct CellStyle
     bool operator<(const CellStyle &o) const;
 };
 
-// One worksheet in a new .xlsx file, written by libxlsxwriter. Rows and
-// columns count from 0. Nothing reaches the disk before close(); a writer
-// destroyed without close() leaves no file.
+// A native chart of the workbook over a block of the sheet being written:
+// categories in one column, a series per value column, each named by its
+// cell in `nameRow`, values in rows firstRow..lastRow.
+struct ChartSpec
+{
+    enum class Kind { Column, StackedColumn, Bar, Line };
+    Kind kind = Kind::Column;
+    QString title, categoryTitle, valueTitle;
+    int nameRow = 0, firstRow = 1, lastRow = 1;
+    int categoryColumn = 0;
+    QVector<int> valueColumns;
+    bool valueLabels = false; // each value written beside its bar
+    int anchorRow = 0, anchorColumn = 0;
+    double widthScale = 1, heightScale = 1;
+};
+
+// Worksheets in a new .xlsx file, written by libxlsxwriter. Rows and columns
+// count from 0; cells, page setup and charts go to the sheet added last.
+// Nothing reaches the disk before close(); a writer destroyed without close()
+// leaves no file.
 class WorkbookWriter
 {
 public:
-    explicit WorkbookWriter(const QString &path);
+    // The first sheet is named `sheetName` (empty: the spreadsheet's "Sheet1").
+    explicit WorkbookWriter(const QString &path, const QString &sheetName = QString());
     ~WorkbookWriter();
     WorkbookWriter(const WorkbookWriter &) = delete;
     WorkbookWriter &operator=(const WorkbookWriter &) = delete;
@@ -115,6 +138,9 @@ public:
     void setRowHeight(int row, double points);
     void writeText(int row, int column, const QString &text, const CellStyle &style);
     void writeNumber(int row, int column, double value, const CellStyle &style);
+    // Starts the next sheet; throws AppError for a name the format refuses.
+    void addSheet(const QString &name);
+    void insertChart(const ChartSpec &chart);
 
     // Page setup. Header and footer texts use the spreadsheet's codes
     // ("&C", "&P", "&\"Arial,Bold\"" ...); at most kMaxHeaderLength characters.
@@ -124,6 +150,10 @@ public:
     void setFooter(const QString &text, double marginInches);
     void setMargins(double left, double right, double top, double bottom);
     void setPortrait();
+    void setLandscape();
+    // Scales the printout to `wide` pages across (0: as many as needed) and
+    // `tall` pages down.
+    void fitToPages(int wide, int tall);
     void setPaper(int paperSize);
     void setPrintScale(int percent);
     void centreHorizontally();
@@ -138,5 +168,6 @@ private:
     QString m_path;
     lxw_workbook *m_book = nullptr;
     lxw_worksheet *m_sheet = nullptr;
+    QByteArray m_sheetName; // in UTF-8, for the charts' ranges
     std::map<CellStyle, lxw_format *> m_formats;
 };

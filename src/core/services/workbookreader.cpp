@@ -686,7 +686,7 @@ QString convertLegacyWorkbook(const QString &xlsPath, const QString &outDir, con
     return converted;
 }
 
-SheetTable readPackage(const QString &file, const QString &path);
+SheetTable readPackage(const QString &file, const QString &path, const QString &sheetName = QString());
 
 } // namespace
 
@@ -736,10 +736,16 @@ SheetTable readActiveSheet(const QString &path, const ConversionWatch &watch)
     return readPackage(path, path);
 }
 
+SheetTable readNamedSheet(const QString &path, const QString &sheetName)
+{
+    return readPackage(path, path, sheetName);
+}
+
 namespace {
 
 // Reads the package in file; messages name path, the workbook the user chose.
-SheetTable readPackage(const QString &file, const QString &path)
+// The sheet read is the active one, or the one named sheetName.
+SheetTable readPackage(const QString &file, const QString &path, const QString &sheetName)
 {
     Package zip(file, path);
     if (!zip.isOpen())
@@ -778,7 +784,15 @@ SheetTable readPackage(const QString &file, const QString &path)
             sheets.push_back(s);
     if (sheets.empty())
         damaged(path, "no sheets");
-    const pugi::xml_node active = sheets[activeTab < sheets.size() ? activeTab : 0];
+    pugi::xml_node active = sheets[activeTab < sheets.size() ? activeTab : 0];
+    if (!sheetName.isEmpty()) {
+        const auto named = std::find_if(sheets.begin(), sheets.end(), [&](const pugi::xml_node &s) {
+            return QString::fromUtf8(s.attribute("name").value()) == sheetName;
+        });
+        if (named == sheets.end())
+            fail(QStringLiteral("The workbook %1 has no sheet %2.").arg(shownName(path), sheetName), path);
+        active = *named;
+    }
     const std::string activeId = relationshipId(active);
 
     // The workbook's relationships name the sheet, shared strings and styles.

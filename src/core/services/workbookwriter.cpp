@@ -17,14 +17,60 @@ bool CellStyle::operator<(const CellStyle &o) const
            std::tie(o.fontSize, o.bold, o.horizontal, o.vertical, o.wrap);
 }
 
-WorkbookWriter::WorkbookWriter(const QString &path)
+WorkbookWriter::WorkbookWriter(const QString &path, const QString &sheetName)
     : m_path(path)
 {
     m_book = workbook_new(QFile::encodeName(path).constData());
-    if (m_book)
-        m_sheet = workbook_add_worksheet(m_book, nullptr);
-    if (!m_sheet)
+    if (!m_book)
         throw AppError(ErrNo::Workbook, QStringLiteral("The workbook %1 cannot be created.").arg(path), path);
+    addSheet(sheetName.isEmpty() ? QStringLiteral("Sheet1") : sheetName);
+}
+
+void WorkbookWriter::addSheet(const QString &name)
+{
+    const QByteArray utf8 = name.toUtf8();
+    check(workbook_validate_sheet_name(m_book, utf8.constData()), "sheet name");
+    m_sheet = workbook_add_worksheet(m_book, utf8.constData());
+    if (!m_sheet)
+        throw AppError(ErrNo::Workbook, QStringLiteral("The workbook %1 cannot be created.").arg(m_path),
+                       m_path);
+    m_sheetName = utf8;
+}
+
+void WorkbookWriter::insertChart(const ChartSpec &spec)
+{
+    static const uint8_t kinds[] = {LXW_CHART_COLUMN, LXW_CHART_COLUMN_STACKED, LXW_CHART_BAR,
+                                    LXW_CHART_LINE};
+    lxw_chart *chart = workbook_add_chart(m_book, kinds[int(spec.kind)]);
+    if (!chart)
+        check(LXW_ERROR_MEMORY_MALLOC_FAILED, "chart");
+    const char *sheet = m_sheetName.constData();
+    for (const int column : spec.valueColumns) {
+        lxw_chart_series *series = chart_add_series(chart, nullptr, nullptr);
+        if (!series)
+            check(LXW_ERROR_MEMORY_MALLOC_FAILED, "chart series");
+        chart_series_set_categories(series, sheet, lxw_row_t(spec.firstRow), lxw_col_t(spec.categoryColumn),
+                                    lxw_row_t(spec.lastRow), lxw_col_t(spec.categoryColumn));
+        chart_series_set_values(series, sheet, lxw_row_t(spec.firstRow), lxw_col_t(column),
+                                lxw_row_t(spec.lastRow), lxw_col_t(column));
+        chart_series_set_name_range(series, sheet, lxw_row_t(spec.nameRow), lxw_col_t(column));
+        if (spec.valueLabels)
+            chart_series_set_labels(series);
+    }
+    const QByteArray title = spec.title.toUtf8(), category = spec.categoryTitle.toUtf8(),
+                     value = spec.valueTitle.toUtf8();
+    chart_title_set_name(chart, title.constData());
+    if (!category.isEmpty())
+        chart_axis_set_name(chart->x_axis, category.constData());
+    if (!value.isEmpty())
+        chart_axis_set_name(chart->y_axis, value.constData());
+    chart_legend_set_position(chart, LXW_CHART_LEGEND_BOTTOM);
+    lxw_chart_options options{};
+    options.x_scale = spec.widthScale;
+    options.y_scale = spec.heightScale;
+    check(worksheet_insert_chart_opt(m_sheet, lxw_row_t(spec.anchorRow), lxw_col_t(spec.anchorColumn), chart,
+                                     &options),
+          "chart");
 }
 
 WorkbookWriter::~WorkbookWriter()
@@ -57,6 +103,8 @@ lxw_format *WorkbookWriter::format(const CellStyle &style)
         format_set_align(f, LXW_ALIGN_LEFT);
     else if (style.horizontal == HAlign::Centre)
         format_set_align(f, LXW_ALIGN_CENTER);
+    else if (style.horizontal == HAlign::Right)
+        format_set_align(f, LXW_ALIGN_RIGHT);
     if (style.vertical == VAlign::Centre)
         format_set_align(f, LXW_ALIGN_VERTICAL_CENTER);
     if (style.wrap)
@@ -121,6 +169,16 @@ void WorkbookWriter::setMargins(double left, double right, double top, double bo
 void WorkbookWriter::setPortrait()
 {
     worksheet_set_portrait(m_sheet);
+}
+
+void WorkbookWriter::setLandscape()
+{
+    worksheet_set_landscape(m_sheet);
+}
+
+void WorkbookWriter::fitToPages(int wide, int tall)
+{
+    worksheet_fit_to_pages(m_sheet, uint16_t(wide), uint16_t(tall));
 }
 
 void WorkbookWriter::setPaper(int paperSize)

@@ -104,10 +104,15 @@ void runExamCentreList(QWidget *parent)
         msgBox(QStringLiteral("No records found!!"), Icon::Exclamation);
         return;
     }
-    const bool opened = opener() ? opener()(result.path) : openWithDesktop(result.path);
+    openSavedReport(result.path, QStringLiteral("The examination centre list"));
+}
+
+void openSavedReport(const QString &path, const QString &what)
+{
+    const bool opened = opener() ? opener()(path) : openWithDesktop(path);
     if (!opened)
-        msgBox(QStringLiteral("The examination centre list was saved as\n%1\n\nNo spreadsheet program with a "
-                              "window was found to show it; open or print the file with one.")
-                       .arg(QDir::toNativeSeparators(result.path)),
+        msgBox(QStringLiteral("%1 was saved as\n%2\n\nNo spreadsheet program with a window was found to show "
+                              "it; open or print the file with one.")
+                       .arg(what, QDir::toNativeSeparators(path)),
                Icon::Information);
 }

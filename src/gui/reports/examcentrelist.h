@@ -12,6 +12,11 @@ class QWidget;
 // spreadsheet program with a window is there to show it.
 void runExamCentreList(QWidget *parent);
 
+// Opens a report workbook just saved in the desktop's spreadsheet program,
+// or says where `what` ("The examination centre list") was saved when no
+// program with a window is there to show it.
+void openSavedReport(const QString &path, const QString &what);
+
 // Opens a workbook; false when no spreadsheet application can. Tests
 // replace it; an empty function restores the desktop's.
 using WorkbookOpener = std::function<bool(const QString &path)>;

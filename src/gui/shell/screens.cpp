@@ -8,6 +8,7 @@
 #include "gui/desk/findgrievancescreen.h"
 #include "gui/desk/lockreleasescreen.h"
 #include "gui/desk/overduelimitscreen.h"
+#include "gui/reports/supervisorview.h"
 #include "gui/shell/mainwindow.h"
 #include "gui/students/csvimportscreen.h"
 #include "gui/students/degreechangescreen.h"
@@ -53,6 +54,8 @@ QWidget *createScreen(const QString &menuName, MainWindow *mainWindow)
         return new FindGrievanceScreen();
     if (menuName == QLatin1String("N46"))
         return new TemplatesScreen();
+    if (menuName == QLatin1String("N32"))
+        return new SupervisorView();
     if (menuName == QLatin1String("N42"))
         return new PasswordScreen();
     if (menuName == QLatin1String("N43")) {
