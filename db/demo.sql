@@ -133,7 +133,6 @@ SELECT ftktid, ffinaldate, ffinaluser, ftktemail, '', concat('Re: ', ftktsub), N
        'Dear Student,<br><br>Your grievance has been attended to.<br><br>Regards,<br>Help Desk<br>Tessaly Central University'
 FROM tkthead WHERE ftktstatus = 'C';
 
-<<<<<<< HEAD
 -- Reply templates: placeholders {student}, {number} and {university} are
 -- filled in when one is chosen in the reply window. The reply adds its own
 -- salutation and signature, so the texts have none.
@@ -147,7 +146,7 @@ INSERT INTO masreply (freplyname, freplytext, funivcode) VALUES
 INSERT INTO tktdetl (ftktid, ftkttrandate, ffromuser, ftkttranto, ftkttrancc, ftkttransub, ftkttranfile, ftkttrangroup, ftkttranmsg) VALUES
     (1061, now() - interval 1500 minute, 'DESK31', NULL, NULL, NULL, NULL, '2', 'Fee refund not received for the cancelled supplementary examination; the student has sent the bank statement twice. The admissions section holds the refund register, please check the payment reference and confirm.'),
     (1061, now() - interval 300 minute, 'DESK21', NULL, NULL, NULL, NULL, '1', 'Refund approved in the register but the transfer failed (account closed). Needs the controller''s approval for a fresh transfer.');
-=======
+
 -- Six weeks of older traffic for the supervisor's view: 900 grievances, one
 -- every 64 minutes or so, most replied at the front desk, some forwarded once
 -- or twice before the reply, a few still open; the times to act vary by
@@ -191,7 +190,6 @@ SELECT s.id, s.replied, h.ffinaluser, h.ftktemail, '', concat('Re: ', h.ftktsub)
        '<html><body><p>Dear Student,</p><p>Your grievance has been attended to.</p></body></html>'
 FROM demo_steps s JOIN tkthead h ON h.ftktid = s.id WHERE s.replied is not null;
 DROP TEMPORARY TABLE demo_plan, demo_steps;
->>>>>>> wt-super
 
 
 -- ---------------------------------------------------------------- corvane3_tsc
