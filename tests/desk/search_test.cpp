@@ -143,6 +143,15 @@ TEST_F(Search, findsWhatWasTypedAndNothingElse)
         }
         EXPECT_EQ(writesSoFar(), writesBefore);
     }
+    // Thousands of newer rows: a word in every 60th is read newest first past
+    // the newest rows, a rare one through the index, one in every row from the
+    // newest alone; each the newest 500 of what the plain match finds.
+    admin(u"insert into corvane3_tkt.tkthead(ftktid, ftktsub) select 3000000 + seq, if(seq % 60 = 0, "
+          "'TC filler', 'filler') from corvane3_tkt.seq_1_to_6000"_s);
+    for (const QString &word : {u"tc"_s, u"hall"_s, u"filler"_s, u"o'brien"_s}) {
+        SCOPED_TRACE(word.toStdString());
+        EXPECT_EQ(foundNumbers({W, word, {}, StatusFilter::Any}), plainMatch(word).section(u',', 0, 499));
+    }
     // 500 are listed whole; one more: the newest 500 are listed and the cut is told.
     for (const int n : {500, 501}) {
         admin(u"insert ignore into corvane3_tkt.tkthead(ftktid, ftktmobile) select 1000 + seq, '7000000000' "
@@ -157,6 +166,13 @@ TEST_F(Search, findsWhatWasTypedAndNothingElse)
     readUniversities();
     EXPECT_EQ(QString::number(session().universities.size()) + session().universities.last().name,
               u"500U1498"_s);
+    // A dense history with a word in one row of twelve: read newest first,
+    // the whole-word check only on the rows the index holds.
+    admin(QStringList{
+            u"delete from corvane3_tkt.tkthead"_s,
+            u"insert into corvane3_tkt.tkthead(ftktid, ftktsub) select seq, if(seq % 12 = 0, 'TC x', "
+            "'x tcx') from corvane3_tkt.seq_1_to_13000"_s});
+    EXPECT_EQ(foundNumbers({W, u"tc"_s, {}, StatusFilter::Any}), plainMatch(u"tc"_s).section(u',', 0, 499));
 }
 
 // A minute each side of 48 h and 72 h by the server's clock; the latest forward
