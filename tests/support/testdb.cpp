@@ -85,7 +85,8 @@ void DbTest::resetCentral()
     admin(QStringList{
             u"delete from corvane3_tkt.masuser"_s, u"delete from corvane3_tkt.masuniv"_s,
             u"delete from corvane3_tkt.control"_s, u"delete from corvane3_tkt.tkthead"_s,
-            u"delete from corvane3_tkt.tktdetl"_s,
+            u"delete from corvane3_tkt.tktdetl"_s, u"delete from corvane3_tkt.massetting"_s,
+            u"delete from corvane3_tkt.masreply"_s,
             u"insert into corvane3_tkt.control(FUnivCode, FUnivAdd1, FUnivAdd2, FUnivAdd3, FUnivAdd4, "
             "ftktversion, fstarted) values('041', 'Line 1', 'Line 2', null, null, '103', null)"_s});
 }
