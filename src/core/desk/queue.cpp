@@ -191,13 +191,17 @@ namespace {
 bool heldElsewhereToo(const QString &user, const QString &tktid)
 {
     try {
-        awaitAppliedCommits(true);
+        // One server applies every commit before it answers: no wait there.
+        const bool cluster = Conn::onCluster();
+        if (cluster)
+            awaitAppliedCommits(true);
         const bool alsoHeld = !Conn::query(QStringLiteral("select fusername from masuser where ftktid = ") +
                                                    sql::quote(tktid) + QStringLiteral(" and fusername <> ") +
                                                    sql::quote(user),
                                            1)
                                        .isEmpty();
-        awaitAppliedCommits(false);
+        if (cluster)
+            awaitAppliedCommits(false);
         if (alsoHeld)
             Conn::execute(QStringLiteral("update masuser set ftktid = null where fusername = ") +
                           sql::quote(user) + QStringLiteral(" and ftktid = ") + sql::quote(tktid));

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <netdb.h>
@@ -60,6 +61,14 @@ Config::Server &currentServer()
 {
     static Config::Server server;
     return server;
+}
+
+// Whether the current connection's server replicates through Galera; unknown
+// until asked, again after every open.
+std::optional<bool> &clusterNode()
+{
+    static std::optional<bool> node;
+    return node;
 }
 
 // How long a server earlier in the list may stay silent once a later one has
@@ -341,6 +350,7 @@ bool Conn::connectTo(const Config::Server &server)
         return false;
     }
     currentServer() = server;
+    clusterNode().reset();
     return true;
 }
 
@@ -411,6 +421,14 @@ qint64 Conn::execute(const QString &sql)
     if (!q.exec(sql))
         throw translate(q.lastError(), false, sql);
     return q.numRowsAffected();
+}
+
+bool Conn::onCluster()
+{
+    if (!clusterNode())
+        clusterNode() = query(QStringLiteral("select @@wsrep_on as fon")).value(QStringLiteral("fon")) ==
+                        QLatin1String("1");
+    return *clusterNode();
 }
 
 QString Conn::server()

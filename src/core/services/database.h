@@ -72,6 +72,8 @@ public:
     static qint64 connectionId();
     // The entry of the server list the connection was last opened on.
     static QString server();
+    // Whether the server is a Galera cluster node (read once per connection).
+    static bool onCluster();
 
 private:
     static bool connectTo(const Config::Server &server);
