@@ -19,6 +19,21 @@ namespace {
 
 using Queue = DeskTest;
 
+// Starts another client running `script` (as root, on the central database)
+// and waits until it prints "locked".
+::testing::AssertionResult startHolding(QProcess &other, const QString &script)
+{
+    other.start(u"mariadb"_s,
+                {u"--protocol=tcp"_s, u"-h127.0.0.1"_s, u"-P"_s + qEnvironmentVariable("GMS_DB_PORT"),
+                 u"-uroot"_s, u"-Dcorvane3_tkt"_s, u"-N"_s, u"--unbuffered"_s, u"-e"_s, script});
+    QByteArray out;
+    while (!out.contains("locked") && other.waitForReadyRead(20000))
+        out += other.readAllStandardOutput();
+    if (out.contains("locked"))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << out.toStdString() << other.readAllStandardError().toStdString();
+}
+
 // Lowest number first, the same again after a give-back; others' holds are
 // excluded, also well over the server's 1024-byte group_concat() limit;
 // quoted names and held values reach the server as data.
@@ -76,17 +91,11 @@ TEST_F(Queue, aPickThatWaitedForTheLockSeesWhatTheOtherDeskTook)
     addGrievance(5, u"'B'"_s, u"null"_s);
     addGrievance(6, u"'B'"_s, u"null"_s);
     QProcess other;
-    other.start(
-            u"mariadb"_s,
-            {u"--protocol=tcp"_s, u"-h127.0.0.1"_s, u"-P"_s + qEnvironmentVariable("GMS_DB_PORT"),
-             u"-uroot"_s, u"-Dcorvane3_tkt"_s, u"-N"_s, u"--unbuffered"_s, u"-e"_s,
-             u"start transaction; update control set fstarted = 'T'; select 'locked'; do sleep(0.7); "
-             "update masuser set ftktid = '5' where fusername = 'U2'; update control set fstarted = null; "
-             "commit;"_s});
-    QByteArray out;
-    while (!out.contains("locked") && other.waitForReadyRead(20000))
-        out += other.readAllStandardOutput();
-    ASSERT_TRUE(out.contains("locked")) << out.toStdString() << other.readAllStandardError().toStdString();
+    ASSERT_TRUE(startHolding(
+            other,
+            u"start transaction; update control set fstarted = 'T'; select 'locked'; do sleep(0.7); "
+            "update masuser set ftktid = '5' where fusername = 'U2'; update control set fstarted = null; "
+            "commit;"_s));
     EXPECT_EQ(assignNext(u"U1"_s, u"B"_s).grievance.tktid, u"6"_s);
     ASSERT_TRUE(other.waitForFinished(30000));
     EXPECT_EQ(heldBy(u"U2"_s) + heldBy(u"U1"_s), u"56"_s);
@@ -103,16 +112,10 @@ TEST_F(Queue, aPickGivesBackWhatAnotherDeskHoldsToo)
     addGrievance(5, u"'B'"_s, u"null"_s);
     addGrievance(6, u"'B'"_s, u"null"_s);
     QProcess other;
-    other.start(
-            u"mariadb"_s,
-            {u"--protocol=tcp"_s, u"-h127.0.0.1"_s, u"-P"_s + qEnvironmentVariable("GMS_DB_PORT"),
-             u"-uroot"_s, u"-Dcorvane3_tkt"_s, u"-N"_s, u"--unbuffered"_s, u"-e"_s,
-             u"start transaction; update masuser set fsection = 'x' where fusername = 'U1'; select 'locked'; "
-             "do sleep(0.7); update masuser set ftktid = '5' where fusername = 'U2'; commit;"_s});
-    QByteArray out;
-    while (!out.contains("locked") && other.waitForReadyRead(20000))
-        out += other.readAllStandardOutput();
-    ASSERT_TRUE(out.contains("locked")) << out.toStdString() << other.readAllStandardError().toStdString();
+    ASSERT_TRUE(startHolding(
+            other,
+            u"start transaction; update masuser set fsection = 'x' where fusername = 'U1'; select 'locked'; "
+            "do sleep(0.7); update masuser set ftktid = '5' where fusername = 'U2'; commit;"_s));
     EXPECT_EQ(assignNext(u"U1"_s, u"B"_s).outcome, AssignOutcome::LockBusy);
     ASSERT_TRUE(other.waitForFinished(30000));
     EXPECT_EQ(heldBy(u"U2"_s) + u'|' + heldBy(u"U1"_s) + lockFlag(), u"5|"_s);
@@ -135,16 +138,10 @@ TEST_F(Queue, aDeadlockedPickWaitsForTheNextTick)
     };
     const int before = deadlocks();
     QProcess other;
-    other.start(u"mariadb"_s,
-                {u"--protocol=tcp"_s, u"-h127.0.0.1"_s, u"-P"_s + qEnvironmentVariable("GMS_DB_PORT"),
-                 u"-uroot"_s, u"-Dcorvane3_tkt"_s, u"-N"_s, u"--unbuffered"_s, u"-e"_s,
-                 u"start transaction; insert into tktdetl(ftktid) select seq from seq_1_to_500; "
-                 "update masuser set fsection = 'other' where fusername = 'D1'; select 'locked'; "
-                 "do sleep(2); update control set fstarted = fstarted; rollback;"_s});
-    QByteArray out;
-    while (!out.contains("locked") && other.waitForReadyRead(20000))
-        out += other.readAllStandardOutput();
-    ASSERT_TRUE(out.contains("locked")) << out.toStdString() << other.readAllStandardError().toStdString();
+    ASSERT_TRUE(startHolding(other,
+                             u"start transaction; insert into tktdetl(ftktid) select seq from seq_1_to_500; "
+                             "update masuser set fsection = 'other' where fusername = 'D1'; select 'locked'; "
+                             "do sleep(2); update control set fstarted = fstarted; rollback;"_s));
 
     QPointer<DeskScreen> form = new DeskScreen;
     form->show();
