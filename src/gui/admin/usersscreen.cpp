@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -70,7 +71,7 @@ UsersScreen::UsersScreen(MenuSource menu, QWidget *parent)
     userLayout->addWidget(m_userId, 0, 1);
     userLayout->addWidget(m_userList, 0, 2);
     userLayout->addWidget(sectionLabel, 1, 0);
-    userLayout->addWidget(m_section, 1, 1);
+    userLayout->addWidget(m_section, 1, 1, 1, 2);
     userLayout->addWidget(levelLabel, 2, 0);
     userLayout->addWidget(m_level, 2, 1);
 
@@ -96,7 +97,17 @@ UsersScreen::UsersScreen(MenuSource menu, QWidget *parent)
     layout->addWidget(userBox);
     layout->addWidget(permissionBox, 1);
     layout->addWidget(status);
-    resize(520, 600);
+    // Wide enough for a whole stored section (50 characters) and every
+    // command's name in the tree, which is measured once from the menu.
+    m_section->setMinimumWidth(m_section->fontMetrics().averageCharWidth() * 50 + 12);
+    buildTree();
+    m_permissionTree->setMinimumWidth(
+            static_cast<QAbstractItemView *>(m_permissionTree)->sizeHintForColumn(0) +
+            m_permissionTree->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+            2 * m_permissionTree->frameWidth() + 8);
+    m_permissionTree->clear();
+    m_items.clear();
+    m_nodes.clear();
 
     setTabOrder(m_userId, m_userList);
     setTabOrder(m_userList, m_section);

@@ -114,17 +114,22 @@ void DeskScreen::buildControls()
     fields->addWidget(caption(QStringLiteral("Email")), 4, 2);
     m_email = field();
     fields->addWidget(m_email, 4, 3, 1, 3);
+    // The second address is as long as the first: a row of its own, so the
+    // whole address shows.
     fields->addWidget(caption(QStringLiteral("Alt. Email")), 5, 0);
     m_altEmail = field();
-    fields->addWidget(m_altEmail, 5, 1);
-    fields->addWidget(caption(QStringLiteral("Univ.")), 5, 2);
+    fields->addWidget(m_altEmail, 5, 1, 1, 5);
+    fields->addWidget(caption(QStringLiteral("Univ.")), 6, 0);
     m_university = field();
     m_university->setObjectName(QStringLiteral("university"));
-    fields->addWidget(m_university, 5, 3, 1, 3);
-    fields->addWidget(caption(QStringLiteral("Waiting")), 6, 0);
+    fields->addWidget(m_university, 6, 1, 1, 5);
+    fields->addWidget(caption(QStringLiteral("Waiting")), 7, 0);
     m_waiting = field();
     m_waiting->setObjectName(QStringLiteral("waiting"));
-    fields->addWidget(m_waiting, 6, 1, 1, 5);
+    fields->addWidget(m_waiting, 7, 1, 1, 5);
+    // The narrow column holds the mobile (20 digits at most) and the
+    // registration number: wide enough for a whole mobile number.
+    m_mobile->setMinimumWidth(m_mobile->fontMetrics().horizontalAdvance(QString(20, QLatin1Char('0'))) + 12);
 
     // What happened to the grievance before it reached this desk (a level-2
     // user sees the remarks that came with a forwarded one), and what else
@@ -149,7 +154,7 @@ void DeskScreen::buildControls()
     historyLayout->addWidget(m_history);
     sideSplit->setStretchFactor(0, 3);
     sideSplit->setStretchFactor(1, 2);
-    fields->addWidget(sideSplit, 0, 6, 7, 1);
+    fields->addWidget(sideSplit, 0, 6, 8, 1);
     fields->setColumnStretch(1, 1);
     fields->setColumnStretch(3, 1);
     fields->setColumnStretch(5, 2);
