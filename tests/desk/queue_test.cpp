@@ -47,6 +47,12 @@ TEST_F(Queue, pickOrderAndExclusion)
     addUser(u"U2"_s, u"B"_s);
     ASSERT_EQ(assignNext(u"O'Brien"_s, u"B"_s).grievance.tktid, u"5"_s);
     EXPECT_EQ(heldBy(u"O'Brien"_s) + lockFlag(), u"5"_s);
+    // Who holds one already takes nothing, however the name is written (the
+    // server compares names), and leaves the lock as it was.
+    for (const QString &name : {u"O'Brien"_s, u"o'brien"_s, u"O'BRIEN "_s}) {
+        EXPECT_EQ(assignNext(name, u"B"_s).outcome, AssignOutcome::AlreadyHolding) << name.toStdString();
+        EXPECT_EQ(heldBy(u"O'Brien"_s) + lockFlag(), u"5"_s);
+    }
     EXPECT_EQ(assignNext(u"U2"_s, u"B"_s).grievance.tktid, u"6"_s);
     releaseHeld(u"O'Brien"_s);
     admin(u"update corvane3_tkt.masuser set ftktid = '7'') or (''1''=''1' where fusername = 'U2'"_s);

@@ -106,19 +106,16 @@ bool takeLockWithin(int seconds)
     }
 }
 
+qint64 releaseLock()
+{
+    return Conn::execute(QStringLiteral("update control set fstarted = null"));
+}
+
 } // namespace
 
 void clearStaleLock()
 {
     Conn::execute(QStringLiteral("update control set fstarted = null where fstarted = 'T'"));
-}
-
-bool userHoldsAny(const QString &user)
-{
-    return !Conn::query(QStringLiteral("Select * from masuser where fusername = ") + sql::quote(user) +
-                                QStringLiteral(" and ifnull(ftktid,'') <> ''"),
-                        1)
-                    .isEmpty();
 }
 
 bool holdsGrievance(const QString &user, const QString &tktid)
@@ -134,19 +131,28 @@ void releaseHeld(const QString &user)
     Conn::execute(QStringLiteral("update masuser set ftktid = null where fusername = ") + sql::quote(user));
 }
 
-QString heldByOthers(const QString &user)
+Holders readHolders(const QString &user)
 {
-    // The list is built here rather than by group_concat() on the server: the
-    // server cuts group_concat() at 1024 bytes, which would leave a broken
-    // list once about a hundred users hold grievances, and a held value is
-    // only safe in the statement once it has passed the quoting helper.
-    const Rows rows = Conn::query(QStringLiteral("Select ftktid from masuser where fusername <> ") +
-                                  sql::quote(user) + QStringLiteral(" and ifnull(ftktid,'') <> ''"));
+    // One read for what took two (does the user hold one; what do the others
+    // hold): the pick runs on every desk's tick. The server compares the
+    // names, as it did in the two reads. The list is built here rather than by
+    // group_concat() on the server: the server cuts group_concat() at 1024
+    // bytes, which would leave a broken list once about a hundred users hold
+    // grievances, and a held value is only safe in the statement once it has
+    // passed the quoting helper.
+    const Rows rows = Conn::query(QStringLiteral("Select ftktid, fusername = ") + sql::quote(user) +
+                                  QStringLiteral(" as fmine from masuser where ifnull(ftktid,'') <> ''"));
+    Holders holders;
     QStringList list;
     list.reserve(rows.size());
-    for (int i = 0; i < rows.size(); ++i)
-        list << sql::quote(rows.value(QStringLiteral("ftktid"), i));
-    return list.join(QLatin1Char(','));
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows.value(QStringLiteral("fmine"), i) == QLatin1String("1"))
+            holders.userHoldsOne = true;
+        else
+            list << sql::quote(rows.value(QStringLiteral("ftktid"), i));
+    }
+    holders.othersList = list.join(QLatin1Char(','));
+    return holders;
 }
 
 QString pickStatement(const QString &level, const QString &heldList)
@@ -222,14 +228,6 @@ AssignResult assignNext(const QString &user, const QString &level)
             result = AssignResult{};
             held.clear();
         })
-            .step(QStringLiteral("held check"),
-                  [&] {
-                      if (userHoldsAny(user)) {
-                          result.outcome = AssignOutcome::AlreadyHolding;
-                          unit.finish();
-                      }
-                      return qint64(0);
-                  })
             .step(QStringLiteral("take lock"),
                   [&] {
                       if (!takeLockWithin(kLockWaitSeconds)) {
@@ -239,10 +237,15 @@ AssignResult assignNext(const QString &user, const QString &level)
                       }
                       return qint64(1);
                   })
-            .step(QStringLiteral("exclusion list"),
+            .step(QStringLiteral("holders"),
                   [&] {
                       // Read under the lock: no other desk can add to it meanwhile.
-                      held = heldByOthers(user);
+                      const Holders holders = readHolders(user);
+                      if (holders.userHoldsOne) {
+                          result.outcome = AssignOutcome::AlreadyHolding;
+                          unit.abandon(); // the lock as it was
+                      }
+                      held = holders.othersList;
                       return qint64(0);
                   })
             .step(QStringLiteral("pick"),
@@ -260,8 +263,7 @@ AssignResult assignNext(const QString &user, const QString &level)
                                            sql::quote(result.grievance.tktid) +
                                            QStringLiteral(" where fusername = ") + sql::quote(user));
                   })
-            .step(QStringLiteral("release lock"),
-                  [] { return Conn::execute(QStringLiteral("update control set fstarted = null")); })
+            .step(QStringLiteral("release lock"), [] { return releaseLock(); })
             // A desk on another node took the lock first: a lock not taken
             // this tick, like a wait that ran out.
             .busyOnDeadlock([&] {

@@ -64,8 +64,6 @@ bool lockFree();
 // kStaleLockSeconds.
 void clearStaleLock();
 
-// True when the user holds any grievance.
-bool userHoldsAny(const QString &user);
 // True when the user still holds this grievance (an administrator may have
 // released it while it was displayed).
 bool holdsGrievance(const QString &user, const QString &tktid);
@@ -73,9 +71,16 @@ bool holdsGrievance(const QString &user, const QString &tktid);
 // Gives the user's held grievance back (Refresh, Close, leaving the screen).
 void releaseHeld(const QString &user);
 
-// The quoted numbers of the grievances held by everybody but `user`,
-// comma-separated; "" when none.
-QString heldByOthers(const QString &user);
+struct Holders
+{
+    bool userHoldsOne = false;
+    // The quoted numbers of the grievances held by everybody but the user,
+    // comma-separated; "" when none.
+    QString othersList;
+};
+
+// Whether `user` holds a grievance, and what everybody else holds.
+Holders readHolders(const QString &user);
 
 // The next grievance at `level` not in `heldList`, written so the queue
 // index (ftktgroup, ftktstatus, ftktid) serves it.
@@ -95,7 +100,7 @@ private:
 };
 
 enum class AssignOutcome {
-    AlreadyHolding, // the user holds one already: nothing taken, lock untouched
+    AlreadyHolding, // the user holds one already: nothing taken, the lock rolled back
     LockBusy,       // another desk has the lock (or kept it past kLockWaitSeconds)
     Picked,
     NoneWaiting,

@@ -101,7 +101,7 @@ bool UnitOfWork::committedAfterAll()
 
 QVector<qint64> UnitOfWork::attempt()
 {
-    m_finished = false;
+    m_finished = m_abandoned = false;
     if (m_reset)
         m_reset();
     QVector<qint64> rows(m_steps.size(), -1);
@@ -121,8 +121,8 @@ QVector<qint64> UnitOfWork::run()
             Conn::execute(QStringLiteral("start transaction"));
             transactionOpen() = true;
             QVector<qint64> rows = attempt();
-            committing = true;
-            Conn::execute(QStringLiteral("commit"));
+            committing = !m_abandoned;
+            Conn::execute(m_abandoned ? QStringLiteral("rollback") : QStringLiteral("commit"));
             transactionOpen() = false;
             return rows;
         } catch (const AppError &error) {

@@ -44,6 +44,10 @@ public:
     // Called from a step: commit what the unit did so far and skip the steps
     // after the current one (a unit that found nothing to do).
     void finish() { m_finished = true; }
+    // Called from a step: roll back what the unit did so far and skip the
+    // steps after the current one (a unit that found it must change nothing,
+    // so not even a lock taken and set free again goes to the server's log).
+    void abandon() { m_finished = m_abandoned = true; }
 
     // Runs the unit. Returns the rows affected by each step (-1 for a step
     // skipped by finish()). Throws AppError: the error of a failed step after
@@ -77,6 +81,7 @@ private:
     std::function<void()> m_reset;
     std::function<void()> m_busy;
     bool m_finished = false;
+    bool m_abandoned = false;
     int m_replays = 0;
     bool m_settledByCheck = false;
 };
