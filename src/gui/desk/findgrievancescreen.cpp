@@ -22,6 +22,9 @@ namespace {
 constexpr int kSubjectColumn = 5;
 // Senders, universities and holders can be long; the subject needs the room.
 constexpr int kWidestNameColumn = 170;
+// University, sender and holder: kept at most kWidestNameColumn wide, so
+// every column shows at the opening size.
+const QList<int> kNameColumns{2, 4, 8};
 
 QString shown(const QDateTime &when)
 {
@@ -185,11 +188,15 @@ void FindGrievanceScreen::showResults(const desk::SearchResult &result)
                                    g.holder,
                                    g.repliedBy,
                                    shown(g.repliedAt)};
-        for (int c = 0; c < cells.size(); ++c)
-            m_results->setItem(r, c, new QTableWidgetItem(cells.at(c)));
+        for (int c = 0; c < cells.size(); ++c) {
+            auto *item = new QTableWidgetItem(cells.at(c));
+            if (kNameColumns.contains(c))
+                item->setToolTip(cells.at(c)); // the whole name, where the column is too narrow for it
+            m_results->setItem(r, c, item);
+        }
     }
     m_results->resizeColumnsToContents();
-    for (const int column : {2, 4, 8})
+    for (const int column : kNameColumns)
         m_results->setColumnWidth(column, qMin(m_results->columnWidth(column), kWidestNameColumn));
     if (result.cut)
         m_foundCount->setText(
